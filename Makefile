@@ -1,0 +1,26 @@
+# Everything goes through here: each target installs what is missing, configures and
+# builds before it does its own work.
+.PHONY: all deps build run test bench fuzz package clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+build: deps
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev
+
+run: build
+	@tools/run-window build/dev
+
+test: deps
+	@tools/run-tests
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target benchmarks
+	@tools/run-bench build/release
+
+clean:
+	rm -rf build

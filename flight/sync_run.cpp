@@ -1,0 +1,45 @@
+#include "flight/sync_run.h"
+
+namespace vendrel {
+
+FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObserver& observe) {
+  FlightOutcome out;
+  FlightState& st = out.state;
+  SyncHost host;
+  RunControl run(form, st, host);
+  run.CalculateFromForm();
+
+  bool apexSeen = false;
+  TickResult result;
+  while (host.timerRunning && out.ticks < maxTicks) {
+    ++out.ticks;
+    result = run.Tick();
+    if (observe) observe(out.ticks, st);
+    if (!apexSeen || st.pos[3] > out.apex) {
+      out.apex = st.pos[3];
+      apexSeen = true;
+    }
+  }
+
+  switch (result.end) {
+    case TickEnd::Ground: out.end = FlightEnd::Ground; break;
+    case TickEnd::NotANumber: out.end = FlightEnd::NotANumber; break;
+    case TickEnd::Flying: out.end = FlightEnd::MaxTicks; break;
+  }
+  out.carryChanged = result.carryChanged;
+  out.carry = form.carry;
+  out.landing = st.pos;
+  out.distance = HorizontalDistance(st.pos);
+  return out;
+}
+
+const char* FlightEndName(FlightEnd end) {
+  switch (end) {
+    case FlightEnd::Ground: return "ground";
+    case FlightEnd::NotANumber: return "nan";
+    case FlightEnd::MaxTicks: break;
+  }
+  return "max-ticks";
+}
+
+}  // namespace vendrel

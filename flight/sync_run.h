@@ -1,0 +1,59 @@
+#pragma once
+// Runs a whole flight without a window: a host whose timer is a plain loop. The
+// command line, the sweeps, the tests and the benchmarks run flights through this,
+// over the same run control the dialog drives.
+
+#include <cstdint>
+#include <functional>
+
+#include "flight/flight_records.h"
+#include "flight/run_control.h"
+
+namespace vendrel {
+
+/// A host that remembers what the run control asked of it.
+class SyncHost final : public FlightHost {
+ public:
+  void StartTimer() override {
+    timerRunning = true;
+    ++timerStarts;
+  }
+  void KillTimer() override { timerRunning = false; }
+  void RequestRepaint() override { ++repaints; }
+  void ShowCarry() override { ++carryShown; }
+
+  bool timerRunning = false;
+  std::int64_t timerStarts = 0;
+  std::int64_t repaints = 0;
+  std::int64_t carryShown = 0;
+};
+
+enum class FlightEnd { Ground, NotANumber, MaxTicks };
+
+/// What one whole run came to.
+struct FlightOutcome {
+  std::int64_t ticks = 0;    ///< the tick the run ended on, or the tick bound
+  FlightEnd end = FlightEnd::MaxTicks;
+  bool carryChanged = false; ///< false: the carry field would stay as it was
+  double carry = 0.0;        ///< the form's carry after the run
+  double distance = 0.0;     ///< horizontal distance of `pos` on the last tick
+  Vec5 landing{};            ///< `pos` on the last tick
+  double apex = 0.0;         ///< highest `pos`[3] over all ticks
+  FlightState state{};       ///< the record as the last tick left it
+
+  bool landed() const { return end != FlightEnd::MaxTicks; }
+};
+
+/// Called after every tick's step with the tick number (from 1) and the record.
+using TickObserver = std::function<void(std::int64_t tick, const FlightState&)>;
+
+/// Runs the flight the form describes, as the calculate button would, until the run
+/// control ends it or `maxTicks` ticks have passed. `form.carry` takes the landing's
+/// carry as the dialog's form would.
+FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks,
+                        const TickObserver& observe = {});
+
+/// Short name of an end, as the command line prints it: "ground", "nan", "max-ticks".
+const char* FlightEndName(FlightEnd end);
+
+}  // namespace vendrel
