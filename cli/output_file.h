@@ -1,0 +1,31 @@
+#pragma once
+// An output file opened before any work starts, so an unwritable path is refused
+// before the run; "-" is standard output.
+
+#include <cstdio>
+#include <string>
+
+namespace vendrel::cli {
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  /// Opens `path` for writing ("-" or empty: standard output). False with `error` set
+  /// when it cannot be opened.
+  bool Open(const std::string& path, std::string& error);
+  /// Flushes and closes; false when anything written was lost.
+  bool Close(std::string& error);
+
+  std::FILE* get() const { return file_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool owned_ = false;
+  std::string path_;
+};
+
+}  // namespace vendrel::cli

@@ -1,0 +1,25 @@
+#pragma once
+// The dialog's drawing surface rendered without a window: the same drawing code, the
+// same size and colours, flights accumulating on it as runs do in the window.
+
+#include <QImage>
+
+#include "flight/flight_records.h"
+
+class QIODevice;
+
+namespace vendrel::cli {
+
+class Picture {
+ public:
+  Picture();
+  /// What the paint after tick `tick` of a run adds to the surface.
+  void OnTick(std::int64_t tick, const FlightState& st);
+  bool Save(QIODevice& device) const;
+  const QImage& surface() const { return surface_; }
+
+ private:
+  QImage surface_;
+};
+
+}  // namespace vendrel::cli

@@ -1,0 +1,161 @@
+#include "cli/sweep.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "cli/number_text.h"
+#include "flight/form_fields.h"
+#include "flight/sync_run.h"
+
+namespace vendrel::cli {
+namespace {
+
+constexpr std::size_t kFields = 9;
+
+struct Result {
+  double params[kFields];
+  std::int64_t ticks;
+  FlightEnd end;
+  bool carryChanged;
+  double carry, distance, lateral, apex;
+};
+
+// Flight `index` of the sweep: the last parameter (dt) varies fastest.
+Result RunOne(const SweepOptions& opt, std::int64_t index) {
+  const auto fields = FormFields();
+  FlightForm form = DefaultForm();
+  Result r{};
+  for (std::size_t f = kFields; f-- > 0;) {
+    const ParamRange& range = opt.ranges[f];
+    const std::int64_t n = range.Count();
+    r.params[f] = range.Value(index % n);
+    index /= n;
+    form.*(fields[f].member) = r.params[f];
+  }
+  const FlightOutcome out = RunFlight(form, opt.maxTicks);
+  r.ticks = out.ticks;
+  r.end = out.end;
+  r.carryChanged = out.carryChanged;
+  r.carry = out.carry;
+  r.distance = out.distance;
+  r.lateral = out.landing[2];
+  r.apex = out.apex;
+  return r;
+}
+
+std::string Row(const Result& r) {
+  std::string s;
+  for (double p : r.params) s += FormatDouble(p) + ",";
+  s += std::to_string(r.ticks) + "," + FlightEndName(r.end) + ",";
+  if (r.carryChanged) s += FormatDouble(r.carry);
+  s += "," + FormatDouble(r.distance) + "," + FormatDouble(r.lateral) + "," + FormatDouble(r.apex) + "\n";
+  return s;
+}
+
+// NaN and an unchanged carry rank below every number.
+double Score(const Result& r, BestBy by) {
+  const double v = by == BestBy::Carry      ? (r.carryChanged ? r.carry : std::nan(""))
+                   : by == BestBy::Distance ? r.distance
+                                            : r.apex;
+  return std::isnan(v) ? -std::numeric_limits<double>::infinity() : v;
+}
+
+bool Better(const Result& a, const Result& b, BestBy by) {
+  const double sa = Score(a, by), sb = Score(b, by);
+  if (sa != sb) return sa > sb;
+  const double da = Score(a, BestBy::Distance), db = Score(b, BestBy::Distance);
+  return da > db;  // a full tie keeps the earlier one
+}
+
+class Progress {
+ public:
+  Progress(bool enabled, std::int64_t total) : enabled_(enabled && isatty(STDERR_FILENO)), total_(total) {}
+  void Update(std::int64_t done) {
+    if (!enabled_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!shown_ && now - start_ < std::chrono::seconds(1)) return;  // short sweeps stay quiet
+    shown_ = true;
+    const int width = 40;
+    const int filled = static_cast<int>(static_cast<double>(done) / static_cast<double>(total_) * width);
+    std::fprintf(stderr, "\r[%-*.*s] %3d%% %lld/%lld flights", width, filled,
+                 "########################################",
+                 static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total_)),
+                 static_cast<long long>(done), static_cast<long long>(total_));
+    std::fflush(stderr);
+  }
+  ~Progress() {
+    if (shown_) std::fputs("\n", stderr);
+  }
+
+ private:
+  bool enabled_;
+  bool shown_ = false;
+  std::int64_t total_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace
+
+const char* SweepHeader() {
+  return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
+}
+
+int RunSweep(const SweepOptions& opt, std::FILE* out) {
+  const std::int64_t total = SweepSize(opt);
+  const unsigned threads =
+      opt.threads ? opt.threads : std::max(1u, std::thread::hardware_concurrency());
+  std::fputs(SweepHeader(), out);
+
+  // Batches bound the memory whatever the sweep's size; within a batch the workers
+  // take small chunks so that slow flights do not leave a core idle.
+  constexpr std::int64_t kBatch = 1 << 15;
+  constexpr std::int64_t kChunk = 64;
+  std::vector<Result> batch(static_cast<std::size_t>(std::min(total, kBatch)));
+  Result best{};
+  bool haveBest = false;
+  Progress progress(opt.progress, total);
+
+  for (std::int64_t first = 0; first < total; first += kBatch) {
+    const std::int64_t count = std::min(kBatch, total - first);
+    std::atomic<std::int64_t> next{0};
+    auto work = [&] {
+      for (;;) {
+        const std::int64_t begin = next.fetch_add(kChunk);
+        if (begin >= count) return;
+        const std::int64_t end = std::min(count, begin + kChunk);
+        for (std::int64_t i = begin; i < end; ++i) batch[static_cast<std::size_t>(i)] = RunOne(opt, first + i);
+      }
+    };
+    const unsigned workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work);
+    work();
+    for (auto& t : pool) t.join();
+
+    for (std::int64_t i = 0; i < count; ++i) {
+      const Result& r = batch[static_cast<std::size_t>(i)];
+      if (opt.best == BestBy::None) {
+        const std::string row = Row(r);
+        std::fwrite(row.data(), 1, row.size(), out);
+      } else if (!haveBest || Better(r, best, opt.best)) {
+        best = r;
+        haveBest = true;
+      }
+    }
+    progress.Update(first + count);
+  }
+  if (haveBest) {
+    const std::string row = Row(best);
+    std::fwrite(row.data(), 1, row.size(), out);
+  }
+  return 0;
+}
+
+}  // namespace vendrel::cli

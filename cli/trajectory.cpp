@@ -1,0 +1,28 @@
+#include "cli/trajectory.h"
+
+#include <string>
+
+#include "cli/number_text.h"
+
+namespace vendrel::cli {
+
+TrajectoryWriter::TrajectoryWriter(std::FILE* out) : out_(out) {
+  std::fputs("tick,t,x,y,z,vx,vy,vz\n", out_);
+}
+
+void TrajectoryWriter::OnTick(std::int64_t tick, const FlightState& st) {
+  if (tick == 1) Row(0, 0.0, Vec5{}, st.launchVel);
+  Row(tick, static_cast<double>(tick) * st.dt, st.posNext, st.velNext);
+}
+
+void TrajectoryWriter::Row(std::int64_t tick, double t, const Vec5& pos, const Vec5& vel) {
+  std::string line = std::to_string(tick);
+  for (double v : {t, pos[1], pos[2], pos[3], vel[1], vel[2], vel[3]}) {
+    line += ',';
+    line += FormatDouble(v);
+  }
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), out_);
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,175 @@
+// vendrel-flight as a process: outcomes, exit statuses, refusals, the trajectory.
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "flight/form_fields.h"
+#include "flight/sync_run.h"
+#include "tests/cli/run_process.h"
+#include "tests/support/golden.h"
+
+namespace vendrel {
+namespace {
+
+using test::RunFlightTool;
+
+nlohmann::json Json(const test::ProcessResult& r) { return nlohmann::json::parse(r.out); }
+
+TEST(FlightTool, JsonOutcomes) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* end;
+    bool landed;
+  };
+  const Case cases[] = {
+      {"ground", {}, 0, "ground", true},
+      {"nan", {"--mass", "0"}, 0, "nan", true},
+      {"max-ticks", {"--k", "10", "--max-ticks", "100"}, 3, "max-ticks", false},
+  };
+  const std::set<std::string> keys{"ticks", "end", "landed", "carry", "distance", "landing", "apex"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.push_back("--format=json");
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    const auto j = Json(r);
+    std::set<std::string> got;
+    for (auto it = j.begin(); it != j.end(); ++it) got.insert(it.key());
+    EXPECT_EQ(got, keys);
+    EXPECT_EQ(j["end"], c.end);
+    EXPECT_EQ(j["landed"], c.landed);
+    EXPECT_EQ(j["landing"].size(), 3u);
+  }
+}
+
+TEST(FlightTool, DefaultFlightMatchesTheReferenceBits) {
+  const auto r = RunFlightTool({"--format", "json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = Json(r);
+  const auto& gold = test::Golden().at("whole_runs").at(0).at("outputs");
+  EXPECT_EQ(j["ticks"], 332);
+  EXPECT_EQ(j["carry"].get<double>(), 183.0);
+  EXPECT_BITS(j["distance"].get<double>(), test::Hex(gold.at("distance")));
+  EXPECT_BITS(j["landing"]["z"].get<double>(), test::Hex(gold.at("landing_pos").at(2)));
+  EXPECT_BITS(j["apex"].get<double>(), test::Hex(gold.at("apex_pos")));
+}
+
+TEST(FlightTool, NotANumberIsNullAndTheCarryUnchanged) {
+  const auto j = Json(RunFlightTool({"--mass", "0", "--format", "json"}));
+  EXPECT_TRUE(j["carry"].is_null());
+  EXPECT_TRUE(j["distance"].is_null());
+  EXPECT_TRUE(j["landing"]["z"].is_null());
+  const auto drop = Json(RunFlightTool({"--speed", "0", "--format", "json"}));
+  EXPECT_EQ(drop["ticks"], 2);
+  EXPECT_EQ(drop["distance"], 0.0);
+  EXPECT_TRUE(drop["carry"].is_null());
+}
+
+TEST(FlightTool, TextGivesTheSameFacts) {
+  const auto r = RunFlightTool({});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("ticks:    332\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("carry:    183 m\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("landed:   yes\n"), std::string::npos) << r.out;
+}
+
+TEST(FlightTool, RefusalsNameTheOptionAndRunNothing) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--angle", "abc"},   {"--angle", "90.5"},   {"--dt", "0"},         {"--dt", "0.2"},
+      {"--speed", "nan"},   {"--k", "inf"},        {"--mass", ""},        {"--mass=12kg"},
+      {"--side-spin"},      {"--gravity", "-1"},   {"--max-ticks", "0"},  {"--max-ticks", "1.5"},
+      {"--format", "xml"},  {"--bogus", "1"},      {"stray"},             {"--overlay", "spin=3"},
+      {"--overlay", "angle=91"}, {"--overlay", "angle"}, {"--trajectory", "/nonexistent/dir/t.csv"},
+      {"--png", "/nonexistent/dir/p.png"},
+  };
+  for (const auto& args : bad) {
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty()) << "nothing is run: " << r.out;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    if (args[0].rfind("--", 0) == 0) {
+      const std::string opt = args[0].substr(0, args[0].find('='));
+      EXPECT_NE(r.err.find(opt), std::string::npos) << r.err;
+    }
+  }
+  const auto r = RunFlightTool({"--angle", "95"});
+  EXPECT_NE(r.err.find("0 to 90"), std::string::npos) << "the allowed range: " << r.err;
+}
+
+TEST(FlightTool, TrajectoryRowsAreTheSegmentsTheWindowDraws) {
+  const std::string path = test::ScratchPath("default.csv");
+  const auto r = RunFlightTool({"--trajectory", path, "--side-spin", "1500"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream csv(test::ReadFile(path));
+  std::string line;
+  std::getline(csv, line);
+  EXPECT_EQ(line, "tick,t,x,y,z,vx,vy,vz");
+
+  FlightForm form = DefaultForm();
+  form.sideSpin = 1500;
+  std::vector<FlightState> states;
+  RunFlight(form, 100000, [&](std::int64_t, const FlightState& st) { states.push_back(st); });
+
+  std::int64_t row = 0;
+  while (std::getline(csv, line)) {
+    std::vector<double> v;
+    std::istringstream cells(line);
+    std::string cell;
+    while (std::getline(cells, cell, ',')) v.push_back(std::strtod(cell.c_str(), nullptr));
+    ASSERT_EQ(v.size(), 8u) << line;
+    ASSERT_EQ(v[0], static_cast<double>(row));
+    if (row == 0) {
+      EXPECT_EQ(v[2], 0.0);
+      EXPECT_EQ(v[5], states[0].launchVel[1]);
+    } else {
+      const FlightState& st = states[row - 1];
+      EXPECT_EQ(v[1], static_cast<double>(row) * 0.01);
+      for (int i = 1; i <= 3; ++i) {
+        EXPECT_BITS(v[1 + i], st.posNext[i]);
+        EXPECT_BITS(v[4 + i], st.velNext[i]);
+      }
+      // Each segment starts where the previous one ended.
+      if (row > 1) {
+        EXPECT_EQ(st.pos, states[row - 2].posNext);
+      }
+    }
+    ++row;
+  }
+  EXPECT_EQ(row, 333) << "the launch and one row per tick";
+}
+
+TEST(FlightTool, ConvergenceCheck) {
+  const auto r = RunFlightTool({"--converge", "--format", "json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = Json(r);
+  ASSERT_EQ(j["runs"].size(), 3u);
+  EXPECT_EQ(j["runs"][0]["ticks"], 332);
+  EXPECT_EQ(j["runs"][2]["dt"], 0.0025);
+  EXPECT_TRUE(j["converged"]);
+  const auto coarse = Json(RunFlightTool({"--converge", "--format", "json", "--dt", "0.1", "--k", "0.2"}));
+  EXPECT_EQ(coarse["runs"][2]["dt"], 0.025) << "halved steps may go below nothing the form forbids";
+  const auto text = RunFlightTool({"--converge", "--dt", "0.00001"});
+  EXPECT_NE(text.out.find("dt/4 = 2.5e-06 s"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("converged: yes"), std::string::npos) << text.out;
+}
+
+TEST(FlightTool, HelpAndVersion) {
+  const auto v = RunFlightTool({"--version"});
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out, "vendrel-flight 1.0.0.1\n");
+  const auto h = RunFlightTool({"--help"});
+  EXPECT_EQ(h.status, 0);
+  for (const auto& f : FormFields()) EXPECT_NE(h.out.find("--" + std::string(f.option)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vendrel

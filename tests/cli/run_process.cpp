@@ -1,0 +1,60 @@
+#include "tests/cli/run_process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vendrel::test {
+
+std::string ScratchPath(const std::string& name) {
+  static const std::filesystem::path dir = [] {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "vendrel-cli-XXXXXX").string();
+    return std::filesystem::path(mkdtemp(tmpl.data()));
+  }();
+  return (dir / name).string();
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ProcessResult RunFlightTool(const std::vector<std::string>& args) {
+  static int serial = 0;
+  const std::string outPath = ScratchPath("stdout-" + std::to_string(serial));
+  const std::string errPath = ScratchPath("stderr-" + std::to_string(serial++));
+  std::vector<char*> argv;
+  std::string exe = VENDREL_FLIGHT_EXE;
+  argv.push_back(exe.data());
+  std::vector<std::string> copy = args;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  ProcessResult r;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(out, 1);
+    dup2(err, 2);
+    dup2(null, 0);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = ReadFile(outPath);
+  r.err = ReadFile(errPath);
+  return r;
+}
+
+}  // namespace vendrel::test
