@@ -22,5 +22,12 @@ bench: deps
 	@cmake --build --preset release --target benchmarks
 	@tools/run-bench build/release
 
+# The .deb from the optimised gcc build (never a sanitizer build), left in build/release.
+package: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+	@cd build/release && cpack -G DEB
+	@ls -l build/release/vendrel_*.deb
+
 clean:
 	rm -rf build

@@ -1,0 +1,66 @@
+# Install layout and the Debian package. Included at the end of the top-level
+# CMakeLists, so every program target is known by then.
+include(GNUInstallDirs)
+
+# One id for the desktop entry, the AppStream data and the icon, so desktops can tie
+# a running window to its menu entry and icon.
+set(VENDREL_APP_ID org.vendrel.Vendrel)
+set(VENDREL_PROJECT_LICENSE "LicenseRef-proprietary" CACHE STRING
+    "SPDX expression of the project's licence, written into the AppStream data")
+
+# Files that carry the version are configured, so it comes from project() alone.
+set(VENDREL_DESKTOP_BUILD_DIR ${PROJECT_BINARY_DIR}/desktop)
+configure_file(${PROJECT_SOURCE_DIR}/res/desktop/${VENDREL_APP_ID}.metainfo.xml.in
+               ${VENDREL_DESKTOP_BUILD_DIR}/${VENDREL_APP_ID}.metainfo.xml @ONLY)
+foreach(page vendrel.1 vendrel-flight.1)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.in
+                 ${PROJECT_BINARY_DIR}/man/${page} @ONLY)
+endforeach()
+
+# The programs find Qt in the system's library directories; the run path
+# qt_standard_project_setup gives them ($ORIGIN/../lib) would only let a stray
+# library beside the binary win, and Debian packages carry none.
+foreach(program vendrel vendrel-flight)
+  if(TARGET ${program})
+    set_target_properties(${program} PROPERTIES INSTALL_RPATH "")
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(FILES ${PROJECT_SOURCE_DIR}/res/desktop/${VENDREL_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VENDREL_DESKTOP_BUILD_DIR}/${VENDREL_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 16 32 48 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/res/icons/hicolor/${size}/${VENDREL_APP_ID}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/res/icons/vendrel.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${VENDREL_APP_ID}.svg)
+install(FILES ${PROJECT_BINARY_DIR}/man/vendrel.1 ${PROJECT_BINARY_DIR}/man/vendrel-flight.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Debian package: `make package` builds it from the release preset.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vendrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Vendrel developers")
+set(CPACK_PACKAGE_CONTACT "Vendrel maintainers <maintainers@vendrel.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "golf-ball flight simulator")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vendrel computes the three-dimensional flight of a golf ball under gravity, air drag and
+spin-induced lift, and draws it in a top and a side view while it flies. The command-line
+tool vendrel-flight runs the same model without a window: single flights, trajectories as
+CSV, pictures as PNG and multi-threaded parameter sweeps.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps adds the libraries the programs really link (the Qt 6 libraries, the
+# C++ runtime); the rest are loaded at run time and no linker sees them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+include(CPack)
