@@ -15,7 +15,12 @@ std::string AllowedRange(const FormField& f) {
   return FormatDouble(f.min) + " to " + FormatDouble(f.max);
 }
 
-std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string Quote(std::string_view s) {
+  std::string q(1, '\'');
+  q += s;
+  q += '\'';
+  return q;
+}
 
 // Reads "--name value" and "--name=value"; a value may begin with '-' (negative numbers).
 class ArgReader {

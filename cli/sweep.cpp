@@ -52,10 +52,20 @@ Result RunOne(const SweepOptions& opt, std::int64_t index) {
 
 std::string Row(const Result& r) {
   std::string s;
-  for (double p : r.params) s += FormatDouble(p) + ",";
-  s += std::to_string(r.ticks) + "," + FlightEndName(r.end) + ",";
+  for (double p : r.params) {
+    s += FormatDouble(p);
+    s += ',';
+  }
+  s += std::to_string(r.ticks);
+  s += ',';
+  s += FlightEndName(r.end);
+  s += ',';
   if (r.carryChanged) s += FormatDouble(r.carry);
-  s += "," + FormatDouble(r.distance) + "," + FormatDouble(r.lateral) + "," + FormatDouble(r.apex) + "\n";
+  for (double v : {r.distance, r.lateral, r.apex}) {
+    s += ',';
+    s += FormatDouble(v);
+  }
+  s += '\n';
   return s;
 }
 

@@ -1,6 +1,6 @@
 # Results must match reference values to the last bit: no contraction into fused
 # multiply-adds and nothing that lets the compiler reassociate.
-add_compile_options(-ffp-contract=off -fno-fast-math -fno-associative-math
+add_compile_options(-ffp-contract=off -fno-fast-math -fno-associative-math -fno-math-errno
                     -fno-reciprocal-math)
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow)
 

@@ -8,6 +8,7 @@ void StepRK4(FlightState& st) {
   double v[4], a1[4], a2[4], a3[4], a4[4], p2[4], p3[4], p4[4];
   const double m = st.mass;
   const double dt = st.dt;
+  const SpinRoots roots = RootsOfSpins(st);
 
   for (int i = 1; i <= 3; ++i) {
     v[i] = st.vel[i];
@@ -16,15 +17,15 @@ void StepRK4(FlightState& st) {
   // Each stage velocity is built on the start velocity v, and the force is
   // evaluated only once all three components of `vel` hold it.
   for (int i = 1; i <= 3; ++i) p2[i] = st.vel[i] = (a1[i] * dt) / 2.0 + v[i];
-  ComputeForces(st);
+  ComputeForces(st, roots);
   for (int i = 1; i <= 3; ++i) a2[i] = st.force[i] / m;
 
   for (int i = 1; i <= 3; ++i) p3[i] = st.vel[i] = (a2[i] * dt) / 2.0 + v[i];
-  ComputeForces(st);
+  ComputeForces(st, roots);
   for (int i = 1; i <= 3; ++i) a3[i] = st.force[i] / m;
 
   for (int i = 1; i <= 3; ++i) p4[i] = st.vel[i] = a3[i] * dt + v[i];
-  ComputeForces(st);
+  ComputeForces(st, roots);
   for (int i = 1; i <= 3; ++i) a4[i] = st.force[i] / m;
 
   for (int i = 1; i <= 3; ++i) {
