@@ -1,0 +1,274 @@
+#include "platform/gdi.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+// Lines are rasterised here rather than by QPainter. Qt's raster engine works in fixed
+// point and misbehaves for end points far outside the image, and clipping a segment
+// before stroking it moves its outline by rounding, so the visible pixels could differ
+// from those of the unclipped line. Here every pixel is decided in exact integer
+// arithmetic from the segment's own end points, and only the rows and columns of the
+// surface are ever visited: a segment of any length costs at most the surface's size,
+// and its visible pixels are those of the whole line.
+
+namespace {
+
+using i64 = std::int64_t;
+__extension__ typedef __int128 i128;  // exact products of 32-bit coordinates
+
+// Wider pens than this draw as this wide; it keeps the exact arithmetic within 128 bits
+// and is far wider than any surface.
+constexpr int kMaxPenWidth = 1 << 20;
+
+constexpr QRgb ToQRgb(COLORREF c) {
+  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+i128 FloorDiv(i128 a, i128 b) {
+  i128 q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+i128 CeilDiv(i128 a, i128 b) {
+  i128 q = a / b;
+  if ((a % b != 0) && ((a < 0) == (b < 0))) ++q;
+  return q;
+}
+
+/// floor(sqrt(k)) for 0 <= k < 2^120.
+i128 ISqrt(i128 k) {
+  if (k <= 0) return 0;
+  auto m = static_cast<i128>(std::sqrt(static_cast<long double>(k)));
+  while (m > 0 && m * m > k) --m;
+  while ((m + 1) * (m + 1) <= k) ++m;
+  return m;
+}
+
+/// Writes pixels of one colour into a surface; anything outside it is dropped.
+class PixelWriter {
+ public:
+  PixelWriter(QImage& image, COLORREF colour)
+      : image_(image), width_(image.width()), height_(image.height()), rgb_(ToQRgb(colour)) {
+    const QImage::Format f = image.format();
+    direct_ = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+              f == QImage::Format_ARGB32_Premultiplied;
+    if (direct_ && !image.isNull()) {
+      bits_ = image.bits();  // detaches once, not once per row
+      stride_ = image.bytesPerLine();
+    }
+  }
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  /// Pixels x0..x1 of row y, each clamped to the surface.
+  void Span(i64 y, i64 x0, i64 x1) {
+    if (y < 0 || y >= height_) return;
+    x0 = std::max<i64>(x0, 0);
+    x1 = std::min<i64>(x1, width_ - 1);
+    if (x0 > x1) return;
+    if (direct_) {
+      auto* row = reinterpret_cast<QRgb*>(bits_ + static_cast<i64>(stride_) * y);
+      std::fill(row + x0, row + x1 + 1, rgb_);
+    } else {
+      for (i64 x = x0; x <= x1; ++x)
+        image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb_);
+    }
+  }
+
+  void Pixel(i64 x, i64 y) { Span(y, x, x); }
+
+ private:
+  QImage& image_;
+  int width_;
+  int height_;
+  QRgb rgb_;
+  bool direct_ = false;
+  uchar* bits_ = nullptr;
+  qsizetype stride_ = 0;
+};
+
+/// A wide pen's line: every pixel whose centre lies within half the pen's width of the
+/// segment, which gives round ends, and round joins where lines meet at an end point.
+/// Each row is the union of three exact spans: the disc around each end point and the
+/// band along the segment.
+void WideLine(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
+  const i64 w2 = width * width;  // a pixel is in when 4 * distance² <= width²
+  const i64 reach = (width + 1) / 2;
+  const i64 dx = bx - ax;
+  const i64 dy = by - ay;
+  const i128 len2 = static_cast<i128>(dx) * dx + static_cast<i128>(dy) * dy;
+  // |2 * cross| <= width * |d|, with the root taken exactly on integers.
+  const i128 band = ISqrt(static_cast<i128>(w2) * len2);
+
+  const i64 yTop = std::max<i64>(std::min(ay, by) - reach, 0);
+  const i64 yBottom = std::min<i64>(std::max(ay, by) + reach, out.height() - 1);
+  const i128 uMinSurface = -static_cast<i128>(ax);  // px = ax + u within 0..width-1
+  const i128 uMaxSurface = static_cast<i128>(out.width()) - 1 - ax;
+
+  auto disc = [&](i64 y, i64 cx, i64 cy) {
+    const i64 ry = y - cy;
+    if (ry < -reach || ry > reach) return;
+    const i64 rest = w2 - 4 * ry * ry;  // 4 * rx² <= rest
+    if (rest < 0) return;
+    const i64 rx = static_cast<i64>(ISqrt(rest / 4));
+    out.Span(y, cx - rx, cx + rx);
+  };
+
+  for (i64 y = yTop; y <= yBottom; ++y) {
+    disc(y, ax, ay);
+    disc(y, bx, by);
+    if (len2 == 0) continue;
+
+    const i128 ry = static_cast<i128>(y) - ay;
+    i128 lo = uMinSurface;
+    i128 hi = uMaxSurface;
+
+    // Within the band: -band <= 2 * (dx * ry - dy * u) <= band.
+    const i128 e = 2 * dx * ry;
+    const i128 g = 2 * static_cast<i128>(dy);
+    if (g == 0) {
+      if (e < -band || e > band) continue;
+    } else if (g > 0) {
+      lo = std::max(lo, CeilDiv(e - band, g));
+      hi = std::min(hi, FloorDiv(e + band, g));
+    } else {
+      lo = std::max(lo, CeilDiv(e + band, g));
+      hi = std::min(hi, FloorDiv(e - band, g));
+    }
+
+    // Alongside the segment: 0 <= u * dx + ry * dy <= |d|².
+    const i128 h = ry * dy;
+    if (dx == 0) {
+      if (h < 0 || h > len2) continue;
+    } else if (dx > 0) {
+      lo = std::max(lo, CeilDiv(-h, dx));
+      hi = std::min(hi, FloorDiv(len2 - h, dx));
+    } else {
+      lo = std::max(lo, CeilDiv(len2 - h, dx));
+      hi = std::min(hi, FloorDiv(-h, dx));
+    }
+
+    if (lo <= hi) out.Span(y, static_cast<i64>(lo + ax), static_cast<i64>(hi + ax));
+  }
+}
+
+/// A one-pixel line without its last point, as the thin pen draws. Each point is found
+/// from its step number, so only the steps that fall on the surface are visited.
+void ThinLine(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by) {
+  const i64 dx = bx - ax;
+  const i64 dy = by - ay;
+  const bool xMajor = std::abs(dx) >= std::abs(dy);
+  const i64 n = xMajor ? std::abs(dx) : std::abs(dy);  // steps; the end point is left out
+  if (n == 0) return;
+  const i64 major0 = xMajor ? ax : ay;
+  const i64 minor0 = xMajor ? ay : ax;
+  const i64 dir = (xMajor ? dx : dy) > 0 ? 1 : -1;
+  const i64 dMinor = xMajor ? dy : dx;
+  const i64 extent = xMajor ? out.width() : out.height();
+
+  // Steps i in 0..n-1 whose major coordinate major0 + dir * i lies in 0..extent-1.
+  i64 first = 0;
+  i64 last = n - 1;
+  if (dir > 0) {
+    first = std::max<i64>(first, -major0);
+    last = std::min<i64>(last, extent - 1 - major0);
+  } else {
+    first = std::max<i64>(first, major0 - (extent - 1));
+    last = std::min<i64>(last, major0);
+  }
+  for (i64 i = first; i <= last; ++i) {
+    const i64 minor = minor0 + static_cast<i64>(FloorDiv(2 * static_cast<i128>(i) * dMinor + n,
+                                                         2 * static_cast<i128>(n)));
+    const i64 major = major0 + dir * i;
+    if (xMajor)
+      out.Pixel(major, minor);
+    else
+      out.Pixel(minor, major);
+  }
+}
+
+}  // namespace
+
+QImage MakeSurface(int width, int height) {
+  QImage surface(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  surface.fill(ToQRgb(kFaceColour));
+  return surface;
+}
+
+BOOL CPen::CreatePen(int style, int width, COLORREF colour) {
+  if (style != PS_SOLID) return FALSE;
+  valid_ = true;
+  style_ = style;
+  width_ = width;
+  colour_ = colour;
+  return TRUE;
+}
+
+BOOL CPen::DeleteObject() {
+  const bool was = valid_;
+  valid_ = false;
+  return was ? TRUE : FALSE;
+}
+
+CPen* CDC::SelectObject(CPen* pen) {
+  CPen* previous = pen_;
+  pen_ = pen;
+  return previous;
+}
+
+CPoint CDC::MoveTo(int x, int y) {
+  const CPoint previous = current_;
+  current_ = {x, y};
+  return previous;
+}
+
+BOOL CDC::LineTo(int x, int y) {
+  const CPoint from = current_;
+  current_ = {x, y};
+  if (surface_ == nullptr || surface_->isNull()) return FALSE;
+
+  // Without a pen of our own, the stock pen: black, one pixel.
+  int width = 1;
+  COLORREF colour = RGB(0, 0, 0);
+  if (pen_ != nullptr) {
+    if (!pen_->valid()) return FALSE;
+    width = std::min(pen_->width(), kMaxPenWidth);
+    colour = pen_->colour();
+  }
+
+  PixelWriter out(*surface_, colour);
+  if (width > 1)
+    WideLine(out, from.x, from.y, x, y, width);
+  else
+    ThinLine(out, from.x, from.y, x, y);
+  return TRUE;
+}
+
+void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
+  if (surface_ == nullptr || surface_->isNull() || cx <= 0 || cy <= 0) return;
+  PixelWriter out(*surface_, colour);
+  const i64 top = std::max<i64>(y, 0);
+  const i64 bottom = std::min<i64>(static_cast<i64>(y) + cy - 1, out.height() - 1);
+  for (i64 row = top; row <= bottom; ++row)
+    out.Span(row, x, static_cast<i64>(x) + cx - 1);
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON icon) {
+  if (surface_ == nullptr || surface_->isNull() || icon == nullptr || icon->isNull())
+    return FALSE;
+  // An icon's pixmap needs the GUI application; without one there is nothing to draw.
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return FALSE;
+  const QPixmap pixmap = icon->pixmap(QSize(32, 32), 1.0);
+  if (pixmap.isNull()) return FALSE;
+  QPainter painter(surface_);
+  painter.drawPixmap(QRect(x, y, 32, 32), pixmap);
+  return TRUE;
+}

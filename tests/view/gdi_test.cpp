@@ -1,0 +1,258 @@
+// Device contexts on a bare surface: the wide pen's shape, clipping of long lines,
+// fills, and that drawing only ever writes the pen's colour.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdint>
+#include <random>
+
+#include "platform/gdi.h"
+#include "tests/view/pixels.h"
+
+namespace vendrel::test {
+namespace {
+
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+
+QImage DrawLine(QImage surface, int ax, int ay, int bx, int by, int width = 5,
+                COLORREF colour = kGreen) {
+  CPen pen(PS_SOLID, width, colour);
+  CDC dc(&surface);
+  dc.SelectObject(&pen);
+  dc.MoveTo(ax, ay);
+  dc.LineTo(bx, by);
+  dc.SelectObject(nullptr);
+  return surface;
+}
+
+TEST(Surface, StartsInTheFaceColourAtTheClientSize) {
+  const QImage s = MakeSurface(971, 824);
+  ASSERT_EQ(s.size(), QSize(971, 824));
+  for (int y = 0; y < s.height(); y += 7)
+    for (int x = 0; x < s.width(); x += 5) ASSERT_EQ(At(s, x, y), qRgb(240, 240, 240));
+  EXPECT_TRUE(MakeSurface(0, 0).isNull());
+  EXPECT_TRUE(MakeSurface(-3, 10).isNull());
+}
+
+TEST(WidePen, HorizontalLineIsFivePixelsWideWithRoundEnds) {
+  const QImage blank = MakeSurface(700, 400);
+  const QImage s = DrawLine(blank, 10, 200, 600, 200);
+  // Full width over the body, rows 198..202.
+  for (int x = 10; x <= 600; ++x)
+    for (int y = 198; y <= 202; ++y) ASSERT_EQ(At(s, x, y), Rgb(kGreen)) << x << "," << y;
+  for (int x = 0; x < 700; ++x) {
+    ASSERT_EQ(At(s, x, 197), At(blank, x, 197));
+    ASSERT_EQ(At(s, x, 203), At(blank, x, 203));
+  }
+  // The ends are rounded: two pixels beyond the end point on the axis, not in the corners.
+  EXPECT_EQ(At(s, 8, 200), Rgb(kGreen));
+  EXPECT_EQ(At(s, 602, 200), Rgb(kGreen));
+  EXPECT_NE(At(s, 7, 200), Rgb(kGreen));
+  EXPECT_NE(At(s, 8, 198), Rgb(kGreen));
+  EXPECT_NE(At(s, 602, 202), Rgb(kGreen));
+  EXPECT_EQ(DiffCount(s, Reference(blank, {{10, 200, 600, 200}}, 5, kGreen)), 0);
+}
+
+// The span arithmetic against a per-pixel decision, over every direction and length,
+// end points inside and outside the surface, several pen widths.
+TEST(WidePen, MatchesThePerPixelDefinition) {
+  std::mt19937 rng(4);
+  std::uniform_int_distribution<int> cx(-60, 220), cy(-60, 180), width(2, 9);
+  const QImage blank = MakeSurface(160, 120);
+  for (int i = 0; i < 400; ++i) {
+    Seg seg{cx(rng), cy(rng), cx(rng), cy(rng)};
+    if (i % 10 == 0) seg.bx = seg.ax;  // vertical
+    if (i % 10 == 1) seg.by = seg.ay;  // horizontal
+    if (i % 10 == 2) seg.bx = seg.ax, seg.by = seg.ay;  // a dot
+    const int w = width(rng);
+    const QImage got = DrawLine(blank, int(seg.ax), int(seg.ay), int(seg.bx), int(seg.by), w);
+    ASSERT_EQ(DiffCount(got, Reference(blank, {seg}, w, kGreen)), 0)
+        << "(" << seg.ax << "," << seg.ay << ")-(" << seg.bx << "," << seg.by << ") w " << w;
+  }
+}
+
+// A line whose far end lies a billion pixels away draws, on the surface, exactly what
+// the same straight line ending just outside it draws.
+TEST(WidePen, FarEndPointsDrawTheSameVisiblePixels) {
+  const QImage blank = MakeSurface(971, 824);
+  struct Dir {
+    int dx, dy;
+  };
+  const Dir dirs[] = {{7, 3}, {-7, 3}, {3, -7}, {-3, -7}, {1, 0},       {0, -1},
+                      {1, 1}, {-1, 1}, {40, 1}, {1, -40}, {1000000, 1}, {-1, 999999}};
+  for (const Dir& d : dirs) {
+    const int sx = 400, sy = 300;
+    // Steps along the line until it is well outside (at least the pen's reach).
+    const int nearSteps = std::max(1500 / std::max(std::abs(d.dx), std::abs(d.dy)), 1);
+    const std::int64_t bound = 2000000000;
+    const std::int64_t farSteps = bound / std::max(std::abs(d.dx), std::abs(d.dy));
+    const QImage nearLine =
+        DrawLine(blank, sx - nearSteps * d.dx, sy - nearSteps * d.dy, sx + nearSteps * d.dx,
+                 sy + nearSteps * d.dy);
+    const QImage farLine = DrawLine(blank, int(sx - farSteps * d.dx), int(sy - farSteps * d.dy),
+                                    int(sx + farSteps * d.dx), int(sy + farSteps * d.dy));
+    EXPECT_GT(DiffCount(nearLine, blank), 900) << d.dx << "," << d.dy;
+    EXPECT_EQ(DiffCount(nearLine, farLine), 0) << d.dx << "," << d.dy;
+  }
+}
+
+TEST(WidePen, ExtremeCoordinatesAreSafeAndFast) {
+  const QImage blank = MakeSurface(971, 824);
+  // The diagonal y = x through the whole 32-bit plane, and the same line kept short.
+  EXPECT_EQ(DiffCount(DrawLine(blank, INT_MIN, INT_MIN, INT_MAX, INT_MAX),
+                      DrawLine(blank, -10, -10, 1000, 1000)),
+            0);
+
+  // Lines between the corners of the plane and through its edges, each on its own:
+  // only the pen's colour, and no more than a five-pixel band across the surface.
+  const int e[] = {INT_MIN, -5, 500, 1000000000, INT_MAX};
+  CPen pen(PS_SOLID, 5, kGreen);
+  double seconds = 0;
+  for (int ax : e)
+    for (int ay : e)
+      for (int bx : e)
+        for (int by : e) {
+          QImage s = blank;
+          s.bits();  // the copy is made here, not in the timed line
+          CDC dc(&s);
+          dc.SelectObject(&pen);
+          dc.MoveTo(ax, ay);
+          const auto start = std::chrono::steady_clock::now();
+          dc.LineTo(bx, by);
+          seconds +=
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+          std::int64_t changed = 0, foreign = 0;
+          for (int y = 0; y < s.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(s.constScanLine(y));
+            for (int x = 0; x < s.width(); ++x) {
+              if (row[x] == qRgb(240, 240, 240)) continue;
+              ++changed;
+              if (row[x] != Rgb(kGreen)) ++foreign;
+            }
+          }
+          ASSERT_EQ(foreign, 0);
+          ASSERT_LE(changed, 5 * 1300 + 50) << ax << "," << ay << " " << bx << "," << by;
+        }
+  std::printf("625 lines in %.1f ms\n", seconds * 1e3);
+  EXPECT_LT(seconds, 5.0);  // milliseconds in all in a debug build
+
+  // Far off the surface, nothing at all.
+  EXPECT_EQ(DiffCount(DrawLine(blank, INT_MIN, INT_MIN, INT_MIN, INT_MAX), blank), 0);
+  EXPECT_EQ(DiffCount(DrawLine(blank, -100, INT_MIN, INT_MAX, -100), blank), 0);
+}
+
+TEST(WidePen, RedrawingChangesNothingAndWritesOnlyThePenColour) {
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> cx(-200, 1200), cy(-200, 1000);
+  QImage s = MakeSurface(971, 824);
+  const QImage blank = s;
+  CPen pen(PS_SOLID, 5, kGreen);
+  CDC dc(&s);
+  dc.SelectObject(&pen);
+  std::vector<Seg> segs;
+  for (int i = 0; i < 40; ++i) segs.push_back({cx(rng), cy(rng), cx(rng), cy(rng)});
+  auto drawAll = [&] {
+    for (const Seg& g : segs) {
+      dc.MoveTo(int(g.ax), int(g.ay));
+      dc.LineTo(int(g.bx), int(g.by));
+    }
+  };
+  drawAll();
+  const QImage once = s;
+  drawAll();
+  EXPECT_EQ(DiffCount(once, s), 0);
+  for (int y = 0; y < s.height(); ++y)
+    for (int x = 0; x < s.width(); ++x)
+      ASSERT_TRUE(At(s, x, y) == At(blank, x, y) || At(s, x, y) == Rgb(kGreen));
+}
+
+TEST(DeviceContext, PenSelectionAndCurrentPosition) {
+  QImage s = MakeSurface(50, 50);
+  const QImage blank = s;
+  CDC dc(&s);
+  CPen green(PS_SOLID, 5, kGreen);
+  CPen red(PS_SOLID, 3, RGB(255, 0, 0));
+  EXPECT_EQ(dc.SelectObject(&green), nullptr);
+  EXPECT_EQ(dc.SelectObject(&red), &green);
+  EXPECT_EQ(dc.SelectObject(&green), &red);
+
+  EXPECT_EQ(dc.MoveTo(5, 6), (CPoint{0, 0}));
+  EXPECT_TRUE(dc.LineTo(20, 6));
+  EXPECT_EQ(dc.MoveTo(1, 1), (CPoint{20, 6}));  // the line's end became the current point
+
+  // A deleted pen draws nothing, but the position still moves.
+  QImage before = s;
+  EXPECT_TRUE(green.DeleteObject());
+  EXPECT_FALSE(green.DeleteObject());
+  EXPECT_FALSE(dc.LineTo(40, 40));
+  EXPECT_EQ(DiffCount(before, s), 0);
+  EXPECT_EQ(dc.MoveTo(0, 0), (CPoint{40, 40}));
+
+  CPen dashed;
+  EXPECT_FALSE(dashed.CreatePen(1, 5, kGreen));
+  EXPECT_FALSE(dashed.valid());
+
+  // No surface: nothing to draw on, nothing breaks.
+  CDC none(nullptr);
+  none.SelectObject(&red);
+  EXPECT_FALSE(none.LineTo(3, 3));
+  none.FillSolidRect(0, 0, 10, 10, kGreen);
+}
+
+TEST(DeviceContext, StockPenDrawsOnePixelWithoutTheLastPoint) {
+  QImage s = MakeSurface(20, 20);
+  CDC dc(&s);
+  dc.MoveTo(2, 3);
+  dc.LineTo(8, 3);
+  for (int x = 2; x < 8; ++x) EXPECT_EQ(At(s, x, 3), qRgb(0, 0, 0)) << x;
+  EXPECT_EQ(At(s, 8, 3), qRgb(240, 240, 240));
+  EXPECT_EQ(At(s, 5, 2), qRgb(240, 240, 240));
+  EXPECT_EQ(At(s, 5, 4), qRgb(240, 240, 240));
+
+  // Steep, from outside to outside: one pixel per row it crosses, on the line.
+  QImage t = MakeSurface(20, 20);
+  CDC dt(&t);
+  dt.MoveTo(-10, -40);
+  dt.LineTo(30, 120);  // x = (y + 40) / 4 - 10
+  for (int y = 0; y < 20; ++y) {
+    int n = 0;
+    for (int x = 0; x < 20; ++x)
+      if (At(t, x, y) == qRgb(0, 0, 0)) {
+        ++n;
+        EXPECT_LE(std::abs(4 * (x + 10) - (y + 40)), 2) << x << "," << y;
+      }
+    EXPECT_EQ(n, 1) << y;
+  }
+}
+
+TEST(DeviceContext, FillSolidRectCoversExactlyItsRectangle) {
+  QImage s = MakeSurface(60, 40);
+  CDC dc(&s);
+  dc.FillSolidRect(10, 5, 20, 7, RGB(1, 2, 3));  // x 10..29, y 5..11
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) {
+      const bool in = x >= 10 && x <= 29 && y >= 5 && y <= 11;
+      ASSERT_EQ(At(s, x, y), in ? qRgb(1, 2, 3) : qRgb(240, 240, 240)) << x << "," << y;
+    }
+
+  // Partly outside, empty, and sizes that would overflow an int when added.
+  QImage t = MakeSurface(60, 40);
+  CDC dt(&t);
+  dt.FillSolidRect(-5, -5, 10, 10, RGB(9, 9, 9));
+  EXPECT_EQ(At(t, 4, 4), qRgb(9, 9, 9));
+  EXPECT_EQ(At(t, 5, 4), qRgb(240, 240, 240));
+  const QImage before = t;
+  dt.FillSolidRect(20, 20, 0, 10, RGB(9, 9, 9));
+  dt.FillSolidRect(20, 20, 10, -1, RGB(9, 9, 9));
+  EXPECT_EQ(DiffCount(before, t), 0);
+  dt.FillSolidRect(50, 30, INT_MAX, INT_MAX, RGB(7, 7, 7));
+  EXPECT_EQ(At(t, 59, 39), qRgb(7, 7, 7));
+  EXPECT_EQ(At(t, 49, 39), qRgb(240, 240, 240));
+  dt.FillSolidRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, RGB(5, 5, 5));  // ends at -2, -2
+  EXPECT_EQ(At(t, 0, 0), qRgb(9, 9, 9));
+}
+
+}  // namespace
+}  // namespace vendrel::test
