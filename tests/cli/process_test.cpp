@@ -8,7 +8,7 @@
 
 #include "flight/form_fields.h"
 #include "flight/sync_run.h"
-#include "tests/cli/run_process.h"
+#include "tests/support/process.h"
 #include "tests/support/golden.h"
 
 namespace vendrel {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tests/cli/run_process.h"
+#include "tests/support/process.h"
 
 namespace vendrel {
 namespace {

@@ -1,6 +1,7 @@
-#include "tests/cli/run_process.h"
+#include "tests/support/process.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,11 +28,15 @@ std::string ReadFile(const std::string& path) {
 }
 
 ProcessResult RunFlightTool(const std::vector<std::string>& args) {
+  return RunProcess(VENDREL_FLIGHT_EXE, args);
+}
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {
   static int serial = 0;
   const std::string outPath = ScratchPath("stdout-" + std::to_string(serial));
   const std::string errPath = ScratchPath("stderr-" + std::to_string(serial++));
   std::vector<char*> argv;
-  std::string exe = VENDREL_FLIGHT_EXE;
+  std::string exe = program;
   argv.push_back(exe.data());
   std::vector<std::string> copy = args;
   for (auto& a : copy) argv.push_back(a.data());
@@ -50,7 +55,9 @@ ProcessResult RunFlightTool(const std::vector<std::string>& args) {
     _exit(127);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  r.peakRssKiB = usage.ru_maxrss;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.out = ReadFile(outPath);
   r.err = ReadFile(errPath);

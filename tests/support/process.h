@@ -1,5 +1,5 @@
 #pragma once
-// Runs vendrel-flight as a process and collects what it printed.
+// Runs the programs as processes and collects what they printed.
 
 #include <string>
 #include <vector>
@@ -10,9 +10,13 @@ struct ProcessResult {
   int status = -1;  ///< exit status, or -1 when it did not exit normally
   std::string out;
   std::string err;
+  long peakRssKiB = 0;  ///< the child's peak resident memory
 };
 
-/// Runs the command-line program with these arguments (no shell involved).
+/// Runs a program with these arguments (no shell involved), standard input empty.
+ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args);
+
+/// Runs vendrel-flight.
 ProcessResult RunFlightTool(const std::vector<std::string>& args);
 
 /// A file name in a fresh scratch directory of this test process.
