@@ -22,6 +22,12 @@ bench: deps
 	@cmake --build --preset release --target benchmarks
 	@tools/run-bench build/release
 
+# Each fuzz target searches for FUZZ_SECONDS (default 60) in the sanitizer build.
+fuzz: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@tools/run-fuzz
+
 # The .deb from the optimised gcc build (never a sanitizer build), left in build/release.
 package: deps
 	@cmake --preset release >/dev/null
