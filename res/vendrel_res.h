@@ -1,0 +1,18 @@
+#pragma once
+// The program's resources: dialogs 100 and 102, string 101, icon 128 and the version
+// block, as the stand-in reads them.
+
+#include "platform/resources.h"
+
+namespace vendrel::res {
+
+/// The resource module of the program.
+const ResourceModule& Module();
+
+/// Installs the module as the one windows, strings and icons come from.
+void Install();
+
+/// The application id shared by the desktop entry, the metadata and the icon.
+inline constexpr char kDesktopId[] = "org.vendrel.Vendrel";
+
+}  // namespace vendrel::res
