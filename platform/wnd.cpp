@@ -259,7 +259,9 @@ void CWnd::TrackSystemMenu(const QPoint& globalPos) {
     action->setData(item.id);
     action->setEnabled(!(item.flags & MF_GRAYED));
   }
-  QAction* chosen = menu.exec(globalPos);
+  QAction* chosen = nullptr;
+  QObject::connect(&menu, &QMenu::triggered, &menu, [&chosen](QAction* a) { chosen = a; });
+  menu.exec(globalPos);
   if (chosen != nullptr && m_hWnd != nullptr) {
     SendMessage(WM_SYSCOMMAND, chosen->data().toUInt(), MAKELPARAM(globalPos.x(), globalPos.y()));
   }

@@ -1,0 +1,90 @@
+// The text of numbers in edit boxes: what is shown, and what is read back.
+#include "platform/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+using afx::FormatNumber;
+using afx::ParseNumber;
+
+TEST(NumberText, ShowsTheShortestFormThatReadsBack) {
+  EXPECT_EQ(FormatNumber(46.0), "46");
+  EXPECT_EQ(FormatNumber(0.01), "0.01");
+  EXPECT_EQ(FormatNumber(9.8), "9.8");
+  EXPECT_EQ(FormatNumber(2000.0), "2000");
+  EXPECT_EQ(FormatNumber(183.0), "183");
+  EXPECT_EQ(FormatNumber(0.00001), "1e-05");
+  EXPECT_EQ(FormatNumber(0.0), "0");
+  EXPECT_EQ(FormatNumber(-100000.0), "-1e+05");  // shorter than -100000
+  EXPECT_EQ(FormatNumber(-1500.0), "-1500");
+}
+
+TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {
+  EXPECT_EQ(ParseNumber("45"), 45.0);
+  EXPECT_EQ(ParseNumber("+45"), 45.0);
+  EXPECT_EQ(ParseNumber("-1500"), -1500.0);
+  EXPECT_EQ(ParseNumber("0.01"), 0.01);
+  EXPECT_EQ(ParseNumber(".5"), 0.5);
+  EXPECT_EQ(ParseNumber("5."), 5.0);
+  EXPECT_EQ(ParseNumber("1e-05"), 0.00001);
+  EXPECT_EQ(ParseNumber("1E+2"), 100.0);
+  EXPECT_EQ(ParseNumber("  7\t"), 7.0);
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a decimal comma must not matter
+  EXPECT_EQ(ParseNumber("9.8"), 9.8);
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(NumberText, ReadsWhatAJapaneseInputMethodTypes) {
+  EXPECT_EQ(ParseNumber("６０"), 60.0);
+  EXPECT_EQ(ParseNumber("－１．５"), -1.5);
+  EXPECT_EQ(ParseNumber("＋２ｅ３"), 2000.0);
+  EXPECT_EQ(ParseNumber("１Ｅ－２"), 0.01);
+  EXPECT_EQ(ParseNumber("\u3000４５\u3000"), 45.0);  // full-width blanks around it
+  EXPECT_EQ(ParseNumber("4５.０"), 45.0);            // half and full width mixed
+}
+
+TEST(NumberText, RefusesAnythingElse) {
+  for (const char* text :
+       {"", " ", "\u3000", "abc", "nan", "NaN", "inf", "-inf", "infinity", "0x10", "1e999",
+        "-1e999", "1,5", "1.5.2", "--1", "+-1", "1e", "1e+", "e5", ".", "-.", "1 2", "12abc",
+        "１２ａ", "45°", "\xff", "\xe3\x80", "\xc0\x80", "1\n"}) {
+    EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
+  }
+}
+
+// What the boxes hold goes through the dialog both ways: every double shown reads back
+// to itself, and nothing read is ever infinite or not a number.
+TEST(NumberText, RoundTripsAndStaysFiniteOverRandomInput) {
+  std::mt19937_64 random(20261208);
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value)) continue;
+    const auto back = ParseNumber(FormatNumber(value));
+    ASSERT_TRUE(back.has_value()) << FormatNumber(value);
+    EXPECT_EQ(std::memcmp(&*back, &value, sizeof value), 0) << FormatNumber(value);
+  }
+  static const char alphabet[] = "0123456789+-.eE x,\t";
+  static const char* const wide[] = {"０", "９", "＋", "－", "．", "ｅ", "Ｅ", "\u3000", "ａ"};
+  for (int i = 0; i < 50000; ++i) {
+    std::string text;
+    const int length = static_cast<int>(random() % 12);
+    for (int j = 0; j < length; ++j) {
+      if (random() % 4 == 0) {
+        text += wide[random() % std::size(wide)];
+      } else {
+        text += alphabet[random() % (sizeof alphabet - 1)];
+      }
+    }
+    if (const auto v = ParseNumber(text)) {
+      ASSERT_TRUE(std::isfinite(*v)) << text;
+    }
+  }
+}
