@@ -95,11 +95,11 @@ class PixelWriter {
   qsizetype stride_ = 0;
 };
 
-/// A wide pen's line: every pixel whose centre lies within half the pen's width of the
-/// segment, which gives round ends, and round joins where lines meet at an end point.
-/// Each row is the union of three exact spans: the disc around each end point and the
-/// band along the segment.
-void WideLine(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
+/// A pen's line: every pixel whose centre lies within half the pen's width of the
+/// segment, which gives a wide pen round ends, and round joins where lines meet at an
+/// end point. Each row is the union of three exact spans: the disc around each end
+/// point and the band along the segment.
+void Line(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
   const i64 w2 = width * width;  // a pixel is in when 4 * distance² <= width²
   const i64 reach = (width + 1) / 2;
   const i64 dx = bx - ax;
@@ -160,41 +160,6 @@ void WideLine(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
   }
 }
 
-/// A one-pixel line without its last point, as the thin pen draws. Each point is found
-/// from its step number, so only the steps that fall on the surface are visited.
-void ThinLine(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by) {
-  const i64 dx = bx - ax;
-  const i64 dy = by - ay;
-  const bool xMajor = std::abs(dx) >= std::abs(dy);
-  const i64 n = xMajor ? std::abs(dx) : std::abs(dy);  // steps; the end point is left out
-  if (n == 0) return;
-  const i64 major0 = xMajor ? ax : ay;
-  const i64 minor0 = xMajor ? ay : ax;
-  const i64 dir = (xMajor ? dx : dy) > 0 ? 1 : -1;
-  const i64 dMinor = xMajor ? dy : dx;
-  const i64 extent = xMajor ? out.width() : out.height();
-
-  // Steps i in 0..n-1 whose major coordinate major0 + dir * i lies in 0..extent-1.
-  i64 first = 0;
-  i64 last = n - 1;
-  if (dir > 0) {
-    first = std::max<i64>(first, -major0);
-    last = std::min<i64>(last, extent - 1 - major0);
-  } else {
-    first = std::max<i64>(first, major0 - (extent - 1));
-    last = std::min<i64>(last, major0);
-  }
-  for (i64 i = first; i <= last; ++i) {
-    const i64 minor = minor0 + static_cast<i64>(FloorDiv(2 * static_cast<i128>(i) * dMinor + n,
-                                                         2 * static_cast<i128>(n)));
-    const i64 major = major0 + dir * i;
-    if (xMajor)
-      out.Pixel(major, minor);
-    else
-      out.Pixel(minor, major);
-  }
-}
-
 }  // namespace
 
 QImage MakeSurface(int width, int height) {
@@ -245,10 +210,7 @@ BOOL CDC::LineTo(int x, int y) {
   }
 
   PixelWriter out(*surface_, colour);
-  if (width > 1)
-    WideLine(out, from.x, from.y, x, y, width);
-  else
-    ThinLine(out, from.x, from.y, x, y);
+  Line(out, from.x, from.y, x, y, std::max(width, 1));  // width 0: one pixel, as the platform
   return TRUE;
 }
 

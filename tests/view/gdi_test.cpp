@@ -59,7 +59,7 @@ TEST(WidePen, HorizontalLineIsFivePixelsWideWithRoundEnds) {
 // end points inside and outside the surface, several pen widths.
 TEST(WidePen, MatchesThePerPixelDefinition) {
   std::mt19937 rng(4);
-  std::uniform_int_distribution<int> cx(-60, 220), cy(-60, 180), width(2, 9);
+  std::uniform_int_distribution<int> cx(-60, 220), cy(-60, 180), width(1, 9);
   const QImage blank = MakeSurface(160, 120);
   for (int i = 0; i < 400; ++i) {
     Seg seg{cx(rng), cy(rng), cx(rng), cy(rng)};
@@ -201,30 +201,14 @@ TEST(DeviceContext, PenSelectionAndCurrentPosition) {
   none.FillSolidRect(0, 0, 10, 10, kGreen);
 }
 
-TEST(DeviceContext, StockPenDrawsOnePixelWithoutTheLastPoint) {
+TEST(DeviceContext, StockPenDrawsOnePixelWide) {
   QImage s = MakeSurface(20, 20);
   CDC dc(&s);
   dc.MoveTo(2, 3);
   dc.LineTo(8, 3);
-  for (int x = 2; x < 8; ++x) EXPECT_EQ(At(s, x, 3), qRgb(0, 0, 0)) << x;
-  EXPECT_EQ(At(s, 8, 3), qRgb(240, 240, 240));
-  EXPECT_EQ(At(s, 5, 2), qRgb(240, 240, 240));
-  EXPECT_EQ(At(s, 5, 4), qRgb(240, 240, 240));
-
-  // Steep, from outside to outside: one pixel per row it crosses, on the line.
-  QImage t = MakeSurface(20, 20);
-  CDC dt(&t);
-  dt.MoveTo(-10, -40);
-  dt.LineTo(30, 120);  // x = (y + 40) / 4 - 10
-  for (int y = 0; y < 20; ++y) {
-    int n = 0;
-    for (int x = 0; x < 20; ++x)
-      if (At(t, x, y) == qRgb(0, 0, 0)) {
-        ++n;
-        EXPECT_LE(std::abs(4 * (x + 10) - (y + 40)), 2) << x << "," << y;
-      }
-    EXPECT_EQ(n, 1) << y;
-  }
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 20; ++y)
+      ASSERT_EQ(At(s, x, y), y == 3 && x >= 2 && x <= 8 ? qRgb(0, 0, 0) : qRgb(240, 240, 240));
 }
 
 TEST(DeviceContext, FillSolidRectCoversExactlyItsRectangle) {
