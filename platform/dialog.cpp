@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <cstdlib>
@@ -156,7 +157,15 @@ bool DialogWidget::eventFilter(QObject* watched, QEvent* e) {
                        reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason ||
                        reason == Qt::OtherFocusReason;
     if (moved && !owner_->FocusGuarded() && !owner_->m_ending && AfxMessageBoxDepth() == 0) {
-      owner_->SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), 0);
+      // The box finishes losing the focus first, then tells the dialog, as an edit
+      // control does: a handler that gives the focus back finds a box that has let
+      // it go, and its selection stays.
+      QPointer<QObject> box = watched;
+      watched->event(e);
+      if (box != nullptr && owner_ != nullptr) {
+        owner_->SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), 0);
+      }
+      return true;
     }
   }
   return QDialog::eventFilter(watched, e);
