@@ -1,0 +1,66 @@
+#pragma once
+// Many whole flights at once, several in the lanes of one vector register. Every
+// flight comes out bit for bit as RunFlight would give it: each lane performs the
+// scalar model's operations in the scalar model's order, and the model's branches
+// become per-lane selects. The instruction set is chosen at run time, so the program
+// still runs on any x86-64; without a vector unit it can use, flights go through
+// RunFlight one by one.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "flight/flight_records.h"
+#include "flight/sync_run.h"
+
+namespace vendrel {
+
+enum class LanePath {
+  Scalar,  ///< RunFlight, one flight after another
+  Avx2,    ///< 256-bit registers
+  Avx512,  ///< 512-bit registers
+};
+
+/// Whether this machine has the path's instruction set and, checked once on first
+/// use, the path's lanes reproduce the scalar force model (the scalar path always can).
+bool LanePathAvailable(LanePath path);
+/// The widest available path.
+LanePath BestLanePath();
+/// "scalar", "avx2", "avx512".
+const char* LanePathName(LanePath path);
+/// Flights in flight at once on the path.
+int LaneCount(LanePath path);
+
+/// The outcome of a whole flight, as RunFlight reports it, without the final record.
+struct FlightSummary {
+  std::int64_t ticks = 0;
+  FlightEnd end = FlightEnd::MaxTicks;
+  bool carryChanged = false;
+  double carry = 0.0;     ///< the form's carry after the run
+  double distance = 0.0;  ///< horizontal distance of `pos` on the last tick
+  Vec5 landing{};         ///< `pos` on the last tick
+  double apex = 0.0;      ///< highest `pos`[3] over all ticks
+};
+
+FlightSummary Summarize(const FlightOutcome& out);
+
+/// Hands out the next flight: its id (any number, given back with its outcome) and
+/// its form. Returns false once there are none left, and keeps doing so.
+using NextFlight = std::function<bool(std::int64_t& id, FlightForm& form)>;
+/// Receives the outcome of one flight. Outcomes come in the order flights end, not
+/// the order they were handed out.
+using FlightDone = std::function<void(std::int64_t id, const FlightSummary& summary)>;
+
+/// Runs every flight `next` hands out, each until the run control ends it or
+/// `maxTicks` ticks have passed, on the calling thread. A lane whose flight ends
+/// takes the next flight at once, so long and short flights mix freely. A path the
+/// machine cannot take falls back to the scalar one.
+void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,
+                       const FlightDone& done);
+
+/// The same for a list of forms: the summaries in the order of the forms.
+std::vector<FlightSummary> RunFlightsInLanes(LanePath path, std::span<const FlightForm> forms,
+                                             std::int64_t maxTicks);
+
+}  // namespace vendrel

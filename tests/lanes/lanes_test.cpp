@@ -1,0 +1,284 @@
+// Flights in the lanes of vector registers come out exactly as RunFlight gives them,
+// on every instruction set this machine has and on the scalar fallback.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/options.h"
+#include "cli/sweep.h"
+#include "flight/flight_lanes.h"
+#include "flight/form_fields.h"
+#include "flight/sync_run.h"
+
+namespace vendrel {
+namespace {
+
+bool CpuHas(LanePath path) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (path == LanePath::Avx2) return __builtin_cpu_supports("avx2");
+  if (path == LanePath::Avx512) return __builtin_cpu_supports("avx512f");
+#endif
+  return path == LanePath::Scalar;
+}
+
+// Equal bits; any NaN equals any NaN (the model never looks at a NaN's payload).
+::testing::AssertionResult Same(const char* what, double a, double b) {
+  const bool same = std::isnan(a) || std::isnan(b) ? std::isnan(a) && std::isnan(b)
+                                                    : std::memcmp(&a, &b, sizeof a) == 0;
+  if (same) return ::testing::AssertionSuccess();
+  char text[160];
+  std::snprintf(text, sizeof text, "%s: lanes %.17g, scalar %.17g", what, a, b);
+  return ::testing::AssertionFailure() << text;
+}
+
+::testing::AssertionResult SameOutcome(const FlightSummary& lanes, const FlightOutcome& ref) {
+  if (lanes.ticks != ref.ticks)
+    return ::testing::AssertionFailure() << "ticks " << lanes.ticks << " vs " << ref.ticks;
+  if (lanes.end != ref.end)
+    return ::testing::AssertionFailure() << "end " << FlightEndName(lanes.end) << " vs "
+                                         << FlightEndName(ref.end);
+  if (lanes.carryChanged != ref.carryChanged) return ::testing::AssertionFailure() << "carryChanged";
+  for (auto r : {Same("carry", lanes.carry, ref.carry), Same("distance", lanes.distance, ref.distance),
+                 Same("apex", lanes.apex, ref.apex)}) {
+    if (!r) return r;
+  }
+  for (int i = 0; i < 5; ++i) {
+    auto r = Same(("landing[" + std::to_string(i) + "]").c_str(), lanes.landing[i], ref.landing[i]);
+    if (!r) return r;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::string Describe(const FlightForm& f) {
+  char text[320];
+  std::snprintf(text, sizeof text,
+                "angle=%.17g speed=%.17g side=%.17g back=%.17g k=%.17g k'=%.17g mass=%.17g "
+                "gravity=%.17g dt=%.17g carry=%.17g",
+                f.launchAngle, f.launchSpeed, f.sideSpin, f.backSpin, f.k, f.kPrime, f.ballMass,
+                f.gravity, f.timeStep, f.carry);
+  return text;
+}
+
+struct Case {
+  FlightForm form;
+  FlightOutcome ref;
+};
+
+constexpr std::int64_t kTickBound = 1500;
+
+// Flights of every kind: around the defaults (most land within the bound), anywhere in
+// the form's ranges (many run into the bound or end in NaN), and the ranges' corners.
+std::vector<Case> MakeCases() {
+  std::mt19937_64 rng(20240611);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  auto chance = [&](double p) { return std::bernoulli_distribution(p)(rng); };
+  std::vector<FlightForm> forms;
+
+  for (int i = 0; i < 1200; ++i) {  // default-like
+    FlightForm f = DefaultForm();
+    f.launchAngle = uniform(0.0, 60.0);
+    f.launchSpeed = uniform(5.0, 90.0);
+    f.sideSpin = chance(0.3) ? 0.0 : uniform(-6000.0, 6000.0);
+    f.backSpin = chance(0.1) ? 0.0 : uniform(-3000.0, 9000.0);
+    f.k = uniform(0.0, 0.03);
+    f.kPrime = uniform(0.0, 0.05);
+    f.ballMass = uniform(20.0, 100.0);
+    f.gravity = uniform(5.0, 20.0);
+    f.timeStep = uniform(0.005, 0.05);
+    forms.push_back(f);
+  }
+  const auto fields = FormFields();
+  for (int i = 0; i < 600; ++i) {  // anywhere in range, with the ranges' ends and zeros
+    FlightForm f = DefaultForm();
+    for (const FormField& field : fields) {
+      const double r = uniform(0.0, 1.0);
+      double v = r < 0.1 ? field.min : r < 0.2 ? field.max : r < 0.35 ? field.defaultValue
+                                                                     : uniform(field.min, field.max);
+      if (field.min < 0.0 && chance(0.1)) v = 0.0;
+      f.*(field.member) = v;
+    }
+    forms.push_back(f);
+  }
+  for (int i = 0; i < 400; ++i) {  // corners: every field at its minimum, maximum or default
+    FlightForm f = DefaultForm();
+    for (const FormField& field : fields) {
+      const int pick = static_cast<int>(rng() % 3);
+      f.*(field.member) = pick == 0 ? field.min : pick == 1 ? field.max : field.defaultValue;
+    }
+    forms.push_back(f);
+  }
+  // Named corners: at rest, straight up, no mass, no gravity (runs into the bound),
+  // negative spins, the worked flights.
+  auto add = [&](auto change) {
+    FlightForm f = DefaultForm();
+    change(f);
+    forms.push_back(f);
+  };
+  add([](FlightForm&) {});
+  add([](FlightForm& f) { f.sideSpin = 1500; });
+  add([](FlightForm& f) { f.launchAngle = 30; f.launchSpeed = 70; });
+  add([](FlightForm& f) { f.launchSpeed = 0; });
+  add([](FlightForm& f) { f.launchAngle = 90; });
+  add([](FlightForm& f) { f.launchAngle = 90; f.backSpin = 0; });
+  add([](FlightForm& f) { f.ballMass = 0; });
+  add([](FlightForm& f) { f.gravity = 0; });
+  add([](FlightForm& f) { f.backSpin = -2000; f.sideSpin = -1500; });
+  add([](FlightForm& f) { f.launchSpeed = 0; f.gravity = 0; });
+  add([](FlightForm& f) { f.launchAngle = 0; });
+  // A carry from an earlier run stays where a flight leaves the field unchanged.
+  for (std::size_t i = 0; i < forms.size(); i += 7) forms[i].carry = 77.0;
+
+  std::vector<Case> cases;
+  for (FlightForm& f : forms) {
+    FlightForm copy = f;
+    cases.push_back({f, RunFlight(copy, kTickBound)});
+  }
+  return cases;
+}
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = MakeCases();
+  return cases;
+}
+
+class LanePathTest : public ::testing::TestWithParam<LanePath> {};
+
+TEST_P(LanePathTest, EveryFlightMatchesRunFlight) {
+  const LanePath path = GetParam();
+  if (!CpuHas(path)) GTEST_SKIP() << "no " << LanePathName(path) << " on this machine";
+  // The path must not have disabled itself: its lanes agree with the scalar model.
+  ASSERT_TRUE(LanePathAvailable(path));
+
+  const std::vector<Case>& cases = Cases();
+  std::vector<FlightForm> forms;
+  for (const Case& c : cases) forms.push_back(c.form);
+  const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, kTickBound);
+  ASSERT_EQ(got.size(), cases.size());
+
+  int ends[3] = {0, 0, 0}, changed = 0, failures = 0;
+  for (std::size_t i = 0; i < cases.size() && failures < 5; ++i) {
+    const auto same = SameOutcome(got[i], cases[i].ref);
+    if (!same) ++failures;
+    EXPECT_TRUE(same) << "flight " << i << ": " << Describe(cases[i].form);
+    ++ends[static_cast<int>(cases[i].ref.end)];
+    changed += cases[i].ref.carryChanged ? 1 : 0;
+  }
+  // The flights cover every way a flight can end, and carries both written and kept.
+  EXPECT_GT(ends[static_cast<int>(FlightEnd::Ground)], 1000);
+  EXPECT_GT(ends[static_cast<int>(FlightEnd::NotANumber)], 10);
+  EXPECT_GT(ends[static_cast<int>(FlightEnd::MaxTicks)], 10);
+  EXPECT_GT(changed, 1000);
+  EXPECT_LT(changed, static_cast<int>(cases.size()));
+}
+
+TEST_P(LanePathTest, IdsComeBackOnceWhateverTheCountAndOrder) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  // Fewer flights than lanes, one, none, and a count that leaves a pack part full;
+  // a long flight among short ones keeps its lane while the others refill.
+  for (int n : {0, 1, 3, LaneCount(path) + 1, 3 * LaneCount(path) - 1}) {
+    std::vector<FlightForm> forms;
+    for (int i = 0; i < n; ++i) {
+      FlightForm f = DefaultForm();
+      f.launchSpeed = i == 1 ? 100.0 : 5.0 + i;
+      f.launchAngle = i == 1 ? 80.0 : 20.0;
+      forms.push_back(f);
+    }
+    std::multiset<std::int64_t> seen;
+    std::size_t taken = 0;
+    RunFlightsInLanes(
+        path, kTickBound,
+        [&](std::int64_t& id, FlightForm& form) {
+          if (taken == forms.size()) return false;
+          form = forms[taken];
+          id = 1000 + 7 * static_cast<std::int64_t>(taken++);
+          return true;
+        },
+        [&](std::int64_t id, const FlightSummary& s) {
+          seen.insert(id);
+          const std::size_t index = static_cast<std::size_t>((id - 1000) / 7);
+          ASSERT_LT(index, forms.size());
+          FlightForm copy = forms[index];
+          EXPECT_TRUE(SameOutcome(s, RunFlight(copy, kTickBound))) << "n=" << n << " id=" << id;
+        });
+    EXPECT_EQ(seen.size(), forms.size()) << "n=" << n;
+    for (int i = 0; i < n; ++i) EXPECT_EQ(seen.count(1000 + 7 * i), 1u) << "n=" << n;
+  }
+}
+
+TEST_P(LanePathTest, TickBoundsOfOneAndNone) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  std::vector<FlightForm> forms(5, DefaultForm());
+  forms[1].ballMass = 0;
+  forms[2].launchSpeed = 0;
+  for (std::int64_t bound : {0, 1, 2, 331, 332}) {
+    const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, bound);
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+      FlightForm copy = forms[i];
+      EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, bound))) << "bound " << bound << " flight " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, LanePathTest,
+                         ::testing::Values(LanePath::Scalar, LanePath::Avx2, LanePath::Avx512),
+                         [](const auto& p) { return std::string(LanePathName(p.param)); });
+
+TEST(LanePaths, BestIsTheWidestTheMachineHas) {
+  const LanePath best = BestLanePath();
+  EXPECT_TRUE(LanePathAvailable(best));
+  EXPECT_TRUE(LanePathAvailable(LanePath::Scalar));
+  EXPECT_EQ(LaneCount(LanePath::Scalar), 1);
+  if (CpuHas(LanePath::Avx512)) EXPECT_EQ(best, LanePath::Avx512);
+  else if (CpuHas(LanePath::Avx2)) EXPECT_EQ(best, LanePath::Avx2);
+  else EXPECT_EQ(best, LanePath::Scalar);
+}
+
+// The sweep writes the same bytes on every path and thread count.
+std::string SweepText(const cli::SweepOptions& opt, LanePath path) {
+  std::FILE* f = std::tmpfile();
+  EXPECT_NE(f, nullptr);
+  EXPECT_EQ(cli::RunSweep(opt, f, path), 0);
+  std::string text;
+  std::rewind(f);
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+  std::fclose(f);
+  return text;
+}
+
+TEST(LaneSweep, RowsAreTheSameOnEveryPath) {
+  cli::SweepOptions opt;
+  const auto fields = FormFields();
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
+  opt.ranges[0] = cli::ParamRange{0.0, 90.0, 15.0, false};        // angle
+  opt.ranges[1] = cli::ParamRange{0.0, 100.0, 25.0, false};       // speed, with 0
+  opt.ranges[3] = cli::ParamRange{-3000.0, 3000.0, 1500.0, false};  // back spin
+  opt.ranges[6] = cli::ParamRange{0.0, 46.0, 46.0, false};        // mass, with 0
+  opt.maxTicks = 2000;
+  opt.progress = false;
+  opt.threads = 1;
+  const std::string scalar = SweepText(opt, LanePath::Scalar);
+  EXPECT_EQ(std::count(scalar.begin(), scalar.end(), '\n'), 1 + 7 * 5 * 5 * 2);
+  for (LanePath path : {LanePath::Avx2, LanePath::Avx512}) {
+    if (!LanePathAvailable(path)) continue;
+    for (unsigned threads : {1u, 3u}) {
+      opt.threads = threads;
+      EXPECT_EQ(SweepText(opt, path), scalar) << LanePathName(path) << " on " << threads << " threads";
+    }
+  }
+  opt.best = cli::BestBy::Distance;
+  opt.threads = 2;
+  EXPECT_EQ(SweepText(opt, BestLanePath()), SweepText(opt, LanePath::Scalar));
+}
+
+}  // namespace
+}  // namespace vendrel
