@@ -12,6 +12,7 @@
 
 #include "cli/number_text.h"
 #include "flight/form_fields.h"
+#include "flight/flight_lanes.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::cli {
@@ -27,11 +28,11 @@ struct Result {
   double carry, distance, lateral, apex;
 };
 
-// Flight `index` of the sweep: the last parameter (dt) varies fastest.
-Result RunOne(const SweepOptions& opt, std::int64_t index) {
+// The form of flight `index` of the sweep, its parameters kept for the row: the last
+// parameter (dt) varies fastest.
+FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
   const auto fields = FormFields();
   FlightForm form = DefaultForm();
-  Result r{};
   for (std::size_t f = kFields; f-- > 0;) {
     const ParamRange& range = opt.ranges[f];
     const std::int64_t n = range.Count();
@@ -39,7 +40,10 @@ Result RunOne(const SweepOptions& opt, std::int64_t index) {
     index /= n;
     form.*(fields[f].member) = r.params[f];
   }
-  const FlightOutcome out = RunFlight(form, opt.maxTicks);
+  return form;
+}
+
+void Record(Result& r, const FlightSummary& out) {
   r.ticks = out.ticks;
   r.end = out.end;
   r.carryChanged = out.carryChanged;
@@ -47,7 +51,6 @@ Result RunOne(const SweepOptions& opt, std::int64_t index) {
   r.distance = out.distance;
   r.lateral = out.landing[2];
   r.apex = out.apex;
-  return r;
 }
 
 std::string Row(const Result& r) {
@@ -117,7 +120,9 @@ const char* SweepHeader() {
   return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
 }
 
-int RunSweep(const SweepOptions& opt, std::FILE* out) {
+int RunSweep(const SweepOptions& opt, std::FILE* out) { return RunSweep(opt, out, BestLanePath()); }
+
+int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
   const std::int64_t total = SweepSize(opt);
   const unsigned threads =
       opt.threads ? opt.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -135,13 +140,30 @@ int RunSweep(const SweepOptions& opt, std::FILE* out) {
   for (std::int64_t first = 0; first < total; first += kBatch) {
     const std::int64_t count = std::min(kBatch, total - first);
     std::atomic<std::int64_t> next{0};
+    // Each worker keeps a pack of flights in the lanes of its vector registers and
+    // takes the batch's flights a chunk at a time as lanes come free.
     auto work = [&] {
-      for (;;) {
-        const std::int64_t begin = next.fetch_add(kChunk);
-        if (begin >= count) return;
-        const std::int64_t end = std::min(count, begin + kChunk);
-        for (std::int64_t i = begin; i < end; ++i) batch[static_cast<std::size_t>(i)] = RunOne(opt, first + i);
-      }
+      std::int64_t at = 0, end = 0;
+      bool drained = false;
+      const NextFlight take = [&](std::int64_t& id, FlightForm& form) {
+        if (at == end) {
+          if (drained) return false;
+          at = next.fetch_add(kChunk);
+          if (at >= count) {
+            drained = true;
+            at = end = count;
+            return false;
+          }
+          end = std::min(count, at + kChunk);
+        }
+        id = at++;
+        form = FormOf(opt, first + id, batch[static_cast<std::size_t>(id)]);
+        return true;
+      };
+      const FlightDone record = [&](std::int64_t id, const FlightSummary& summary) {
+        Record(batch[static_cast<std::size_t>(id)], summary);
+      };
+      RunFlightsInLanes(path, opt.maxTicks, take, record);
     };
     const unsigned workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
     std::vector<std::thread> pool;

@@ -6,12 +6,16 @@
 #include <string>
 
 #include "cli/options.h"
+#include "flight/flight_lanes.h"
 
 namespace vendrel::cli {
 
 /// Runs the sweep and writes its CSV (or, with --best, the header and the best row).
 /// Returns the exit status.
 int RunSweep(const SweepOptions& opt, std::FILE* out);
+/// The same on a chosen lane path (the benchmarks and tests compare them); the rows
+/// are the same on every path.
+int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path);
 
 /// The CSV header of a sweep.
 const char* SweepHeader();
