@@ -17,6 +17,7 @@
 #include "flight/sync_run.h"
 #include "platform/afxwin.h"
 #include "res/vendrel_res.h"
+#include "tests/support/process.h"
 #include "tests/view/pixels.h"
 #include "ui/simulator_dlg.h"
 #include "ui/trajectory_view.h"
@@ -263,6 +264,23 @@ TEST_F(DialogPaint, AMasslessFlightDrawsOnlyTheAxes) {
   const QImage axes = With(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(dlg.Surface(), axes), 0);
   EXPECT_EQ(dlg.Form().carry, 0.0);
+}
+
+TEST_F(DialogPaint, TheCommandLinePictureIsTheDialogsSurface) {
+  auto* calculate = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_CALCULATE));
+  calculate->click();
+  ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 60000));
+  qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_SIDE_SPIN))->setText("-1500");
+  qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_LAUNCH_ANGLE))->setText("30");
+  calculate->click();
+  ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 60000));
+
+  const std::string path = ScratchPath("flights.png");
+  const auto r = RunFlightTool({"--png", path, "--overlay", "side-spin=-1500,angle=30"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QImage picture(QString::fromStdString(path));
+  ASSERT_EQ(picture.size(), dlg.Surface().size());
+  EXPECT_EQ(DiffCount(picture, dlg.Surface()), 0);
 }
 
 }  // namespace
