@@ -2,6 +2,7 @@
 // on every instruction set this machine has and on the scalar fallback.
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <set>
@@ -278,6 +279,30 @@ TEST(LaneSweep, RowsAreTheSameOnEveryPath) {
   opt.best = cli::BestBy::Distance;
   opt.threads = 2;
   EXPECT_EQ(SweepText(opt, BestLanePath()), SweepText(opt, LanePath::Scalar));
+}
+
+TEST(LaneSweep, RowsKeepTheirOrderAcrossBatches) {
+  // More flights than one batch holds, each over within a few ticks (launched at rest).
+  cli::SweepOptions opt;
+  const auto fields = FormFields();
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
+  opt.ranges[1] = cli::ParamRange{0.0, 0.0, 1.0, true};
+  opt.ranges[7] = cli::ParamRange{0.25, 10000.0, 0.25, false};  // gravity, row by row
+  opt.progress = false;
+  opt.threads = 1;
+  const std::string scalar = SweepText(opt, LanePath::Scalar);
+  ASSERT_EQ(std::count(scalar.begin(), scalar.end(), '\n'), 40001);
+  // Row n (from 1) has gravity n / 4.
+  int row = 0;
+  for (std::size_t pos = scalar.find('\n') + 1; pos < scalar.size(); pos = scalar.find('\n', pos) + 1) {
+    ++row;
+    std::size_t comma = pos;
+    for (int c = 0; c < 7; ++c) comma = scalar.find(',', comma) + 1;
+    ASSERT_EQ(std::stod(scalar.substr(comma, scalar.find(',', comma) - comma)), 0.25 * row) << "row " << row;
+  }
+  opt.threads = 3;
+  EXPECT_EQ(SweepText(opt, BestLanePath()), scalar);
 }
 
 }  // namespace
