@@ -1,11 +1,14 @@
 // The flight model's speed: one force evaluation, one step, a whole flight, sweeps.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "cli/options.h"
 #include "cli/sweep.h"
+#include "flight/flight_lanes.h"
 #include "flight/force_model.h"
 #include "flight/form_fields.h"
 #include "flight/rk4.h"
@@ -55,23 +58,101 @@ void BM_DefaultFlight(benchmark::State& state) {
 BENCHMARK(BM_DefaultFlight)->Unit(benchmark::kMicrosecond);
 
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
-void BM_Sweep10000(benchmark::State& state) {
+cli::SweepOptions DefaultLikeSweep() {
   cli::SweepOptions opt;
   const auto fields = FormFields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   }
   opt.ranges[0] = cli::ParamRange{10.0, 19.999, 0.001, false};
-  opt.threads = static_cast<unsigned>(state.range(0));
   opt.progress = false;
+  return opt;
+}
+
+const int kAllThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+// The sweep on the best lane path this machine has.
+void BM_Sweep10000(benchmark::State& state) {
+  cli::SweepOptions opt = DefaultLikeSweep();
+  opt.threads = static_cast<unsigned>(state.range(0));
   std::FILE* sink = std::fopen("/dev/null", "w");
   for (auto _ : state) cli::RunSweep(opt, sink);
   std::fclose(sink);
   state.SetItemsProcessed(state.iterations() * cli::SweepSize(opt));
   state.counters["threads"] = static_cast<double>(opt.threads);
+  state.SetLabel(LanePathName(BestLanePath()));
 }
-BENCHMARK(BM_Sweep10000)->Arg(1)->Arg(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
+BENCHMARK(BM_Sweep10000)->Arg(1)->Arg(kAllThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+constexpr LanePath kPaths[] = {LanePath::Scalar, LanePath::Avx2, LanePath::Avx512};
+
+// The same 10,000 flights through the lanes alone, on one thread: flights per second
+// of each instruction set, without the rows.
+void BM_LaneFlights10000(benchmark::State& state) {
+  const LanePath path = kPaths[state.range(0)];
+  if (!LanePathAvailable(path)) {
+    state.SkipWithError("not on this machine");
+    return;
+  }
+  std::vector<FlightForm> forms;
+  for (int i = 0; i < 10000; ++i) {
+    FlightForm form = DefaultForm();
+    form.launchAngle = 10.0 + 0.001 * i;
+    forms.push_back(form);
+  }
+  for (auto _ : state) {
+    const std::vector<FlightSummary> out = RunFlightsInLanes(path, forms, 10000000);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(forms.size()));
+  state.SetLabel(LanePathName(path));
+  state.counters["lanes"] = LaneCount(path);
+}
+BENCHMARK(BM_LaneFlights10000)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The whole sweep on each path and thread count.
+void BM_Sweep10000OnPath(benchmark::State& state) {
+  const LanePath path = kPaths[state.range(0)];
+  if (!LanePathAvailable(path)) {
+    state.SkipWithError("not on this machine");
+    return;
+  }
+  cli::SweepOptions opt = DefaultLikeSweep();
+  opt.threads = static_cast<unsigned>(state.range(1));
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  for (auto _ : state) cli::RunSweep(opt, sink, path);
+  std::fclose(sink);
+  state.SetItemsProcessed(state.iterations() * cli::SweepSize(opt));
+  state.SetLabel(LanePathName(path));
+  state.counters["threads"] = static_cast<double>(opt.threads);
+}
+BENCHMARK(BM_Sweep10000OnPath)->ArgsProduct({{0, 1, 2}, {1, kAllThreads}})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// How the sweep scales from one thread to all of them: each iteration times the sweep
+// on one thread and then on all, and "speedup" is the ratio of their wall times.
+void BM_SweepThreadScaling(benchmark::State& state) {
+  cli::SweepOptions opt = DefaultLikeSweep();
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  double one = 0.0, all = 0.0;
+  for (auto _ : state) {
+    for (unsigned threads : {1u, static_cast<unsigned>(kAllThreads)}) {
+      opt.threads = threads;
+      const auto start = std::chrono::steady_clock::now();
+      cli::RunSweep(opt, sink);
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+      (threads == 1 ? one : all) += took.count();
+    }
+  }
+  std::fclose(sink);
+  const double flights = static_cast<double>(state.iterations() * cli::SweepSize(opt));
+  state.counters["threads"] = kAllThreads;
+  state.counters["flights_per_s_1"] = flights / one;
+  state.counters["flights_per_s_all"] = flights / all;
+  state.counters["speedup"] = one / all;
+  state.SetLabel(LanePathName(BestLanePath()));
+}
+BENCHMARK(BM_SweepThreadScaling)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace
 }  // namespace vendrel
