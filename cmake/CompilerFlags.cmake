@@ -10,3 +10,8 @@ if(VENDREL_SANITIZE)
                       -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${VENDREL_SANITIZE})
 endif()
+
+# The fuzz targets are guided by coverage of the whole program, not of their own file.
+if(VENDREL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
