@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -75,10 +76,10 @@ bool DialogWidget::event(QEvent* e) {
   return QDialog::event(e);
 }
 
-void DialogWidget::paintEvent(QPaintEvent*) {
+void DialogWidget::paintEvent(QPaintEvent* e) {
   // The widget only shows the surface; the drawing happens on the surface itself.
   QPainter painter(this);
-  if (owner_ != nullptr) painter.drawImage(0, 0, owner_->Surface());
+  if (owner_ != nullptr) painter.drawImage(e->rect(), owner_->Surface(), e->rect());
 }
 
 void DialogWidget::keyPressEvent(QKeyEvent* e) {

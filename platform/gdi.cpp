@@ -51,11 +51,14 @@ i128 ISqrt(i128 k) {
   return m;
 }
 
-/// Writes pixels of one colour into a surface; anything outside it is dropped.
+/// Writes pixels of one colour into a surface; anything outside it is dropped. It
+/// notes the bounding box of the pixels whose value it changed, so that the window
+/// shows again only what a paint really altered.
 class PixelWriter {
  public:
-  PixelWriter(QImage& image, COLORREF colour)
-      : image_(image), width_(image.width()), height_(image.height()), rgb_(ToQRgb(colour)) {
+  PixelWriter(QImage& image, COLORREF colour, QRect& changed)
+      : image_(image), width_(image.width()), height_(image.height()), rgb_(ToQRgb(colour)),
+        changed_(changed) {
     const QImage::Format f = image.format();
     direct_ = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
               f == QImage::Format_ARGB32_Premultiplied;
@@ -74,12 +77,26 @@ class PixelWriter {
     x0 = std::max<i64>(x0, 0);
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
+    i64 first = -1, last = -1;
     if (direct_) {
       auto* row = reinterpret_cast<QRgb*>(bits_ + static_cast<i64>(stride_) * y);
-      std::fill(row + x0, row + x1 + 1, rgb_);
+      for (i64 x = x0; x <= x1; ++x) {
+        if (row[x] == rgb_) continue;
+        row[x] = rgb_;
+        if (first < 0) first = x;
+        last = x;
+      }
     } else {
-      for (i64 x = x0; x <= x1; ++x)
+      for (i64 x = x0; x <= x1; ++x) {
+        if (image_.pixel(static_cast<int>(x), static_cast<int>(y)) == rgb_) continue;
         image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb_);
+        if (first < 0) first = x;
+        last = x;
+      }
+    }
+    if (first >= 0) {
+      changed_ |= QRect(static_cast<int>(first), static_cast<int>(y),
+                        static_cast<int>(last - first + 1), 1);
     }
   }
 
@@ -90,6 +107,7 @@ class PixelWriter {
   int width_;
   int height_;
   QRgb rgb_;
+  QRect& changed_;
   bool direct_ = false;
   uchar* bits_ = nullptr;
   qsizetype stride_ = 0;
@@ -209,14 +227,14 @@ BOOL CDC::LineTo(int x, int y) {
     colour = pen_->colour();
   }
 
-  PixelWriter out(*surface_, colour);
+  PixelWriter out(*surface_, colour, changed_);
   Line(out, from.x, from.y, x, y, std::max(width, 1));  // width 0: one pixel, as the platform
   return TRUE;
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
   if (surface_ == nullptr || surface_->isNull() || cx <= 0 || cy <= 0) return;
-  PixelWriter out(*surface_, colour);
+  PixelWriter out(*surface_, colour, changed_);
   const i64 top = std::max<i64>(y, 0);
   const i64 bottom = std::min<i64>(static_cast<i64>(y) + cy - 1, out.height() - 1);
   for (i64 row = top; row <= bottom; ++row)
@@ -232,5 +250,6 @@ BOOL CDC::DrawIcon(int x, int y, HICON icon) {
   if (pixmap.isNull()) return FALSE;
   QPainter painter(surface_);
   painter.drawPixmap(QRect(x, y, 32, 32), pixmap);
+  changed_ |= QRect(x, y, 32, 32) & surface_->rect();
   return TRUE;
 }

@@ -5,6 +5,7 @@
 // window.
 
 #include <QImage>
+#include <QRect>
 
 #include "platform/types.h"
 
@@ -57,9 +58,12 @@ class CDC {
   BOOL DrawIcon(int x, int y, HICON icon);
 
   QImage* surface() const { return surface_; }
+  /// The bounding box of the pixels this context has changed so far.
+  QRect ChangedRect() const { return changed_; }
 
  private:
   QImage* surface_;
+  QRect changed_;
   CPen* pen_ = nullptr;
   CPoint current_{};
 };

@@ -90,8 +90,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       // Begins and ends a paint cycle: the window is valid again, and the widget
       // shows what the surface now holds.
+      // Only what the drawing changed is shown again: a paint that redraws lines
+      // over themselves costs the screen nothing.
       ValidateRect(nullptr);
-      if (m_hWnd != nullptr) m_hWnd->update();
+      if (m_hWnd != nullptr && !m_changedArea.isEmpty()) m_hWnd->update(m_changedArea);
+      m_changedArea = QRect();
       return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
@@ -212,6 +215,7 @@ CDC* CWnd::GetDC() {
 
 int CWnd::ReleaseDC(CDC* pDC) {
   if (pDC == nullptr) return 0;
+  m_changedArea |= pDC->ChangedRect();
   delete pDC;
   --m_outstandingDCs;
   return 1;

@@ -6,6 +6,7 @@
 // when the window is covered, minimised or restored.
 
 #include <QImage>
+#include <QRect>
 #include <map>
 #include <memory>
 #include <optional>
@@ -133,6 +134,7 @@ class CWnd : public CCmdTarget {
 
   QWidget* m_hWnd = nullptr;
   QImage m_surface;
+  QRect m_changedArea;  ///< what the released device contexts changed on the surface
 
   DECLARE_MESSAGE_MAP()
 
