@@ -34,26 +34,6 @@ struct LaneBlock {
   alignas(64) long long ticks[W];
 };
 
-// The square the force model takes with the power function, compiled as the model is.
-// Where the compiler keeps the call, the library's pow need not round exactly like a
-// product, and the lanes must follow it.
-double ModelSquare(double x) { return std::pow(x, 2.0); }
-
-// Whether the model's squares differ from products in this build: values whose
-// library power is known to miss the correctly rounded square.
-bool SquaresByPow() {
-  static const double kProbes[] = {-1289.916392634299, 1034.2213120338984, 5572.8379457267856,
-                                   -1447.6436671801548, -842.95142672085422};
-  for (double x : kProbes) {
-    volatile double vx = x;  // no folding at compile time
-    const double y = vx;
-    const double pw = ModelSquare(y);
-    const double pr = y * y;
-    if (std::memcmp(&pw, &pr, sizeof pw) != 0) return true;
-  }
-  return false;
-}
-
 /// Writes flight `form`'s launch into lane `lane` of `b`, through the same run
 /// control start as RunFlight.
 template <int W>
@@ -244,8 +224,8 @@ void RunWith(std::int64_t maxTicks, const NextFlight& next, const FlightDone& do
 }
 
 // Probe cases for the self-check: ordinary flights, the model's corners (rest,
-// vertical motion, negative spins, no mass), values that are not finite, and
-// velocities whose force changes where the power function's squares are not products.
+// vertical motion, negative spins, no mass), values that are not finite, and large
+// velocities whose squares round.
 struct ProbeCase {
   double vx, vy, vz, mass, gravity, k, kPrime, backSpin, sideSpin;
 };
@@ -322,7 +302,6 @@ bool AgreesWithModel(Force force) {
 
 struct PathState {
   bool available = false;  ///< the machine has the instruction set and the lanes agree
-  bool powSquares = false;
 };
 
 PathState Check(LanePath path) {
@@ -332,16 +311,11 @@ PathState Check(LanePath path) {
     return ps;
   }
   if (!CpuHas(path)) return ps;
-  ps.powSquares = SquaresByPow();
 #if VENDREL_LANES_X86
   if (path == LanePath::Avx2) {
-    ps.available = ps.powSquares
-                       ? AgreesWithModel<avx2::W>([](auto& b) { avx2::ForceOfBlock<true>(b); })
-                       : AgreesWithModel<avx2::W>([](auto& b) { avx2::ForceOfBlock<false>(b); });
+    ps.available = AgreesWithModel<avx2::W>([](auto& b) { avx2::ForceOfBlock(b); });
   } else {
-    ps.available = ps.powSquares
-                       ? AgreesWithModel<avx512::W>([](auto& b) { avx512::ForceOfBlock<true>(b); })
-                       : AgreesWithModel<avx512::W>([](auto& b) { avx512::ForceOfBlock<false>(b); });
+    ps.available = AgreesWithModel<avx512::W>([](auto& b) { avx512::ForceOfBlock(b); });
   }
 #endif
   return ps;
@@ -406,17 +380,9 @@ void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& n
   }
 #if VENDREL_LANES_X86
   if (path == LanePath::Avx2) {
-    if (ps.powSquares) {
-      RunWith<avx2::W>(maxTicks, next, done, [](auto& r) { avx2::RunPacks<true>(r); });
-    } else {
-      RunWith<avx2::W>(maxTicks, next, done, [](auto& r) { avx2::RunPacks<false>(r); });
-    }
+    RunWith<avx2::W>(maxTicks, next, done, [](auto& r) { avx2::RunPacks(r); });
   } else {
-    if (ps.powSquares) {
-      RunWith<avx512::W>(maxTicks, next, done, [](auto& r) { avx512::RunPacks<true>(r); });
-    } else {
-      RunWith<avx512::W>(maxTicks, next, done, [](auto& r) { avx512::RunPacks<false>(r); });
-    }
+    RunWith<avx512::W>(maxTicks, next, done, [](auto& r) { avx512::RunPacks(r); });
   }
 #endif
 }

@@ -24,6 +24,8 @@ struct ForceTerms {
 
 namespace detail {
 
+inline double Square(double base) { return base * base; }
+
 // Signed square root of a spin rate: a negative spin never reaches sqrt.
 inline double SignedRoot(double omega) {
   return omega >= 0.0 ? std::sqrt(omega) : -std::sqrt(-omega);
@@ -59,9 +61,13 @@ inline ForceTerms EvaluateForce(const FlightState& st, SpinRoots roots) {
 
   t.s = std::sqrt((vz * vz + vx * vx) + vy * vy);
 
-  const double P1 = std::pow(vx * vx + vy * vy, 2.0);
-  const double P2 = std::pow(vz * vy, 2.0);
-  const double P3 = std::pow(vz * vx, 2.0);
+  // Powers at exponent 2.0. Correctly rounded, such a power is the product of the base
+  // with itself, which is what optimised builds make of pow(b, 2.0) anyway; writing
+  // the product keeps unoptimised builds off a library pow that can miss the last bit,
+  // so every build flies the same flight.
+  const double P1 = detail::Square(vx * vx + vy * vy);
+  const double P2 = detail::Square(vz * vy);
+  const double P3 = detail::Square(vz * vx);
   t.h = std::sqrt(P1 + (P2 + P3));
 
   t.Lb = roots.back * K * t.s;
