@@ -34,6 +34,20 @@ struct LaneBlock {
   alignas(64) long long ticks[W];
 };
 
+/// Writes the velocity and the force model's parameters of `st` into lane `lane`, the
+/// products of the spin roots and K formed as the scalar model forms them.
+template <int W>
+void LoadModel(LaneBlock<W>& b, int lane, const FlightState& st) {
+  const SpinRoots roots = RootsOfSpins(st);
+  for (int c = 0; c < 3; ++c) b.v[c][lane] = st.vel[c + 1];
+  b.m[lane] = st.mass;
+  b.dt[lane] = st.dt;
+  b.negMg[lane] = -(st.mass * st.gravity);
+  b.rbK[lane] = roots.back * st.liftCoef;
+  b.rsK[lane] = roots.side * st.liftCoef;
+  b.kp[lane] = st.dragCoef;
+}
+
 /// Writes flight `form`'s launch into lane `lane` of `b`, through the same run
 /// control start as RunFlight.
 template <int W>
@@ -41,18 +55,11 @@ void LoadLaunch(LaneBlock<W>& b, int lane, FlightForm& form) {
   FlightState st;
   SyncHost host;
   RunControl(form, st, host).CalculateFromForm();
-  const SpinRoots roots = RootsOfSpins(st);
+  LoadModel(b, lane, st);
   for (int c = 0; c < 3; ++c) {
-    b.v[c][lane] = st.vel[c + 1];
     b.p[c][lane] = st.pos[c + 1];
     b.f[c][lane] = st.force[c + 1];
   }
-  b.m[lane] = st.mass;
-  b.dt[lane] = st.dt;
-  b.negMg[lane] = -(st.mass * st.gravity);
-  b.rbK[lane] = roots.back * st.liftCoef;
-  b.rsK[lane] = roots.side * st.liftCoef;
-  b.kp[lane] = st.dragCoef;
   b.apex[lane] = 0.0;  // the first tick's height: the origin's
   b.ticks[lane] = 0;
 }
@@ -280,14 +287,7 @@ bool AgreesWithModel(Force force) {
       s.backSpin = c.backSpin;
       s.sideSpin = c.sideSpin;
       s.dt = 0.01;
-      const SpinRoots roots = RootsOfSpins(s);
-      for (int k = 0; k < 3; ++k) b.v[k][i] = s.vel[k + 1];
-      b.m[i] = s.mass;
-      b.dt[i] = s.dt;
-      b.negMg[i] = -(s.mass * s.gravity);
-      b.rbK[i] = roots.back * s.liftCoef;
-      b.rsK[i] = roots.side * s.liftCoef;
-      b.kp[i] = s.dragCoef;
+      LoadModel(b, i, s);
     }
     force(b);
     for (int i = 0; i < W; ++i) {
