@@ -89,13 +89,7 @@ TEST(FlightTool, RefusalsNameTheOptionAndRunNothing) {
       {"--png", "/nonexistent/dir/p.png"},
   };
   for (const auto& args : bad) {
-    std::string joined;
-    for (const auto& a : args) joined += a + " ";
-    SCOPED_TRACE(joined);
-    const auto r = RunFlightTool(args);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.out.empty()) << "nothing is run: " << r.out;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    const auto r = test::ExpectRefused(args);
     if (args[0].rfind("--", 0) == 0) {
       const std::string opt = args[0].substr(0, args[0].find('='));
       EXPECT_NE(r.err.find(opt), std::string::npos) << r.err;

@@ -102,15 +102,7 @@ TEST(Sweep, Refusals) {
       {"sweep", "--angle", "0:90:1", "--max-flights", "10"}, {"sweep", "--output", "/nonexistent/x.csv"},
       {"sweep", "--format", "json"},
   };
-  for (const auto& args : bad) {
-    std::string joined;
-    for (const auto& a : args) joined += a + " ";
-    SCOPED_TRACE(joined);
-    const auto r = RunFlightTool(args);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.out.empty()) << r.out;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  }
+  for (const auto& args : bad) test::ExpectRefused(args);
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 namespace vendrel::test {
 
@@ -29,6 +32,17 @@ std::string ReadFile(const std::string& path) {
 
 ProcessResult RunFlightTool(const std::vector<std::string>& args) {
   return RunProcess(VENDREL_FLIGHT_EXE, args);
+}
+
+ProcessResult ExpectRefused(const std::vector<std::string>& args) {
+  std::string joined;
+  for (const auto& a : args) joined += a + " ";
+  SCOPED_TRACE(joined);
+  ProcessResult r = RunFlightTool(args);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.out.empty()) << "nothing is run: " << r.out;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  return r;
 }
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {

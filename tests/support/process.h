@@ -19,6 +19,10 @@ ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>&
 /// Runs vendrel-flight.
 ProcessResult RunFlightTool(const std::vector<std::string>& args);
 
+/// Runs vendrel-flight with arguments it must refuse, and checks the refusal: exit
+/// status 2, nothing on standard output (nothing was run), one line on standard error.
+ProcessResult ExpectRefused(const std::vector<std::string>& args);
+
 /// A file name in a fresh scratch directory of this test process.
 std::string ScratchPath(const std::string& name);
 
