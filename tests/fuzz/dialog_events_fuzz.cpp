@@ -57,7 +57,8 @@ Params ParamsOf(const FlightState& s) {
 bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // One dialog serves input after input (creating one per input would leave a few runs a
-// second); each input starts it from STOP and DEFAULT, and a closed one is made anew.
+// second); each input starts it from STOP, DEFAULT and a restored window, and a closed
+// one is made anew.
 // Never destroyed at exit, for the same reason as the application.
 CSimulatorDlg* g_dialog = nullptr;
 
@@ -71,6 +72,7 @@ class Session {
     }
     Click(IDC_STOP);
     Click(IDC_DEFAULT);
+    dlg_->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);  // a minimised window paints its icon
     QCoreApplication::processEvents();
     last_ = ParamsOf(dlg_->State());
   }
