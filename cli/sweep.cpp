@@ -20,12 +20,9 @@ namespace {
 
 constexpr std::size_t kFields = 9;
 
-struct Result {
+// A row: the flight's parameters and what it came to.
+struct Result : FlightSummary {
   double params[kFields];
-  std::int64_t ticks;
-  FlightEnd end;
-  bool carryChanged;
-  double carry, distance, lateral, apex;
 };
 
 // The form of flight `index` of the sweep, its parameters kept for the row: the last
@@ -43,16 +40,6 @@ FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
   return form;
 }
 
-void Record(Result& r, const FlightSummary& out) {
-  r.ticks = out.ticks;
-  r.end = out.end;
-  r.carryChanged = out.carryChanged;
-  r.carry = out.carry;
-  r.distance = out.distance;
-  r.lateral = out.landing[2];
-  r.apex = out.apex;
-}
-
 void AppendRow(std::string& s, const Result& r) {
   for (double p : r.params) {
     s += FormatDouble(p);
@@ -63,7 +50,7 @@ void AppendRow(std::string& s, const Result& r) {
   s += FlightEndName(r.end);
   s += ',';
   if (r.carryChanged) s += FormatDouble(r.carry);
-  for (double v : {r.distance, r.lateral, r.apex}) {
+  for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
     s += ',';
     s += FormatDouble(v);
   }
@@ -160,7 +147,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
         return true;
       };
       const FlightDone record = [&](std::int64_t id, const FlightSummary& summary) {
-        Record(batch[static_cast<std::size_t>(id)], summary);
+        static_cast<FlightSummary&>(batch[static_cast<std::size_t>(id)]) = summary;
       };
       RunFlightsInLanes(path, opt.maxTicks, take, record);
     };

@@ -221,7 +221,7 @@ bool CpuHas(LanePath path) { return path == LanePath::Scalar; }
 void RunScalar(std::int64_t maxTicks, const NextFlight& next, const FlightDone& done) {
   std::int64_t id = 0;
   FlightForm form;
-  while (next(id, form)) done(id, Summarize(RunFlight(form, maxTicks)));
+  while (next(id, form)) done(id, RunFlight(form, maxTicks));
 }
 
 template <int W, class Run>
@@ -355,18 +355,6 @@ int LaneCount(LanePath path) {
   (void)path;
 #endif
   return 1;
-}
-
-FlightSummary Summarize(const FlightOutcome& out) {
-  FlightSummary s;
-  s.ticks = out.ticks;
-  s.end = out.end;
-  s.carryChanged = out.carryChanged;
-  s.carry = out.carry;
-  s.distance = out.distance;
-  s.landing = out.landing;
-  s.apex = out.apex;
-  return s;
 }
 
 void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,

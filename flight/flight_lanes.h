@@ -32,19 +32,6 @@ const char* LanePathName(LanePath path);
 /// Flights in flight at once on the path.
 int LaneCount(LanePath path);
 
-/// The outcome of a whole flight, as RunFlight reports it, without the final record.
-struct FlightSummary {
-  std::int64_t ticks = 0;
-  FlightEnd end = FlightEnd::MaxTicks;
-  bool carryChanged = false;
-  double carry = 0.0;     ///< the form's carry after the run
-  double distance = 0.0;  ///< horizontal distance of `pos` on the last tick
-  Vec5 landing{};         ///< `pos` on the last tick
-  double apex = 0.0;      ///< highest `pos`[3] over all ticks
-};
-
-FlightSummary Summarize(const FlightOutcome& out);
-
 /// Hands out the next flight: its id (any number, given back with its outcome) and
 /// its form. Returns false once there are none left, and keeps doing so.
 using NextFlight = std::function<bool(std::int64_t& id, FlightForm& form)>;

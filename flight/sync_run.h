@@ -31,7 +31,7 @@ class SyncHost final : public FlightHost {
 enum class FlightEnd { Ground, NotANumber, MaxTicks };
 
 /// What one whole run came to.
-struct FlightOutcome {
+struct FlightSummary {
   std::int64_t ticks = 0;    ///< the tick the run ended on, or the tick bound
   FlightEnd end = FlightEnd::MaxTicks;
   bool carryChanged = false; ///< false: the carry field would stay as it was
@@ -39,9 +39,13 @@ struct FlightOutcome {
   double distance = 0.0;     ///< horizontal distance of `pos` on the last tick
   Vec5 landing{};            ///< `pos` on the last tick
   double apex = 0.0;         ///< highest `pos`[3] over all ticks
-  FlightState state{};       ///< the record as the last tick left it
 
   bool landed() const { return end != FlightEnd::MaxTicks; }
+};
+
+/// The summary with the record as the last tick left it.
+struct FlightOutcome : FlightSummary {
+  FlightState state{};
 };
 
 /// Called after every tick's step with the tick number (from 1) and the record.
