@@ -20,12 +20,8 @@ endforeach()
 # The programs find Qt in the system's library directories; the run path
 # qt_standard_project_setup gives them ($ORIGIN/../lib) would only let a stray
 # library beside the binary win, and Debian packages carry none.
-foreach(program vendrel vendrel-flight)
-  if(TARGET ${program})
-    set_target_properties(${program} PROPERTIES INSTALL_RPATH "")
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
+set_target_properties(vendrel vendrel-flight PROPERTIES INSTALL_RPATH "")
+install(TARGETS vendrel vendrel-flight RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/desktop/${VENDREL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
