@@ -46,10 +46,12 @@ struct Checker {
   int wrong = 0;
   void Check(double x) {
     mpfr_set_d(in.v, x, MPFR_RNDN);
-    Compare(x, "sin", LaunchSin(x), mpfr_sin(out.v, in.v, MPFR_RNDN));
-    Compare(x, "cos", LaunchCos(x), mpfr_cos(out.v, in.v, MPFR_RNDN));
+    mpfr_sin(out.v, in.v, MPFR_RNDN);
+    Compare(x, "sin", LaunchSin(x));
+    mpfr_cos(out.v, in.v, MPFR_RNDN);
+    Compare(x, "cos", LaunchCos(x));
   }
-  void Compare(double x, const char* f, double got, int) {
+  void Compare(double x, const char* f, double got) {
     const double want = mpfr_get_d(out.v, MPFR_RNDN);
     if (std::memcmp(&got, &want, sizeof got) != 0 && ++wrong <= 10)
       ADD_FAILURE() << f << "(" << std::hexfloat << x << ") = " << got
