@@ -4,6 +4,7 @@
 // buttons, Escape, the close box) out of the way so that the messages decide.
 
 #include <QDialog>
+#include <QEvent>
 
 class CDialog;
 class QPushButton;

@@ -80,7 +80,7 @@ TEST_F(Shell, WithString101EmptyTheMenuGetsNoItem) {
 }
 
 TEST_F(Shell, BothWindowIconsAreIcon128AtItsTwoSizes) {
-  HICON icon = dlg->Icon();
+  HICON icon = dlg->GetIcon(TRUE);
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(icon, AfxLoadIcon(IDR_MAINFRAME));
   EXPECT_EQ(dlg->GetIcon(TRUE), icon);

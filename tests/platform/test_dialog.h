@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "platform/afxwin.h"
+#include "tests/support/test_access.h"
 
 namespace test {
+
+using vendrel::test::TestAccess;
 
 inline constexpr UINT kTestDialog = 1;
 inline constexpr UINT kTestString = 2;

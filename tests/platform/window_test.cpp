@@ -70,7 +70,7 @@ TEST_F(Window, SeveralRepaintRequestsGiveOnePaintFromTheLoop) {
   EXPECT_TRUE(dlg.log.empty());  // only marked
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log, std::vector<std::string>{"paint"});
-  EXPECT_FALSE(dlg.IsPaintPending());  // the default processing validated
+  EXPECT_FALSE(TestAccess::IsPaintPending(dlg));  // the default processing validated
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log.size(), 1u);
 }
@@ -80,7 +80,7 @@ TEST_F(Window, APendingPaintGoesAheadOfTheTick) {
   Open(dlg);
   dlg.log.clear();
   dlg.Invalidate(FALSE);
-  dlg.DispatchTimer(1);
+  TestAccess::DispatchTimer(dlg, 1);
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"paint", "timer 1"}));
 
   // Through the real timer: every tick's repaint is served before the next tick.
@@ -104,12 +104,12 @@ TEST_F(Window, SettingARunningTimerReplacesIt) {
   Open(dlg);
   EXPECT_EQ(dlg.SetTimer(1, 1000), 1u);
   EXPECT_EQ(dlg.SetTimer(1, 1), 1u);
-  EXPECT_EQ(dlg.RunningTimerCount(), 1);
+  EXPECT_EQ(TestAccess::RunningTimerCount(dlg), 1);
   QTRY_VERIFY_WITH_TIMEOUT(!dlg.log.empty() && dlg.log.back() == "timer 1", 2000);
   EXPECT_TRUE(dlg.KillTimer(1));
   EXPECT_FALSE(dlg.KillTimer(1));
   EXPECT_FALSE(dlg.KillTimer(7));
-  EXPECT_EQ(dlg.RunningTimerCount(), 0);
+  EXPECT_EQ(TestAccess::RunningTimerCount(dlg), 0);
 }
 
 TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
@@ -133,7 +133,7 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
   QTest::qWait(30);
   EXPECT_EQ(ticks, before);
   dlg->SetTimer(1, 1);  // no window, no timer
-  EXPECT_EQ(dlg->RunningTimerCount(), 0);
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 0);
   dlg.reset();
   QTest::qWait(10);
 
@@ -153,8 +153,14 @@ TEST_F(Window, TheSurfaceSurvivesHidingMinimisingAndRestoring) {
   EXPECT_EQ(dlg.Surface().Pixel(5, 5), RGB(240, 240, 240));
   CDC* dc = dlg.GetDC();
   dc->FillSolidRect(0, 0, 50, 50, RGB(10, 20, 30));
-  dlg.ReleaseDC(dc);
-  EXPECT_EQ(dlg.OutstandingDCs(), 0);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 1);
+  EXPECT_EQ(dlg.ReleaseDC(dc), 1);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
+  // Released twice, or a context that is not the window's: refused, nothing freed.
+  EXPECT_EQ(dlg.ReleaseDC(dc), 0);
+  PixelBuffer elsewhere = MakeSurface(4, 4);
+  CDC foreign(&elsewhere);
+  EXPECT_EQ(dlg.ReleaseDC(&foreign), 0);
   const PixelBuffer drawn = dlg.Surface();
   dlg.ShowWindow(SW_HIDE);
   QCoreApplication::processEvents();
@@ -175,13 +181,12 @@ TEST_F(Window, APaintCycleDrawsOnAScratchImageOfItsOwn) {
   dlg.Invalidate(FALSE);
   {
     CPaintDC dc(&dlg);
-    EXPECT_FALSE(dlg.IsPaintPending());  // beginning the cycle validates
+    EXPECT_FALSE(TestAccess::IsPaintPending(dlg));  // beginning the cycle validates
     dc.FillSolidRect(0, 0, 300, 150, RGB(1, 2, 3));
     dlg.SendMessage(WM_ICONERASEBKGND, dc.GetSafeHdc(), 0);
   }
   EXPECT_EQ(dlg.Surface(), before);
-  EXPECT_EQ(dlg.LastPaintRecord().paints, 1);
-  EXPECT_EQ(dlg.LastPaintRecord().lastImage.Pixel(0, 0), RGB(240, 240, 240));
+  EXPECT_EQ(TestAccess::PaintScreen(dlg), MakeSurface(300, 150));  // filled, then erased
 }
 
 // Picks the item with this text from the popup that is open, once it is.

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "res/vendrel_res.h"
+#include "tests/support/paint_screen.h"
+#include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
 namespace vendrel::test {
@@ -87,7 +89,7 @@ class DialogTest : public ::testing::Test {
     return true;
   }
 
-  bool Running() const { return dlg->IsTimerRunning(CSimulatorDlg::kRunTimer); }
+  bool Running() const { return TestAccess::IsRunning(*dlg); }
 
   std::unique_ptr<CSimulatorDlg> dlg;
 };

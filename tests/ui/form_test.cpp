@@ -54,20 +54,20 @@ TEST_F(Form, OpensWithTheDefaultsShownAndTheFocusOnCalculate) {
   EXPECT_EQ(Text(IDC_CARRY), "0");
   EXPECT_EQ(QApplication::focusWidget(), Button(IDC_CALCULATE));
   // The form holds the defaults; the flight state is untouched until a commit or a run.
-  EXPECT_EQ(dlg->Form().launchSpeed, 60.0);
-  EXPECT_EQ(dlg->State().mass, 0.0);
-  EXPECT_NE(dlg->DrawMode(), kDrawModeRunStarted);
+  EXPECT_EQ(TestAccess::Form(*dlg).launchSpeed, 60.0);
+  EXPECT_EQ(TestAccess::State(*dlg).mass, 0.0);
+  EXPECT_NE(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
 }
 
 TEST_F(Form, LeavingABoxCommitsExactlyItsField) {
-  const FlightState before = dlg->State();
+  const FlightState before = TestAccess::State(*dlg);
   Enter(IDC_LAUNCH_ANGLE, "45");
   const double r = 45.0 / 360.0 * 6.283185307179586;
   FlightState expected = before;
   expected.launchVel[1] = std::cos(r) * 60.0;
   expected.launchVel[2] = 0.0;
   expected.launchVel[3] = std::sin(r) * 60.0;
-  EXPECT_TRUE(Same(dlg->State(), expected));
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), expected));
   EXPECT_TRUE(ShownMessages().empty());
 
   struct Case {
@@ -82,20 +82,20 @@ TEST_F(Form, LeavingABoxCommitsExactlyItsField) {
                         Case{IDC_BACK_SPIN, "3000", &FlightState::backSpin, 3000.0},
                         Case{IDC_K_PRIME, "0.03", &FlightState::dragCoef, 0.03},
                         Case{IDC_TIME_STEP, "0.002", &FlightState::dt, 0.002}}) {
-    FlightState want = dlg->State();
+    FlightState want = TestAccess::State(*dlg);
     want.*c.member = c.value;
     Enter(c.id, c.text);
-    EXPECT_TRUE(Same(dlg->State(), want)) << c.text;
+    EXPECT_TRUE(Same(TestAccess::State(*dlg), want)) << c.text;
   }
-  EXPECT_EQ(dlg->State().gravity, 0.0);  // only a run copies the gravity
+  EXPECT_EQ(TestAccess::State(*dlg).gravity, 0.0);  // only a run copies the gravity
 }
 
 TEST_F(Form, ARefusedEntryShowsOneMessageAndLeavesTheFlightAlone) {
   // Committed first, so that leaving the boxes below with their old texts changes nothing.
   Enter(IDC_LAUNCH_ANGLE, "15");
   Enter(IDC_TIME_STEP, "0.005");
-  const FlightState before = dlg->State();
-  const FlightForm formBefore = dlg->Form();
+  const FlightState before = TestAccess::State(*dlg);
+  const FlightForm formBefore = TestAccess::Form(*dlg);
   struct Case {
     int id;
     const char* text;
@@ -113,13 +113,13 @@ TEST_F(Form, ARefusedEntryShowsOneMessageAndLeavesTheFlightAlone) {
     Enter(c.id, c.text);
     ASSERT_EQ(ShownMessages().size(), 1u) << c.text;
     EXPECT_EQ(ShownMessages()[0], c.message);
-    EXPECT_TRUE(Same(dlg->State(), before)) << c.text;
-    EXPECT_TRUE(Same(dlg->Form(), formBefore)) << c.text;
+    EXPECT_TRUE(Same(TestAccess::State(*dlg), before)) << c.text;
+    EXPECT_TRUE(Same(TestAccess::Form(*dlg), formBefore)) << c.text;
     EXPECT_EQ(QApplication::focusWidget(), Edit(c.id)) << c.text;
     EXPECT_EQ(Edit(c.id)->selectedText(), QString::fromUtf8(c.text));
     Edit(c.id)->setText(original);
   }
-  EXPECT_EQ(dlg->State().dt, 0.005);
+  EXPECT_EQ(TestAccess::State(*dlg).dt, 0.005);
 }
 
 TEST_F(Form, AFailedExchangeTakesTheFieldsBeforeTheRefusedOneOnly) {
@@ -130,41 +130,41 @@ TEST_F(Form, AFailedExchangeTakesTheFieldsBeforeTheRefusedOneOnly) {
   Edit(IDC_BACK_SPIN)->setText("2500");
   Enter(IDC_K_PRIME, "0.05");
   EXPECT_EQ(ShownMessages().size(), 1u);
-  EXPECT_EQ(dlg->Form().ballMass, 50.0);
-  EXPECT_EQ(dlg->Form().k, 0.02);
-  EXPECT_EQ(dlg->Form().sideSpin, 0.0);
-  EXPECT_EQ(dlg->Form().backSpin, 2000.0);
-  EXPECT_EQ(dlg->Form().kPrime, 0.02);
-  EXPECT_EQ(dlg->State().dragCoef, 0.0);  // the commit of K' copied nothing
+  EXPECT_EQ(TestAccess::Form(*dlg).ballMass, 50.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).k, 0.02);
+  EXPECT_EQ(TestAccess::Form(*dlg).sideSpin, 0.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).backSpin, 2000.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).kPrime, 0.02);
+  EXPECT_EQ(TestAccess::State(*dlg).dragCoef, 0.0);  // the commit of K' copied nothing
   // The focus went to the refused box, not the one left.
   EXPECT_EQ(QApplication::focusWidget(), Edit(IDC_SIDE_SPIN));
 }
 
 TEST_F(Form, BoundsAreAllowedAndFullWidthDigitsRead) {
   Enter(IDC_TIME_STEP, "0.00001");
-  EXPECT_EQ(dlg->State().dt, 0.00001);
+  EXPECT_EQ(TestAccess::State(*dlg).dt, 0.00001);
   Enter(IDC_TIME_STEP, "0.1");
-  EXPECT_EQ(dlg->State().dt, 0.1);
+  EXPECT_EQ(TestAccess::State(*dlg).dt, 0.1);
   Enter(IDC_LAUNCH_SPEED, "６０");
-  EXPECT_EQ(dlg->Form().launchSpeed, 60.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).launchSpeed, 60.0);
   Enter(IDC_LAUNCH_ANGLE, "９０");
-  EXPECT_EQ(dlg->Form().launchAngle, 90.0);
-  EXPECT_GT(dlg->State().launchVel[1], 0.0);  // cos of the double nearest π/2
+  EXPECT_EQ(TestAccess::Form(*dlg).launchAngle, 90.0);
+  EXPECT_GT(TestAccess::State(*dlg).launchVel[1], 0.0);  // cos of the double nearest π/2
   EXPECT_TRUE(ShownMessages().empty());
 }
 
 TEST_F(Form, DefaultRestoresTheBoxesAndTheFormOnly) {
   Enter(IDC_K, "0.5");
   Enter(IDC_LAUNCH_ANGLE, "30");
-  dlg->Form().carry = 183.0;
-  const FlightState before = dlg->State();
+  TestAccess::Form(*dlg).carry = 183.0;
+  const FlightState before = TestAccess::State(*dlg);
   Button(IDC_DEFAULT)->click();
   EXPECT_EQ(Text(IDC_K), "0.01");
   EXPECT_EQ(Text(IDC_LAUNCH_ANGLE), "15");
-  EXPECT_EQ(dlg->Form().k, 0.01);
-  EXPECT_EQ(dlg->Form().carry, 183.0);  // a result, not a default
+  EXPECT_EQ(TestAccess::Form(*dlg).k, 0.01);
+  EXPECT_EQ(TestAccess::Form(*dlg).carry, 183.0);  // a result, not a default
   EXPECT_EQ(Text(IDC_CARRY), "183");
-  EXPECT_TRUE(Same(dlg->State(), before));
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), before));
 }
 
 TEST_F(Form, EnterClosesTheDialogThroughOkOnlyWhenTheFormIsValid) {
@@ -179,35 +179,43 @@ TEST_F(Form, EnterClosesTheDialogThroughOkOnlyWhenTheFormIsValid) {
 }
 
 TEST_F(Form, MinimisedThePaintDrawsTheIconCentredOnAPaintOfItsOwn) {
-  dlg->SimulateIconic(true);
+  QWidget* w = dlg->GetSafeHwnd();
+  dlg->ShowWindow(SW_SHOWMINIMIZED);
+  ASSERT_TRUE(dlg->IsIconic());
   const PixelBuffer before = dlg->Surface();
+  const HICON icon = dlg->GetIcon(TRUE);
   struct Case {
     CSize client;
     CPoint at;
   };
-  for (const Case& c : {Case{{36, 36}, {2, 2}}, Case{{0, 0}, {-15, -15}},
+  for (const Case& c : {Case{{36, 36}, {2, 2}}, Case{{1, 1}, {-15, -15}},
                         Case{{971, 824}, {470, 396}}}) {
-    dlg->SimulateClientSize(c.client);
+    w->setFixedSize(c.client.cx, c.client.cy);
+    TestAccess::PaintScreen(*dlg) = PixelBuffer();
     dlg->Invalidate(FALSE);
-    dlg->DispatchPaint();
-    EXPECT_EQ(dlg->LastPaintRecord().lastIconAt, c.at);
-    EXPECT_FALSE(dlg->IsPaintPending());  // the paint cycle validated
+    TestAccess::Paint(*dlg);
+    EXPECT_EQ(TestAccess::PaintScreen(*dlg), IconOnFace(c.client, c.at, icon)) << c.client.cx;
+    EXPECT_FALSE(TestAccess::IsPaintPending(*dlg));  // the paint cycle validated
   }
-  EXPECT_EQ(dlg->LastPaintRecord().icons, 3);
   EXPECT_EQ(dlg->Surface(), before);  // the icon never reaches the drawing
-  EXPECT_EQ(dlg->OutstandingDCs(), 0);
-  // The 36 × 36 case: the icon's own pixels, on the erased background.
-  dlg->SimulateClientSize(CSize{36, 36});
+  EXPECT_EQ(TestAccess::OutstandingDCs(*dlg), 0);
+
+  // The 36 × 36 case: the icon's own pixels on the erased background, and that is
+  // what the minimised window shows.
+  w->setFixedSize(36, 36);
   dlg->Invalidate(FALSE);
-  dlg->DispatchPaint();
-  const QImage icon = dlg->Icon()->pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
-  const PixelBuffer& painted = dlg->LastPaintRecord().lastImage;
+  TestAccess::Paint(*dlg);
+  const QImage own = icon->pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+  const PixelBuffer& painted = TestAccess::PaintScreen(*dlg);
+  const QImage shown = w->grab().toImage();
   EXPECT_EQ(painted.Pixel(0, 0), RGB(240, 240, 240));
-  const QRgb centre = icon.pixel(16, 16);
+  EXPECT_EQ(shown.pixel(0, 0), qRgb(240, 240, 240));
+  const QRgb centre = own.pixel(16, 16);
   if (qAlpha(centre) == 255) {
     EXPECT_EQ(painted.Pixel(18, 18), RGB(qRed(centre), qGreen(centre), qBlue(centre)));
+    EXPECT_EQ(shown.pixel(18, 18), centre);
   }
-  EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->Icon());
+  EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), icon);
 }
 
 }  // namespace

@@ -8,14 +8,14 @@ using Runs = DialogTest;
 
 TEST_F(Runs, ADefaultFlightLandsAndTheCarryBoxShows183) {
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->DrawMode(), kDrawModeRunStarted);
+  EXPECT_EQ(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(dlg->State().gravity, 9.8);
+  EXPECT_EQ(TestAccess::State(*dlg).gravity, 9.8);
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
   EXPECT_EQ(Text(IDC_CARRY), "183");
-  EXPECT_EQ(dlg->Form().carry, 183.0);
-  EXPECT_NEAR(dlg->State().pos[1], 183.913, 1e-3);
-  EXPECT_LT(dlg->State().pos[3], 0.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).carry, 183.0);
+  EXPECT_NEAR(TestAccess::State(*dlg).pos[1], 183.913, 1e-3);
+  EXPECT_LT(TestAccess::State(*dlg).pos[3], 0.0);
   EXPECT_TRUE(ShownMessages().empty());
 }
 
@@ -27,38 +27,38 @@ TEST_F(Runs, WhatIsBeingTypedSurvivesTheLanding) {
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
   EXPECT_EQ(Text(IDC_LAUNCH_ANGLE), "4");
   EXPECT_NE(Text(IDC_CARRY), "0");
-  EXPECT_EQ(dlg->Form().launchAngle, 15.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).launchAngle, 15.0);
 }
 
 TEST_F(Runs, StopEndsTheRunAndCalculateStartsAgainFromTheOrigin) {
   Button(IDC_STOP)->click();  // no run: nothing happens
   EXPECT_FALSE(Running());
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 20.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 20.0; }));
   Button(IDC_STOP)->click();
   EXPECT_FALSE(Running());
-  const FlightState stopped = dlg->State();
+  const FlightState stopped = TestAccess::State(*dlg);
   QTest::qWait(20);
-  EXPECT_TRUE(Same(dlg->State(), stopped));
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), stopped));
   EXPECT_EQ(Text(IDC_CARRY), "0");
 
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->State().pos[1], 0.0);
-  EXPECT_EQ(dlg->State().firstTick, 1);
+  EXPECT_EQ(TestAccess::State(*dlg).pos[1], 0.0);
+  EXPECT_EQ(TestAccess::State(*dlg).firstTick, 1);
   EXPECT_TRUE(Running());
 }
 
 TEST_F(Runs, CalculateDuringARunRestartsItWithOneTimer) {
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 10.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 10.0; }));
   Enter(IDC_SIDE_SPIN, "1500");
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->State().pos[1], 0.0);
-  EXPECT_EQ(dlg->State().firstTick, 1);
-  EXPECT_EQ(dlg->RunningTimerCount(), 1);
+  EXPECT_EQ(TestAccess::State(*dlg).pos[1], 0.0);
+  EXPECT_EQ(TestAccess::State(*dlg).firstTick, 1);
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 1);
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
   EXPECT_EQ(Text(IDC_CARRY), "183");
-  EXPECT_NEAR(dlg->State().pos[2], 2.559, 1e-3);
+  EXPECT_NEAR(TestAccess::State(*dlg).pos[2], 2.559, 1e-3);
 }
 
 TEST_F(Runs, ARefusedFormStartsNoRunAndStopsNone) {
@@ -66,17 +66,17 @@ TEST_F(Runs, ARefusedFormStartsNoRunAndStopsNone) {
   Button(IDC_CALCULATE)->click();
   EXPECT_EQ(ShownMessages().size(), 1u);
   EXPECT_FALSE(Running());
-  EXPECT_NE(dlg->DrawMode(), kDrawModeRunStarted);
-  EXPECT_EQ(dlg->State().mass, 0.0);
+  EXPECT_NE(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
+  EXPECT_EQ(TestAccess::State(*dlg).mass, 0.0);
 
   Edit(IDC_K)->setText("0.01");
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 10.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 10.0; }));
   Edit(IDC_K)->setText("abc");
   Button(IDC_CALCULATE)->click();  // refused: the run in progress goes on
   EXPECT_EQ(ShownMessages().size(), 2u);
   EXPECT_TRUE(Running());
-  EXPECT_GT(dlg->State().pos[1], 10.0);
+  EXPECT_GT(TestAccess::State(*dlg).pos[1], 10.0);
 }
 
 TEST_F(Runs, AClickOnCalculateThatLeavesARefusedBoxGivesOneMessage) {
@@ -98,14 +98,14 @@ TEST_F(Runs, AClickOnCalculateThatLeavesARefusedBoxGivesOneMessage) {
 
 TEST_F(Runs, ClosingTheDialogDuringARunEndsItsTimer) {
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 5.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 5.0; }));
   dlg->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(dlg->GetSafeHwnd()->isVisible());
   dlg->DestroyWindow();
-  const FlightState closed = dlg->State();
+  const FlightState closed = TestAccess::State(*dlg);
   QTest::qWait(20);
-  EXPECT_TRUE(Same(dlg->State(), closed));
-  EXPECT_EQ(dlg->RunningTimerCount(), 0);
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), closed));
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 0);
 }
 
 }  // namespace
