@@ -72,6 +72,8 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
       if (control != nullptr && (c.style & WS_TABSTOP) && (c.style & WS_VISIBLE) &&
           !(c.style & WS_DISABLED)) {
         control->setFocus(Qt::OtherFocusReason);
+        // The window may not be active yet, so no focus event says it: the look now.
+        widget->ShowAsDefault(qobject_cast<QPushButton*>(control));
         break;
       }
     }

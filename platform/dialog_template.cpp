@@ -1,5 +1,6 @@
 #include "platform/dialog_template.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +25,15 @@ int DialogUnitsToPixelsX(int du) { return MulDiv(du, 6, 4); }
 int DialogUnitsToPixelsY(int du) { return MulDiv(du, 12, 8); }
 
 namespace afx {
+
+QString WrapBeforeBracket(const QString& text, const QFontMetrics& metrics, int width) {
+  if (metrics.horizontalAdvance(text) <= width) return text;
+  qsizetype bracket = text.indexOf(u'（');
+  if (const qsizetype ascii = text.indexOf(u'('); ascii >= 0 && (bracket < 0 || ascii < bracket))
+    bracket = ascii;
+  if (bracket <= 0) return text;
+  return text.left(bracket) + u'\n' + text.mid(bracket);
+}
 
 DialogWidget* MakeDialogWidget(const DialogTemplate& t, QWidget* owner, CDialog* dialog) {
   Qt::WindowFlags flags = (owner != nullptr ? Qt::Dialog : Qt::Window) |
@@ -55,6 +65,7 @@ QWidget* MakeControl(QWidget* dialog, const DialogControl& c) {
       auto* button = new QPushButton(text, dialog);
       button->setAutoDefault(false);
       button->setDefault((c.style & 0xF) == BS_DEFPUSHBUTTON);
+      button->setProperty(kTemplateDefault, button->isDefault());
       // Pressing a button gives it the focus through the dialog's filter, so that a
       // refused box left by the press can stop the click.
       button->setFocusPolicy((c.style & WS_TABSTOP) ? Qt::TabFocus : Qt::NoFocus);
@@ -76,7 +87,8 @@ QWidget* MakeControl(QWidget* dialog, const DialogControl& c) {
       break;
     }
     case ControlKind::Static: {
-      auto* label = new QLabel(text, dialog);
+      auto* label = new QLabel(dialog);
+      label->setText(WrapBeforeBracket(text, label->fontMetrics(), DialogUnitsToPixelsX(c.cx)));
       label->setTextFormat(Qt::PlainText);
       label->setWordWrap(true);
       label->setAlignment(((c.style & 0xF) == SS_CENTER ? Qt::AlignHCenter : Qt::AlignLeft) |

@@ -5,6 +5,8 @@
 #include "platform/resources.h"
 
 class CDialog;
+class QFontMetrics;
+class QString;
 class QWidget;
 
 /// Dialog units to pixels, with the base units of the dialog font (6 × 12): x·6/4
@@ -23,5 +25,13 @@ class DialogWidget;
 DialogWidget* MakeDialogWidget(const DialogTemplate& t, QWidget* owner, CDialog* dialog);
 /// One control of a template as a child of `dialog`, at its place in pixels.
 QWidget* MakeControl(QWidget* dialog, const DialogControl& c);
+
+/// A label's text as it is laid out: one that does not fit `width` pixels on one line
+/// breaks before its opening bracket, so that a bracketed unit such as "（ｒｐｍ）"
+/// stays whole instead of breaking inside a word.
+QString WrapBeforeBracket(const QString& text, const QFontMetrics& metrics, int width);
+
+/// The property that marks the push button a template makes the default one.
+inline constexpr char kTemplateDefault[] = "afxTemplateDefault";
 
 }  // namespace afx

@@ -12,6 +12,7 @@
 #include <QShortcut>
 
 #include "platform/dialog.h"
+#include "platform/dialog_template.h"
 #include "platform/msgbox.h"
 #include "platform/qt_surface.h"
 
@@ -119,9 +120,19 @@ void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
   e->ignore();
 }
 
+void DialogWidget::ShowAsDefault(QPushButton* focused) {
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setDefault(focused != nullptr ? button == focused
+                                          : button->property(kTemplateDefault).toBool());
+  }
+}
+
 bool DialogWidget::eventFilter(QObject* watched, QEvent* e) {
   if (owner_ == nullptr) return QDialog::eventFilter(watched, e);
   const int id = watched->property("afxControlId").toInt();
+  // The focus entering a control moves the default look: to a push button that takes
+  // it, back to the template's default when a box takes it.
+  if (e->type() == QEvent::FocusIn) ShowAsDefault(qobject_cast<QPushButton*>(watched));
 
   if (auto* button = qobject_cast<QPushButton*>(watched)) {
     const bool press = e->type() == QEvent::MouseButtonPress ||

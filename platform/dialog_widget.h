@@ -25,6 +25,10 @@ class DialogWidget final : public QDialog {
   void WatchButton(QPushButton* button, int id);
   void WatchEdit(QLineEdit* edit, int id);
 
+  /// Gives `focused` the default button's look, as the platform does for the push
+  /// button with the focus; nullptr: the template's default button, if any, gets it.
+  void ShowAsDefault(QPushButton* focused);
+
   /// The event that carries a pending paint through the event loop.
   static QEvent::Type PaintRequestEvent();
 

@@ -22,6 +22,21 @@ TEST(DialogUnits, MapAsThePlatformWithBaseUnitsSixByTwelve) {
   EXPECT_EQ(MulDiv(7, 1, 0), -1);
 }
 
+TEST(DialogTemplate, ALabelTooWideBreaksBeforeItsFirstBracket) {
+  const QFontMetrics m(QApplication::font());
+  const QString unit = QString::fromUtf8("SIDE SPIN（ｒｐｍ）");
+  const int full = m.horizontalAdvance(unit);
+  EXPECT_EQ(afx::WrapBeforeBracket(unit, m, full), unit);  // fits: as it is
+  EXPECT_EQ(afx::WrapBeforeBracket(unit, m, full - 1), QString::fromUtf8("SIDE SPIN\n（ｒｐｍ）"));
+  const QString ascii = "mass (g) (kg)";
+  EXPECT_EQ(afx::WrapBeforeBracket(ascii, m, 1), "mass \n(g) (kg)");
+  const QString mixed = QString::fromUtf8("a (b)（c）");
+  EXPECT_EQ(afx::WrapBeforeBracket(mixed, m, 1), QString::fromUtf8("a \n(b)（c）"));
+  // Nothing to break before: left to the label's own wrapping.
+  EXPECT_EQ(afx::WrapBeforeBracket("no unit here", m, 1), "no unit here");
+  EXPECT_EQ(afx::WrapBeforeBracket(QString::fromUtf8("（ｍ）"), m, 1), QString::fromUtf8("（ｍ）"));
+}
+
 TEST_F(Window, BuildsTheTemplateAsWidgets) {
   CTestDlg dlg;
   Open(dlg);

@@ -59,6 +59,42 @@ TEST_F(Form, OpensWithTheDefaultsShownAndTheFocusOnCalculate) {
   EXPECT_NE(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
 }
 
+// The default look shows where the focus is: on the focused push button, and on none
+// while a box has the focus (the main template names no default button).
+TEST_F(Form, TheFocusedPushButtonLooksLikeTheDefaultOne) {
+  auto defaults = [&] {
+    QList<int> ids;
+    for (int id : {IDC_CALCULATE, IDC_DEFAULT, IDC_STOP, IDC_CLEAR_VIEW})
+      if (Button(id)->isDefault()) ids << id;
+    return ids;
+  };
+  EXPECT_EQ(defaults(), QList<int>{IDC_CALCULATE});
+  Edit(IDC_K)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(defaults(), QList<int>{});
+  Button(IDC_STOP)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(defaults(), QList<int>{IDC_STOP});
+  QTest::mouseClick(Button(IDC_DEFAULT), Qt::LeftButton);
+  EXPECT_EQ(defaults(), QList<int>{IDC_DEFAULT});
+}
+
+// A label too wide for one line breaks before its bracket, never inside a word: each
+// line fits the label.
+TEST_F(Form, LabelsBreakOnlyBeforeTheirBracket) {
+  int wrapped = 0;
+  for (QLabel* label : dlg->GetSafeHwnd()->findChildren<QLabel*>()) {
+    if (!label->isVisible()) continue;
+    const QStringList lines = label->text().split(u'\n');
+    for (const QString& line : lines)
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(line), label->width()) << line.toStdString();
+    ASSERT_LE(lines.size(), 2);
+    if (lines.size() == 2) {
+      EXPECT_TRUE(lines[1].startsWith(u'（')) << label->text().toStdString();
+      ++wrapped;
+    }
+  }
+  EXPECT_GE(wrapped, 2);  // at least the side spin's and the ball mass's
+}
+
 TEST_F(Form, LeavingABoxCommitsExactlyItsField) {
   const FlightState before = TestAccess::State(*dlg);
   Enter(IDC_LAUNCH_ANGLE, "45");
