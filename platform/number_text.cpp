@@ -1,8 +1,8 @@
 #include "platform/number_text.h"
 
-#include <charconv>
 #include <cmath>
-#include <system_error>
+
+#include "platform/double_chars.h"
 
 namespace afx {
 namespace {
@@ -80,11 +80,7 @@ bool IsDecimal(std::string_view s) {
 
 }  // namespace
 
-std::string FormatNumber(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+std::string FormatNumber(double value) { return ShortestDouble(value); }
 
 std::optional<double> ParseNumber(std::string_view utf8) {
   // Normalise to ASCII, dropping the blanks at both ends; a blank inside the number
@@ -111,14 +107,8 @@ std::optional<double> ParseNumber(std::string_view utf8) {
   // from_chars takes no leading plus; the grammar above already vouches for the rest.
   std::string_view digits = ascii;
   if (digits.front() == '+') digits.remove_prefix(1);
-  double value = 0.0;
-  const auto result =
-      std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                      std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
-    return std::nullopt;  // beyond the range of a double, either way
-  }
-  if (!std::isfinite(value)) return std::nullopt;
+  const std::optional<double> value = ReadDouble(digits);
+  if (!value || !std::isfinite(*value)) return std::nullopt;  // beyond the range of a double
   return value;
 }
 
