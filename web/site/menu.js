@@ -15,6 +15,8 @@ export class SystemMenu {
     this.items = [...menu.querySelectorAll('[role=menuitem]')];
     this.returnFocus = null;
 
+    // The icon takes no focus: the box being edited is not left.
+    button.addEventListener('mousedown', (e) => e.preventDefault());
     button.addEventListener('click', () => (this.menu.hidden ? this.open() : this.close()));
     for (const item of this.items) {
       item.addEventListener('click', () => this.run(item.dataset.command));
