@@ -1,12 +1,12 @@
 #pragma once
-// The dialog's client area as the page's canvas shows it: an RGBA buffer, four bytes a
-// pixel, row after row, and the rectangle that paints have changed since the canvas
-// last took it.
+// The dialog's client area as the page's canvas shows it: the desktop's surface (an
+// RGBA buffer, a browser's ImageData layout) drawn by the desktop's trajectory view,
+// and the rectangle the paints have changed since the canvas last took it.
 
 #include <cstdint>
-#include <vector>
 
 #include "flight/flight_records.h"
+#include "platform/gdi.h"
 
 namespace vendrel::web {
 
@@ -18,19 +18,20 @@ class PageSurface {
  public:
   PageSurface();
 
-  int width() const;
-  int height() const;
-  const std::uint8_t* pixels() const { return pixels_.data(); }
+  int width() const { return pixels_.Width(); }
+  int height() const { return pixels_.Height(); }
+  const std::uint8_t* pixels() const { return pixels_.Bits(); }
 
-  /// One paint of a started run: the axes and the segment from `pos` to `posNext`.
+  /// One paint of a started run, as the dialog's: the axes and the segment from `pos`
+  /// to `posNext`, with the line pen.
   void DrawRun(const Vec5& pos, const Vec5& posNext);
 
   /// The changed rectangle since the last call (empty when nothing changed).
   DirtyRect TakeDirty();
 
  private:
-  std::vector<std::uint8_t> pixels_;
-  int dirtyLeft_ = 0, dirtyTop_ = 0, dirtyRight_ = 0, dirtyBottom_ = 0;
+  PixelBuffer pixels_;
+  CRect dirty_{};
 };
 
 }  // namespace vendrel::web
