@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flight/form_fields.h"
+#include "flight/launch_trig.h"
 #include "tests/ui/dialog_fixture.h"
 
 namespace vendrel::test {
@@ -64,9 +65,9 @@ TEST_F(Form, LeavingABoxCommitsExactlyItsField) {
   Enter(IDC_LAUNCH_ANGLE, "45");
   const double r = 45.0 / 360.0 * 6.283185307179586;
   FlightState expected = before;
-  expected.launchVel[1] = std::cos(r) * 60.0;
+  expected.launchVel[1] = LaunchCos(r) * 60.0;
   expected.launchVel[2] = 0.0;
-  expected.launchVel[3] = std::sin(r) * 60.0;
+  expected.launchVel[3] = LaunchSin(r) * 60.0;
   EXPECT_TRUE(Same(dlg->State(), expected));
   EXPECT_TRUE(ShownMessages().empty());
 
