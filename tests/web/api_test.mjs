@@ -76,9 +76,10 @@ test('refusals throw the command line\'s message and run nothing', () => {
   const refusals = [
     [{ angle: 95 }, "--angle: '95' is out of range (allowed: 0 to 90)"],
     [{ angle: 'abc' }, "--angle: 'abc' is not a number (allowed: 0 to 90)"],
-    [{ dt: 0.2 }, "--dt: '0.2' is out of range (allowed: 1e-05 to 0.1)"],
+    [{ dt: 0.2 }, "--dt: '0.2' is out of range (allowed: 0.00001 to 0.1)"],
+    [{ dt: ' 0.05' }, "--dt: ' 0.05' is not a number (allowed: 0.00001 to 0.1)"],
     [{ speed: NaN }, "--speed: 'nan' is not a number (allowed: 0 to 100)"],
-    [{ k: Infinity }, "--k: 'inf' is not a number (allowed: 0 to 10)"],
+    [{ k: Infinity }, "--k: 'inf' is out of range (allowed: 0 to 10)"],
     [{ max_ticks: 1.5 }, "--max-ticks: '1.5' is not a whole number from 1 to 1000000000000"],
     [{ max_ticks: 0 }, "--max-ticks: '0' is not a whole number from 1 to 1000000000000"],
     [{ speed: null }, "--speed: 'null' is not a number (allowed: 0 to 100)"],
@@ -94,11 +95,13 @@ test('refusals throw the command line\'s message and run nothing', () => {
 });
 
 test('numbers in messages read as the desktop writes them', () => {
-  // The shortest text that reads back, fixed or scientific, whichever is shorter.
+  // The shortest text that reads back, in plain decimals up to 17 digits and 4 zeros
+  // after the point, else with an exponent.
   const cases = [
-    [-2000, '-2000'], [-1e5 - 1, '-100001'], [-1e-5, '-1e-05'], [-1234567, '-1234567'],
-    [-1e21, '-1e+21'], [-123456789012345680000, '-123456789012345683968'], [-0.1, '-0.1'],
-    [-5e-324, '-5e-324'], [-1e100, '-1e+100'], [-0.0001, '-1e-04'], [-46.5, '-46.5'],
+    [-2000, '-2000'], [-100001, '-100001'], [-1e-5, '-0.00001'], [-1e-6, '-1e-06'],
+    [-1e21, '-1e+21'], [-123456789012345680000, '-1.2345678901234568e+20'], [-0.1, '-0.1'],
+    [-5e-324, '-5e-324'], [-1e100, '-1e+100'], [-0.30000000000000004, '-0.30000000000000004'],
+    [-46.5, '-46.5'],
   ];
   for (const [value, text] of cases) {
     assert.throws(() => vendrel.fly({ mass: value }), { message: `--mass: '${text}' is out of range (allowed: 0 to 10000)` }, text);

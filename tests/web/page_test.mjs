@@ -277,7 +277,7 @@ test('window.vendrel flies the golden flights bit for bit', async () => {
     try { window.vendrel.fly({ dt: 0.2 }); } catch (e) { return e.message; }
     return null;
   });
-  assert.equal(message, "--dt: '0.2' is out of range (allowed: 1e-05 to 0.1)");
+  assert.equal(message, "--dt: '0.2' is out of range (allowed: 0.00001 to 0.1)");
   await context.close();
 });
 

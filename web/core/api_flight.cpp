@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "flight/form_value.h"
 #include "platform/number_text.h"
 #include "web/core/page_fields.h"
 
@@ -11,31 +12,9 @@ namespace {
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
-std::string NumberText(double v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  return afx::FormatNumber(v);
-}
+std::string NumberText(double v) { return afx::FormatNumber(v); }
 
-std::string Allowed(const FormField& range) {
-  return "(allowed: " + NumberText(range.min) + " to " + NumberText(range.max) + ")";
-}
-
-bool SetField(ApiRequest& request, const PageField& field, std::string_view text,
-              std::optional<double> value, std::string& error) {
-  const FormField& range = FormFieldFor(field.member);
-  const std::string name = "--" + std::string(field.name);
-  if (!value || !std::isfinite(*value)) {
-    error = name + ": " + Quote(text) + " is not a number " + Allowed(range);
-    return false;
-  }
-  if (!range.InRange(*value)) {
-    error = name + ": " + Quote(text) + " is out of range " + Allowed(range);
-    return false;
-  }
-  request.form.*(field.member) = *value;
-  return true;
-}
+std::string OptionName(const PageField& field) { return "--" + std::string(field.name); }
 
 bool SetMaxTicks(ApiRequest& request, std::string_view text, std::optional<double> value,
                  std::string& error) {
@@ -59,29 +38,40 @@ bool IsWholeText(std::string_view text) {
   return true;
 }
 
-bool Set(ApiRequest& request, std::string_view key, std::string_view text,
-         std::optional<double> value, std::string& error) {
-  if (key == "max_ticks") return SetMaxTicks(request, text, value, error);
+const PageField* Field(std::string_view key, std::string& error) {
   const PageField* field = FieldByKey(key);
   if (field == nullptr) {
     error = "unknown parameter " + Quote(key) +
-            " (known: angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, max_ticks)";
-    return false;
+            " (known: angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, "
+            "max_ticks)";
   }
-  return SetField(request, *field, text, value, error);
+  return field;
 }
 
 }  // namespace
 
 bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error) {
-  return Set(request, key, NumberText(value), value, error);
+  if (key == "max_ticks") return SetMaxTicks(request, NumberText(value), value, error);
+  const PageField* field = Field(key, error);
+  if (field == nullptr) return false;
+  error = FormValueRefusal(FormFieldFor(field->member), value, OptionName(*field));
+  if (!error.empty()) return false;
+  request.form.*(field->member) = value;
+  return true;
 }
 
 bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text,
                 std::string& error) {
-  std::optional<double> value = afx::ParseNumber(text);
-  if (key == "max_ticks" && !IsWholeText(text)) value.reset();
-  return Set(request, key, text, value, error);
+  if (key == "max_ticks") {
+    const std::optional<double> value =
+        IsWholeText(text) ? afx::ReadDecimal(text) : std::optional<double>();
+    return SetMaxTicks(request, text, value, error);
+  }
+  const PageField* field = Field(key, error);
+  if (field == nullptr) return false;
+  // Text is read as the command line reads its options: a plain decimal, nothing around it.
+  return ReadFormValue(FormFieldFor(field->member), text, OptionName(*field),
+                       request.form.*(field->member), error);
 }
 
 FlightOutcome FlyApi(const ApiRequest& request) {
