@@ -86,7 +86,8 @@ std::vector<double> TrajectoryApi(const ApiRequest& request) {
                              vel[2], vel[3]});
   };
   FlightForm form = request.form;
-  RunFlight(form, request.maxTicks.value_or(kTrajectoryDefaultMaxTicks), [&row](std::int64_t tick, const FlightState& st) {
+  const std::int64_t maxTicks = request.maxTicks.value_or(kTrajectoryDefaultMaxTicks);
+  RunFlight(form, maxTicks, [&row](std::int64_t tick, const FlightState& st) {
     if (tick == 1) row(0, 0.0, Vec5{}, st.launchVel);
     row(tick, static_cast<double>(tick) * st.dt, st.posNext, st.velNext);
   });
