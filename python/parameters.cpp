@@ -1,0 +1,219 @@
+#include "python/parameters.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "flight/form_fields.h"
+
+namespace vendrel::python {
+namespace {
+
+constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // the command line's bound
+constexpr std::int64_t kMaxThreads = 1024;
+
+// Numbers as people write them: plain decimals, the exponent form only for very large
+// or very small magnitudes.
+std::string NumberText(double v) {
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+  char buf[64];
+  const double a = std::fabs(v);
+  const auto format = a == 0.0 || (a >= 1e-4 && a < 1e17) ? std::chars_format::fixed : std::chars_format::general;
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, format);
+  return ec == std::errc() ? std::string(buf, end) : std::to_string(v);
+}
+
+std::string Allowed(const FormField& f) {
+  return "(allowed: " + NumberText(f.min) + " to " + NumberText(f.max) + ")";
+}
+
+std::string ShapeText(const std::vector<py::ssize_t>& shape) {
+  std::string s = "(";
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    if (i) s += ", ";
+    s += std::to_string(shape[i]);
+  }
+  return s + (shape.size() == 1 ? ",)" : ")");
+}
+
+// "angle" for a number, "angle[1, 2]" for an element of an array.
+std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& shape, py::ssize_t flat) {
+  std::string s(name);
+  if (shape.empty()) return s;
+  std::vector<py::ssize_t> index(shape.size());
+  for (std::size_t d = shape.size(); d-- > 0;) {
+    index[d] = flat % shape[d];
+    flat /= shape[d];
+  }
+  s += '[';
+  for (std::size_t d = 0; d < index.size(); ++d) {
+    if (d) s += ", ";
+    s += std::to_string(index[d]);
+  }
+  return s + ']';
+}
+
+std::string TypeName(const py::handle& obj) { return py::str(py::type::handle_of(obj).attr("__name__")); }
+
+// Calls fn(value, flat index) for every element of a float64 array of any strides.
+template <class Fn>
+void ForEachElement(const py::array_t<double>& a, Fn fn) {
+  const auto ndim = static_cast<std::size_t>(a.ndim());
+  const char* base = reinterpret_cast<const char*>(a.data());
+  for (py::ssize_t flat = 0; flat < a.size(); ++flat) {
+    py::ssize_t rest = flat, offset = 0;
+    for (std::size_t d = ndim; d-- > 0;) {
+      offset += (rest % a.shape(d)) * a.strides(d);
+      rest /= a.shape(d);
+    }
+    fn(*reinterpret_cast<const double*>(base + offset), flat);
+  }
+}
+
+// A Python int beyond what numpy holds in 64 bits: too far out for any range.
+[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f) {
+  const double v = PyLong_AsDouble(obj.ptr());
+  std::string text;
+  if (v == -1.0 && PyErr_Occurred()) {
+    PyErr_Clear();
+    text = py::cast<bool>(obj.attr("__gt__")(0)) ? "a whole number beyond 1e308" : "a whole number below -1e308";
+  } else {
+    text = NumberText(v);
+  }
+  throw py::value_error(std::string(f.column) + ": " + text + " is out of range " + Allowed(f));
+}
+
+// The argument as a float64 array (0-d for a number), refusing what is not made of
+// real numbers.
+py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f) {
+  const std::string name(f.column);
+  if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
+    throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
+  }
+  py::array arr;
+  try {
+    arr = py::module_::import("numpy").attr("asarray")(obj);
+  } catch (py::error_already_set& e) {
+    // A ragged list, an object numpy cannot read: keep numpy's reason, name the argument.
+    if (e.matches(PyExc_ValueError)) throw py::value_error(name + ": " + py::str(e.value()).cast<std::string>());
+    throw py::type_error(name + ": " + py::str(e.value()).cast<std::string>());
+  }
+  const char kind = arr.dtype().kind();
+  if (kind == 'i' || kind == 'u' || kind == 'f') return py::array_t<double, py::array::forcecast>::ensure(arr);
+  if (kind == 'O' && arr.ndim() == 0 && PyLong_Check(obj.ptr())) RefuseHugeInteger(obj, f);
+  const std::string got = py::isinstance<py::array>(obj)
+                              ? "an array of " + py::str(arr.dtype()).cast<std::string>()
+                              : (arr.ndim() == 0 ? TypeName(obj) : "a sequence of " + py::str(arr.dtype()).cast<std::string>());
+  throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
+}
+
+void CheckRange(const py::array_t<double>& values, const FormField& f) {
+  std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
+  ForEachElement(values, [&](double v, py::ssize_t flat) {
+    if (std::isfinite(v) && f.InRange(v)) return;
+    const char* what = std::isfinite(v) ? " is out of range " : " is not a number ";
+    throw py::value_error(ElementName(f.column, shape, flat) + ": " + NumberText(v) + what + Allowed(f));
+  });
+}
+
+}  // namespace
+
+FlightForm FlightGrid::FormAt(std::int64_t flat) const {
+  std::array<py::ssize_t, 9> offset{};
+  py::ssize_t rest = static_cast<py::ssize_t>(flat);
+  for (std::size_t d = shape.size(); d-- > 0;) {
+    const py::ssize_t i = rest % shape[d];
+    rest /= shape[d];
+    for (std::size_t c = 0; c < columns.size(); ++c) offset[c] += i * columns[c].strides[d];
+  }
+  FlightForm form = DefaultForm();
+  const auto fields = FormFields();
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    form.*(fields[c].member) = *reinterpret_cast<const double*>(columns[c].data + offset[c]);
+  }
+  return form;
+}
+
+FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
+  const auto fields = FormFields();
+  std::array<py::array_t<double>, 9> values;
+  for (std::size_t c = 0; c < args.size(); ++c) {
+    values[c] = ReadNumbers(args[c], fields[c]);
+    CheckRange(values[c], fields[c]);
+  }
+
+  // numpy's rule: align the shapes on the right; each axis has one length, or 1.
+  FlightGrid grid;
+  std::size_t ndim = 0;
+  for (const auto& v : values) ndim = std::max(ndim, static_cast<std::size_t>(v.ndim()));
+  grid.shape.assign(ndim, 1);
+  std::vector<std::size_t> setBy(ndim, 0);  // which argument gave an axis its length
+  for (std::size_t c = 0; c < values.size(); ++c) {
+    const auto& v = values[c];
+    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
+    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
+      const py::ssize_t len = v.shape(d);
+      py::ssize_t& axis = grid.shape[lead + d];
+      if (len == axis || len == 1) continue;
+      if (axis != 1) {
+        const auto& other = values[setBy[lead + d]];
+        throw py::value_error(
+            std::string(fields[setBy[lead + d]].column) + " of shape " +
+            ShapeText({other.shape(), other.shape() + other.ndim()}) + " and " + std::string(fields[c].column) +
+            " of shape " + ShapeText({v.shape(), v.shape() + v.ndim()}) + " do not broadcast together");
+      }
+      axis = len;
+      setBy[lead + d] = c;
+    }
+    grid.scalar = grid.scalar && v.ndim() == 0;
+  }
+  grid.count = 1;
+  for (py::ssize_t len : grid.shape) grid.count *= len;
+
+  for (std::size_t c = 0; c < values.size(); ++c) {
+    const auto& v = values[c];
+    FlightGrid::Column& col = grid.columns[c];
+    col.data = reinterpret_cast<const char*>(v.data());
+    col.strides.assign(ndim, 0);
+    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
+    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
+      if (v.shape(d) != 1) col.strides[lead + d] = v.strides(d);
+    }
+    grid.keep.push_back(v);
+  }
+  return grid;
+}
+
+namespace {
+
+// A whole number from the caller: an int or a numpy integer, never a bool or a float.
+std::int64_t ReadWhole(const py::object& arg, const char* name, std::int64_t max) {
+  const std::string range = " is not a whole number from 1 to " + std::to_string(max);
+  if (py::isinstance<py::bool_>(arg) || py::isinstance(arg, py::module_::import("numpy").attr("bool_")) ||
+      !PyIndex_Check(arg.ptr())) {
+    throw py::type_error(std::string(name) + ": expected a whole number, got " + TypeName(arg));
+  }
+  const py::int_ whole = py::reinterpret_steal<py::int_>(PyNumber_Index(arg.ptr()));
+  if (!whole) throw py::error_already_set();
+  int overflow = 0;
+  const long long v = PyLong_AsLongLongAndOverflow(whole.ptr(), &overflow);
+  if (overflow != 0 || v < 1 || v > max) {
+    const std::string text = overflow > 0 ? "a number beyond 2**63" : overflow < 0 ? "a number below -2**63"
+                                                                                  : std::to_string(v);
+    throw py::value_error(std::string(name) + ": " + text + range);
+  }
+  return v;
+}
+
+}  // namespace
+
+std::int64_t ReadMaxTicks(const py::object& arg) { return ReadWhole(arg, "max_ticks", kMaxTicksLimit); }
+
+unsigned ReadThreads(const py::object& arg) {
+  if (arg.is_none()) return 0;
+  return static_cast<unsigned>(ReadWhole(arg, "threads", kMaxThreads));
+}
+
+}  // namespace vendrel::python
