@@ -114,8 +114,7 @@ py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, 
   const FlightGrid grid = ReadFlightGrid(FormArgs(angle, speed, sideSpin, backSpin, k, kPrime, mass, gravity, dt));
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   if (!grid.scalar) {
-    throw py::type_error("trajectory flies one flight: give single numbers, not arrays (shape " +
-                         py::str(py::tuple(py::cast(grid.shape))).cast<std::string>() + ")");
+    throw py::type_error("trajectory flies one flight: give single numbers, not arrays");
   }
   return Trajectory(grid, ticks);
 }

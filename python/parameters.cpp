@@ -20,7 +20,7 @@ std::string NumberText(double v) {
   if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
   char buf[64];
   const double a = std::fabs(v);
-  const auto format = a == 0.0 || (a >= 1e-4 && a < 1e17) ? std::chars_format::fixed : std::chars_format::general;
+  const auto format = a == 0.0 || (a >= 1e-5 && a < 1e17) ? std::chars_format::fixed : std::chars_format::general;
   const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, format);
   return ec == std::errc() ? std::string(buf, end) : std::to_string(v);
 }
