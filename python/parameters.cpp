@@ -25,9 +25,19 @@ std::string NumberText(double v) {
   return ec == std::errc() ? std::string(buf, end) : std::to_string(v);
 }
 
-std::string Allowed(const FormField& f) {
-  return "(allowed: " + NumberText(f.min) + " to " + NumberText(f.max) + ")";
+// Why a value cannot be the field's, in the command line's words, naming the field as
+// Python does: "angle: '95' is out of range (allowed: 0 to 90)". Empty when it can.
+std::string Refusal(const FormField& f, double v, std::string_view name, std::string_view written = {}) {
+  if (f.InRange(v)) return {};
+  std::string s(name);
+  s += ": '" + (written.empty() ? NumberText(v) : std::string(written)) + "' ";
+  s += std::isnan(v) ? "is not a number" : "is out of range";
+  return s + " (allowed: " + NumberText(f.min) + " to " + NumberText(f.max) + ")";
 }
+
+// Python's names of the form's fields, in FormFields() order.
+constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
+                                                    "k_prime", "mass", "gravity", "dt"};
 
 std::string ShapeText(const std::vector<py::ssize_t>& shape) {
   std::string s = "(";
@@ -73,22 +83,22 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
 }
 
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
-[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f) {
-  const double v = PyLong_AsDouble(obj.ptr());
-  std::string text;
-  if (v == -1.0 && PyErr_Occurred()) {
-    PyErr_Clear();
-    text = py::cast<bool>(obj.attr("__gt__")(0)) ? "a whole number beyond 1e308" : "a whole number below -1e308";
-  } else {
-    text = NumberText(v);
+[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f, std::string_view name) {
+  std::string written;
+  try {
+    written = py::str(obj).cast<std::string>();
+  } catch (py::error_already_set&) {  // more digits than Python will print
+    written = "a whole number of thousands of digits";
   }
-  throw py::value_error(std::string(f.column) + ": " + text + " is out of range " + Allowed(f));
+  if (written.size() > 24) written = written.substr(0, 20) + "...";
+  const bool above = py::cast<bool>(obj.attr("__gt__")(0));
+  throw py::value_error(Refusal(f, above ? HUGE_VAL : -HUGE_VAL, name, written));
 }
 
 // The argument as a float64 array (0-d for a number), refusing what is not made of
 // real numbers.
-py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f) {
-  const std::string name(f.column);
+py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
+  const std::string name(fieldName);
   if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
     throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
   }
@@ -102,19 +112,18 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f) {
   }
   const char kind = arr.dtype().kind();
   if (kind == 'i' || kind == 'u' || kind == 'f') return py::array_t<double, py::array::forcecast>::ensure(arr);
-  if (kind == 'O' && arr.ndim() == 0 && PyLong_Check(obj.ptr())) RefuseHugeInteger(obj, f);
+  if (kind == 'O' && arr.ndim() == 0 && PyLong_Check(obj.ptr())) RefuseHugeInteger(obj, f, name);
   const std::string got = py::isinstance<py::array>(obj)
                               ? "an array of " + py::str(arr.dtype()).cast<std::string>()
                               : (arr.ndim() == 0 ? TypeName(obj) : "a sequence of " + py::str(arr.dtype()).cast<std::string>());
   throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
 }
 
-void CheckRange(const py::array_t<double>& values, const FormField& f) {
+void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
   std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
   ForEachElement(values, [&](double v, py::ssize_t flat) {
-    if (std::isfinite(v) && f.InRange(v)) return;
-    const char* what = std::isfinite(v) ? " is out of range " : " is not a number ";
-    throw py::value_error(ElementName(f.column, shape, flat) + ": " + NumberText(v) + what + Allowed(f));
+    const std::string refusal = Refusal(f, v, ElementName(name, shape, flat));
+    if (!refusal.empty()) throw py::value_error(refusal);
   });
 }
 
@@ -140,8 +149,8 @@ FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
   const auto fields = FormFields();
   std::array<py::array_t<double>, 9> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
-    values[c] = ReadNumbers(args[c], fields[c]);
-    CheckRange(values[c], fields[c]);
+    values[c] = ReadNumbers(args[c], fields[c], kNames[c]);
+    CheckRange(values[c], fields[c], kNames[c]);
   }
 
   // numpy's rule: align the shapes on the right; each axis has one length, or 1.
@@ -160,8 +169,8 @@ FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
       if (axis != 1) {
         const auto& other = values[setBy[lead + d]];
         throw py::value_error(
-            std::string(fields[setBy[lead + d]].column) + " of shape " +
-            ShapeText({other.shape(), other.shape() + other.ndim()}) + " and " + std::string(fields[c].column) +
+            std::string(kNames[setBy[lead + d]]) + " of shape " +
+            ShapeText({other.shape(), other.shape() + other.ndim()}) + " and " + std::string(kNames[c]) +
             " of shape " + ShapeText({v.shape(), v.shape() + v.ndim()}) + " do not broadcast together");
       }
       axis = len;
@@ -190,7 +199,7 @@ namespace {
 
 // A whole number from the caller: an int or a numpy integer, never a bool or a float.
 std::int64_t ReadWhole(const py::object& arg, const char* name, std::int64_t max) {
-  const std::string range = " is not a whole number from 1 to " + std::to_string(max);
+  const std::string range = "' is not a whole number from 1 to " + std::to_string(max);
   if (py::isinstance<py::bool_>(arg) || py::isinstance(arg, py::module_::import("numpy").attr("bool_")) ||
       !PyIndex_Check(arg.ptr())) {
     throw py::type_error(std::string(name) + ": expected a whole number, got " + TypeName(arg));
@@ -202,7 +211,7 @@ std::int64_t ReadWhole(const py::object& arg, const char* name, std::int64_t max
   if (overflow != 0 || v < 1 || v > max) {
     const std::string text = overflow > 0 ? "a number beyond 2**63" : overflow < 0 ? "a number below -2**63"
                                                                                   : std::to_string(v);
-    throw py::value_error(std::string(name) + ": " + text + range);
+    throw py::value_error(std::string(name) + ": '" + text + range);
   }
   return v;
 }
