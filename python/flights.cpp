@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -17,16 +20,20 @@ namespace {
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
 
 // Every flight of the grid through the lanes of `threads` workers. Workers take small
-// chunks of flights as their lanes come free, so slow flights leave no core idle.
+// chunks of flights as their lanes come free, so slow flights leave no core idle. The
+// calling thread, which holds no lock on the interpreter, looks for Ctrl-C (a notebook's
+// interrupt) meanwhile: then no new flight starts, and KeyboardInterrupt is raised once
+// the flights in the lanes have come down.
 void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const FlightDone& done) {
   constexpr std::int64_t kChunk = 64;
   const std::int64_t count = grid.count;
   std::atomic<std::int64_t> next{0};
+  std::atomic<bool> stop{false};
   auto work = [&] {
     std::int64_t at = 0, end = 0;
     const NextFlight take = [&](std::int64_t& id, FlightForm& form) {
       if (at == end) {
-        at = next.fetch_add(kChunk);
+        at = stop.load(std::memory_order_relaxed) ? count : next.fetch_add(kChunk);
         if (at >= count) {
           at = end = count;
           return false;
@@ -41,10 +48,37 @@ void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, co
   };
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   const auto workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
+
+  std::mutex mutex;
+  std::condition_variable finished;
+  unsigned running = workers;
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work);
-  work();
+  for (unsigned t = 0; t < workers; ++t) {
+    pool.emplace_back([&] {
+      work();
+      const std::lock_guard<std::mutex> lock(mutex);
+      if (--running == 0) finished.notify_one();
+    });
+  }
+  bool interrupted = false;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      {
+        const py::gil_scoped_acquire locked;
+        interrupted = PyErr_CheckSignals() != 0;  // the exception stays set for the caller
+      }
+      if (interrupted) stop = true;
+      lock.lock();
+    }
+  }
   for (auto& t : pool) t.join();
+  if (interrupted) {
+    const py::gil_scoped_acquire locked;
+    throw py::error_already_set();
+  }
 }
 
 template <class T>

@@ -122,8 +122,7 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
 void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
   std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
   ForEachElement(values, [&](double v, py::ssize_t flat) {
-    const std::string refusal = Refusal(f, v, ElementName(name, shape, flat));
-    if (!refusal.empty()) throw py::value_error(refusal);
+    if (!f.InRange(v)) throw py::value_error(Refusal(f, v, ElementName(name, shape, flat)));
   });
 }
 
