@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace vendrel::cli {
@@ -163,13 +164,13 @@ void DrawHeat(QPainter& g, const Mapping& m, const ChartHeatMap& h, double vlo, 
       const QRectF cell(QPointF(m.X(h.xs[i] - dx / 2.0), m.Y(h.ys[j] + dy / 2.0)),
                         QPointF(m.X(h.xs[i] + dx / 2.0), m.Y(h.ys[j] - dy / 2.0)));
       // A hair wider, so that no seam shows between cells.
-      g.fillRect(cell.adjusted(-0.3, -0.3, 0.3, 0.3), Viridis(vhi > vlo ? (v - vlo) / (vhi - vlo) : 0.5));
+      g.fillRect(cell.adjusted(-0.5, -0.5, 0.5, 0.5), Viridis(vhi > vlo ? (v - vlo) / (vhi - vlo) : 0.5));
     }
   }
 }
 
 void DrawColourBar(QPainter& g, const QRectF& plot, const ChartHeatMap& h, double vlo, double vhi) {
-  const QRectF bar(plot.right() + 24.0, plot.top(), 18.0, plot.height());
+  const QRectF bar(plot.right() + 16.0, plot.top(), 18.0, plot.height());
   const int slices = 100;
   for (int s = 0; s < slices; ++s) {
     const double y0 = bar.bottom() - bar.height() * (s + 1) / slices;
@@ -187,7 +188,7 @@ void DrawColourBar(QPainter& g, const QRectF& plot, const ChartHeatMap& h, doubl
     g.drawText(QRectF(bar.right() + 6.0, y - 8.0, 60.0, 16.0), Qt::AlignLeft | Qt::AlignVCenter, TickText(t, false));
   }
   g.save();
-  g.translate(bar.right() + 74.0, bar.center().y());
+  g.translate(bar.right() + 84.0, bar.center().y());
   g.rotate(90.0);
   g.setFont(Font(13));
   g.drawText(QRectF(-bar.height() / 2.0, -10.0, bar.height(), 20.0), Qt::AlignCenter, Q(h.title));
@@ -228,7 +229,7 @@ void DrawLegend(QPainter& g, const QRectF& plot, const std::vector<LegendEntry>&
 }
 
 void DrawPanel(QPainter& g, const ChartPanel& p, const QRectF& cell) {
-  const double right = p.heat ? 110.0 : 24.0;
+  const double right = p.heat ? 130.0 : 24.0;
   QRectF plot = cell.adjusted(84.0, 34.0, -right, -58.0);
 
   Extent ex, ey;
@@ -239,11 +240,20 @@ void DrawPanel(QPainter& g, const ChartPanel& p, const QRectF& cell) {
   if (p.equalScale && !p.x.log && !p.y.log) {
     // Widen whichever axis has more pixels per unit until both have the same.
     const double s = std::min(plot.width() / (x1 - x0), plot.height() / (y1 - y0));
-    const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0;
-    x0 = cx - plot.width() / s / 2.0;
-    x1 = cx + plot.width() / s / 2.0;
-    y0 = cy - plot.height() / s / 2.0;
-    y1 = cy + plot.height() / s / 2.0;
+    // Data that start at zero (downrange, height) keep their lower end; the rest is
+    // centred.
+    auto widen = [s](double& lo, double& hi, double pixels, const Extent& e) {
+      const double span = pixels / s;
+      if (!e.Empty() && e.lo >= 0.0) {
+        hi = lo + span;
+      } else {
+        const double mid = (lo + hi) / 2.0;
+        lo = mid - span / 2.0;
+        hi = mid + span / 2.0;
+      }
+    };
+    widen(x0, x1, plot.width(), ex);
+    widen(y0, y1, plot.height(), ey);
   }
   const Mapping m{plot, x0, x1, y0, y1, p.x.log, p.y.log};
 
@@ -294,7 +304,9 @@ void DrawPanel(QPainter& g, const ChartPanel& p, const QRectF& cell) {
       vlo = std::isnan(vlo) ? v : std::min(vlo, v);
       vhi = std::isnan(vhi) ? v : std::max(vhi, v);
     }
+    g.setRenderHint(QPainter::Antialiasing, false);  // no seams between the cells
     DrawHeat(g, m, *p.heat, vlo, vhi);
+    g.setRenderHint(QPainter::Antialiasing, true);
   }
   std::vector<LegendEntry> legend;
   for (const ChartLine& l : p.lines) {
@@ -348,19 +360,35 @@ void DrawPanel(QPainter& g, const ChartPanel& p, const QRectF& cell) {
     g.restore();
     if (!e.legend.empty()) legend.push_back({e.color, e.legend, LegendEntry::Ring});
   }
+  // Marks' texts go beside them where they overlap no other text and stay inside the
+  // plot: right or left, above or below, moving a line further out at a time.
+  std::vector<QRectF> placed;
+  g.setFont(Font(13, true));
+  const QFontMetricsF fm(g.font());
   for (const ChartMark& k : p.marks) {
     const QPointF c = m.P(k.at);
     g.setPen(QPen(k.color, 2.0));
     DrawCross(g, c, 6.0);
-    g.setFont(Font(13, true));
-    const QFontMetricsF fm(g.font());
-    const double w = fm.horizontalAdvance(Q(k.text));
-    // Keep the text inside the plot: to the left of a mark near the right edge, below
-    // one near the top.
-    const double x = c.x() + 10.0 + w > plot.right() ? c.x() - 10.0 - w : c.x() + 10.0;
-    const double y = c.y() - 10.0 - fm.ascent() < plot.top() ? c.y() + 10.0 + fm.ascent() : c.y() - 10.0;
-    g.setPen(QColor(20, 20, 20));
-    g.drawText(QPointF(x, y), Q(k.text));
+    const double w = fm.horizontalAdvance(Q(k.text)), h = fm.height();
+    QRectF chosen;
+    bool found = false;
+    for (int out = 0; out < 12 && !found; ++out) {
+      for (int side = 0; side < 4 && !found; ++side) {
+        const double x = side % 2 == 0 ? c.x() + 9.0 : c.x() - 9.0 - w;
+        const double y = side < 2 ? c.y() - 8.0 - h - out * h : c.y() + 8.0 + out * h;
+        const QRectF r(x, y, w, h);
+        bool clear = plot.contains(r);
+        for (const QRectF& q : placed) clear = clear && !q.intersects(r);
+        if (clear) {
+          chosen = r;
+          found = true;
+        }
+      }
+    }
+    if (!found) chosen = QRectF(c.x() + 9.0, c.y() - 8.0 - h, w, h);
+    placed.push_back(chosen);
+    g.setPen(k.color.darker(130));
+    g.drawText(chosen, Qt::AlignLeft | Qt::AlignVCenter, Q(k.text));
   }
   g.restore();
 
@@ -467,6 +495,14 @@ bool ChartFile::Write(const Figure& figure, std::string& error) {
 
 std::unique_ptr<QGuiApplication> ChartApplication() {
   if (QGuiApplication::instance()) return nullptr;
+  // A command-line tool has no session: Qt's note that it lacks a runtime directory
+  // would only add a line to every run's standard error.
+  static const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (message.startsWith(QLatin1String("QStandardPaths: "))) return;
+        if (previous) previous(type, context, message);
+        else std::fprintf(stderr, "%s\n", qPrintable(message));
+      });
   static int argc = 3;
   static char name[] = "vendrel-flight", platform[] = "-platform", offscreen[] = "offscreen";
   static char* argv[] = {name, platform, offscreen, nullptr};

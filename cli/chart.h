@@ -5,6 +5,7 @@
 // offscreen one.
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QPointF>
 #include <QString>
 
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-class QGuiApplication;
 class QPainter;
 
 namespace vendrel::cli {

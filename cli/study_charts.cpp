@@ -151,7 +151,9 @@ Figure SweepHeatFigure(const FormField& fx, const std::vector<double>& xs, const
     const double x = xs[best % xs.size()], y = ys[best / xs.size()];
     p.title += "; the best marked";
     p.marks.push_back({Pt(x, y),
-                       "best " + Show(x) + ", " + Show(y) + ": " + Length(values[best], u), QColor(230, 30, 30)});
+                       "best: " + ParameterValue(fx, u, FieldToModel(fx, u, x)) + ", " +
+                           ParameterValue(fy, u, FieldToModel(fy, u, y)) + ": " + Length(values[best], u),
+                       QColor(230, 30, 30)});
   }
   fig.panels = {p};
   return fig;
