@@ -1,16 +1,13 @@
 #include "python/flights.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
+#include <functional>
 #include <limits>
-#include <thread>
+#include <span>
 #include <vector>
 
-#include "flight/flight_lanes.h"
+#include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::python {
@@ -19,65 +16,21 @@ namespace {
 // JSON has no NaN or infinity: the command line writes null, and so do we.
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
 
-// Every flight of the grid through the lanes of `threads` workers. Workers take small
-// chunks of flights as their lanes come free, so slow flights leave no core idle. The
-// calling thread, which holds no lock on the interpreter, looks for Ctrl-C (a notebook's
-// interrupt) meanwhile: then no new flight starts, and KeyboardInterrupt is raised once
-// the flights in the lanes have come down.
-void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const FlightDone& done) {
-  constexpr std::int64_t kChunk = 64;
-  const std::int64_t count = grid.count;
-  std::atomic<std::int64_t> next{0};
-  std::atomic<bool> stop{false};
-  auto work = [&] {
-    std::int64_t at = 0, end = 0;
-    const NextFlight take = [&](std::int64_t& id, FlightForm& form) {
-      if (at == end) {
-        at = stop.load(std::memory_order_relaxed) ? count : next.fetch_add(kChunk);
-        if (at >= count) {
-          at = end = count;
-          return false;
-        }
-        end = std::min(count, at + kChunk);
-      }
-      id = at++;
-      form = grid.FormAt(id);
-      return true;
-    };
-    RunFlightsInLanes(BestLanePath(), maxTicks, take, done);
-  };
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  const auto workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
+// Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
+// runner; `store` gets each batch's summaries with the index of its first flight.
+// Between batches the calling thread looks for Ctrl-C (a notebook's interrupt): a long
+// call ends within a batch's time, with KeyboardInterrupt.
+using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
-  std::mutex mutex;
-  std::condition_variable finished;
-  unsigned running = workers;
-  std::vector<std::thread> pool;
-  for (unsigned t = 0; t < workers; ++t) {
-    pool.emplace_back([&] {
-      work();
-      const std::lock_guard<std::mutex> lock(mutex);
-      if (--running == 0) finished.notify_one();
-    });
-  }
-  bool interrupted = false;
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
-      if (interrupted) continue;
-      lock.unlock();
-      {
-        const py::gil_scoped_acquire locked;
-        interrupted = PyErr_CheckSignals() != 0;  // the exception stays set for the caller
-      }
-      if (interrupted) stop = true;
-      lock.lock();
-    }
-  }
-  for (auto& t : pool) t.join();
-  if (interrupted) {
+void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const StoreBatch& store) {
+  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
+  std::vector<FlightForm> forms;
+  for (std::int64_t first = 0; first < grid.count; first += kBatch) {
+    forms.resize(static_cast<std::size_t>(std::min(kBatch, grid.count - first)));
+    for (std::size_t i = 0; i < forms.size(); ++i) forms[i] = grid.FormAt(first + static_cast<std::int64_t>(i));
+    store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
     const py::gil_scoped_acquire locked;
-    throw py::error_already_set();
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
   }
 }
 
@@ -125,16 +78,19 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
 
   {
     py::gil_scoped_release unlocked;
-    RunGrid(grid, maxTicks, threads, [&](std::int64_t i, const FlightSummary& s) {
-      out.ticks[i] = s.ticks;
-      out.ends[i] = static_cast<std::int8_t>(s.end);
-      out.landed[i] = s.landed();
-      out.carry[i] = s.carryChanged ? s.carry : std::numeric_limits<double>::quiet_NaN();
-      out.distance[i] = s.distance;
-      out.x[i] = s.landing[1];
-      out.y[i] = s.landing[2];
-      out.z[i] = s.landing[3];
-      out.apex[i] = s.apex;
+    RunGrid(grid, maxTicks, threads, [&](std::int64_t first, std::span<const FlightSummary> batch) {
+      for (const FlightSummary& s : batch) {
+        const std::int64_t i = first++;
+        out.ticks[i] = s.ticks;
+        out.ends[i] = static_cast<std::int8_t>(s.end);
+        out.landed[i] = s.landed();
+        out.carry[i] = s.carryChanged ? s.carry : std::numeric_limits<double>::quiet_NaN();
+        out.distance[i] = s.distance;
+        out.x[i] = s.landing[1];
+        out.y[i] = s.landing[2];
+        out.z[i] = s.landing[3];
+        out.apex[i] = s.apex;
+      }
     });
   }
 

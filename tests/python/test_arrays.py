@@ -70,7 +70,7 @@ def test_strided_views_read_the_right_elements():
 
 
 def test_ctrl_c_stops_a_long_call():
-    # Hours of flights; a notebook's interrupt must end the call, not wait for them.
+    # Minutes of flights; a notebook's interrupt must end the call, not wait for them.
     import _thread
     import threading
     import time
@@ -78,6 +78,6 @@ def test_ctrl_c_stops_a_long_call():
     threading.Timer(0.3, _thread.interrupt_main).start()
     start = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
-        vendrel.fly(angle=np.full(2_000_000, 45.0), gravity=0.0, max_ticks=10_000)
+        vendrel.fly(angle=np.full(2_000_000, 45.0), gravity=0.0, max_ticks=300)
     assert time.monotonic() - start < 60
     assert vendrel.fly(angle=[15.0])["carry"].tolist() == [183.0]
