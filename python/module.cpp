@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "python/fit.h"
 #include "python/flights.h"
 #include "python/parameters.h"
 
@@ -26,6 +27,7 @@ ball comes down below zero height.
 Functions:
     fly(...)         one flight, or one flight per element of numpy arrays
     trajectory(...)  every tick of one flight as a numpy structured array
+    fit(shots, ...)  K and K' (or any parameters) fitted to measured shots
 
 Units: degrees, m/s, rpm, grams, m/s^2, seconds; distances in metres.
 )";
@@ -93,6 +95,41 @@ Example:
     >>> tr["z"].max()          # the apex
 )";
 
+constexpr const char* kFitDoc = R"(fit(shots, fit=("k", "k_prime"), max_ticks=10_000_000, threads=None) -> dict
+
+Find the parameter values that make the model fly like measured shots.
+
+shots is a mapping of columns, such as a dict of numpy arrays (or a pandas
+DataFrame), with the names vendrel-flight's sweep writes:
+    angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt
+              how each shot was launched; a column left out takes the default,
+              and a single number counts for every shot
+    distance, apex, lateral
+              what was measured, in metres (at least distance or apex;
+              lateral needs distance)
+    name      optional names of the shots
+A sweep's ticks, end and carry columns may be there too; they are ignored.
+
+fit names the parameters to find (default K and K'). Each starts from its
+column's value when that is one number for every shot, else from the default,
+and stays within the form's range. The fit minimises the sum of squared relative
+errors over every measured value of every shot (Nelder-Mead; every evaluation
+flies every shot on all cores).
+
+Returns what `vendrel-flight fit --format json` prints:
+    fitted       {"k": ..., "k_prime": ...}
+    rms          root mean square of the relative errors (0.01 is 1%), or None
+                 when some shot does not come down even at the best values
+    evaluations  how many times the shots were flown
+    shots        per shot: name, index, and {"measured", "modelled"} for each
+                 measured column
+
+Example:
+    >>> shots = {"angle": [10.5, 12.0], "speed": [74.0, 70.0],
+    ...          "back_spin": [2700, 4400], "distance": [254.0, 230.0]}
+    >>> vendrel.fit(shots)["fitted"]
+)";
+
 std::array<py::object, 9> FormArgs(py::object angle, py::object speed, py::object sideSpin, py::object backSpin,
                                    py::object k, py::object kPrime, py::object mass, py::object gravity,
                                    py::object dt) {
@@ -119,6 +156,10 @@ py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, 
   return Trajectory(grid, ticks);
 }
 
+py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads) {
+  return FitShotsTo(shots, fit, maxTicks, threads);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(vendrel, m) {
@@ -136,4 +177,6 @@ PYBIND11_MODULE(vendrel, m) {
   m.def("trajectory", &TrajectoryOf, kTrajectoryDoc, py::arg("angle") = 15, py::arg("speed") = 60,
         py::arg("side_spin") = 0, py::arg("back_spin") = 2000, py::arg("k") = 0.01, py::arg("k_prime") = 0.02,
         py::arg("mass") = 46, py::arg("gravity") = 9.8, py::arg("dt") = 0.01, py::arg("max_ticks") = 10'000'000);
+  m.def("fit", &Fit, kFitDoc, py::arg("shots"), py::arg("fit") = py::make_tuple("k", "k_prime"),
+        py::arg("max_ticks") = 10'000'000, py::arg("threads") = py::none());
 }

@@ -13,8 +13,8 @@ namespace {
 constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // the command line's bound
 constexpr std::int64_t kMaxThreads = 1024;
 
-// Numbers as people write them: plain decimals, the exponent form only for very large
-// or very small magnitudes.
+}  // namespace
+
 std::string NumberText(double v) {
   if (std::isnan(v)) return "nan";
   if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
@@ -24,6 +24,8 @@ std::string NumberText(double v) {
   const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, format);
   return ec == std::errc() ? std::string(buf, end) : std::to_string(v);
 }
+
+namespace {
 
 // Why a value cannot be the field's, in the command line's words, naming the field as
 // Python does: "angle: '95' is out of range (allowed: 0 to 90)". Empty when it can.
@@ -127,6 +129,8 @@ void CheckRange(const py::array_t<double>& values, const FormField& f, std::stri
 }
 
 }  // namespace
+
+std::span<const std::string_view> FieldNames() { return kNames; }
 
 FlightForm FlightGrid::FormAt(std::int64_t flat) const {
   std::array<py::ssize_t, 9> offset{};

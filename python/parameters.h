@@ -9,6 +9,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "flight/flight_records.h"
@@ -35,6 +38,14 @@ struct FlightGrid {
   std::array<Column, 9> columns;  ///< in FormFields() order
   std::vector<py::object> keep;
 };
+
+/// A number as people write it: plain decimals, the exponent form only for very large or
+/// very small magnitudes.
+std::string NumberText(double v);
+
+/// Python's names of the form's fields, in FormFields() order: angle, speed, side_spin,
+/// back_spin, k, k_prime, mass, gravity, dt.
+std::span<const std::string_view> FieldNames();
 
 /// Reads the nine parameters (in FormFields() order). Throws py::type_error for what is
 /// not a number, py::value_error for values the command line would refuse and for

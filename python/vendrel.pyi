@@ -50,3 +50,19 @@ def trajectory(angle: Number = 15, speed: Number = 60, side_spin: Number = 0, ba
                dt: Number = 0.01, max_ticks: int = 10_000_000) -> np.ndarray:
     """Columns: tick (int64), t, x, y, z, vx, vy, vz (float64)."""
     ...
+
+class Measured(TypedDict):
+    measured: float
+    modelled: Optional[float]
+
+class FitResult(TypedDict):
+    """What `vendrel-flight fit --format json` prints; each shot has its name, its index
+    and a Measured entry for each measured column (distance, apex, lateral)."""
+    fitted: dict[str, float]
+    rms: Optional[float]
+    evaluations: int
+    shots: list[dict[str, Union[str, int, Measured]]]
+
+def fit(shots: Mapping[str, Union[Numbers, Sequence[str]]],
+        fit: Union[str, Sequence[str]] = ("k", "k_prime"),
+        max_ticks: int = 10_000_000, threads: Optional[int] = None) -> FitResult: ...
