@@ -73,10 +73,10 @@ if(VENDREL_PYTHON)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${VENDREL_PYTHON_DEPENDS}")
   set(CPACK_DEBIAN_PYTHON_DESCRIPTION
-      "golf-ball flight simulator (Python module)
-The Vendrel flight model for Python 3 and numpy: `import vendrel`, then vendrel.fly()
-for one flight or one flight per element of numpy arrays (flown on all cores), and
-vendrel.trajectory() for every tick of a flight. Same results, bit for bit, as the
-vendrel-flight command line.")
+      "This is the Python 3 module of Vendrel, for scripts and notebooks with numpy:
+`import vendrel`, then vendrel.fly() for one flight or one flight per element of
+numpy arrays (flown on all cores), vendrel.trajectory() for every tick of a flight
+and vendrel.fit() for K and K' fitted to measured shots. Same results, bit for bit,
+as the vendrel-flight command line.")
 endif()
 include(CPack)

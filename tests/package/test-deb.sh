@@ -116,7 +116,8 @@ if [[ -n $python ]]; then
     [[ $(pyfield Version) == "$version" ]] || problem "python3-vendrel Version: $(pyfield Version)"
     pydepends=$(pyfield Depends)
     echo "python3-vendrel Depends: $pydepends"
-    for pkg in python3-numpy python3 libstdc++6; do
+    [[ $(pyfield Section) == python ]] || problem "python3-vendrel Section: $(pyfield Section)"
+    for pkg in python3-numpy python3 libc6; do
       grep -Eq "(^|, )$pkg( \(|,|$)" <<<"$pydepends" || problem "python3-vendrel Depends lacks $pkg"
     done
     pyroot=$scratch/pyroot
