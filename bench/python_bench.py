@@ -22,19 +22,22 @@ flights = angle.size * speed.size * back_spin.size
 ROUNDS = 3
 
 
-def best_of(run):
-    times = []
+def best_times(*runs):
+    """The best time of each run; rounds alternate, so a change in the machine's load
+    touches both alike."""
+    best = [float("inf")] * len(runs)
     for _ in range(ROUNDS):
-        start = time.perf_counter()
-        run()
-        times.append(time.perf_counter() - start)
-    return min(times)
+        for i, run in enumerate(runs):
+            start = time.perf_counter()
+            run()
+            best[i] = min(best[i], time.perf_counter() - start)
+    return best
 
 
 cli = os.path.join(build, "cli", "vendrel-flight")
-cli_s = best_of(lambda: subprocess.run([cli, "sweep", *SWEEP, "--no-progress", "--output", os.devnull],
-                                       check=True))
-py_s = best_of(lambda: vendrel.fly(angle=angle[:, None, None], speed=speed[None, :, None], back_spin=back_spin))
+cli_s, py_s = best_times(
+    lambda: subprocess.run([cli, "sweep", *SWEEP, "--no-progress", "--output", os.devnull], check=True),
+    lambda: vendrel.fly(angle=angle[:, None, None], speed=speed[None, :, None], back_spin=back_spin))
 
 print(f"{flights} default-sized flights on {os.cpu_count()} cores, best of {ROUNDS}")
 print(f"  vendrel-flight sweep:        {flights / cli_s:12,.0f} flights/s ({cli_s:.3f} s)")
