@@ -4,10 +4,10 @@
 
 #include "cli/chart.h"
 #include "cli/flight_row.h"
-#include "cli/fly_forms.h"
 #include "cli/number_text.h"
 #include "cli/output_file.h"
 #include "cli/study_charts.h"
+#include "flight/parallel_runs.h"
 
 namespace vendrel::cli {
 namespace {
@@ -72,7 +72,7 @@ int RunDispersion(const DispersionOptions& opt) {
   }
 
   const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, opt.seed, opt.samples);
-  const std::vector<FlightSummary> flights = FlyForms(forms, opt.threads, opt.maxTicks);
+  const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
   const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {

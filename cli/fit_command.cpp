@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "cli/chart.h"
-#include "cli/fly_forms.h"
 #include "cli/number_text.h"
 #include "cli/shots_csv.h"
 #include "cli/study_charts.h"
@@ -139,7 +138,7 @@ int RunFit(const FitOptions& opt) {
     p.start.push_back(opt.form.*(f->member));
   }
   p.maxTicks = opt.maxTicks;
-  p.fly = [&](std::span<const FlightForm> forms) { return FlyForms(forms, opt.threads, opt.maxTicks); };
+  p.threads = static_cast<int>(opt.threads);
   if (const std::string why = FitCannotMove(p); !why.empty()) return Refuse("fit: " + why);
 
   std::unique_ptr<QGuiApplication> app;

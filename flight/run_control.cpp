@@ -15,6 +15,11 @@ double HorizontalDistance(const Vec5& pos) {
   return std::sqrt(pos[1] * pos[1] + pos[2] * pos[2]);
 }
 
+TickEnd EndOfHeight(double height) {
+  if (height >= 0.0) return TickEnd::Flying;  // exactly zero is not a landing
+  return std::isnan(height) ? TickEnd::NotANumber : TickEnd::Ground;
+}
+
 bool CarryForDistance(double distance, double& carry) {
   // Only a distance greater than zero counts (zero and NaN fail the test). Truncating
   // as a double gives the whole metres of any finite distance without an integer
@@ -72,9 +77,8 @@ TickResult RunControl::Tick() {
   host_.RequestRepaint();
 
   TickResult result;
-  const double height = state_.pos[3];
-  if (height >= 0.0) return result;  // exactly zero is not a landing
-  result.end = std::isnan(height) ? TickEnd::NotANumber : TickEnd::Ground;
+  result.end = EndOfHeight(state_.pos[3]);
+  if (result.end == TickEnd::Flying) return result;
 
   host_.KillTimer();
   double carry = 0.0;
