@@ -5,6 +5,7 @@
 #include "cli/chart.h"
 #include "cli/flight_row.h"
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "cli/output_file.h"
 #include "cli/study_charts.h"
 #include "flight/parallel_runs.h"
@@ -25,8 +26,8 @@ std::string Json(const char* name, const MeanSd& m, Units u) {
 std::string Text(const char* name, const MeanSd& m, Units u) {
   if (m.count == 0) return std::string(name) + "no flight\n";
   const std::string unit = std::string(" ") + LengthUnit(u);
-  return std::string(name) + "mean " + FormatDouble(LengthFromModel(u, m.mean)) + unit + ", sd " +
-         FormatDouble(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
+  return std::string(name) + "mean " + afx::FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
+         afx::FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
@@ -47,10 +48,10 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
   if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + FormatDouble(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + FormatDouble(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         FormatDouble(LengthFromModel(u, e.major)) + unit + " and " + FormatDouble(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + FormatDouble(e.angle) + " deg from downrange\n";
+    s += "ellipse:  95% of the landing points: centre x " + afx::FormatNumber(LengthFromModel(u, e.centreX)) + unit +
+         ", y " + afx::FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
+         afx::FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + afx::FormatNumber(LengthFromModel(u, e.minor)) +
+         unit + "; major axis at " + afx::FormatNumber(e.angle) + " deg from downrange\n";
   } else {
     s += "ellipse:  needs two flights that came down\n";
   }

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <memory>
 
+#include "cli/field_names.h"
 #include "cli/chart.h"
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "cli/shots_csv.h"
 #include "cli/study_charts.h"
 #include "flight/shot_fit.h"
@@ -40,7 +42,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
     s = "{\"fitted\": {";
     for (std::size_t i = 0; i < p.fitted.size(); ++i) {
       const FormField& f = FormFieldFor(p.fitted[i]);
-      s += (i ? ", \"" : "\"") + std::string(f.column) + "\": " + FormatJsonNumber(FieldFromModel(f, u, r.values[i]));
+      s += (i ? ", \"" : "\"") + std::string(NamesOf(f).column) + "\": " + FormatJsonNumber(FieldFromModel(f, u, r.values[i]));
     }
     s += "}, \"rms\": " + FormatJsonNumber(r.rms) + ", \"evaluations\": " + std::to_string(r.evaluations) +
          ", \"shots\": [";
@@ -61,10 +63,10 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
     const FormField& f = FormFieldFor(p.fitted[i]);
     const std::string unit(FieldUnit(f, u));
-    s += (i ? ", " : "") + std::string(f.option) + " = " + FormatDouble(FieldFromModel(f, u, r.values[i])) +
+    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + afx::FormatNumber(FieldFromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
   }
-  s += "\nrms:     " + FormatDouble(r.rms * 100.0) + " % of the measured values (" +
+  s += "\nrms:     " + afx::FormatNumber(r.rms * 100.0) + " % of the measured values (" +
        std::to_string(r.evaluations) + " evaluations)\n";
   // A table: one line per shot, measured / modelled for each target.
   std::size_t width = 4;
@@ -109,7 +111,7 @@ bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out
   while (pos <= text.size()) {
     const std::size_t comma = std::min(text.find(',', pos), text.size());
     const std::string name = text.substr(pos, comma - pos);
-    const FormField* f = FindFormField(name);
+    const FormField* f = FindFieldByOption(name);
     if (!f) {
       error = "--fit: unknown parameter '" + name + "' (any of angle, speed, side-spin, back-spin, k, k-prime, mass, gravity, dt)";
       return false;
