@@ -4,10 +4,11 @@
 
 #include "cli/chart.h"
 #include "cli/flight_row.h"
-#include "cli/fly_forms.h"
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "cli/output_file.h"
 #include "cli/study_charts.h"
+#include "flight/parallel_runs.h"
 
 namespace vendrel::cli {
 namespace {
@@ -25,8 +26,8 @@ std::string Json(const char* name, const MeanSd& m, Units u) {
 std::string Text(const char* name, const MeanSd& m, Units u) {
   if (m.count == 0) return std::string(name) + "no flight\n";
   const std::string unit = std::string(" ") + LengthUnit(u);
-  return std::string(name) + "mean " + FormatDouble(LengthFromModel(u, m.mean)) + unit + ", sd " +
-         FormatDouble(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
+  return std::string(name) + "mean " + afx::FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
+         afx::FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
@@ -47,10 +48,10 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
   if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + FormatDouble(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + FormatDouble(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         FormatDouble(LengthFromModel(u, e.major)) + unit + " and " + FormatDouble(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + FormatDouble(e.angle) + " deg from downrange\n";
+    s += "ellipse:  95% of the landing points: centre x " + afx::FormatNumber(LengthFromModel(u, e.centreX)) + unit +
+         ", y " + afx::FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
+         afx::FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + afx::FormatNumber(LengthFromModel(u, e.minor)) +
+         unit + "; major axis at " + afx::FormatNumber(e.angle) + " deg from downrange\n";
   } else {
     s += "ellipse:  needs two flights that came down\n";
   }
@@ -72,7 +73,7 @@ int RunDispersion(const DispersionOptions& opt) {
   }
 
   const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, opt.seed, opt.samples);
-  const std::vector<FlightSummary> flights = FlyForms(forms, opt.threads, opt.maxTicks);
+  const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
   const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <memory>
 
+#include "cli/field_names.h"
 #include "cli/chart.h"
-#include "cli/fly_forms.h"
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "cli/shots_csv.h"
 #include "cli/study_charts.h"
 #include "flight/shot_fit.h"
@@ -41,7 +42,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
     s = "{\"fitted\": {";
     for (std::size_t i = 0; i < p.fitted.size(); ++i) {
       const FormField& f = FormFieldFor(p.fitted[i]);
-      s += (i ? ", \"" : "\"") + std::string(f.column) + "\": " + FormatJsonNumber(FieldFromModel(f, u, r.values[i]));
+      s += (i ? ", \"" : "\"") + std::string(NamesOf(f).column) + "\": " + FormatJsonNumber(FieldFromModel(f, u, r.values[i]));
     }
     s += "}, \"rms\": " + FormatJsonNumber(r.rms) + ", \"evaluations\": " + std::to_string(r.evaluations) +
          ", \"shots\": [";
@@ -62,10 +63,10 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
     const FormField& f = FormFieldFor(p.fitted[i]);
     const std::string unit(FieldUnit(f, u));
-    s += (i ? ", " : "") + std::string(f.option) + " = " + FormatDouble(FieldFromModel(f, u, r.values[i])) +
+    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + afx::FormatNumber(FieldFromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
   }
-  s += "\nrms:     " + FormatDouble(r.rms * 100.0) + " % of the measured values (" +
+  s += "\nrms:     " + afx::FormatNumber(r.rms * 100.0) + " % of the measured values (" +
        std::to_string(r.evaluations) + " evaluations)\n";
   // A table: one line per shot, measured / modelled for each target.
   std::size_t width = 4;
@@ -110,7 +111,7 @@ bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out
   while (pos <= text.size()) {
     const std::size_t comma = std::min(text.find(',', pos), text.size());
     const std::string name = text.substr(pos, comma - pos);
-    const FormField* f = FindFormField(name);
+    const FormField* f = FindFieldByOption(name);
     if (!f) {
       error = "--fit: unknown parameter '" + name + "' (any of angle, speed, side-spin, back-spin, k, k-prime, mass, gravity, dt)";
       return false;
@@ -139,7 +140,7 @@ int RunFit(const FitOptions& opt) {
     p.start.push_back(opt.form.*(f->member));
   }
   p.maxTicks = opt.maxTicks;
-  p.fly = [&](std::span<const FlightForm> forms) { return FlyForms(forms, opt.threads, opt.maxTicks); };
+  p.threads = static_cast<int>(opt.threads);
   if (const std::string why = FitCannotMove(p); !why.empty()) return Refuse("fit: " + why);
 
   std::unique_ptr<QGuiApplication> app;

@@ -1,6 +1,7 @@
 #include "cli/flight_row.h"
 
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "flight/form_fields.h"
 
 namespace vendrel::cli {
@@ -11,17 +12,17 @@ const char* FlightRowHeader() {
 
 void AppendFlightRow(std::string& s, std::span<const double, 9> params, const FlightSummary& r, Units u) {
   for (double p : params) {
-    s += FormatDouble(p);
+    s += afx::FormatNumber(p);
     s += ',';
   }
   s += std::to_string(r.ticks);
   s += ',';
   s += FlightEndName(r.end);
   s += ',';
-  if (r.carryChanged) s += FormatDouble(LengthFromModel(u, r.carry));
+  if (r.carryChanged) s += afx::FormatNumber(LengthFromModel(u, r.carry));
   for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
     s += ',';
-    s += FormatDouble(LengthFromModel(u, v));
+    s += afx::FormatNumber(LengthFromModel(u, v));
   }
   s += '\n';
 }

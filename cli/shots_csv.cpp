@@ -8,7 +8,9 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/field_names.h"
 #include "cli/number_text.h"
+#include "platform/number_text.h"
 #include "flight/form_fields.h"
 
 namespace vendrel::cli {
@@ -44,14 +46,14 @@ std::vector<std::string_view> Split(std::string_view line) {
 
 std::string KnownColumns() {
   std::string s;
-  for (const FormField& f : FormFields()) s += std::string(f.column) + ", ";
+  for (const FormField& f : FormFields()) s += std::string(NamesOf(f).column) + ", ";
   return s + "distance, apex, lateral, name (and a sweep's ticks, end, carry)";
 }
 
 bool ReadColumn(std::string_view cell, Column& c) {
   c.name = std::string(cell);
   for (const FormField& f : FormFields()) {
-    if (f.column == cell) {
+    if (NamesOf(f).column == cell) {
       c.kind = Column::Input;
       c.field = &f;
       return true;
@@ -75,7 +77,7 @@ bool ReadColumn(std::string_view cell, Column& c) {
 }
 
 std::string Range(double lo, double hi, std::string_view unit) {
-  return FormatDouble(lo) + " to " + FormatDouble(hi) + (unit.empty() ? "" : " ") + std::string(unit);
+  return afx::FormatNumber(lo) + " to " + afx::FormatNumber(hi) + (unit.empty() ? "" : " ") + std::string(unit);
 }
 
 }  // namespace
@@ -158,11 +160,12 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
         name = std::string(cells[i]);
         continue;
       }
-      double v = 0.0;
-      if (!ParseDecimal(cells[i], v)) {
+      const std::optional<double> read = afx::ReadDecimal(cells[i]);
+      if (!read) {
         error = where + col + "'" + std::string(cells[i]) + "' is not a number";
         return false;
       }
+      const double v = *read;
       if (c.kind == Column::Input) {
         const FormField& f = *c.field;
         const double model = FieldToModel(f, units, v);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "cli/field_names.h"
+
 namespace vendrel::cli {
 namespace {
 
@@ -18,7 +20,7 @@ std::string Length(double metres, Units u) {
 // "angle 30°", "speed 70 m/s", "K' 0.03".
 std::string ParameterValue(const FormField& f, Units u, double model) {
   const std::string unit(FieldUnit(f, u));
-  std::string name = f.member == &FlightForm::k ? "K" : f.member == &FlightForm::kPrime ? "K'" : std::string(f.column);
+  std::string name = f.member == &FlightForm::k ? "K" : f.member == &FlightForm::kPrime ? "K'" : std::string(NamesOf(f).column);
   for (char& c : name) c = c == '_' ? ' ' : c;
   const std::string v = Show(FieldFromModel(f, u, model));
   if (unit == "deg") return name + " " + v + "°";

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/field_names.h"
 #include "cli/number_text.h"
 #include "flight/form_fields.h"
 #include "flight/flight_lanes.h"
@@ -43,17 +44,17 @@ FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
 
 void AppendRow(std::string& s, const Result& r) {
   for (double p : r.params) {
-    s += FormatDouble(p);
+    AppendNumber(s, p);
     s += ',';
   }
   s += std::to_string(r.ticks);
   s += ',';
   s += FlightEndName(r.end);
   s += ',';
-  if (r.carryChanged) s += FormatDouble(r.carry);
+  if (r.carryChanged) AppendNumber(s, r.carry);
   for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
     s += ',';
-    s += FormatDouble(v);
+    AppendNumber(s, v);
   }
   s += '\n';
 }
@@ -103,7 +104,12 @@ class Progress {
 }  // namespace
 
 const char* SweepHeader() {
-  return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
+  static const std::string header = [] {
+    std::string h;
+    for (const FormField& f : FormFields()) (h += NamesOf(f).column) += ',';
+    return h + "ticks,end,carry,distance,lateral,apex\n";
+  }();
+  return header.c_str();
 }
 
 int RunSweep(const SweepOptions& opt, std::FILE* out) { return RunSweep(opt, out, BestLanePath()); }

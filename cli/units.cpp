@@ -25,4 +25,13 @@ double FieldToModel(const FormField& f, Units u, double v) { return IsSpeed(f) ?
 double FieldFromModel(const FormField& f, Units u, double v) { return IsSpeed(f) ? SpeedFromModel(u, v) : v; }
 std::string_view FieldUnit(const FormField& f, Units u) { return IsSpeed(f) ? SpeedUnit(u) : f.unit; }
 
+FormField InUnits(const FormField& f, Units u) {
+  FormField g = f;
+  g.min = FieldFromModel(f, u, f.min);
+  g.max = FieldFromModel(f, u, f.max);
+  g.defaultValue = FieldFromModel(f, u, f.defaultValue);
+  g.unit = FieldUnit(f, u);
+  return g;
+}
+
 }  // namespace vendrel::cli

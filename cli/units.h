@@ -34,4 +34,8 @@ double FieldFromModel(const FormField& f, Units u, double v);
 /// The field's unit as a person reads it.
 std::string_view FieldUnit(const FormField& f, Units u);
 
+/// The field as a person in these units sees it: its range, default and unit converted
+/// (only the launch speed's change). Values read against it are in the user's units.
+FormField InUnits(const FormField& f, Units u);
+
 }  // namespace vendrel::cli

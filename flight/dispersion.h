@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "flight/flight_records.h"
-#include "flight/sync_run.h"
+#include "flight/flight_summary.h"
 
 namespace vendrel {
 

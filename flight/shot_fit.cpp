@@ -5,8 +5,8 @@
 #include <limits>
 #include <numeric>
 
-#include "flight/flight_lanes.h"
 #include "flight/form_fields.h"
+#include "flight/parallel_runs.h"
 
 namespace vendrel {
 namespace {
@@ -37,9 +37,9 @@ std::vector<FlightForm> FormsAt(const FitProblem& p, const std::vector<double>& 
   return forms;
 }
 
+// Every shot in the lanes, on the problem's threads; the bits do not depend on them.
 std::vector<FlightSummary> Fly(const FitProblem& p, const std::vector<FlightForm>& forms) {
-  if (p.fly) return p.fly(forms);
-  return RunFlightsInLanes(BestLanePath(), forms, p.maxTicks);
+  return RunFlightsParallel(forms, p.maxTicks, p.threads);
 }
 
 // Sum of squared relative errors and the number of targets; a shot that does not come

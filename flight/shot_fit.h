@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "flight/flight_records.h"
-#include "flight/sync_run.h"
+#include "flight/flight_summary.h"
 
 namespace vendrel {
 
@@ -33,15 +33,12 @@ struct Shot {
   std::array<std::optional<double>, kShotTargets> measured;
 };
 
-/// Flies forms and gives their summaries in the same order.
-using FlyForms = std::function<std::vector<FlightSummary>(std::span<const FlightForm>)>;
-
 struct FitProblem {
   std::vector<Shot> shots;
   std::vector<double FlightForm::*> fitted;  ///< the parameters to fit
   std::vector<double> start;                 ///< their starting values
   std::int64_t maxTicks = 1000000;           ///< a flight still up then scores as a miss
-  FlyForms fly;                              ///< default: the lanes of the best path
+  int threads = 0;                           ///< for the flights; 0: one per core
 };
 
 struct FitResult {

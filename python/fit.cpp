@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "flight/form_fields.h"
-#include "flight/parallel_runs.h"
 #include "flight/shot_fit.h"
 #include "python/parameters.h"
 
@@ -164,12 +163,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     problem.start.push_back(one ? problem.shots.front().form.*(fields[c].member) : fields[c].defaultValue);
   }
   problem.maxTicks = maxTicks;
-  problem.fly = [&](std::span<const FlightForm> forms) {
-    auto flown = RunFlightsParallel(forms, maxTicks, threads);
-    const py::gil_scoped_acquire locked;  // Ctrl-C ends the fit between evaluations
-    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-    return flown;
-  };
+  problem.threads = threads;
   if (const std::string why = FitCannotMove(problem); !why.empty()) throw py::value_error("fit: " + why);
 
   FitResult result;

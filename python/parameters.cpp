@@ -1,11 +1,12 @@
 #include "python/parameters.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
 
 #include "flight/form_fields.h"
+#include "flight/form_value.h"
+#include "platform/number_text.h"
 
 namespace vendrel::python {
 namespace {
@@ -15,27 +16,9 @@ constexpr std::int64_t kMaxThreads = 1024;
 
 }  // namespace
 
-std::string NumberText(double v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  char buf[64];
-  const double a = std::fabs(v);
-  const auto format = a == 0.0 || (a >= 1e-5 && a < 1e17) ? std::chars_format::fixed : std::chars_format::general;
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, format);
-  return ec == std::errc() ? std::string(buf, end) : std::to_string(v);
-}
+std::string NumberText(double v) { return afx::FormatNumber(v); }
 
 namespace {
-
-// Why a value cannot be the field's, in the command line's words, naming the field as
-// Python does: "angle: '95' is out of range (allowed: 0 to 90)". Empty when it can.
-std::string Refusal(const FormField& f, double v, std::string_view name, std::string_view written = {}) {
-  if (f.InRange(v)) return {};
-  std::string s(name);
-  s += ": '" + (written.empty() ? NumberText(v) : std::string(written)) + "' ";
-  s += std::isnan(v) ? "is not a number" : "is out of range";
-  return s + " (allowed: " + NumberText(f.min) + " to " + NumberText(f.max) + ")";
-}
 
 // Python's names of the form's fields, in FormFields() order.
 constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
@@ -94,7 +77,7 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
   }
   if (written.size() > 24) written = written.substr(0, 20) + "...";
   const bool above = py::cast<bool>(obj.attr("__gt__")(0));
-  throw py::value_error(Refusal(f, above ? HUGE_VAL : -HUGE_VAL, name, written));
+  throw py::value_error(FormValueRefusal(f, above ? HUGE_VAL : -HUGE_VAL, name, written));
 }
 
 // The argument as a float64 array (0-d for a number), refusing what is not made of
@@ -124,7 +107,7 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
 void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
   std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
   ForEachElement(values, [&](double v, py::ssize_t flat) {
-    if (!f.InRange(v)) throw py::value_error(Refusal(f, v, ElementName(name, shape, flat)));
+    if (!f.InRange(v)) throw py::value_error(FormValueRefusal(f, v, ElementName(name, shape, flat)));
   });
 }
 

@@ -79,15 +79,16 @@ def test_refused_fit_names(fit, message):
 
 def test_the_same_as_the_fit_command(tmp_path):
     exe = os.environ["VENDREL_FLIGHT_EXE"]
-    if subprocess.run([exe, "fit", "--help"], capture_output=True, check=False).returncode != 0:
-        pytest.skip("this vendrel-flight has no fit command")
     shots = shots_flown_with(k=0.012, k_prime=0.018)
     path = tmp_path / "shots.csv"
     columns = ["angle", "speed", "back_spin", "distance", "apex"]
     rows = [",".join(columns)] + [",".join(repr(float(shots[c][i])) for c in columns) for i in range(5)]
     path.write_text("\n".join(rows) + "\n")
     done = subprocess.run([exe, "fit", "--shots", str(path), "--format", "json"], capture_output=True, text=True,
-                          check=True)
+                          check=False)
+    if done.returncode == 2 and "'fit'" in done.stderr:
+        pytest.skip("this vendrel-flight has no fit command yet")
+    assert done.returncode == 0, done.stderr
     want, got = json.loads(done.stdout), vendrel.fit(shots)
     for shot in want["shots"]:
         del shot["line"]

@@ -183,7 +183,8 @@ TEST(ShotFit, RefusesWhatCannotMove) {
   p.shots = {one};
   EXPECT_NE(FitCannotMove(p).find("1 target for 2 fitted"), std::string::npos);
   one.measured[1] = 12.0;
-  EXPECT_EQ(FitCannotMove(FitProblem{{one}, p.fitted, p.start, 1000, {}}), "");
+  p.shots = {one};
+  EXPECT_EQ(FitCannotMove(p), "");
 }
 
 }  // namespace
