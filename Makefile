@@ -33,7 +33,7 @@ package: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
 	@cd build/release && cpack -G DEB
-	@ls -l build/release/vendrel_*.deb
+	@ls -l build/release/*.deb
 
 # The web edition, compiled with emscripten and assembled in build/web/.
 web: deps

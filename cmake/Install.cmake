@@ -1,6 +1,9 @@
 # Install layout and the Debian package. Included at the end of the top-level
 # CMakeLists, so every program target is known by then.
 include(GNUInstallDirs)
+# Everything below belongs to the `vendrel` package; the Python module (python/) is its
+# own component and package, python3-vendrel.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME vendrel)
 
 # One id for the desktop entry, the AppStream data and the icon, so desktops can tie
 # a running window to its menu entry and icon.
@@ -59,4 +62,21 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # C++ runtime); the rest are loaded at run time and no linker sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+
+# One package per component. The module goes in python3-vendrel, as Debian ships Python
+# modules: the window and the command line need neither Python nor numpy, and the
+# module, built for one Python version, ties only its own package to that version.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_VENDREL_PACKAGE_NAME vendrel)
+if(VENDREL_PYTHON)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-vendrel)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${VENDREL_PYTHON_DEPENDS}")
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+      "This is the Python 3 module of Vendrel, for scripts and notebooks with numpy:
+`import vendrel`, then vendrel.fly() for one flight or one flight per element of
+numpy arrays (flown on all cores), vendrel.trajectory() for every tick of a flight
+and vendrel.fit() for K and K' fitted to measured shots. Same results, bit for bit,
+as the vendrel-flight command line.")
+endif()
 include(CPack)

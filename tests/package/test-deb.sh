@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# test-deb.sh CPACK CPACK_CONFIG VERSION PROGRAMS
-# Builds the .deb from this build tree into a scratch directory, unpacks it as dpkg
-# would, and checks what a user would get: the control fields, the files, and the
+# test-deb.sh CPACK CPACK_CONFIG VERSION PROGRAMS [PYTHON]
+# Builds the .deb files from this build tree into a scratch directory, unpacks them as
+# dpkg would, and checks what a user would get: the control fields, the files, and the
 # unpacked programs running. PROGRAMS is a comma-separated list of the programs the
-# tree builds (vendrel, vendrel-flight); only those are expected and run.
+# tree builds (vendrel, vendrel-flight); only those are expected and run. PYTHON, when
+# the tree builds the Python module, is the interpreter that imports it from
+# python3-vendrel.
 set -uo pipefail
-cpack=$1 config=$2 version=$3
+cpack=$1 config=$2 version=$3 python=${5:-}
 IFS=, read -r -a programs <<<"$4"
 app_id=org.vendrel.Vendrel
 
@@ -31,8 +33,11 @@ if ! "$cpack" -G DEB --config "$config" -B "$scratch/out" >"$scratch/cpack.log" 
   exit 1
 fi
 debs=("$scratch"/out/*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "FAIL: expected one .deb, got: ${debs[*]}" >&2; exit 1; }
-deb=${debs[0]}
+expected_debs=1
+[[ -n $python ]] && expected_debs=2
+[[ ${#debs[@]} -eq $expected_debs ]] || { echo "FAIL: expected $expected_debs .deb files, got: ${debs[*]}" >&2; exit 1; }
+deb=$(ls "$scratch"/out/vendrel_*.deb 2>/dev/null)
+[[ -f $deb ]] || { echo "FAIL: no vendrel_*.deb among: ${debs[*]}" >&2; exit 1; }
 echo "built $(basename "$deb"): $(stat -c %s "$deb") bytes in $((SECONDS - start)) s"
 
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -100,6 +105,31 @@ if has vendrel; then
     problem "vendrel exited within 1 s with status $?: $(head -c 2000 "$scratch/vendrel.log")"
   fi
   app_pid=
+fi
+
+if [[ -n $python ]]; then
+  pydeb=$(ls "$scratch"/out/python3-vendrel_*.deb 2>/dev/null)
+  if [[ ! -f $pydeb ]]; then
+    problem "no python3-vendrel_*.deb among: ${debs[*]}"
+  else
+    pyfield() { dpkg-deb -f "$pydeb" "$1"; }
+    [[ $(pyfield Version) == "$version" ]] || problem "python3-vendrel Version: $(pyfield Version)"
+    pydepends=$(pyfield Depends)
+    echo "python3-vendrel Depends: $pydepends"
+    [[ $(pyfield Section) == python ]] || problem "python3-vendrel Section: $(pyfield Section)"
+    for pkg in python3-numpy python3 libc6; do
+      grep -Eq "(^|, )$pkg( \(|,|$)" <<<"$pydepends" || problem "python3-vendrel Depends lacks $pkg"
+    done
+    pyroot=$scratch/pyroot
+    dpkg-deb -x "$pydeb" "$pyroot" || problem "dpkg-deb -x python3-vendrel"
+    site=$pyroot$("$python" -c "import sysconfig; print(sysconfig.get_path('platlib', 'deb_system'))")
+    [[ -s $site/vendrel.pyi ]] || problem "python3-vendrel lacks vendrel.pyi in ${site#"$pyroot"}"
+    out=$(cd "$scratch" && PYTHONPATH=$site timeout 60 "$python" -c \
+          "import vendrel; print(vendrel.__file__); print(vendrel.fly()['carry'])" 2>&1)
+    echo "import vendrel: $out"
+    grep -q "^$site/vendrel" <<<"$out" && grep -qx "183.0" <<<"$out" ||
+      problem "the packaged module does not fly the default flight from ${site#"$pyroot"}"
+  fi
 fi
 
 [[ $fail -eq 0 ]] && echo "package: ok in $((SECONDS - start)) s"

@@ -1,0 +1,41 @@
+#include "cli/chart_runs.h"
+
+#include "cli/study_charts.h"
+#include "flight/sync_run.h"
+
+namespace vendrel::cli {
+
+Figure ChartOfFlights(const FlightForm& main, const std::vector<FlightForm>& overlays, std::int64_t maxTicks,
+                      Units units) {
+  std::vector<ChartedFlight> flights;
+  std::vector<FlightForm> forms{main};
+  forms.insert(forms.end(), overlays.begin(), overlays.end());
+  for (const FlightForm& f : forms) {
+    ChartedFlight c;
+    c.form = f;
+    FlightForm form = f;
+    c.path.Add(Vec5{});  // the launch point
+    c.summary = RunFlight(form, maxTicks, [&](std::int64_t, const FlightState& st) { c.path.Add(st.posNext); });
+    flights.push_back(std::move(c));
+  }
+  return FlightFigure(flights, units);
+}
+
+Figure ChartOfConvergence(const FlightForm& form, std::int64_t maxTicks, Units units) {
+  constexpr std::int64_t kTickBudget = 1000000;
+  std::vector<double> steps;
+  std::vector<FlightSummary> flights;
+  double dt = form.timeStep;
+  // The halved steps may go below the form's minimum: they are not form values.
+  for (int k = 0; k < 12; ++k) {
+    FlightForm f = form;
+    f.timeStep = dt;
+    flights.push_back(RunFlight(f, maxTicks));
+    steps.push_back(dt);
+    if (k >= 2 && (!flights.back().landed() || flights.back().ticks * 2 > kTickBudget)) break;
+    dt = dt / 2.0;
+  }
+  return ConvergenceFigure(steps, flights, units);
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,101 @@
+#include "cli/dispersion_command.h"
+
+#include <memory>
+
+#include "cli/chart.h"
+#include "cli/flight_row.h"
+#include "cli/number_text.h"
+#include "platform/number_text.h"
+#include "cli/output_file.h"
+#include "cli/study_charts.h"
+#include "flight/parallel_runs.h"
+
+namespace vendrel::cli {
+namespace {
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "vendrel-flight: %s\n", message.c_str());
+  return 2;
+}
+
+std::string Json(const char* name, const MeanSd& m, Units u) {
+  return std::string("\"") + name + "\": {\"mean\": " + FormatJsonNumber(LengthFromModel(u, m.mean)) +
+         ", \"sd\": " + FormatJsonNumber(LengthFromModel(u, m.sd)) + ", \"count\": " + std::to_string(m.count) + "}";
+}
+
+std::string Text(const char* name, const MeanSd& m, Units u) {
+  if (m.count == 0) return std::string(name) + "no flight\n";
+  const std::string unit = std::string(" ") + LengthUnit(u);
+  return std::string(name) + "mean " + afx::FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
+         afx::FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
+}
+
+std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
+  const Units u = opt.units;
+  const Ellipse& e = st.ellipse;
+  if (opt.json) {
+    return "{\"samples\": " + std::to_string(opt.samples) + ", \"seed\": " + std::to_string(opt.seed) + ", " +
+           Json("carry", st.carry, u) + ", " + Json("distance", st.distance, u) + ", " +
+           Json("lateral", st.lateral, u) + ", \"ellipse\": {\"x\": " + FormatJsonNumber(LengthFromModel(u, e.centreX)) +
+           ", \"y\": " + FormatJsonNumber(LengthFromModel(u, e.centreY)) +
+           ", \"major\": " + FormatJsonNumber(LengthFromModel(u, e.major)) +
+           ", \"minor\": " + FormatJsonNumber(LengthFromModel(u, e.minor)) +
+           ", \"angle\": " + FormatJsonNumber(e.angle) + "}}\n";
+  }
+  const std::string unit = std::string(" ") + LengthUnit(u);
+  std::string s = "flights:  " + std::to_string(opt.samples) + " (seed " + std::to_string(opt.seed) + ")\n";
+  s += Text("carry:    ", st.carry, u);
+  s += Text("distance: ", st.distance, u);
+  s += Text("lateral:  ", st.lateral, u);
+  if (st.distance.count > 1) {
+    s += "ellipse:  95% of the landing points: centre x " + afx::FormatNumber(LengthFromModel(u, e.centreX)) + unit +
+         ", y " + afx::FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
+         afx::FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + afx::FormatNumber(LengthFromModel(u, e.minor)) +
+         unit + "; major axis at " + afx::FormatNumber(e.angle) + " deg from downrange\n";
+  } else {
+    s += "ellipse:  needs two flights that came down\n";
+  }
+  return s;
+}
+
+}  // namespace
+
+int RunDispersion(const DispersionOptions& opt) {
+  // Every output is opened before the flights, so a bad path costs nothing.
+  std::string error;
+  OutputFile rows;
+  if (opt.output && !rows.Open(*opt.output, error)) return Refuse("--output: " + error);
+  std::unique_ptr<QGuiApplication> app;
+  ChartFile chart;
+  if (opt.chart) {
+    app = ChartApplication();
+    if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
+  }
+
+  const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, opt.seed, opt.samples);
+  const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
+  const DispersionStats st = SummariseDispersion(flights);
+
+  if (opt.output) {
+    std::string text = FlightRowHeader();
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+      AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
+      if (text.size() > (1u << 20)) {
+        std::fwrite(text.data(), 1, text.size(), rows.get());
+        text.clear();
+      }
+    }
+    std::fwrite(text.data(), 1, text.size(), rows.get());
+    if (!rows.Close(error)) return Refuse(error);
+  }
+  if (opt.chart && !chart.Write(DispersionFigure(flights, st, opt.seed, opt.units), error)) return Refuse(error);
+
+  const std::string report = Report(opt, st);
+  std::fputs(report.c_str(), opt.output == "-" ? stderr : stdout);
+  for (const FlightSummary& f : flights) {
+    if (!f.landed()) return 3;  // as a single flight still up at the tick bound
+  }
+  return 0;
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,32 @@
+#pragma once
+// vendrel-flight dispersion: many flights with launch values drawn around the given
+// ones, and what their landings come to.
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/units.h"
+#include "flight/dispersion.h"
+#include "flight/form_fields.h"
+
+namespace vendrel::cli {
+
+struct DispersionOptions {
+  FlightForm form = DefaultForm();
+  LaunchSpread spread;  ///< in the model's units
+  std::int64_t samples = 1000;
+  std::uint64_t seed = 1;
+  unsigned threads = 0;  ///< 0: the core count
+  std::int64_t maxTicks = 10000000;
+  bool json = false;
+  Units units = Units::Metric;
+  std::optional<std::string> output;  ///< every flight as a sweep row; "-" for standard output
+  std::optional<std::string> chart;
+};
+
+/// Runs the flights and reports; returns the exit status.
+int RunDispersion(const DispersionOptions& opt);
+
+}  // namespace vendrel::cli

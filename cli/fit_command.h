@@ -1,0 +1,33 @@
+#pragma once
+// vendrel-flight fit: the form parameters (K and K' by default) that make the model
+// meet measured shots.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/units.h"
+#include "flight/form_fields.h"
+
+namespace vendrel::cli {
+
+struct FitOptions {
+  FlightForm form = DefaultForm();  ///< values of the columns a file lacks; starting values
+  std::string shots;                ///< the CSV file, "-" for standard input
+  std::vector<const FormField*> fitted;  ///< empty: K and K'
+  std::int64_t maxTicks = 10000000;
+  bool json = false;
+  Units units = Units::Metric;
+  unsigned threads = 0;
+  std::optional<std::string> chart;
+};
+
+/// Reads the shots, fits, reports; returns the exit status (2: refused or cannot move).
+int RunFit(const FitOptions& opt);
+
+/// Reads "k,k-prime": parameter names as the options spell them. False with `error`
+/// on an unknown or repeated name.
+bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out, std::string& error);
+
+}  // namespace vendrel::cli

@@ -1,0 +1,37 @@
+#include "cli/flight_row.h"
+
+#include "cli/number_text.h"
+#include "platform/number_text.h"
+#include "flight/form_fields.h"
+
+namespace vendrel::cli {
+
+const char* FlightRowHeader() {
+  return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
+}
+
+void AppendFlightRow(std::string& s, std::span<const double, 9> params, const FlightSummary& r, Units u) {
+  for (double p : params) {
+    s += afx::FormatNumber(p);
+    s += ',';
+  }
+  s += std::to_string(r.ticks);
+  s += ',';
+  s += FlightEndName(r.end);
+  s += ',';
+  if (r.carryChanged) s += afx::FormatNumber(LengthFromModel(u, r.carry));
+  for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
+    s += ',';
+    s += afx::FormatNumber(LengthFromModel(u, v));
+  }
+  s += '\n';
+}
+
+std::array<double, 9> ParamsOf(const FlightForm& form, Units u) {
+  std::array<double, 9> p{};
+  const auto fields = FormFields();
+  for (std::size_t i = 0; i < p.size(); ++i) p[i] = FieldFromModel(fields[i], u, form.*(fields[i].member));
+  return p;
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,37 @@
+#pragma once
+// Measured shots from a CSV file with the sweep's column names: the launch values
+// (any column missing takes the command line's value) and the measured targets
+// distance, apex and lateral. A sweep's own CSV reads back as shots.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/units.h"
+#include "flight/flight_records.h"
+#include "flight/shot_fit.h"
+
+namespace vendrel::cli {
+
+struct ShotsFile {
+  std::vector<Shot> shots;           ///< in the model's units
+  std::vector<std::string> names;    ///< the `name` column, or "shot N"
+  std::vector<int> lines;            ///< each shot's line in the file
+  std::array<bool, kShotTargets> targetColumns{};  ///< which targets the file has
+};
+
+/// Reads the text of a shots file named `fileName` (for messages). Values are in
+/// `units`; missing launch columns take `base`'s values. On a refusal returns false
+/// with `error` naming the file, the line and the column.
+bool ParseShots(std::string_view text, const std::string& fileName, const FlightForm& base, Units units,
+                ShotsFile& out, std::string& error);
+
+/// Reads the file at `path` ("-" for standard input).
+bool ReadShots(const std::string& path, const FlightForm& base, Units units, ShotsFile& out,
+               std::string& error);
+
+/// Column name of a target: "distance", "apex", "lateral".
+const char* TargetColumn(ShotTarget t);
+
+}  // namespace vendrel::cli

@@ -1,0 +1,264 @@
+#include "cli/study_charts.h"
+
+#include <QString>
+
+#include <cmath>
+
+#include "cli/field_names.h"
+
+namespace vendrel::cli {
+namespace {
+
+constexpr std::size_t kMaxPathPoints = 20000;
+
+// A value for a person: enough digits to tell values apart, no more.
+std::string Show(double v, int digits = 6) { return QString::number(v, 'g', digits).toStdString(); }
+std::string Length(double metres, Units u) {
+  return QString::number(LengthFromModel(u, metres), 'f', 1).toStdString() + " " + LengthUnit(u);
+}
+
+// "angle 30°", "speed 70 m/s", "K' 0.03".
+std::string ParameterValue(const FormField& f, Units u, double model) {
+  const std::string unit(FieldUnit(f, u));
+  std::string name = f.member == &FlightForm::k ? "K" : f.member == &FlightForm::kPrime ? "K'" : std::string(NamesOf(f).column);
+  for (char& c : name) c = c == '_' ? ' ' : c;
+  const std::string v = Show(FieldFromModel(f, u, model));
+  if (unit == "deg") return name + " " + v + "°";
+  return name + " " + v + (unit.empty() ? "" : " " + (unit == "m/s^2" ? std::string("m/s²") : unit));
+}
+
+QPointF Pt(double x, double y) { return QPointF(x, y); }
+
+ChartPanel PathPanel(const std::string& title, const std::string& yTitle, Units u) {
+  ChartPanel p;
+  p.title = title;
+  p.x.title = std::string("downrange (") + LengthUnit(u) + ")";
+  p.y.title = yTitle + " (" + LengthUnit(u) + ")";
+  p.equalScale = true;
+  return p;
+}
+
+}  // namespace
+
+void FlightPath::Add(const Vec5& pos) {
+  if (pos[3] > apex_[2]) apex_ = {pos[1], pos[2], pos[3]};
+  if (seen_++ % stride_ != 0) return;
+  points_.push_back({pos[1], pos[2], pos[3]});
+  if (points_.size() >= kMaxPathPoints) {  // keep every other point from here on
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < points_.size(); i += 2) points_[k++] = points_[i];
+    points_.resize(k);
+    stride_ *= 2;
+  }
+}
+
+std::string ParameterTitle(const FormField& f, Units u) {
+  static const char* const titles[] = {"launch angle", "launch speed", "side spin", "back spin", "K",
+                                       "K'",           "ball mass",    "gravity",   "time step"};
+  const std::size_t i = static_cast<std::size_t>(&f - FormFields().data());
+  std::string unit(FieldUnit(f, u));
+  if (unit == "deg") unit = "°";
+  if (unit == "m/s^2") unit = "m/s²";
+  return std::string(titles[i]) + (unit.empty() ? "" : " (" + unit + ")");
+}
+
+Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
+  Figure fig;
+  fig.title = flights.size() > 1 ? "Flights compared" : "Flight";
+  ChartPanel side = PathPanel("Side view", "height", u);
+  ChartPanel top = PathPanel("Top view", "lateral", u);
+  for (std::size_t i = 0; i < flights.size(); ++i) {
+    const ChartedFlight& f = flights[i];
+    ChartLine s, t;
+    s.color = t.color = SeriesColor(i);
+    for (const auto& q : f.path.points()) {
+      s.points.push_back(Pt(LengthFromModel(u, q[0]), LengthFromModel(u, q[2])));
+      t.points.push_back(Pt(LengthFromModel(u, q[0]), LengthFromModel(u, q[1])));
+    }
+    // The legend names a flight by what differs from the first.
+    std::string name;
+    for (const FormField& field : FormFields()) {
+      if (i == 0 || f.form.*(field.member) == flights[0].form.*(field.member)) continue;
+      name += (name.empty() ? "" : ", ") + ParameterValue(field, u, f.form.*(field.member));
+    }
+    s.legend = i == 0 ? "first flight" : name.empty() ? "same as the first" : name;
+    side.lines.push_back(s);
+    top.lines.push_back(t);
+
+    const auto apex = f.path.apex();
+    side.marks.push_back({Pt(LengthFromModel(u, apex[0]), LengthFromModel(u, apex[2])),
+                          "apex " + Length(f.summary.apex, u), SeriesColor(i)});
+    if (f.summary.end == FlightEnd::Ground) {
+      const Vec5& l = f.summary.landing;
+      side.marks.push_back({Pt(LengthFromModel(u, l[1]), LengthFromModel(u, l[3])),
+                            "landing " + Length(f.summary.distance, u), SeriesColor(i)});
+      top.marks.push_back({Pt(LengthFromModel(u, l[1]), LengthFromModel(u, l[2])),
+                           "lateral " + Length(l[2], u), SeriesColor(i)});
+    }
+  }
+  fig.panels = {side, top};
+  return fig;
+}
+
+Figure SweepLineFigure(const FormField& f, const std::vector<double>& values,
+                       const std::vector<FlightSummary>& flights, Units u) {
+  Figure fig;
+  fig.title = "Sweep over " + ParameterTitle(f, u).substr(0, ParameterTitle(f, u).find(" ("));
+  const char* titles[] = {"Carry (distance of the landing point)", "Apex (highest point)", "Lateral offset at landing"};
+  const char* axes[] = {"carry", "apex", "lateral"};
+  for (int k = 0; k < 3; ++k) {
+    ChartPanel p;
+    p.title = titles[k];
+    p.x.title = ParameterTitle(f, u);
+    p.y.title = std::string(axes[k]) + " (" + LengthUnit(u) + ")";
+    ChartLine l;
+    l.color = SeriesColor(static_cast<std::size_t>(k));
+    l.markers = values.size() <= 60;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const FlightSummary& s = flights[i];
+      const double v = s.end != FlightEnd::Ground ? std::nan("")
+                       : k == 0                   ? s.distance
+                       : k == 1                   ? s.apex
+                                                  : s.landing[2];
+      l.points.push_back(Pt(values[i], LengthFromModel(u, v)));
+    }
+    p.lines.push_back(l);
+    fig.panels.push_back(p);
+  }
+  return fig;
+}
+
+Figure SweepHeatFigure(const FormField& fx, const std::vector<double>& xs, const FormField& fy,
+                       const std::vector<double>& ys, const std::vector<double>& values,
+                       const std::string& quantity, Units u) {
+  Figure fig;
+  ChartPanel p;
+  p.x.title = ParameterTitle(fx, u);
+  p.y.title = ParameterTitle(fy, u);
+  ChartHeatMap h;
+  h.xs = xs;
+  h.ys = ys;
+  h.title = quantity + " (" + LengthUnit(u) + ")";
+  std::size_t best = values.size();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    h.values.push_back(LengthFromModel(u, values[i]));
+    if (!std::isnan(values[i]) && (best == values.size() || values[i] > values[best])) best = i;
+  }
+  p.heat = h;
+  const std::string name = quantity == "carry" ? "Carry" : quantity == "apex" ? "Apex" : "Distance";
+  fig.title = name + " over " + ParameterTitle(fx, u).substr(0, ParameterTitle(fx, u).find(" (")) + " and " +
+              ParameterTitle(fy, u).substr(0, ParameterTitle(fy, u).find(" ("));
+  p.title = name + " of every combination";
+  if (best < values.size()) {
+    const double x = xs[best % xs.size()], y = ys[best / xs.size()];
+    p.title += "; the best marked";
+    p.marks.push_back({Pt(x, y),
+                       "best: " + ParameterValue(fx, u, FieldToModel(fx, u, x)) + ", " +
+                           ParameterValue(fy, u, FieldToModel(fy, u, y)) + ": " + Length(values[best], u),
+                       QColor(230, 30, 30)});
+  }
+  fig.panels = {p};
+  return fig;
+}
+
+Figure DispersionFigure(const std::vector<FlightSummary>& flights, const DispersionStats& st,
+                        std::uint64_t seed, Units u) {
+  Figure fig;
+  fig.title = "Dispersion of " + std::to_string(flights.size()) + " flights (seed " + std::to_string(seed) + ")";
+  ChartPanel p = PathPanel("Landing points from above", "lateral", u);
+  ChartDots d;
+  d.color = SeriesColor(0);
+  for (const FlightSummary& s : flights) {
+    if (s.end == FlightEnd::Ground) d.points.push_back(Pt(LengthFromModel(u, s.landing[1]), LengthFromModel(u, s.landing[2])));
+  }
+  d.legend = "landing points (" + std::to_string(d.points.size()) + ")";
+  p.dots.push_back(d);
+  const Ellipse& e = st.ellipse;
+  const QPointF centre = Pt(LengthFromModel(u, e.centreX), LengthFromModel(u, e.centreY));
+  if (st.distance.count > 1) {
+    p.ellipses.push_back({centre, LengthFromModel(u, e.major), LengthFromModel(u, e.minor), e.angle, SeriesColor(1),
+                          "95% ellipse: " + Length(e.major, u) + " × " + Length(e.minor, u) + ", " +
+                              Show(e.angle, 3) + "°"});
+  }
+  if (st.distance.count > 0) {
+    p.marks.push_back({centre, "mean " + Length(e.centreX, u) + ", " + Length(e.centreY, u), QColor(20, 20, 20)});
+  }
+  fig.panels = {p};
+  return fig;
+}
+
+Figure ConvergenceFigure(const std::vector<double>& steps, const std::vector<FlightSummary>& flights, Units u) {
+  Figure fig;
+  fig.title = "Convergence of the time step";
+  ChartPanel p;
+  p.title = "Distance of the landing point at each time step";
+  p.x.title = "time step dt (s)";
+  p.x.log = true;
+  p.y.title = std::string("distance (") + LengthUnit(u) + ")";
+  ChartLine l;
+  l.color = SeriesColor(0);
+  l.markers = true;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const double d = flights[i].end == FlightEnd::Ground ? flights[i].distance : std::nan("");
+    l.points.push_back(Pt(steps[i], LengthFromModel(u, d)));
+    if (i == 0 || i + 1 == steps.size()) {
+      p.marks.push_back({l.points.back(), "dt " + Show(steps[i], 3) + " s: " + Length(d, u), QColor(20, 20, 20)});
+    }
+  }
+  p.lines.push_back(l);
+  fig.panels = {p};
+  return fig;
+}
+
+std::string FittedText(const FitProblem& problem, const FitResult& r, Units u) {
+  std::string s;
+  for (std::size_t i = 0; i < problem.fitted.size(); ++i) {
+    const FormField& f = FormFieldFor(problem.fitted[i]);
+    const std::string v = ParameterValue(f, u, r.values[i]);
+    const std::size_t space = v.find(' ');
+    s += (i ? ", " : "") + v.substr(0, space) + " =" + v.substr(space);
+  }
+  return s;
+}
+
+Figure FitFigure(const ShotsFile& shots, const FitProblem& problem, const FitResult& r,
+                 const std::string& fileName, Units u) {
+  Figure fig;
+  fig.title = "Fit to " + fileName + ": " + FittedText(problem, r, u) + ", RMS error " + Show(r.rms * 100.0, 3) + "%";
+  for (std::size_t t = 0; t < kShotTargets; ++t) {
+    if (!shots.targetColumns[t]) continue;
+    const char* name = TargetColumn(static_cast<ShotTarget>(t));
+    ChartPanel p;
+    p.title = std::string(1, static_cast<char>(std::toupper(name[0]))) + (name + 1) + ": modelled against measured";
+    p.x.title = std::string("measured ") + name + " (" + LengthUnit(u) + ")";
+    p.y.title = std::string("modelled ") + name + " (" + LengthUnit(u) + ")";
+    ChartDots d;
+    d.color = SeriesColor(0);
+    d.radius = 4.0;
+    d.legend = "shots";
+    double lo = 1e300, hi = -1e300;
+    for (std::size_t i = 0; i < shots.shots.size(); ++i) {
+      if (!shots.shots[i].measured[t]) continue;
+      const double m = LengthFromModel(u, *shots.shots[i].measured[t]);
+      const double f = LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)));
+      d.points.push_back(Pt(m, f));
+      if (shots.shots.size() <= 30) d.labels.push_back(shots.names[i]);
+      lo = std::min({lo, m, f});
+      hi = std::max({hi, m, f});
+    }
+    ChartLine same;
+    same.color = QColor(150, 150, 150);
+    same.width = 1.5;
+    same.dashed = true;
+    same.legend = "modelled = measured";
+    same.points = {Pt(lo, lo), Pt(hi, hi)};
+    p.lines.push_back(same);
+    p.dots.push_back(d);
+    fig.panels.push_back(p);
+  }
+  if (fig.panels.size() > 1) fig.columns = 2;
+  if (fig.panels.size() == 3) fig.columns = 3;
+  return fig;
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,118 @@
+#include "flight/dispersion.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "flight/form_fields.h"
+#include "flight/normal_draws.h"
+
+namespace vendrel {
+namespace {
+
+double Drawn(double FlightForm::*member, const FlightForm& base, double sd, double z) {
+  const FormField& f = FormFieldFor(member);
+  const double v = base.*member + sd * z;
+  return std::clamp(v, f.min, f.max);
+}
+
+// Mean and spread in two passes, in the order given.
+template <typename Pick>
+MeanSd Spread(std::span<const FlightSummary> flights, Pick pick) {
+  MeanSd r;
+  double sum = 0.0;
+  for (const FlightSummary& s : flights) {
+    double v = 0.0;
+    if (pick(s, v)) {
+      sum += v;
+      ++r.count;
+    }
+  }
+  if (r.count == 0) return r;
+  r.mean = sum / static_cast<double>(r.count);
+  double sq = 0.0;
+  for (const FlightSummary& s : flights) {
+    double v = 0.0;
+    if (pick(s, v)) sq += (v - r.mean) * (v - r.mean);
+  }
+  r.sd = r.count > 1 ? std::sqrt(sq / static_cast<double>(r.count - 1)) : 0.0;
+  return r;
+}
+
+bool CameDown(const FlightSummary& s) { return s.end == FlightEnd::Ground; }
+
+}  // namespace
+
+FlightForm DispersedForm(const FlightForm& base, const LaunchSpread& sd, std::uint64_t seed,
+                         std::uint64_t index) {
+  RandomStream draws(seed, index);
+  const double zAngle = draws.NextNormal();
+  const double zSpeed = draws.NextNormal();
+  const double zSide = draws.NextNormal();
+  const double zBack = draws.NextNormal();
+  FlightForm form = base;
+  form.launchAngle = Drawn(&FlightForm::launchAngle, base, sd.angle, zAngle);
+  form.launchSpeed = Drawn(&FlightForm::launchSpeed, base, sd.speed, zSpeed);
+  form.sideSpin = Drawn(&FlightForm::sideSpin, base, sd.sideSpin, zSide);
+  form.backSpin = Drawn(&FlightForm::backSpin, base, sd.backSpin, zBack);
+  return form;
+}
+
+std::vector<FlightForm> DispersedForms(const FlightForm& base, const LaunchSpread& sd,
+                                       std::uint64_t seed, std::int64_t n) {
+  std::vector<FlightForm> forms;
+  forms.reserve(static_cast<std::size_t>(n));
+  for (std::int64_t i = 0; i < n; ++i) {
+    forms.push_back(DispersedForm(base, sd, seed, static_cast<std::uint64_t>(i)));
+  }
+  return forms;
+}
+
+DispersionStats SummariseDispersion(std::span<const FlightSummary> flights) {
+  DispersionStats st;
+  st.carry = Spread(flights, [](const FlightSummary& s, double& v) {
+    v = s.carry;
+    return s.carryChanged;
+  });
+  st.distance = Spread(flights, [](const FlightSummary& s, double& v) {
+    v = s.distance;
+    return CameDown(s);
+  });
+  st.lateral = Spread(flights, [](const FlightSummary& s, double& v) {
+    v = s.landing[2];
+    return CameDown(s);
+  });
+  const MeanSd x = Spread(flights, [](const FlightSummary& s, double& v) {
+    v = s.landing[1];
+    return CameDown(s);
+  });
+
+  Ellipse& e = st.ellipse;
+  e.centreX = x.mean;
+  e.centreY = st.lateral.mean;
+  if (x.count < 2) return st;
+  double sxx = 0.0, syy = 0.0, sxy = 0.0;
+  for (const FlightSummary& s : flights) {
+    if (!CameDown(s)) continue;
+    const double dx = s.landing[1] - e.centreX;
+    const double dy = s.landing[2] - e.centreY;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+  }
+  const double n1 = static_cast<double>(x.count - 1);
+  sxx /= n1;
+  syy /= n1;
+  sxy /= n1;
+  // Eigenvalues of the covariance matrix [[sxx, sxy], [sxy, syy]].
+  const double mid = (sxx + syy) / 2.0;
+  const double half = (sxx - syy) / 2.0;
+  const double r = std::sqrt(half * half + sxy * sxy);
+  const double big = mid + r;
+  const double small = std::max(mid - r, 0.0);
+  e.major = std::sqrt(kChiSquare2At95 * big);
+  e.minor = std::sqrt(kChiSquare2At95 * small);
+  e.angle = std::atan2(2.0 * sxy, sxx - syy) / 2.0 / 6.283185307179586 * 360.0;
+  return st;
+}
+
+}  // namespace vendrel

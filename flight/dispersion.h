@@ -1,0 +1,65 @@
+#pragma once
+// Shot dispersion: flights whose launch values are drawn from normal distributions
+// around one form, and what their landings come to (means, spreads, the 95% ellipse
+// of the landing points). Only the drawing and the statistics live here; flying the
+// forms is the lanes' job.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "flight/flight_records.h"
+#include "flight/flight_summary.h"
+
+namespace vendrel {
+
+/// Standard deviations of the launch values, in the form's units (degrees, m/s, rpm).
+/// Zero keeps a value as the form has it.
+struct LaunchSpread {
+  double angle = 0.0;
+  double speed = 0.0;
+  double sideSpin = 0.0;
+  double backSpin = 0.0;
+};
+
+/// The form of flight `index` of the run seeded `seed`: each launch value drawn around
+/// the base form's and clipped to its field's range. Four draws are made for every
+/// flight whatever the spreads, so a spread on one value never changes the others'.
+FlightForm DispersedForm(const FlightForm& base, const LaunchSpread& sd, std::uint64_t seed,
+                         std::uint64_t index);
+/// Flights 0 to n − 1.
+std::vector<FlightForm> DispersedForms(const FlightForm& base, const LaunchSpread& sd,
+                                       std::uint64_t seed, std::int64_t n);
+
+/// Mean and sample standard deviation (n − 1) over `count` values; 0 spread for one.
+struct MeanSd {
+  double mean = 0.0;
+  double sd = 0.0;
+  std::int64_t count = 0;
+};
+
+/// The ellipse holding 95% of a two-dimensional normal distribution fitted to the
+/// landing points (downrange x, lateral y), in metres.
+struct Ellipse {
+  double centreX = 0.0;
+  double centreY = 0.0;
+  double major = 0.0;     ///< semi-axis along `angle`
+  double minor = 0.0;
+  double angle = 0.0;     ///< degrees from the downrange axis toward positive lateral
+};
+
+struct DispersionStats {
+  MeanSd carry;     ///< over flights whose carry field would change
+  MeanSd distance;  ///< over flights that came down (ground)
+  MeanSd lateral;   ///< likewise, landing y
+  Ellipse ellipse;  ///< likewise
+};
+
+/// Statistics of the flights' outcomes, summed in the order given, so the bits do not
+/// depend on which thread flew which flight.
+DispersionStats SummariseDispersion(std::span<const FlightSummary> flights);
+
+/// Chi-square quantile of two degrees of freedom at 95%: −2 ln 0.05.
+inline constexpr double kChiSquare2At95 = 5.991464547107979;
+
+}  // namespace vendrel

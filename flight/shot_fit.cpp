@@ -1,0 +1,219 @@
+#include "flight/shot_fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "flight/form_fields.h"
+#include "flight/parallel_runs.h"
+
+namespace vendrel {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+bool SameShot(const Shot& a, const Shot& b, const std::vector<double FlightForm::*>& fitted) {
+  for (const FormField& f : FormFields()) {
+    const bool isFitted = std::find(fitted.begin(), fitted.end(), f.member) != fitted.end();
+    if (!isFitted && a.form.*(f.member) != b.form.*(f.member)) return false;
+  }
+  return a.measured == b.measured;
+}
+
+std::size_t TargetCount(const Shot& s) {
+  return static_cast<std::size_t>(std::count_if(s.measured.begin(), s.measured.end(),
+                                                [](const auto& m) { return m.has_value(); }));
+}
+
+std::vector<FlightForm> FormsAt(const FitProblem& p, const std::vector<double>& x) {
+  std::vector<FlightForm> forms;
+  forms.reserve(p.shots.size());
+  for (const Shot& s : p.shots) {
+    FlightForm form = s.form;
+    for (std::size_t i = 0; i < p.fitted.size(); ++i) form.*(p.fitted[i]) = x[i];
+    forms.push_back(form);
+  }
+  return forms;
+}
+
+// Every shot in the lanes, on the problem's threads; the bits do not depend on them.
+std::vector<FlightSummary> Fly(const FitProblem& p, const std::vector<FlightForm>& forms) {
+  return RunFlightsParallel(forms, p.maxTicks, p.threads);
+}
+
+// Sum of squared relative errors and the number of targets; a shot that does not come
+// down scores infinity.
+double SquaredErrors(const FitProblem& p, std::span<const FlightSummary> flown, std::size_t& targets) {
+  double sum = 0.0;
+  targets = 0;
+  for (std::size_t i = 0; i < p.shots.size(); ++i) {
+    const Shot& shot = p.shots[i];
+    for (std::size_t t = 0; t < kShotTargets; ++t) {
+      if (!shot.measured[t]) continue;
+      if (flown[i].end != FlightEnd::Ground) return kInf;
+      const double scale = static_cast<ShotTarget>(t) == ShotTarget::Lateral
+                               ? *shot.measured[static_cast<std::size_t>(ShotTarget::Distance)]
+                               : *shot.measured[t];
+      const double e = (ModelledTarget(flown[i], static_cast<ShotTarget>(t)) - *shot.measured[t]) / scale;
+      sum += e * e;
+      ++targets;
+    }
+  }
+  return std::isnan(sum) ? kInf : sum;
+}
+
+}  // namespace
+
+double ModelledTarget(const FlightSummary& s, ShotTarget t) {
+  switch (t) {
+    case ShotTarget::Distance: return s.distance;
+    case ShotTarget::Apex: return s.apex;
+    case ShotTarget::Lateral: return s.landing[2];
+  }
+  return 0.0;
+}
+
+std::string FitCannotMove(const FitProblem& p) {
+  if (p.fitted.empty()) return "there is nothing to fit";
+  if (p.shots.empty()) return "there are no shots";
+  std::size_t targets = 0, distinctTargets = 0, distinct = 0;
+  for (std::size_t i = 0; i < p.shots.size(); ++i) {
+    targets += TargetCount(p.shots[i]);
+    bool seen = false;
+    for (std::size_t j = 0; j < i && !seen; ++j) seen = SameShot(p.shots[i], p.shots[j], p.fitted);
+    if (!seen) {
+      ++distinct;
+      distinctTargets += TargetCount(p.shots[i]);
+    }
+  }
+  const std::string params = std::to_string(p.fitted.size()) + " fitted parameter" +
+                             (p.fitted.size() == 1 ? "" : "s");
+  if (targets == 0) return "the shots have no target columns (distance, apex, lateral)";
+  if (distinctTargets < p.fitted.size()) {
+    const std::string have = std::to_string(distinctTargets) + " target" + (distinctTargets == 1 ? "" : "s");
+    if (distinct == 1 && p.shots.size() > 1) {
+      return "all " + std::to_string(p.shots.size()) + " shots are identical: their " + have +
+             " cannot settle " + params;
+    }
+    return "the shots give " + have + " for " + params + ": the fit cannot settle them";
+  }
+  return {};
+}
+
+FitResult FitShots(const FitProblem& p) {
+  std::vector<double> lo, hi;
+  for (auto member : p.fitted) {
+    lo.push_back(FormFieldFor(member).min);
+    hi.push_back(FormFieldFor(member).max);
+  }
+  auto objective = [&](const std::vector<double>& x) {
+    const std::vector<FlightSummary> flown = Fly(p, FormsAt(p, x));
+    std::size_t n = 0;
+    return SquaredErrors(p, flown, n);
+  };
+  FitResult r;
+  r.values = MinimiseInBox(objective, p.start, lo, hi, 1000 * static_cast<std::int64_t>(p.fitted.size()),
+                           r.evaluations);
+  r.modelled = Fly(p, FormsAt(p, r.values));
+  std::size_t n = 0;
+  const double sum = SquaredErrors(p, r.modelled, n);
+  r.rms = n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+  return r;
+}
+
+std::vector<double> MinimiseInBox(const std::function<double(const std::vector<double>&)>& f,
+                                  std::vector<double> x0, const std::vector<double>& lo,
+                                  const std::vector<double>& hi, std::int64_t maxEvaluations,
+                                  std::int64_t& evaluations) {
+  const std::size_t n = x0.size();
+  auto inBox = [&](std::vector<double>& x) {
+    for (std::size_t i = 0; i < n; ++i) x[i] = std::clamp(x[i], lo[i], hi[i]);
+  };
+  auto eval = [&](std::vector<double>& x) {
+    inBox(x);
+    ++evaluations;
+    const double v = f(x);
+    return std::isnan(v) ? kInf : v;
+  };
+  // x = a + c · (b − a), projected into the box.
+  auto along = [&](const std::vector<double>& a, const std::vector<double>& b, double c) {
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i) x[i] = a[i] + c * (b[i] - a[i]);
+    return x;
+  };
+  inBox(x0);
+
+  // One restart from the best point: a simplex can collapse early on a step of the
+  // objective, and a fresh one around the answer checks it.
+  for (int round = 0; round < 2; ++round) {
+    std::vector<std::vector<double>> p(n + 1, x0);
+    std::vector<double> fv(n + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+      double h = x0[i] != 0.0 ? 0.1 * std::fabs(x0[i]) : 1e-3 * (hi[i] - lo[i]);
+      if (x0[i] + h > hi[i]) h = -h;
+      p[i + 1][i] = x0[i] + h;
+    }
+    for (std::size_t i = 0; i <= n; ++i) fv[i] = eval(p[i]);
+
+    std::vector<std::size_t> order(n + 1);
+    while (true) {
+      std::iota(order.begin(), order.end(), 0);
+      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return fv[a] < fv[b]; });
+      const std::size_t best = order[0], worst = order[n], second = order[n - 1];
+
+      double size = 0.0;  // the simplex's extent relative to the box
+      for (std::size_t j = 0; j <= n; ++j) {
+        for (std::size_t i = 0; i < n; ++i) {
+          size = std::max(size, std::fabs(p[j][i] - p[best][i]) / std::max(std::fabs(p[best][i]), 1e-9 * (hi[i] - lo[i])));
+        }
+      }
+      if (evaluations >= maxEvaluations || size <= 1e-11 || (fv[best] == fv[worst] && size <= 1e-8)) break;
+
+      std::vector<double> c(n, 0.0);
+      for (std::size_t j = 0; j <= n; ++j) {
+        if (j == worst) continue;
+        for (std::size_t i = 0; i < n; ++i) c[i] += p[j][i];
+      }
+      for (double& v : c) v /= static_cast<double>(n);
+
+      std::vector<double> xr = along(c, p[worst], -1.0);
+      const double fr = eval(xr);
+      if (fr < fv[best]) {
+        std::vector<double> xe = along(c, p[worst], -2.0);
+        const double fe = eval(xe);
+        if (fe < fr) {
+          p[worst] = xe;
+          fv[worst] = fe;
+        } else {
+          p[worst] = xr;
+          fv[worst] = fr;
+        }
+        continue;
+      }
+      if (fr < fv[second]) {
+        p[worst] = xr;
+        fv[worst] = fr;
+        continue;
+      }
+      const bool outside = fr < fv[worst];
+      std::vector<double> xc = outside ? along(c, xr, 0.5) : along(c, p[worst], 0.5);
+      const double fc = eval(xc);
+      if (fc < (outside ? fr : fv[worst])) {
+        p[worst] = xc;
+        fv[worst] = fc;
+        continue;
+      }
+      for (std::size_t j = 0; j <= n; ++j) {  // shrink toward the best vertex
+        if (j == best) continue;
+        p[j] = along(p[best], p[j], 0.5);
+        fv[j] = eval(p[j]);
+      }
+    }
+    x0 = p[order[0]];
+    if (evaluations >= maxEvaluations) break;
+  }
+  return x0;
+}
+
+}  // namespace vendrel

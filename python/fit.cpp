@@ -1,0 +1,203 @@
+#include "python/fit.h"
+
+#include <pybind11/numpy.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flight/form_fields.h"
+#include "flight/shot_fit.h"
+#include "python/parameters.h"
+
+namespace vendrel::python {
+namespace {
+
+constexpr std::array<const char*, kShotTargets> kTargets = {"distance", "apex", "lateral"};
+// A sweep's result columns read back as shots mean nothing to a fit.
+constexpr std::array<const char*, 3> kIgnored = {"ticks", "end", "carry"};
+
+std::string KnownColumns() {
+  std::string s;
+  for (std::string_view n : FieldNames()) s += std::string(n) + ", ";
+  return s + "distance, apex, lateral, name (and a sweep's ticks, end, carry)";
+}
+
+int FieldIndex(std::string_view name) {
+  const auto names = FieldNames();
+  const auto it = std::find(names.begin(), names.end(), name);
+  return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+}
+
+// A target column: real numbers, finite; a measured distance or apex above zero.
+py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
+  const std::string name = kTargets[target];
+  py::array arr = py::module_::import("numpy").attr("asarray")(obj);
+  const char kind = arr.dtype().kind();
+  if (kind != 'i' && kind != 'u' && kind != 'f') {
+    throw py::type_error(name + ": expected a number or an array of numbers, got " +
+                         (arr.ndim() == 0 ? py::str(py::type::handle_of(obj).attr("__name__")).cast<std::string>()
+                                          : "an array of " + py::str(arr.dtype()).cast<std::string>()));
+  }
+  py::array_t<double> values = py::array_t<double, py::array::forcecast>::ensure(arr);
+  const auto flat = py::array_t<double>::ensure(values.attr("ravel")());
+  for (py::ssize_t i = 0; i < flat.size(); ++i) {
+    const double v = flat.at(i);
+    const std::string where = name + (values.ndim() ? "[" + std::to_string(i) + "]" : "") + ": '" + NumberText(v) + "' ";
+    if (std::isnan(v)) throw py::value_error(where + "is not a number");
+    if (!std::isfinite(v) || (target != static_cast<std::size_t>(ShotTarget::Lateral) && !(v > 0.0))) {
+      throw py::value_error(where + "is out of range (a measured " + name +
+                            (target == static_cast<std::size_t>(ShotTarget::Lateral) ? " is finite)" : " is greater than zero)"));
+    }
+  }
+  return values;
+}
+
+std::vector<std::size_t> ReadFitted(const py::object& fit) {
+  std::vector<py::object> items;
+  if (py::isinstance<py::str>(fit)) {
+    items.push_back(fit);
+  } else {
+    for (py::handle h : py::iter(fit)) items.push_back(py::reinterpret_borrow<py::object>(h));
+  }
+  std::vector<std::size_t> fitted;
+  for (const py::object& item : items) {
+    if (!py::isinstance<py::str>(item)) {
+      throw py::type_error("fit: expected names of parameters, got " +
+                           py::str(py::type::handle_of(item).attr("__name__")).cast<std::string>());
+    }
+    const std::string name = item.cast<std::string>();
+    const int index = FieldIndex(name);
+    if (index < 0) {
+      throw py::value_error("fit: unknown parameter '" + name +
+                            "' (any of angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt)");
+    }
+    if (std::find(fitted.begin(), fitted.end(), static_cast<std::size_t>(index)) != fitted.end()) {
+      throw py::value_error("fit: '" + name + "' is named twice");
+    }
+    fitted.push_back(static_cast<std::size_t>(index));
+  }
+  return fitted;
+}
+
+}  // namespace
+
+py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicksArg,
+                    const py::object& threadsArg) {
+  if (!py::hasattr(shots, "keys") || !py::hasattr(shots, "__getitem__")) {
+    throw py::type_error("shots: expected a mapping of columns (a dict of arrays), got " +
+                         py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
+  }
+  const auto fields = FormFields();
+  std::array<py::object, 9> inputs;
+  std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
+  std::optional<py::object> names;
+  py::list shapes;  // every column's, for the one length they must share
+  for (py::handle key : shots.attr("keys")()) {
+    if (!py::isinstance<py::str>(key)) {
+      throw py::type_error("shots: column names are strings, got " +
+                           py::str(py::type::handle_of(key).attr("__name__")).cast<std::string>());
+    }
+    const std::string name = key.cast<std::string>();
+    const py::object column = shots.attr("__getitem__")(key);
+    if (const int i = FieldIndex(name); i >= 0) {
+      inputs[static_cast<std::size_t>(i)] = column;
+      shapes.append(py::module_::import("numpy").attr("shape")(column));
+    } else if (const auto t = std::find(kTargets.begin(), kTargets.end(), name); t != kTargets.end()) {
+      auto& values = targets[static_cast<std::size_t>(t - kTargets.begin())];
+      values = ReadTarget(column, static_cast<std::size_t>(t - kTargets.begin()));
+      shapes.append(py::module_::import("numpy").attr("shape")(*values));
+    } else if (name == "name") {
+      names = py::list(column);
+      shapes.append(py::make_tuple(py::len(*names)));
+    } else if (std::find(kIgnored.begin(), kIgnored.end(), name) == kIgnored.end()) {
+      throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownColumns() + ")");
+    }
+  }
+  const auto has = [&](ShotTarget t) { return targets[static_cast<std::size_t>(t)].has_value(); };
+  if (has(ShotTarget::Lateral) && !has(ShotTarget::Distance)) {
+    throw py::value_error("shots: column 'lateral' needs a distance column (the lateral error is weighed against the distance)");
+  }
+  if (!has(ShotTarget::Distance) && !has(ShotTarget::Apex)) {
+    throw py::value_error("shots: no target columns (distance, apex, lateral): nothing to fit");
+  }
+
+  // Every column has one length, or is one number for every shot.
+  py::tuple shape;
+  try {
+    shape = py::module_::import("numpy").attr("broadcast_shapes")(*shapes);
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ValueError)) throw;
+    throw py::value_error("shots: the columns do not have one length");
+  }
+  if (shape.size() > 1) throw py::value_error("shots: the columns are not one-dimensional");
+  const std::size_t count = shape.empty() ? 1 : shape[0].cast<std::size_t>();
+
+  std::array<py::object, 9> formArgs;
+  for (std::size_t c = 0; c < fields.size(); ++c) {
+    formArgs[c] = inputs[c] ? inputs[c] : py::object(py::float_(fields[c].defaultValue));
+  }
+  const FlightGrid grid = ReadFlightGrid(formArgs);
+  const std::vector<std::size_t> fitted = ReadFitted(fit);
+  const std::int64_t maxTicks = ReadMaxTicks(maxTicksArg);
+  const int threads = static_cast<int>(ReadThreads(threadsArg));
+
+  FitProblem problem;
+  for (std::size_t i = 0; i < count; ++i) {
+    Shot shot;
+    shot.form = grid.FormAt(grid.count == 1 ? 0 : static_cast<std::int64_t>(i));
+    for (std::size_t t = 0; t < kShotTargets; ++t) {
+      if (!targets[t]) continue;
+      const auto& values = *targets[t];
+      shot.measured[t] = values.size() == 1 ? values.data()[0] : values.at(static_cast<py::ssize_t>(i));
+    }
+    problem.shots.push_back(shot);
+  }
+  for (std::size_t c : fitted) {
+    problem.fitted.push_back(fields[c].member);
+    // A column of one number for every shot is where the fit starts; otherwise the default.
+    const bool one = inputs[c] && py::len(py::module_::import("numpy").attr("shape")(inputs[c])) == 0;
+    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].member) : fields[c].defaultValue);
+  }
+  problem.maxTicks = maxTicks;
+  problem.threads = threads;
+  if (const std::string why = FitCannotMove(problem); !why.empty()) throw py::value_error("fit: " + why);
+
+  FitResult result;
+  {
+    py::gil_scoped_release unlocked;
+    result = FitShots(problem);
+  }
+
+  const auto number = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
+  py::dict fittedOut;
+  for (std::size_t i = 0; i < fitted.size(); ++i) fittedOut[py::str(std::string(FieldNames()[fitted[i]]))] = result.values[i];
+  py::list shotsOut;
+  for (std::size_t i = 0; i < count; ++i) {
+    py::dict s;
+    s["name"] = names ? py::str(names->attr("__getitem__")(i)) : py::str("shot " + std::to_string(i + 1));
+    s["index"] = i;
+    for (std::size_t t = 0; t < kShotTargets; ++t) {
+      if (!problem.shots[i].measured[t]) continue;
+      py::dict pair;
+      pair["measured"] = *problem.shots[i].measured[t];
+      pair["modelled"] = number(ModelledTarget(result.modelled[i], static_cast<ShotTarget>(t)));
+      s[kTargets[t]] = pair;
+    }
+    shotsOut.append(s);
+  }
+  py::dict out;
+  out["fitted"] = fittedOut;
+  out["rms"] = number(result.rms);
+  out["evaluations"] = result.evaluations;
+  out["shots"] = shotsOut;
+  if (!std::isfinite(result.rms)) {
+    PyErr_WarnEx(PyExc_RuntimeWarning, "at the best values found some shot still does not come down", 1);
+  }
+  return out;
+}
+
+}  // namespace vendrel::python

@@ -1,0 +1,17 @@
+#pragma once
+// vendrel.fit: form parameters fitted to measured shots given as a mapping of arrays
+// with the fit command's columns.
+
+#include <pybind11/pybind11.h>
+
+namespace vendrel::python {
+
+namespace py = pybind11;
+
+/// Reads the shots, checks them as the fit command checks its CSV, fits and returns
+/// what `vendrel-flight fit --format json` prints (a shot's `index` in place of its
+/// file line).
+py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicks,
+                    const py::object& threads);
+
+}  // namespace vendrel::python

@@ -1,0 +1,141 @@
+#include "python/flights.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "flight/parallel_runs.h"
+#include "flight/sync_run.h"
+
+namespace vendrel::python {
+namespace {
+
+// JSON has no NaN or infinity: the command line writes null, and so do we.
+py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
+
+// Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
+// runner; `store` gets each batch's summaries with the index of its first flight.
+// Between batches the calling thread looks for Ctrl-C (a notebook's interrupt): a long
+// call ends within a batch's time, with KeyboardInterrupt.
+using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
+
+void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const StoreBatch& store) {
+  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
+  std::vector<FlightForm> forms;
+  for (std::int64_t first = 0; first < grid.count; first += kBatch) {
+    forms.resize(static_cast<std::size_t>(std::min(kBatch, grid.count - first)));
+    for (std::size_t i = 0; i < forms.size(); ++i) forms[i] = grid.FormAt(first + static_cast<std::int64_t>(i));
+    store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
+    const py::gil_scoped_acquire locked;
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+  }
+}
+
+template <class T>
+T* Data(py::array_t<T>& a) {
+  return a.mutable_data();
+}
+
+}  // namespace
+
+py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
+  FlightForm form = grid.FormAt(0);
+  FlightOutcome out;
+  {
+    py::gil_scoped_release unlocked;
+    out = RunFlight(form, maxTicks);
+  }
+  py::dict landing;
+  landing["x"] = JsonNumber(out.landing[1]);
+  landing["y"] = JsonNumber(out.landing[2]);
+  landing["z"] = JsonNumber(out.landing[3]);
+  py::dict d;
+  d["ticks"] = py::int_(out.ticks);
+  d["end"] = py::str(FlightEndName(out.end));
+  d["landed"] = py::bool_(out.landed());
+  d["carry"] = out.carryChanged ? JsonNumber(out.carry) : py::object(py::none());
+  d["distance"] = JsonNumber(out.distance);
+  d["landing"] = landing;
+  d["apex"] = JsonNumber(out.apex);
+  return d;
+}
+
+py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads) {
+  const auto& shape = grid.shape;
+  py::array_t<std::int64_t> ticks(shape);
+  py::array_t<std::int8_t> ends(shape);
+  py::array_t<bool> landed(shape);
+  py::array_t<double> carry(shape), distance(shape), x(shape), y(shape), z(shape), apex(shape);
+  struct {
+    std::int64_t* ticks;
+    std::int8_t* ends;
+    bool* landed;
+    double *carry, *distance, *x, *y, *z, *apex;
+  } out{Data(ticks), Data(ends), Data(landed), Data(carry), Data(distance), Data(x), Data(y), Data(z), Data(apex)};
+
+  {
+    py::gil_scoped_release unlocked;
+    RunGrid(grid, maxTicks, threads, [&](std::int64_t first, std::span<const FlightSummary> batch) {
+      for (const FlightSummary& s : batch) {
+        const std::int64_t i = first++;
+        out.ticks[i] = s.ticks;
+        out.ends[i] = static_cast<std::int8_t>(s.end);
+        out.landed[i] = s.landed();
+        out.carry[i] = s.carryChanged ? s.carry : std::numeric_limits<double>::quiet_NaN();
+        out.distance[i] = s.distance;
+        out.x[i] = s.landing[1];
+        out.y[i] = s.landing[2];
+        out.z[i] = s.landing[3];
+        out.apex[i] = s.apex;
+      }
+    });
+  }
+
+  // The ends as the command line names them, picked by code.
+  py::list names;
+  for (FlightEnd e : {FlightEnd::Ground, FlightEnd::NotANumber, FlightEnd::MaxTicks}) {
+    names.append(py::str(FlightEndName(e)));
+  }
+  py::dict d;
+  d["ticks"] = ticks;
+  d["end"] = py::module_::import("numpy").attr("array")(names)[ends];
+  d["landed"] = landed;
+  d["carry"] = carry;
+  d["distance"] = distance;
+  d["x"] = x;
+  d["y"] = y;
+  d["z"] = z;
+  d["apex"] = apex;
+  return d;
+}
+
+struct TrajectoryRow {
+  std::int64_t tick;
+  double t, x, y, z, vx, vy, vz;
+};
+
+void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }
+
+py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
+  std::vector<TrajectoryRow> rows;
+  {
+    py::gil_scoped_release unlocked;
+    FlightForm form = grid.FormAt(0);
+    // Row 0 is the launch at the origin; then the end of every tick's step, at tick × dt.
+    RunFlight(form, maxTicks, [&](std::int64_t tick, const FlightState& st) {
+      if (tick == 1) {
+        rows.push_back({0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
+      }
+      rows.push_back({tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
+                      st.velNext[1], st.velNext[2], st.velNext[3]});
+    });
+  }
+  py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
+  std::copy(rows.begin(), rows.end(), table.mutable_data());
+  return table;
+}
+
+}  // namespace vendrel::python

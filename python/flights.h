@@ -1,0 +1,29 @@
+#pragma once
+// Flights for Python: one flight as the command line's JSON report, many flights in the
+// vector lanes of every core, and one flight's trajectory.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+
+#include "python/parameters.h"
+
+namespace vendrel::python {
+
+/// One flight (a grid of numbers) as a dict with the keys and values of
+/// `vendrel-flight --format json`; numbers that are not finite become None, as JSON's null.
+py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks);
+
+/// Every flight of the grid, on `threads` threads (0: every core) with the interpreter's
+/// lock released: a dict of arrays in the grid's shape.
+py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads);
+
+/// Tells numpy the row types of the results; once, when the module loads.
+void RegisterTypes();
+
+/// One flight's launch and the state after every tick, as a structured array with the
+/// columns of the command line's trajectory CSV.
+py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks);
+
+}  // namespace vendrel::python

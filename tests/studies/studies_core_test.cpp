@@ -1,0 +1,191 @@
+// The numeric cores of the studies: portable normal draws, dispersion statistics,
+// the simplex and the fit of K and K'.
+#include <cmath>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "flight/dispersion.h"
+#include "flight/form_fields.h"
+#include "flight/normal_draws.h"
+#include "flight/shot_fit.h"
+#include "flight/sync_run.h"
+
+namespace vendrel {
+namespace {
+
+std::uint64_t Bits(double v) {
+  std::uint64_t b = 0;
+  std::memcpy(&b, &v, sizeof b);
+  return b;
+}
+
+TEST(PortableLog, WithinAnUlpOfTheLibrary) {
+  for (double x : {1.0, 2.0, 0.5, 0.7071067811865476, 1.4142135623730951, 1e-300, 4.9e-324, 1e300,
+                   0.1, 0.999999999, 1.000000001, 123456.789}) {
+    const double want = std::log(x);
+    const double got = PortableLog(x);
+    EXPECT_LE(std::fabs(got - want), std::fabs(std::nextafter(want, 0.0) - want) + 0.0) << x;
+  }
+  EXPECT_EQ(PortableLog(1.0), 0.0);
+}
+
+TEST(NormalDraws, SameStreamSameBitsAndPinnedValues) {
+  RandomStream a(42, 7), b(42, 7), other(42, 8);
+  for (int i = 0; i < 100; ++i) {
+    const double x = a.NextNormal();
+    EXPECT_EQ(Bits(x), Bits(b.NextNormal()));
+  }
+  EXPECT_NE(RandomStream(42, 7).NextBits(), other.NextBits());
+  // Pinned: a change here changes every published dispersion.
+  RandomStream pinned(1, 0);
+  EXPECT_EQ(pinned.NextBits(), 0x810145e2f14b896dull);
+  RandomStream normal(1, 0);
+  EXPECT_EQ(Bits(normal.NextNormal()), Bits(0x1.20d42cd4b0cffp-1));
+  EXPECT_EQ(Bits(normal.NextNormal()), Bits(-0x1.b78b8f457d99bp+1));
+}
+
+TEST(NormalDraws, MomentsOfManyDraws) {
+  const int n = 200000;
+  double sum = 0.0, sq = 0.0, beyond2 = 0.0;
+  for (int i = 0; i < n; ++i) {
+    RandomStream s(9, static_cast<std::uint64_t>(i));
+    const double z = s.NextNormal();
+    sum += z;
+    sq += z * z;
+    if (std::fabs(z) > 1.959963984540054) beyond2 += 1.0;
+  }
+  EXPECT_NEAR(sum / n, 0.0, 0.01);
+  EXPECT_NEAR(std::sqrt(sq / n), 1.0, 0.01);
+  EXPECT_NEAR(beyond2 / n, 0.05, 0.003);
+}
+
+TEST(Dispersion, DrawnFormsKeepUnspreadValuesAndTheRanges) {
+  const FlightForm base = DefaultForm();
+  const FlightForm same = DispersedForm(base, {}, 5, 3);
+  EXPECT_EQ(std::memcmp(&same, &base, sizeof base), 0);
+
+  LaunchSpread wide;
+  wide.angle = 1000.0;
+  for (std::uint64_t i = 0; i < 50; ++i) {
+    const FlightForm f = DispersedForm(base, wide, 5, i);
+    EXPECT_GE(f.launchAngle, 0.0);
+    EXPECT_LE(f.launchAngle, 90.0);
+    EXPECT_EQ(f.launchSpeed, base.launchSpeed);
+    EXPECT_EQ(f.backSpin, base.backSpin);
+  }
+  // A spread on speed leaves the angle draws as they were.
+  LaunchSpread both = wide;
+  both.speed = 3.0;
+  EXPECT_EQ(DispersedForm(base, wide, 5, 9).launchAngle, DispersedForm(base, both, 5, 9).launchAngle);
+}
+
+FlightSummary Landing(double x, double y) {
+  FlightSummary s;
+  s.end = FlightEnd::Ground;
+  s.carryChanged = true;
+  s.carry = std::trunc(std::sqrt(x * x + y * y));
+  s.distance = std::sqrt(x * x + y * y);
+  s.landing = {0.0, x, y, -0.01, 0.0};
+  return s;
+}
+
+TEST(Dispersion, StatisticsAndEllipse) {
+  // Points on a line at 45 degrees: all the spread is along it.
+  std::vector<FlightSummary> line;
+  for (double t : {-2.0, -1.0, 0.0, 1.0, 2.0}) line.push_back(Landing(100.0 + t, t));
+  FlightSummary lost;
+  lost.end = FlightEnd::NotANumber;
+  lost.distance = std::nan("");
+  line.push_back(lost);
+  const DispersionStats st = SummariseDispersion(line);
+  EXPECT_EQ(st.distance.count, 5);
+  EXPECT_EQ(st.carry.count, 5);
+  EXPECT_DOUBLE_EQ(st.lateral.mean, 0.0);
+  EXPECT_DOUBLE_EQ(st.lateral.sd, std::sqrt(2.5));
+  EXPECT_DOUBLE_EQ(st.ellipse.centreX, 100.0);
+  EXPECT_NEAR(st.ellipse.angle, 45.0, 1e-12);
+  EXPECT_NEAR(st.ellipse.major, std::sqrt(kChiSquare2At95 * 5.0), 1e-12);  // variance 2.5 on each axis
+  EXPECT_NEAR(st.ellipse.minor, 0.0, 1e-6);
+
+  // Axis-aligned, wider across than along.
+  std::vector<FlightSummary> cross{Landing(100, 0), Landing(100, 4), Landing(100, -4), Landing(101, 0),
+                                   Landing(99, 0)};
+  const Ellipse e = SummariseDispersion(cross).ellipse;
+  EXPECT_NEAR(std::fabs(e.angle), 90.0, 1e-12);
+  EXPECT_NEAR(e.major, std::sqrt(kChiSquare2At95 * 8.0), 1e-12);
+  EXPECT_NEAR(e.minor, std::sqrt(kChiSquare2At95 * 0.5), 1e-12);
+
+  const DispersionStats one = SummariseDispersion(std::vector<FlightSummary>{Landing(10, 1)});
+  EXPECT_EQ(one.distance.sd, 0.0);
+  EXPECT_EQ(one.ellipse.major, 0.0);
+}
+
+TEST(Simplex, FindsMinimaInsideAndOnTheBox) {
+  auto rosenbrock = [](const std::vector<double>& x) {
+    return 100.0 * (x[1] - x[0] * x[0]) * (x[1] - x[0] * x[0]) + (1.0 - x[0]) * (1.0 - x[0]);
+  };
+  std::int64_t evals = 0;
+  auto x = MinimiseInBox(rosenbrock, {-1.2, 1.0}, {-5.0, -5.0}, {5.0, 5.0}, 5000, evals);
+  EXPECT_NEAR(x[0], 1.0, 1e-6);
+  EXPECT_NEAR(x[1], 1.0, 1e-6);
+  evals = 0;
+  x = MinimiseInBox(rosenbrock, {0.1, 0.1}, {-5.0, -5.0}, {0.5, 5.0}, 5000, evals);
+  EXPECT_NEAR(x[0], 0.5, 1e-6);  // the unconstrained minimum lies beyond the box
+  EXPECT_NEAR(x[1], 0.25, 1e-5);
+}
+
+std::vector<Shot> ShotsFlownWith(double k, double kPrime) {
+  std::vector<Shot> shots;
+  for (double angle : {10.0, 20.0, 30.0}) {
+    FlightForm form = DefaultForm();
+    form.launchAngle = angle;
+    form.launchSpeed = 50.0 + angle;
+    form.k = k;
+    form.kPrime = kPrime;
+    const FlightOutcome out = RunFlight(form, 100000);
+    Shot s;
+    s.form = DefaultForm();
+    s.form.launchAngle = angle;
+    s.form.launchSpeed = 50.0 + angle;
+    s.measured = {out.distance, out.apex, std::nullopt};
+    shots.push_back(s);
+  }
+  return shots;
+}
+
+TEST(ShotFit, RecoversTheParametersTheShotsWereFlownWith) {
+  FitProblem p;
+  p.shots = ShotsFlownWith(0.013, 0.027);
+  p.fitted = {&FlightForm::k, &FlightForm::kPrime};
+  p.start = {0.01, 0.02};
+  ASSERT_EQ(FitCannotMove(p), "");
+  const FitResult r = FitShots(p);
+  EXPECT_NEAR(r.values[0], 0.013, 0.013 * 1e-6);
+  EXPECT_NEAR(r.values[1], 0.027, 0.027 * 1e-6);
+  EXPECT_LT(r.rms, 1e-9);
+  ASSERT_EQ(r.modelled.size(), 3u);
+}
+
+TEST(ShotFit, RefusesWhatCannotMove) {
+  FitProblem p;
+  p.fitted = {&FlightForm::k, &FlightForm::kPrime};
+  p.start = {0.01, 0.02};
+  EXPECT_NE(FitCannotMove(p).find("no shots"), std::string::npos);
+  Shot bare;
+  bare.form = DefaultForm();
+  p.shots = {bare, bare};
+  EXPECT_NE(FitCannotMove(p).find("no target"), std::string::npos);
+  Shot one = bare;
+  one.measured[0] = 180.0;
+  p.shots = {one, one, one};
+  EXPECT_NE(FitCannotMove(p).find("all 3 shots are identical"), std::string::npos);
+  p.shots = {one};
+  EXPECT_NE(FitCannotMove(p).find("1 target for 2 fitted"), std::string::npos);
+  one.measured[1] = 12.0;
+  p.shots = {one};
+  EXPECT_EQ(FitCannotMove(p), "");
+}
+
+}  // namespace
+}  // namespace vendrel

@@ -1,0 +1,222 @@
+// The studies as processes: charts read back, the fit's recovery of a sweep's
+// parameters, the dispersion's reproducibility, units at the edges, refusals.
+#include <QFile>
+#include <QImage>
+#include <QXmlStreamReader>
+
+#include <cstdio>
+#include <set>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/process.h"
+
+namespace vendrel {
+namespace {
+
+using test::ExpectRefused;
+using test::ReadFile;
+using test::RunFlightTool;
+using test::ScratchPath;
+
+nlohmann::json Json(const test::ProcessResult& r) { return nlohmann::json::parse(r.out); }
+
+// Every text element of an SVG file, which must be well-formed XML.
+std::vector<std::string> SvgTexts(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+  QXmlStreamReader xml(&file);
+  std::vector<std::string> texts;
+  while (!xml.atEnd()) {
+    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text")) {
+      texts.push_back(xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toStdString());
+    }
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  return texts;
+}
+
+bool HasText(const std::vector<std::string>& texts, const std::string& want) {
+  for (const std::string& t : texts) {
+    if (t.find(want) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(Charts, EachKindDrawsItsLabels) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> labels;
+  };
+  const std::string shots = ScratchPath("chart-shots.csv");
+  {
+    std::FILE* f = std::fopen(shots.c_str(), "w");
+    std::fputs("name,angle,speed,distance,apex\nlow,12,60,170,9\nhigh,20,60,225,20\n", f);
+    std::fclose(f);
+  }
+  const Case cases[] = {
+      {"flight", {"--overlay", "angle=30,side-spin=1500"},
+       {"Side view", "Top view", "downrange (m)", "height (m)", "lateral (m)", "apex 12.7 m", "landing 183.9 m",
+        "first flight", "angle 30°, side spin 1500 rpm"}},
+      {"flight in yards", {"--units", "imperial"}, {"downrange (yd)", "landing 201.1 yd", "apex 13.9 yd"}},
+      {"one swept", {"sweep", "--angle", "10:40:5"},
+       {"Sweep over launch angle", "launch angle (°)", "carry (m)", "apex (m)", "lateral (m)"}},
+      {"two swept", {"sweep", "--angle", "10:40:10", "--back-spin", "1000:3000:1000", "--best", "apex"},
+       {"back spin (rpm)", "apex (m)", "best: angle 40°, back spin 3000 rpm"}},
+      {"dispersion", {"dispersion", "--samples", "50", "--angle-sd", "2", "--side-spin-sd", "300"},
+       {"Dispersion of 50 flights (seed 1)", "landing points (50)", "95% ellipse", "mean "}},
+      {"convergence", {"--converge"}, {"time step dt (s)", "distance (m)", "0.01"}},
+      {"fit", {"fit", "--shots", shots}, {"modelled distance (m)", "measured apex (m)", "low", "high", "K ="}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string svg = ScratchPath(std::string(c.name) + ".svg");
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--chart", svg});
+    const auto r = RunFlightTool(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto texts = SvgTexts(svg);
+    for (const std::string& label : c.labels) EXPECT_TRUE(HasText(texts, label)) << label;
+  }
+
+  const std::string png = ScratchPath("flight.png");
+  ASSERT_EQ(RunFlightTool({"--chart", png}).status, 0);
+  const QImage image(QString::fromStdString(png));
+  EXPECT_EQ(image.size(), QSize(1200, 800));
+}
+
+TEST(Charts, Refusals) {
+  ExpectRefused({"--chart", ScratchPath("flight.jpg")});
+  ExpectRefused({"--chart", ScratchPath("flight")});
+  const auto r = ExpectRefused({"sweep", "--angle", "10:20:5", "--speed", "50:60:5", "--k", "0.01:0.02:0.01",
+                                "--chart", ScratchPath("three.svg")});
+  EXPECT_NE(r.err.find("three"), std::string::npos) << r.err;
+}
+
+std::string WriteSweep(const std::vector<std::string>& extra) {
+  const std::string path = ScratchPath("sweep-" + std::to_string(extra.size()) + ".csv");
+  std::vector<std::string> args{"sweep", "--angle", "10:30:10", "--speed", "45:65:10", "--output", path};
+  args.insert(args.end(), extra.begin(), extra.end());
+  EXPECT_EQ(RunFlightTool(args).status, 0);
+  return path;
+}
+
+TEST(Fit, GivesBackTheParametersASweepWasFlownWith) {
+  const std::string metric = WriteSweep({"--k", "0.013", "--k-prime", "0.027"});
+  auto j = Json(RunFlightTool({"fit", "--shots", metric, "--format", "json"}));
+  EXPECT_NEAR(j["fitted"]["k"].get<double>(), 0.013, 1e-8);
+  EXPECT_NEAR(j["fitted"]["k_prime"].get<double>(), 0.027, 1e-8);
+  EXPECT_LT(j["rms"].get<double>(), 1e-9);
+  EXPECT_EQ(j["shots"].size(), 9u);
+  EXPECT_EQ(j["shots"][0]["line"], 2);
+
+  // In yards and mph, and another choice of fitted parameters.
+  const std::string imperial =
+      WriteSweep({"--units", "imperial", "--back-spin", "3000", "--mass", "45.5", "--k", "0.012"});
+  j = Json(RunFlightTool({"fit", "--shots", imperial, "--units", "imperial", "--fit", "back-spin,mass",
+                          "--k", "0.012", "--format", "json"}));
+  EXPECT_NEAR(j["fitted"]["back_spin"].get<double>(), 3000.0, 1e-4);
+  EXPECT_NEAR(j["fitted"]["mass"].get<double>(), 45.5, 1e-6);
+
+  const auto text = RunFlightTool({"fit", "--shots", metric});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("fitted:  k = 0.01"), std::string::npos) << text.out;
+}
+
+TEST(Fit, RefusesBadShotsAndFitsThatCannotMove) {
+  struct Case {
+    const char* name;
+    const char* csv;
+    std::vector<std::string> extra;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"non-numeric", "angle,distance\n10,x\n", {}, ":2: column 'distance': 'x' is not a number"},
+      {"unknown column", "angle,distance,wind\n10,100,3\n", {}, ":1: column 'wind': unknown column"},
+      {"out of range", "angle,distance\n95,100\n", {}, ":2: column 'angle': '95' is out of range"},
+      {"missing value", "angle,distance,apex\n10,100,5\n12,,5\n", {}, ":3: column 'distance': missing value"},
+      {"no targets", "angle,speed\n10,50\n", {}, "no target columns"},
+      {"too few targets", "angle,distance\n10,100\n", {}, "1 target for 2 fitted parameters"},
+      {"identical", "angle,distance\n10,100\n10,100\n10,100\n", {}, "all 3 shots are identical"},
+      {"unknown fitted", "angle,distance\n10,100\n", {"--fit", "k,spin"}, "--fit: unknown parameter 'spin'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = ScratchPath("bad.csv");
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs(c.csv, f);
+    std::fclose(f);
+    std::vector<std::string> args{"fit", "--shots", path};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto r = ExpectRefused(args);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  ExpectRefused({"fit", "--shots", ScratchPath("no-such-file.csv")});
+}
+
+TEST(Dispersion, SameBitsWhateverTheThreadsAndSeedMatters) {
+  const std::vector<std::string> base{"dispersion", "--samples", "300", "--seed", "77", "--angle-sd", "1.5",
+                                      "--speed-sd", "2", "--side-spin-sd", "400", "--back-spin-sd", "300"};
+  std::vector<std::string> one = base, two = base;
+  const std::string rows1 = ScratchPath("rows1.csv"), rows2 = ScratchPath("rows2.csv");
+  one.insert(one.end(), {"--threads", "1", "--output", rows1, "--format", "json"});
+  two.insert(two.end(), {"--threads", "2", "--output", rows2, "--format", "json"});
+  const auto a = RunFlightTool(one), b = RunFlightTool(two);
+  ASSERT_EQ(a.status, 0) << a.err;
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_EQ(ReadFile(rows1), ReadFile(rows2));
+  const auto j = Json(a);
+  EXPECT_EQ(j["distance"]["count"], 300);
+  EXPECT_GT(j["lateral"]["sd"].get<double>(), 1.0);
+  EXPECT_GT(j["ellipse"]["major"].get<double>(), j["ellipse"]["minor"].get<double>());
+
+  std::vector<std::string> other = base;
+  other[4] = "78";
+  other.insert(other.end(), {"--format", "json"});
+  EXPECT_NE(RunFlightTool(other).out, a.out);
+}
+
+TEST(Dispersion, NoSpreadGivesCopiesOfTheSingleFlight) {
+  const std::string rows = ScratchPath("copies.csv");
+  const auto r = RunFlightTool({"dispersion", "--samples", "20", "--angle", "20", "--output", rows, "--format", "json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto single = Json(RunFlightTool({"--angle", "20", "--format", "json"}));
+  const auto j = Json(r);
+  EXPECT_EQ(j["distance"]["mean"].get<double>(), single["distance"].get<double>());
+  EXPECT_EQ(j["distance"]["sd"].get<double>(), 0.0);
+  const std::string text = ReadFile(rows);
+  std::set<std::string> lines;
+  std::size_t pos = text.find('\n') + 1;
+  for (std::size_t nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) lines.insert(text.substr(pos, nl - pos));
+  EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST(Dispersion, Refusals) {
+  const auto r = ExpectRefused({"dispersion", "--samples", "2000", "--max-flights", "1000"});
+  EXPECT_NE(r.err.find("--max-flights"), std::string::npos) << r.err;
+  ExpectRefused({"dispersion", "--angle-sd", "-1"});
+  ExpectRefused({"dispersion", "--samples", "0"});
+}
+
+TEST(Units, ConvertOnlyAtTheEdges) {
+  const auto metric = Json(RunFlightTool({"--format", "json"}));
+  const auto yards = Json(RunFlightTool({"--units", "imperial", "--format", "json"}));
+  EXPECT_EQ(yards["distance"].get<double>(), metric["distance"].get<double>() / 0.9144);
+  EXPECT_EQ(yards["apex"].get<double>(), metric["apex"].get<double>() / 0.9144);
+
+  // 150 mph is the model's 150 × 0.44704 m/s, bit for bit.
+  char speed[32];
+  std::snprintf(speed, sizeof speed, "%.17g", 150 * 0.44704);
+  const auto mph = Json(RunFlightTool({"--units", "imperial", "--speed", "150", "--format", "json"}));
+  const auto ms = Json(RunFlightTool({"--speed", speed, "--format", "json"}));
+  EXPECT_EQ(mph["distance"].get<double>(), ms["distance"].get<double>() / 0.9144);
+
+  ExpectRefused({"--units", "imperial", "--speed", "224"});  // above 100 m/s
+  ExpectRefused({"--units", "furlongs"});
+}
+
+}  // namespace
+}  // namespace vendrel
