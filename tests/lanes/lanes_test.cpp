@@ -159,7 +159,7 @@ TEST_P(LanePathTest, EveryFlightMatchesRunFlight) {
   const std::vector<Case>& cases = Cases();
   std::vector<FlightForm> forms;
   for (const Case& c : cases) forms.push_back(c.form);
-  const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, kTickBound);
+  const std::vector<FlightSummary> got = RunFlightsParallel(forms, kTickBound, 1, path);
   ASSERT_EQ(got.size(), cases.size());
 
   int ends[3] = {0, 0, 0}, changed = 0, failures = 0;
@@ -223,7 +223,7 @@ TEST_P(LanePathTest, TickBoundsOfOneAndNone) {
   const std::int64_t landingTick = RunFlight(landing, kTickBound).ticks;
   // Bounds that end flights before, at and after their landing tick.
   for (std::int64_t bound : {std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, landingTick - 1, landingTick}) {
-    const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, bound);
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path);
     for (std::size_t i = 0; i < forms.size(); ++i) {
       FlightForm copy = forms[i];
       EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, bound))) << "bound " << bound << " flight " << i;
@@ -276,7 +276,7 @@ TEST_P(LanePathTest, ExtremeFlightsMatchRunFlight) {
     }
   }
   for (std::int64_t bound : {1, 3, 50}) {
-    const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, bound);
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path);
     for (std::size_t i = 0; i < forms.size(); ++i) {
       FlightForm copy = forms[i];
       EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, bound)))
