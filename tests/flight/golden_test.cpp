@@ -2,7 +2,10 @@
 // row per reference case, named as the reference file names it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flight/force_model.h"
