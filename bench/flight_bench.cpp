@@ -140,15 +140,22 @@ double Seconds(const std::function<void()>& run) {
 
 // The calling thread's processor time: on a machine shared with other work, what one
 // thread's code costs, whoever else gets the cores in between.
-double ThreadSeconds(const std::function<void()>& run) {
-  auto now = [] {
+double ClockSeconds(clockid_t clock, const std::function<void()>& run) {
+  auto now = [clock] {
     timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
   };
   const double start = now();
   run();
   return now() - start;
+}
+double ThreadSeconds(const std::function<void()>& run) {
+  return ClockSeconds(CLOCK_THREAD_CPUTIME_ID, run);
+}
+// Processor time of every thread of the process.
+double ProcessSeconds(const std::function<void()>& run) {
+  return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID, run);
 }
 
 // The sweep's flights (the lanes of RunFlightsParallel, without the rows) against the
@@ -157,7 +164,10 @@ double ThreadSeconds(const std::function<void()>& run) {
 // and on two (wall time), one after the other, so that all see the same machine; the
 // counters take the best of the iterations. "ratio" is the bound's nanoseconds per
 // lane-step over the sweep's, "scaling" the one-thread wall time over the two-thread
-// one (which only an otherwise idle machine can show).
+// one (which only an otherwise idle machine can show). "scaling_cpu" is what two
+// threads on two cores of their own would give, from processor time alone: twice the
+// one-thread time over both threads' time for the same flights (2 when sharing the
+// work costs nothing).
 void BM_SweepAgainstBound(benchmark::State& state) {
   const LanePath path = kPaths[state.range(0)];
   if (!LanePathAvailable(path)) {
@@ -169,12 +179,13 @@ void BM_SweepAgainstBound(benchmark::State& state) {
   std::int64_t laneSteps = 0;  // every tick of every flight is one lane-step
   for (const FlightSummary& s : RunFlightsParallel(forms, kMaxTicks, 2, path)) laneSteps += s.ticks;
   double sink = 0.0;
-  double bound = 1e300, one = 1e300, oneWall = 1e300, two = 1e300;
+  double bound = 1e300, one = 1e300, oneWall = 1e300, two = 1e300, twoCpu = 1e300;
   for (auto _ : state) {
     bound = std::min(bound, ThreadSeconds([&] { DivideBound(path, laneSteps, &sink); }));
     one = std::min(one, ThreadSeconds([&] { RunFlightsParallel(forms, kMaxTicks, 1, path); }));
     oneWall = std::min(oneWall, Seconds([&] { RunFlightsParallel(forms, kMaxTicks, 1, path); }));
     two = std::min(two, Seconds([&] { RunFlightsParallel(forms, kMaxTicks, 2, path); }));
+    twoCpu = std::min(twoCpu, ProcessSeconds([&] { RunFlightsParallel(forms, kMaxTicks, 2, path); }));
   }
   benchmark::DoNotOptimize(sink);
   const double steps = static_cast<double>(laneSteps);
@@ -184,6 +195,7 @@ void BM_SweepAgainstBound(benchmark::State& state) {
   state.counters["flights_per_s_1"] = static_cast<double>(forms.size()) / one;
   state.counters["flights_per_s_2"] = static_cast<double>(forms.size()) / two;
   state.counters["scaling"] = oneWall / two;
+  state.counters["scaling_cpu"] = 2.0 * one / twoCpu;
   state.counters["lane_steps"] = steps;
   state.SetLabel(LanePathName(path));
 }
