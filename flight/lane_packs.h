@@ -193,10 +193,6 @@ void RunPacks(LaneBlock<N>& b, std::int64_t maxTicks, LaneFeed& feed) {
   }
 }
 
-}  // namespace vendrel::lanes
-
-namespace vendrel::lanes {
-
 // Flights in flight per thread on each path: registers enough that the divide unit
 // never waits for one register's chain of dependent divisions (three vector registers,
 // four lone doubles: fewer left the unit idle a tenth or more of the time, more gained
