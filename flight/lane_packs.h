@@ -169,7 +169,7 @@ void RunPacks(LaneBlock<N>& b, std::int64_t maxTicks, LaneFeed& feed) {
       std::uint64_t ended = ~Ops::Bits(p[2] >= zero) & kAll;
       if (pass >= passLimit) {
         for (int i = 0; i < N; ++i) {
-          if (b.ticks[i] + pass >= maxTicks) ended |= std::uint64_t{1} << i;
+          if (pass >= maxTicks - b.ticks[i]) ended |= std::uint64_t{1} << i;
         }
       }
       if (ended == 0) {

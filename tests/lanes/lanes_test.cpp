@@ -231,6 +231,19 @@ TEST_P(LanePathTest, TickBoundsOfOneAndNone) {
   }
 }
 
+TEST_P(LanePathTest, TheLargestTickBoundRunsFlightsToTheirLanding) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  std::vector<FlightForm> forms(3 * LaneCount(path) + 1, DefaultForm());
+  for (std::size_t i = 0; i < forms.size(); ++i) forms[i].launchSpeed = 20.0 + static_cast<double>(i);
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  const std::vector<FlightSummary> got = RunFlightsParallel(forms, kLargest, 1, path);
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    FlightForm copy = forms[i];
+    EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, kLargest))) << "flight " << i;
+  }
+}
+
 TEST_P(LanePathTest, ParallelRunsKeepTheFormsOrderOnAnyThreadCount) {
   const LanePath path = GetParam();
   if (!LanePathAvailable(path)) GTEST_SKIP();
