@@ -5,13 +5,12 @@
 #include <cmath>
 #include <cstdint>
 
-// A double-double Taylor evaluation decides the rounding of all but a vanishing share of
-// arguments (its error is below 2^-100 of the result; the test allows 2^-90). Per step of
-// Horner's rule the product and the sum add at most 10 * 2^-106 of values below 1, and
-// the terms shrink by z <= 0.62 a step, so the sum stays below 30 * 2^-106 of a result
-// of at least 0.7 (or of d for the sine), before the reduction's 2^-106. The rest go
-// to an exact fixed-point series. Only +, -, * and / on doubles and integer arithmetic
-// are used, each in a fixed order, so every platform computes the same bits.
+// Three evaluations, each more accurate and slower than the one before, each followed by
+// a test whether its error interval rounds to one double. A table of sin and cos at
+// multiples of 1/128 with short series decides all but about one argument in a thousand;
+// double-double Taylor series (error below 2^-100, assumed 2^-90) all but a vanishing
+// share; an exact fixed-point series the rest. Only +, -, * and / on doubles and integer
+// arithmetic are used, each in a fixed order, so every platform computes the same bits.
 
 namespace vendrel {
 namespace launch_trig {
@@ -107,6 +106,9 @@ constexpr double kPio2[] = {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54,
 
 // Horner's rule: the terms from `firstDouble` on are below 2^-50 of the result, so they
 // are summed in plain double (adding under 2^-100), the rest in double-double.
+// Per step the product and the sum add at most 10 * 2^-106 of values below 1, and the
+// terms shrink by z <= 0.62 a step, so the sum stays below 30 * 2^-106 of a result of
+// at least 0.7 (of d for the sine), before the reduction's 2^-106.
 template <std::size_t N>
 DD Horner(const DD (&c)[N], std::size_t firstDouble, DD z) {
   double q = c[N - 1].hi;
@@ -246,11 +248,68 @@ void EvaluateDoubleDouble(double x, bool cosine, double& hi, double& lo) {
   lo = v.lo;
 }
 
-bool FastSinCos(double x, bool cosine, double& out) {
+bool DoubleDoubleSinCos(double x, bool cosine, double& out) {
   double hi = 0.0;
   double lo = 0.0;
   EvaluateDoubleDouble(x, cosine, hi, lo);
   return RoundIfDecided(hi, lo, std::fabs(hi) * kDoubleDoubleError, out);
+}
+
+namespace {
+
+struct TableEntry {
+  DD sin;
+  DD cos;
+};
+constexpr int kTableSize = 206;  // a = i/128 up to 205/128 > 1.6
+
+// Built once, by the double-double series, on first use.
+const std::array<TableEntry, kTableSize>& Table() {
+  static const std::array<TableEntry, kTableSize> table = [] {
+    std::array<TableEntry, kTableSize> t{};
+    for (int i = 0; i < kTableSize; ++i) {
+      const double a = i / 128.0;
+      EvaluateDoubleDouble(a, false, t[i].sin.hi, t[i].sin.lo);
+      EvaluateDoubleDouble(a, true, t[i].cos.hi, t[i].cos.lo);
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+void EvaluateFromTable(double x, bool cosine, double& hi, double& lo, double& err) {
+  // x = a + h with a = i/128 and |h| <= 1/256 (the difference is exact). Then
+  //   sin x = sin a + cos a * h + (cos a * (sin h - h) + sin a * (cos h - 1))
+  //   cos x = cos a - sin a * h + (-sin a * (sin h - h) + cos a * (cos h - 1))
+  // where the bracket is below 2^-17 of |base| + |slope * h| and needs only double.
+  const int i = static_cast<int>(x * 128.0 + 0.5);
+  const double h = x - i / 128.0;
+  const TableEntry& e = Table()[i];
+  const DD base = cosine ? e.cos : e.sin;
+  const DD slope = cosine ? DD{-e.sin.hi, -e.sin.lo} : e.cos;
+  const double z = h * h;
+  const double sinMinusH = h * z * (-1.0 / 6.0 + z * (1.0 / 120.0 - z * (1.0 / 5040.0)));
+  const double cosMinusOne = z * (-0.5 + z * (1.0 / 24.0 - z * (1.0 / 720.0)));
+  const DD p = TwoProd(slope.hi, h);
+  const DD s = TwoSum(base.hi, p.hi);
+  const double bracket = slope.hi * sinMinusH + base.hi * cosMinusOne;
+  const DD r = FastTwoSum(s.hi, (((base.lo + p.lo) + slope.lo * h) + s.lo) + bracket);
+  hi = r.hi;
+  lo = r.lo;
+  // The bracket's own error (about 8 units of its last place), the five roundings of the
+  // low sum and the table's 2^-99 stay below 2^-66 of |base| + |slope * h|. Near pi/2
+  // the cosine cancels, the bound stays large against it, and the test sends it on.
+  err = (std::fabs(base.hi) + std::fabs(p.hi)) * 0x1p-63;
+}
+
+bool TableSinCos(double x, bool cosine, double& out) {
+  double hi = 0.0;
+  double lo = 0.0;
+  double err = 0.0;
+  EvaluateFromTable(x, cosine, hi, lo, err);
+  return RoundIfDecided(hi, lo, err, out);
 }
 
 double ExactSinCos(double x, bool cosine) {
@@ -285,27 +344,32 @@ double ExactSinCos(double x, bool cosine) {
     AddTo(up, err, n);
     if (ToDouble(Sub(v, err, n), n) == ToDouble(up, n)) return last;
   }
-  return last;  // not reached: 1024 bits decide every double in the domain
+  return last;  // not reached: the hardest doubles need far fewer than 1024 bits
 }
 
+namespace {
+
+double Evaluate(double x, bool cosine) {
+  double r = 0.0;
+  if (TableSinCos(x, cosine, r) || DoubleDoubleSinCos(x, cosine, r)) return r;
+  return ExactSinCos(x, cosine);
+}
+
+}  // namespace
 }  // namespace launch_trig
 
 double LaunchSin(double x) {
   if (!(std::fabs(x) <= kLaunchTrigDomain)) return std::sin(x);
   if (x < 0.0) return -LaunchSin(-x);
   if (x < 0x1p-27) return x;  // x - x^3/6 is within a quarter unit of x
-  double r = 0.0;
-  if (launch_trig::FastSinCos(x, false, r)) return r;
-  return launch_trig::ExactSinCos(x, false);
+  return launch_trig::Evaluate(x, false);
 }
 
 double LaunchCos(double x) {
   if (!(std::fabs(x) <= kLaunchTrigDomain)) return std::cos(x);
   x = std::fabs(x);
   if (x < 0x1p-27) return 1.0;  // 1 - x^2/2 is within a quarter unit of 1
-  double r = 0.0;
-  if (launch_trig::FastSinCos(x, true, r)) return r;
-  return launch_trig::ExactSinCos(x, true);
+  return launch_trig::Evaluate(x, true);
 }
 
 }  // namespace vendrel

@@ -16,22 +16,29 @@ double LaunchSin(double x);
 /// cos(x) rounded to nearest for |x| <= kLaunchTrigDomain; outside, std::cos(x).
 double LaunchCos(double x);
 
-// The two ways a value is found, exposed for the tests.
+// The three ways a value is found, each tried when the one before cannot decide;
+// exposed for the tests.
 namespace launch_trig {
 
 /// hi + lo rounded to double when every value within err of it rounds the same way.
 bool RoundIfDecided(double hi, double lo, double err, double& out);
 
+/// sin(x) or cos(x) as hi + lo from a table at multiples of 1/128 and short series,
+/// for 2^-27 <= x <= 1.6; err bounds the error (about 2^-63 of the result).
+void EvaluateFromTable(double x, bool cosine, double& hi, double& lo, double& err);
+
+/// EvaluateFromTable and the rounding test: false when it cannot decide.
+bool TableSinCos(double x, bool cosine, double& out);
+
 /// Relative error bound of the double-double evaluation that the rounding test assumes
 /// (the evaluation's own error is below 2^-100).
 inline constexpr double kDoubleDoubleError = 0x1p-90;
 
-/// sin(x) or cos(x) as hi + lo in double-double, for 2^-27 <= x <= 1.6.
+/// sin(x) or cos(x) as hi + lo from double-double series, for 2^-27 <= x <= 1.6.
 void EvaluateDoubleDouble(double x, bool cosine, double& hi, double& lo);
 
-/// The double-double evaluation and its rounding test, for 2^-27 <= x <= 1.6. Returns
-/// false when the result lies too close to a rounding boundary to decide.
-bool FastSinCos(double x, bool cosine, double& out);
+/// EvaluateDoubleDouble and the rounding test: false when it cannot decide.
+bool DoubleDoubleSinCos(double x, bool cosine, double& out);
 
 /// The exact evaluation in fixed point, for 2^-27 <= x <= 1.6: slow, always decides.
 double ExactSinCos(double x, bool cosine);

@@ -45,7 +45,7 @@ const nlohmann::json& CaseNamed(const char* group, const std::string& name) {
   throw std::out_of_range(name);
 }
 
-std::string RowName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+std::string CaseName(const ::testing::TestParamInfo<std::string>& row) { return row.param; }
 
 class GoldenForce : public ::testing::TestWithParam<std::string> {};
 
@@ -74,7 +74,7 @@ TEST_P(GoldenForce, EveryIntermediateValueMatches) {
   for (int i = 1; i <= 3; ++i) EXPECT_BITS(st.force[i], f[i]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reference, GoldenForce, ::testing::ValuesIn(CaseNames("force_calls")), RowName);
+INSTANTIATE_TEST_SUITE_P(Reference, GoldenForce, ::testing::ValuesIn(CaseNames("force_calls")), CaseName);
 
 class GoldenStep : public ::testing::TestWithParam<std::string> {};
 
@@ -100,7 +100,7 @@ TEST_P(GoldenStep, NextStateAndLeftoversMatch) {
   EXPECT_EQ(st.pos, posBefore) << "the step never writes pos";
 }
 
-INSTANTIATE_TEST_SUITE_P(Reference, GoldenStep, ::testing::ValuesIn(CaseNames("single_steps")), RowName);
+INSTANTIATE_TEST_SUITE_P(Reference, GoldenStep, ::testing::ValuesIn(CaseNames("single_steps")), CaseName);
 
 FlightForm FormOf(const nlohmann::json& in) {
   FlightForm form;
@@ -157,7 +157,7 @@ TEST_P(GoldenRun, WholeFlightMatches) {
   ExpectRunMatches(FormOf(c.at("inputs")), c.at("outputs"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Reference, GoldenRun, ::testing::ValuesIn(CaseNames("whole_runs")), RowName);
+INSTANTIATE_TEST_SUITE_P(Reference, GoldenRun, ::testing::ValuesIn(CaseNames("whole_runs")), CaseName);
 
 // The form's defaults are the reference's default flight: 332 ticks, carry 183 m. Every
 // other test that needs the default flight takes its figures from a run, not from here.

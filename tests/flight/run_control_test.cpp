@@ -9,6 +9,7 @@
 #include "flight/form_fields.h"
 #include "flight/run_control.h"
 #include "flight/sync_run.h"
+#include "tests/support/named_rows.h"
 
 namespace vendrel {
 namespace {
@@ -118,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CarryCase{"Huge", 1e150, 0, true, std::sqrt(1e150 * 1e150)},
                       CarryCase{"OverflowingSquare", 1e300, 0, false, 0},
                       CarryCase{"Infinite", kInf, 0, false, 0}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName{});
 
 TEST(RunControl, CarryStaysUntilTheNextLanding) {
   Rig r;

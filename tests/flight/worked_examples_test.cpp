@@ -9,6 +9,7 @@
 #include "flight/rk4.h"
 #include "flight/run_control.h"
 #include "flight/sync_run.h"
+#include "tests/support/named_rows.h"
 
 namespace vendrel {
 namespace {
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         ForceExample{"LevelFlightSideSpin", {30, 0, 0}, 900, 0, {-18, 9, -450.8}},
         ForceExample{"MixedSpins", {40, -10, 20}, 1500, -400, {-28.47545524, 25.41333019, -477.376514}},
         ForceExample{"Descending", {20, 5, -12}, -2500, 3000, {-0.2723726256, -12.3620195, -433.7835172}}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName{});
 
 TEST(ForceModel, DefaultLaunchTerms) {
   FlightState st = DefaultParameters(0, 2000);

@@ -18,6 +18,7 @@
 #include "flight/form_fields.h"
 #include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
+#include "tests/support/default_flight.h"
 #include "tests/support/golden.h"
 
 namespace vendrel {
@@ -219,8 +220,7 @@ TEST_P(LanePathTest, TickBoundsOfOneAndNone) {
   std::vector<FlightForm> forms(5, DefaultForm());
   forms[1].ballMass = 0;
   forms[2].launchSpeed = 0;
-  FlightForm landing = DefaultForm();
-  const std::int64_t landingTick = RunFlight(landing, kTickBound).ticks;
+  const std::int64_t landingTick = test::DefaultFlight().ticks;
   // Bounds that end flights before, at and after their landing tick.
   for (std::int64_t bound : {std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, landingTick - 1, landingTick}) {
     const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path);
