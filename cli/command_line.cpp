@@ -110,7 +110,7 @@ std::string Explain(const CLI::ParseError& e) {
       return name + (what.find("At Most") != std::string::npos ? ": given more than once" : ": missing value");
     }
   }
-  for (const char* [[maybe_unused]] word : {" requires ", " excludes "}) {
+  for (const char* word : {" requires ", " excludes "}) {
     const std::size_t at = what.find(word);
     if (at != std::string::npos && what.rfind("--", 0) == 0) {
       return what.substr(0, at) + (word[1] == 'r' ? ": only with " : ": not with ") +
