@@ -26,6 +26,8 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddFile(app, "--output", "write the CSV there instead of standard output", opt.output);
   AddFlag(app, "--no-progress", "no progress bar on a terminal", [&opt] { opt.progress = false; });
 
+  app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
+             "(nothing was run).");
   app.final_callback([&opt] {
     const std::int64_t size = SweepSize(opt);
     if (size > opt.maxFlights) {
