@@ -14,6 +14,7 @@
 #include "cli/number_text.h"
 #include "flight/form_fields.h"
 #include "flight/flight_lanes.h"
+#include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::cli {
@@ -131,37 +132,15 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
 
   for (std::int64_t first = 0; first < total; first += kBatch) {
     const std::int64_t count = std::min(kBatch, total - first);
-    std::atomic<std::int64_t> next{0};
-    // Each worker keeps a pack of flights in the lanes of its vector registers and
-    // takes the batch's flights a chunk at a time as lanes come free.
-    auto work = [&] {
-      std::int64_t at = 0, end = 0;
-      bool drained = false;
-      const NextFlight take = [&](std::int64_t& id, FlightForm& form) {
-        if (at == end) {
-          if (drained) return false;
-          at = next.fetch_add(kChunk);
-          if (at >= count) {
-            drained = true;
-            at = end = count;
-            return false;
-          }
-          end = std::min(count, at + kChunk);
-        }
-        id = at++;
-        form = FormOf(opt, first + id, batch[static_cast<std::size_t>(id)]);
-        return true;
-      };
-      const FlightDone record = [&](std::int64_t id, const FlightSummary& summary) {
-        static_cast<FlightSummary&>(batch[static_cast<std::size_t>(id)]) = summary;
-      };
-      RunFlightsInLanes(path, opt.maxTicks, take, record);
-    };
+    std::vector<FlightForm> forms(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i)
+      forms[static_cast<std::size_t>(i)] = FormOf(opt, first + i, batch[static_cast<std::size_t>(i)]);
+    const std::vector<FlightSummary> summaries =
+        RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(threads), path);
+    for (std::int64_t i = 0; i < count; ++i)
+      static_cast<FlightSummary&>(batch[static_cast<std::size_t>(i)]) = summaries[static_cast<std::size_t>(i)];
     const unsigned workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work);
-    work();
-    for (auto& t : pool) t.join();
 
     if (opt.best == BestBy::None) {
       // The workers format the rows too, each a contiguous slice, which are written

@@ -17,6 +17,7 @@
 #include "platform/dialog_font.h"
 #include "platform/dialog_widget.h"
 #include "platform/msgbox.h"
+#include "platform/qt_surface.h"
 
 int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
@@ -79,7 +80,7 @@ bool DialogWidget::event(QEvent* e) {
 void DialogWidget::paintEvent(QPaintEvent* e) {
   // The widget only shows the surface; the drawing happens on the surface itself.
   QPainter painter(this);
-  if (owner_ != nullptr) painter.drawImage(e->rect(), owner_->Surface(), e->rect());
+  if (owner_ != nullptr) painter.drawImage(e->rect(), SurfaceImage(owner_->Surface()), e->rect());
 }
 
 void DialogWidget::keyPressEvent(QKeyEvent* e) {

@@ -11,6 +11,7 @@
 
 #include "platform/data_exchange.h"
 #include "platform/dialog_widget.h"
+#include "platform/qt_surface.h"
 
 namespace {
 
@@ -93,8 +94,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // Only what the drawing changed is shown again: a paint that redraws lines
       // over themselves costs the screen nothing.
       ValidateRect(nullptr);
-      if (m_hWnd != nullptr && !m_changedArea.isEmpty()) m_hWnd->update(m_changedArea);
-      m_changedArea = QRect();
+      if (m_hWnd != nullptr && !m_changedArea.IsRectEmpty()) {
+        m_hWnd->update(ToQRect(m_changedArea));
+      }
+      m_changedArea = CRect();
       return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
@@ -129,8 +132,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ICONERASEBKGND: {
       auto* dc = reinterpret_cast<CDC*>(wParam);
-      if (dc != nullptr && dc->surface() != nullptr && !dc->surface()->isNull()) {
-        dc->FillSolidRect(0, 0, dc->surface()->width(), dc->surface()->height(), kFaceColour);
+      if (dc != nullptr && dc->surface() != nullptr && !dc->surface()->IsNull()) {
+        dc->FillSolidRect(0, 0, dc->surface()->Width(), dc->surface()->Height(), kFaceColour);
       }
       return 1;
     }
@@ -330,7 +333,7 @@ CPaintDC::~CPaintDC() { m_pWnd->m_paintRecord.lastImage = scratch; }
 BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) {
   ++m_pWnd->m_paintRecord.icons;
   m_pWnd->m_paintRecord.lastIconAt = {x, y};
-  return CDC::DrawIcon(x, y, hIcon);
+  return ::DrawIcon(*this, x, y, hIcon);
 }
 
 int GetSystemMetrics(int nIndex) {

@@ -5,8 +5,6 @@
 // size of its client area, which its widget only shows: nothing drawn on it is lost
 // when the window is covered, minimised or restored.
 
-#include <QImage>
-#include <QRect>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,7 +82,7 @@ class CWnd : public CCmdTarget {
   void TrackSystemMenu(const QPoint& globalPos);
 
   /// The persistent surface the window draws on and its widget shows.
-  const QImage& Surface() const { return m_surface; }
+  const PixelBuffer& Surface() const { return m_surface; }
 
   // Hooks for tests.
   /// Pretends the window is (or is not) minimised; nullopt: ask the widget.
@@ -104,7 +102,7 @@ class CWnd : public CCmdTarget {
     int paints = 0;
     int icons = 0;
     CPoint lastIconAt{};
-    QImage lastImage;
+    PixelBuffer lastImage;
   };
   const PaintRecord& LastPaintRecord() const { return m_paintRecord; }
 
@@ -133,8 +131,8 @@ class CWnd : public CCmdTarget {
   bool FocusGuarded() const { return m_focusGuard > 0; }
 
   QWidget* m_hWnd = nullptr;
-  QImage m_surface;
-  QRect m_changedArea;  ///< what the released device contexts changed on the surface
+  PixelBuffer m_surface;
+  CRect m_changedArea;  ///< what the released device contexts changed on the surface
 
   DECLARE_MESSAGE_MAP()
 
@@ -169,7 +167,7 @@ class CWnd : public CCmdTarget {
 /// nothing drawn through it reaches the window's surface.
 namespace afx {
 struct PaintScratch {
-  QImage scratch;
+  PixelBuffer scratch;
 };
 }  // namespace afx
 

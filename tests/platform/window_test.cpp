@@ -27,7 +27,8 @@ TEST_F(Window, BuildsTheTemplateAsWidgets) {
   Open(dlg);
   QWidget* w = dlg.GetSafeHwnd();
   EXPECT_EQ(w->size(), QSize(300, 150));
-  EXPECT_EQ(dlg.Surface().size(), QSize(300, 150));
+  EXPECT_EQ(dlg.Surface().Width(), 300);
+  EXPECT_EQ(dlg.Surface().Height(), 150);
   EXPECT_EQ(w->windowTitle(), QString("試験"));
   EXPECT_EQ(Button(dlg, kButton)->geometry(), QRect(152, 8, 75, 23));  // 151.5, 7.5, 22.5
   EXPECT_EQ(Button(dlg, kButton)->text(), QString("押す"));
@@ -149,12 +150,12 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
 TEST_F(Window, TheSurfaceSurvivesHidingMinimisingAndRestoring) {
   CTestDlg dlg;
   Open(dlg);
-  EXPECT_EQ(dlg.Surface().pixel(5, 5), qRgb(240, 240, 240));
+  EXPECT_EQ(dlg.Surface().Pixel(5, 5), RGB(240, 240, 240));
   CDC* dc = dlg.GetDC();
   dc->FillSolidRect(0, 0, 50, 50, RGB(10, 20, 30));
   dlg.ReleaseDC(dc);
   EXPECT_EQ(dlg.OutstandingDCs(), 0);
-  const QImage drawn = dlg.Surface().copy();
+  const PixelBuffer drawn = dlg.Surface();
   dlg.ShowWindow(SW_HIDE);
   QCoreApplication::processEvents();
   dlg.ShowWindow(SW_SHOWMINIMIZED);
@@ -170,7 +171,7 @@ TEST_F(Window, TheSurfaceSurvivesHidingMinimisingAndRestoring) {
 TEST_F(Window, APaintCycleDrawsOnAScratchImageOfItsOwn) {
   CTestDlg dlg;
   Open(dlg);
-  const QImage before = dlg.Surface().copy();
+  const PixelBuffer before = dlg.Surface();
   dlg.Invalidate(FALSE);
   {
     CPaintDC dc(&dlg);
@@ -180,7 +181,7 @@ TEST_F(Window, APaintCycleDrawsOnAScratchImageOfItsOwn) {
   }
   EXPECT_EQ(dlg.Surface(), before);
   EXPECT_EQ(dlg.LastPaintRecord().paints, 1);
-  EXPECT_EQ(dlg.LastPaintRecord().lastImage.pixel(0, 0), qRgb(240, 240, 240));
+  EXPECT_EQ(dlg.LastPaintRecord().lastImage.Pixel(0, 0), RGB(240, 240, 240));
 }
 
 // Picks the item with this text from the popup that is open, once it is.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flight/form_fields.h"
+#include "flight/launch_trig.h"
 #include "tests/ui/dialog_fixture.h"
 
 namespace vendrel::test {
@@ -64,9 +65,9 @@ TEST_F(Form, LeavingABoxCommitsExactlyItsField) {
   Enter(IDC_LAUNCH_ANGLE, "45");
   const double r = 45.0 / 360.0 * 6.283185307179586;
   FlightState expected = before;
-  expected.launchVel[1] = std::cos(r) * 60.0;
+  expected.launchVel[1] = LaunchCos(r) * 60.0;
   expected.launchVel[2] = 0.0;
-  expected.launchVel[3] = std::sin(r) * 60.0;
+  expected.launchVel[3] = LaunchSin(r) * 60.0;
   EXPECT_TRUE(Same(dlg->State(), expected));
   EXPECT_TRUE(ShownMessages().empty());
 
@@ -180,7 +181,7 @@ TEST_F(Form, EnterClosesTheDialogThroughOkOnlyWhenTheFormIsValid) {
 
 TEST_F(Form, MinimisedThePaintDrawsTheIconCentredOnAPaintOfItsOwn) {
   dlg->SimulateIconic(true);
-  const QImage before = dlg->Surface().copy();
+  const PixelBuffer before = dlg->Surface();
   struct Case {
     CSize client;
     CPoint at;
@@ -201,11 +202,11 @@ TEST_F(Form, MinimisedThePaintDrawsTheIconCentredOnAPaintOfItsOwn) {
   dlg->Invalidate(FALSE);
   dlg->DispatchPaint();
   const QImage icon = dlg->Icon()->pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
-  const QImage painted = dlg->LastPaintRecord().lastImage;
-  EXPECT_EQ(painted.pixel(0, 0), qRgb(240, 240, 240));
+  const PixelBuffer& painted = dlg->LastPaintRecord().lastImage;
+  EXPECT_EQ(painted.Pixel(0, 0), RGB(240, 240, 240));
   const QRgb centre = icon.pixel(16, 16);
   if (qAlpha(centre) == 255) {
-    EXPECT_EQ(painted.pixel(18, 18), centre);
+    EXPECT_EQ(painted.Pixel(18, 18), RGB(qRed(centre), qGreen(centre), qBlue(centre)));
   }
   EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->Icon());
 }

@@ -16,9 +16,10 @@
 #include "flight/form_fields.h"
 #include "flight/sync_run.h"
 #include "platform/afxwin.h"
+#include "platform/qt_surface.h"
 #include "res/vendrel_res.h"
 #include "tests/support/process.h"
-#include "tests/view/pixels.h"
+#include "tests/support/pixels.h"
 #include "ui/simulator_dlg.h"
 #include "ui/trajectory_view.h"
 
@@ -46,7 +47,8 @@ class DialogPaint : public ::testing::Test {
     res::Install();
     AfxSetMessageBoxHook(&AnswerAtOnce);
     ASSERT_TRUE(dlg.Create());
-    ASSERT_EQ(dlg.Surface().size(), QSize(view::kClientWidth, view::kClientHeight));
+    ASSERT_EQ(dlg.Surface().Width(), view::kClientWidth);
+    ASSERT_EQ(dlg.Surface().Height(), view::kClientHeight);
     QCoreApplication::processEvents();
     dlg.log.clear();
   }
@@ -86,9 +88,9 @@ class DialogPaint : public ::testing::Test {
     return !dlg.IsTimerRunning(CSimulatorDlg::kRunTimer) && !dlg.IsPaintPending();
   }
 
-  static QImage Blank() { return MakeSurface(view::kClientWidth, view::kClientHeight); }
+  static PixelBuffer Blank() { return MakeSurface(view::kClientWidth, view::kClientHeight); }
   /// What the drawing calls make on `surface`, with the line pen selected.
-  static QImage With(QImage surface, const std::function<void(CDC&)>& draw) {
+  static PixelBuffer With(PixelBuffer surface, const std::function<void(CDC&)>& draw) {
     CDC dc(&surface);
     CPen pen;
     view::CreateLinePen(pen);
@@ -99,7 +101,7 @@ class DialogPaint : public ::testing::Test {
   }
   /// The axes and the segments of the run's first `ticks` ticks (all of them: -1),
   /// all drawn at once on `surface`.
-  static QImage RunPicture(QImage surface, FlightForm form, std::int64_t ticks = -1) {
+  static PixelBuffer RunPicture(PixelBuffer surface, FlightForm form, std::int64_t ticks = -1) {
     return With(std::move(surface), [&](CDC& dc) {
       view::DrawAxes(dc);
       RunFlight(form, ticks < 0 ? 1000000 : ticks, [&](std::int64_t, const FlightState& st) {
@@ -107,8 +109,8 @@ class DialogPaint : public ::testing::Test {
       });
     });
   }
-  static QImage Filled() {
-    QImage s = Blank();
+  static PixelBuffer Filled() {
+    PixelBuffer s = Blank();
     CDC dc(&s);
     view::FillClear(dc);
     return s;
@@ -156,7 +158,7 @@ TEST_F(DialogPaint, RepaintRequestsGiveOnePaintAndItRunsBeforeTheNextTick) {
 }
 
 TEST_F(DialogPaint, AWholeDefaultRunThroughTheTimerLeavesEverySegment) {
-  const QImage blank = Blank();
+  const PixelBuffer blank = Blank();
   auto* calculate = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_CALCULATE));
   ASSERT_NE(calculate, nullptr);
   QElapsedTimer clock;
@@ -175,7 +177,7 @@ TEST_F(DialogPaint, AWholeDefaultRunThroughTheTimerLeavesEverySegment) {
   std::printf("default flight: %.0f ticks per second\n", 332 / seconds);
 
   // A second run, with side spin, draws over the first; nothing clears between runs.
-  const QImage first = dlg.Surface();
+  const PixelBuffer first = dlg.Surface();
   auto* side = qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_SIDE_SPIN));
   side->setText("1500");
   calculate->click();
@@ -198,7 +200,7 @@ TEST_F(DialogPaint, ClearDuringARunFillsAndTheNextPaintDrawsOnTheFill) {
 
   TickAndPaint(1);
   const FlightState& st = dlg.State();
-  const QImage expected = With(Filled(), [&](CDC& dc) {
+  const PixelBuffer expected = With(Filled(), [&](CDC& dc) {
     view::DrawAxes(dc);
     view::DrawSegment(dc, st.pos, st.posNext);
   });
@@ -234,7 +236,7 @@ TEST_F(DialogPaint, ClearBeforeAndAfterARun) {
 TEST_F(DialogPaint, HidingMinimisingAndShowingKeepTheSurface) {
   StartWithoutTimer();
   TickAndPaint(120);
-  const QImage before = dlg.Surface();
+  const PixelBuffer before = dlg.Surface();
   QWidget* w = dlg.GetSafeHwnd();
   w->hide();
   QCoreApplication::processEvents();
@@ -261,7 +263,7 @@ TEST_F(DialogPaint, AMasslessFlightDrawsOnlyTheAxes) {
   ASSERT_EQ(dlg.DrawMode(), kDrawModeRunStarted);
   ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 10000));
   EXPECT_EQ(dlg.log, "tptp");  // the height is not a number on the second tick
-  const QImage axes = With(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  const PixelBuffer axes = With(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(dlg.Surface(), axes), 0);
   EXPECT_EQ(dlg.Form().carry, 0.0);
 }
@@ -279,8 +281,8 @@ TEST_F(DialogPaint, TheCommandLinePictureIsTheDialogsSurface) {
   const auto r = RunFlightTool({"--png", path, "--overlay", "side-spin=-1500,angle=30"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QImage picture(QString::fromStdString(path));
-  ASSERT_EQ(picture.size(), dlg.Surface().size());
-  EXPECT_EQ(DiffCount(picture, dlg.Surface()), 0);
+  ASSERT_EQ(picture.size(), SurfaceImage(dlg.Surface()).size());
+  EXPECT_EQ(picture.convertToFormat(QImage::Format_RGBX8888), SurfaceImage(dlg.Surface()));
 }
 
 }  // namespace
