@@ -7,15 +7,9 @@
 
 #include "cli/declare.h"
 #include "cli/output_file.h"
-#include "cli/refuse.h"
 #include "cli/sweep.h"
 
 namespace vendrel::cli {
-namespace {
-
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // as for the single flight
-
-}  // namespace
 
 void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   app.option_defaults()->group("Flight parameters (X or START:STOP:STEP; every combination is flown)");
@@ -32,6 +26,8 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddFile(app, "--output", "write the CSV there instead of standard output", opt.output);
   AddFlag(app, "--no-progress", "no progress bar on a terminal", [&opt] { opt.progress = false; });
 
+  app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
+             "(nothing was run).");
   app.final_callback([&opt] {
     const std::int64_t size = SweepSize(opt);
     if (size > opt.maxFlights) {
@@ -44,12 +40,7 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 }
 
 int RunSweepCommand(const SweepOptions& opt) {
-  std::string error;
-  OutputFile file;
-  if (!file.Open(opt.output.value_or("-"), error)) return Refuse("--output: " + error);
-  const int status = RunSweep(opt, file.get());
-  if (!file.Close(error)) return Refuse(error);
-  return status;
+  return WriteOutput(opt.output, "--output", [&opt](std::FILE* out) { return RunSweep(opt, out); });
 }
 
 }  // namespace vendrel::cli
