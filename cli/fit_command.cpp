@@ -51,7 +51,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       for (std::size_t t = 0; t < kShotTargets; ++t) {
         if (!file.shots[i].measured[t]) continue;
         s += std::string(", \"") + TargetColumn(static_cast<ShotTarget>(t)) + "\": {\"measured\": " +
-             FormatJsonNumber(LengthFromModel(u, *file.shots[i].measured[t])) + ", \"modelled\": " +
+             FormatJsonNumber(*file.given[i][t]) + ", \"modelled\": " +
              FormatJsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)))) + "}";
       }
       s += "}";
@@ -86,7 +86,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       std::string cell;
       if (file.shots[i].measured[t]) {
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.2f / %.2f", LengthFromModel(u, *file.shots[i].measured[t]),
+        std::snprintf(buf, sizeof buf, "%.2f / %.2f", *file.given[i][t],
                       LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
         cell = buf;
       } else {
