@@ -115,7 +115,7 @@ std::string Explain(const CLI::ParseError& e) {
       return name + (what.find("At Most") != std::string::npos ? ": given more than once" : ": missing value");
     }
   }
-  for (const char* [[maybe_unused]] word : {" requires ", " excludes "}) {
+  for (const char* word : {" requires ", " excludes "}) {
     const std::size_t at = what.find(word);
     if (at != std::string::npos && what.rfind("--", 0) == 0) {
       return what.substr(0, at) + (word[1] == 'r' ? ": only with " : ": not with ") +
@@ -155,6 +155,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& cmd, std::s
     error = Explain(e);
     return false;
   }
+  if (!RefuseExtras(*app, error)) return false;
   if (app->get_option("--version")->count() > 0) {
     cmd.mode = Mode::Version;
     return true;
@@ -167,7 +168,6 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& cmd, std::s
       cmd.mode = sub.mode;
     }
   }
-  if (!RefuseExtras(*app, error)) return false;
   if (chosen != nullptr) {
     if (!RefuseExtras(*chosen, error)) return false;
     // The single flight's options before a subcommand would be read and then ignored.

@@ -7,16 +7,15 @@
 #include "cli/chart.h"
 #include "cli/field_names.h"
 #include "cli/number_text.h"
+#include "cli/refuse.h"
 #include "flight/form_value.h"
 #include "platform/number_text.h"
 
 namespace vendrel::cli {
 namespace {
 
-std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
-
 // The callback's refusal leaves the parser as the line the user sees.
-void Refuse(const std::string& refusal) {
+void Throw(const std::string& refusal) {
   if (!refusal.empty()) throw CLI::ValidationError(refusal);
 }
 
@@ -37,7 +36,7 @@ CLI::Option* AddValue(CLI::App& app, const std::string& name, const std::string&
                       const std::string& help, TakeValue take) {
   return app
       .add_option_function<std::string>(
-          name, [take = std::move(take)](const std::string& text) { Refuse(take(text)); }, help)
+          name, [take = std::move(take)](const std::string& text) { Throw(take(text)); }, help)
       ->type_name(valueName);
 }
 
@@ -47,7 +46,7 @@ CLI::Option* AddRepeatable(CLI::App& app, const std::string& name, const std::st
       .add_option_function<std::vector<std::string>>(
           name,
           [take = std::move(take)](const std::vector<std::string>& texts) {
-            for (const std::string& text : texts) Refuse(take(text));
+            for (const std::string& text : texts) Throw(take(text));
           },
           help)
       ->type_name(valueName)
@@ -63,7 +62,7 @@ static CLI::Option* WholeOption(CLI::App& app, const std::string& name, const st
                   [name, min, max, range, set = std::move(set)](const std::string& text) {
                     std::int64_t v = 0;
                     if (!ParseWhole(text, min, max, v)) {
-                      return name + ": " + Quote(text) + " is not a whole number " +
+                      return name + ": " + Quoted(text) + " is not a whole number " +
                              (max == std::numeric_limits<std::int64_t>::max() ? "of " : "from ") + range;
                     }
                     set(v);
@@ -106,7 +105,7 @@ CLI::Option* AddChoiceIndex(CLI::App& app, const std::string& name, const std::s
                         return std::string();
                       }
                     }
-                    return name + ": " + Quote(text) + " is not one of " + list;
+                    return name + ": " + Quoted(text) + " is not one of " + list;
                   });
 }
 

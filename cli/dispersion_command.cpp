@@ -58,8 +58,6 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   return s;
 }
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // as for the single flight
-
 }  // namespace
 
 void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
@@ -106,6 +104,8 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
   AddChoice(app, "--format", "how the figures are printed", {{"text", false}, {"json", true}}, opt.json);
   AddFile(app, "--output", "also write every flight as a sweep row (- for stdout)", opt.output);
 
+  app.footer("Exit status: 0 every flight came down (or its height became not a number), 3 some\n"
+             "flight was still up at the tick bound, 2 the command line was refused (nothing was run).");
   app.final_callback([&opt] {
     if (opt.samples > opt.maxFlights) {
       throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +

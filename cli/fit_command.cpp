@@ -102,8 +102,6 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   return s;
 }
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // as for the single flight
-
 }  // namespace
 
 void DeclareFit(CLI::App& app, FitOptions& opt) {
@@ -126,6 +124,8 @@ void DeclareFit(CLI::App& app, FitOptions& opt) {
   AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
            opt.maxTicks);
   AddChoice(app, "--format", "how the fit is printed", {{"text", false}, {"json", true}}, opt.json);
+  app.footer("Exit status: 0 the fit ran, 3 some shot does not come down at the values found, 2 the\n"
+             "command line or the shots were refused, or the fit cannot move (nothing was run).");
   app.final_callback([&opt] { opt.shots = opt.shotsGiven.value_or(""); });
 }
 

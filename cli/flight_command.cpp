@@ -23,8 +23,6 @@
 namespace vendrel::cli {
 namespace {
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // about 30 years of 1 ms ticks
-
 bool OpenPng(const std::string& path, QFile& file, std::string& error) {
   const bool ok = path == "-" ? file.open(stdout, QIODevice::WriteOnly)
                               : (file.setFileName(QString::fromStdString(path)), file.open(QIODevice::WriteOnly));

@@ -5,21 +5,11 @@
 #include <limits>
 
 #include "cli/field_names.h"
+#include "cli/refuse.h"
 #include "flight/form_value.h"
 #include "platform/number_text.h"
 
 namespace vendrel::cli {
-namespace {
-
-std::string Quote(std::string_view s) {
-  std::string q(1, '\'');
-  q += s;
-  q += '\'';
-  return q;
-}
-
-}  // namespace
-
 bool ParamRange::Beyond(double v) const { return v - stop > step * 1e-6; }
 
 std::int64_t ParamRange::Count() const {
@@ -75,7 +65,7 @@ bool ReadParamRange(const FormField& field, std::string_view text, std::string_v
   }
   const std::size_t c2 = text.find(':', c1 + 1);
   if (c2 == std::string_view::npos || text.find(':', c2 + 1) != std::string_view::npos) {
-    refusal = std::string(name) + ": " + Quote(text) + " is not start:stop:step";
+    refusal = std::string(name) + ": " + Quoted(text) + " is not start:stop:step";
     return false;
   }
   double start = 0.0, stop = 0.0;
@@ -85,11 +75,11 @@ bool ReadParamRange(const FormField& field, std::string_view text, std::string_v
   }
   const std::optional<double> step = afx::ReadDecimal(text.substr(c2 + 1));
   if (!step || !(*step > 0.0)) {
-    refusal = std::string(name) + ": the step of " + Quote(text) + " must be a number greater than zero";
+    refusal = std::string(name) + ": the step of " + Quoted(text) + " must be a number greater than zero";
     return false;
   }
   if (start > stop) {
-    refusal = std::string(name) + ": the start of " + Quote(text) + " exceeds its stop";
+    refusal = std::string(name) + ": the start of " + Quoted(text) + " exceeds its stop";
     return false;
   }
   range = ParamRange{start, stop, *step, false};
@@ -107,7 +97,7 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, 
     const std::string_view item = text.substr(pos, comma - pos);
     const std::size_t eq = item.find('=');
     if (eq == std::string_view::npos) {
-      refusal = Quote(item) + " is not name=value";
+      refusal = Quoted(item) + " is not name=value";
       return false;
     }
     const std::string_view name = item.substr(0, eq);
@@ -115,7 +105,7 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, 
     if (!f) {
       std::string names;
       for (const FormField& g : FormFields()) names += (names.empty() ? "" : ", ") + std::string(NamesOf(g).option);
-      refusal = "unknown parameter " + Quote(name) + " (one of " + names + ")";
+      refusal = "unknown parameter " + Quoted(name) + " (one of " + names + ")";
       return false;
     }
     double v = 0.0;

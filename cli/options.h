@@ -16,6 +16,9 @@
 
 namespace vendrel::cli {
 
+/// The largest tick bound a flight or a sweep takes: about 30 years of 1 ms ticks.
+inline constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;
+
 enum class Format { Text, Json };
 
 /// Overrides of the main flight's parameters: (field, value) pairs.

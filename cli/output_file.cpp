@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/refuse.h"
+
 namespace vendrel::cli {
 
 OutputFile::~OutputFile() {
@@ -34,6 +36,16 @@ bool OutputFile::Close(std::string& error) {
   if (!ok) error = "writing " + (path_ == "-" || path_.empty() ? std::string("standard output") : path_) +
                    " failed";
   return ok;
+}
+
+int WriteOutput(const std::optional<std::string>& path, const std::string& option,
+                const std::function<int(std::FILE*)>& write) {
+  std::string error;
+  OutputFile file;
+  if (!file.Open(path.value_or("-"), error)) return Refuse(option + ": " + error);
+  const int status = write(file.get());
+  if (!file.Close(error)) return Refuse(error);
+  return status;
 }
 
 }  // namespace vendrel::cli

@@ -3,6 +3,8 @@
 // before the run; "-" is standard output.
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace vendrel::cli {
@@ -27,5 +29,12 @@ class OutputFile {
   bool owned_ = false;
   std::string path_;
 };
+
+/// The whole life of a subcommand's output: opens `path` (standard output when absent)
+/// before `write` runs, and closes it after. A path that cannot be opened is refused
+/// naming `option`, and `write` does not run; output that was lost is refused too.
+/// Returns `write`'s exit status, or the refusal's.
+int WriteOutput(const std::optional<std::string>& path, const std::string& option,
+                const std::function<int(std::FILE*)>& write);
 
 }  // namespace vendrel::cli

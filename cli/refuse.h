@@ -3,10 +3,14 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace vendrel::cli {
 
 inline constexpr int kUsageError = 2;
+
+/// A value as a refusal quotes it: '95'.
+inline std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 inline int Refuse(const std::string& line) {
   std::fprintf(stderr, "vendrel-flight: %s\n", line.c_str());

@@ -19,10 +19,6 @@
 namespace vendrel::cli {
 namespace {
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // as for the single flight
-
-}  // namespace
-
 // The parameters that take more than one value.
 std::vector<std::size_t> Swept(const SweepOptions& opt) {
   std::vector<std::size_t> swept;
@@ -61,6 +57,8 @@ Figure SweepFigure(const SweepOptions& opt, const std::vector<FlightSummary>& ev
   return SweepHeatFigure(fx, xs, fy, ys, values, quantity, opt.units);
 }
 
+}  // namespace
+
 void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   app.option_defaults()->group("Units and charts");
   AddUnits(app, opt.units);
@@ -81,6 +79,8 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddFile(app, "--output", "write the CSV there instead of standard output", opt.output);
   AddFlag(app, "--no-progress", "no progress bar on a terminal", [&opt] { opt.progress = false; });
 
+  app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
+             "(nothing was run).");
   app.final_callback([&opt, &app] {
     const auto fields = FormFields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -101,9 +101,8 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 }
 
 int RunSweepCommand(const SweepOptions& opt) {
+  // The chart's file is opened before the flights too, so a bad path costs nothing.
   std::string error;
-  OutputFile file;
-  if (!file.Open(opt.output.value_or("-"), error)) return Refuse("--output: " + error);
   std::unique_ptr<QGuiApplication> app;
   ChartFile chart;
   if (opt.chart) {
@@ -111,9 +110,11 @@ int RunSweepCommand(const SweepOptions& opt) {
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
   std::vector<FlightSummary> every;
-  const int status = RunSweep(opt, file.get(), BestLanePath(), opt.chart ? &every : nullptr);
-  if (!file.Close(error)) return Refuse(error);
-  if (opt.chart && !chart.Write(SweepFigure(opt, every), error)) return Refuse(error);
+  const int status = WriteOutput(opt.output, "--output", [&](std::FILE* out) {
+    return RunSweep(opt, out, BestLanePath(), opt.chart ? &every : nullptr);
+  });
+  if (status != 0 || !opt.chart) return status;
+  if (!chart.Write(SweepFigure(opt, every), error)) return Refuse(error);
   return status;
 }
 

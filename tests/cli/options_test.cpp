@@ -121,6 +121,7 @@ const Refusal kRefusals[] = {
     {"Choice", {"--format", "xml"}, "--format: 'xml' is not one of text or json"},
     {"UnknownOption", {"--bogus", "1"}, "'--bogus': unknown option (see --help)"},
     {"Stray", {"stray"}, "'stray': unexpected argument (see --help)"},
+    {"UnknownBesideVersion", {"--version", "--bogus"}, "'--bogus': unknown option (see --help)"},
     {"FlagWithValue", {"--converge=1"}, "--converge: takes no value"},
     {"OverlayWithoutPicture", {"--overlay", "angle=30"}, "--overlay: only with --png or --chart"},
     {"TrajectoryWithConvergence", {"--converge", "--trajectory", "t.csv"}, "--trajectory: not with --converge"},
