@@ -1,16 +1,23 @@
 // The flight model's speed: one force evaluation, one step, a whole flight, sweeps.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
+#include "bench/divide_bound.h"
 #include "cli/options.h"
 #include "cli/sweep.h"
+#include "flight/flight_kernel.h"
 #include "flight/flight_lanes.h"
 #include "flight/force_model.h"
 #include "flight/form_fields.h"
+#include "flight/launch_trig.h"
+#include "flight/parallel_runs.h"
 #include "flight/rk4.h"
 #include "flight/sync_run.h"
 
@@ -57,6 +64,19 @@ void BM_DefaultFlight(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultFlight)->Unit(benchmark::kMicrosecond);
 
+// The launch velocity's cosine and sine, one pair per flight, over the sweep's angles:
+// to hold against a flight's cost.
+void BM_LaunchCosSin(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    const double x = (10.0 + 0.001 * i) / 360.0 * 6.283185307179586;
+    benchmark::DoNotOptimize(LaunchCos(x));
+    benchmark::DoNotOptimize(LaunchSin(x));
+    i = i == 9999 ? 0 : i + 1;
+  }
+}
+BENCHMARK(BM_LaunchCosSin);
+
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
 cli::SweepOptions DefaultLikeSweep() {
   cli::SweepOptions opt;
@@ -86,6 +106,16 @@ BENCHMARK(BM_Sweep10000)->Arg(1)->Arg(kAllThreads)->Unit(benchmark::kMillisecond
 
 constexpr LanePath kPaths[] = {LanePath::Scalar, LanePath::Avx2, LanePath::Avx512};
 
+std::vector<FlightForm> DefaultLikeForms() {
+  std::vector<FlightForm> forms;
+  for (int i = 0; i < 10000; ++i) {
+    FlightForm form = DefaultForm();
+    form.launchAngle = 10.0 + 0.001 * i;
+    forms.push_back(form);
+  }
+  return forms;
+}
+
 // The same 10,000 flights through the lanes alone, on one thread: flights per second
 // of each instruction set, without the rows.
 void BM_LaneFlights10000(benchmark::State& state) {
@@ -94,14 +124,9 @@ void BM_LaneFlights10000(benchmark::State& state) {
     state.SkipWithError("not on this machine");
     return;
   }
-  std::vector<FlightForm> forms;
-  for (int i = 0; i < 10000; ++i) {
-    FlightForm form = DefaultForm();
-    form.launchAngle = 10.0 + 0.001 * i;
-    forms.push_back(form);
-  }
+  const std::vector<FlightForm> forms = DefaultLikeForms();
   for (auto _ : state) {
-    const std::vector<FlightSummary> out = RunFlightsInLanes(path, forms, 10000000);
+    const std::vector<FlightSummary> out = RunFlightsParallel(forms, 10000000, 1, path);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(forms.size()));
@@ -109,6 +134,87 @@ void BM_LaneFlights10000(benchmark::State& state) {
   state.counters["lanes"] = LaneCount(path);
 }
 BENCHMARK(BM_LaneFlights10000)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The divide unit's pace at the path's register width, as `laneSteps` lane-steps.
+void DivideBound(LanePath path, std::int64_t laneSteps, double* sink) {
+  switch (path) {
+#if VENDREL_X86_LANES
+    case LanePath::Avx2: bench::DivideBoundAvx2(laneSteps / 4, sink); return;
+    case LanePath::Avx512: bench::DivideBoundAvx512(laneSteps / 8, sink); return;
+#endif
+    default: bench::DivideBoundLoop<kernel::ScalarOps>(laneSteps, sink); return;
+  }
+}
+
+double Seconds(const std::function<void()>& run) {
+  const auto start = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The calling thread's processor time: on a machine shared with other work, what one
+// thread's code costs, whoever else gets the cores in between.
+double ClockSeconds(clockid_t clock, const std::function<void()>& run) {
+  auto now = [clock] {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+  };
+  const double start = now();
+  run();
+  return now() - start;
+}
+double ThreadSeconds(const std::function<void()>& run) {
+  return ClockSeconds(CLOCK_THREAD_CPUTIME_ID, run);
+}
+// Processor time of every thread of the process.
+double ProcessSeconds(const std::function<void()>& run) {
+  return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID, run);
+}
+
+// The sweep's flights (the lanes of RunFlightsParallel, without the rows) against the
+// divide unit's pace on the same registers: each iteration times the bound and the
+// flights on one thread (processor time of the thread) and the flights on one thread
+// and on two (wall time), one after the other, so that all see the same machine; the
+// counters take the best of the iterations. "ratio" is the bound's nanoseconds per
+// lane-step over the sweep's, "scaling" the one-thread wall time over the two-thread
+// one (which only an otherwise idle machine can show). "scaling_cpu" is what two
+// threads on two cores of their own would give, from processor time alone: twice the
+// one-thread time over both threads' time for the same flights (2 when sharing the
+// work costs nothing).
+void BM_SweepAgainstBound(benchmark::State& state) {
+  const LanePath path = kPaths[state.range(0)];
+  if (!LanePathAvailable(path)) {
+    state.SkipWithError("not on this machine");
+    return;
+  }
+  const std::vector<FlightForm> forms = DefaultLikeForms();
+  constexpr std::int64_t kMaxTicks = 10000000;
+  std::int64_t laneSteps = 0;  // every tick of every flight is one lane-step
+  for (const FlightSummary& s : RunFlightsParallel(forms, kMaxTicks, 2, path)) laneSteps += s.ticks;
+  double sink = 0.0;
+  double bound = 1e300, one = 1e300, oneWall = 1e300, two = 1e300, twoCpu = 1e300;
+  for (auto _ : state) {
+    bound = std::min(bound, ThreadSeconds([&] { DivideBound(path, laneSteps, &sink); }));
+    one = std::min(one, ThreadSeconds([&] { RunFlightsParallel(forms, kMaxTicks, 1, path); }));
+    oneWall = std::min(oneWall, Seconds([&] { RunFlightsParallel(forms, kMaxTicks, 1, path); }));
+    two = std::min(two, Seconds([&] { RunFlightsParallel(forms, kMaxTicks, 2, path); }));
+    twoCpu = std::min(twoCpu, ProcessSeconds([&] { RunFlightsParallel(forms, kMaxTicks, 2, path); }));
+  }
+  benchmark::DoNotOptimize(sink);
+  const double steps = static_cast<double>(laneSteps);
+  state.counters["bound_ns"] = bound / steps * 1e9;
+  state.counters["sweep_ns"] = one / steps * 1e9;
+  state.counters["ratio"] = bound / one;
+  state.counters["flights_per_s_1"] = static_cast<double>(forms.size()) / one;
+  state.counters["flights_per_s_2"] = static_cast<double>(forms.size()) / two;
+  state.counters["scaling"] = oneWall / two;
+  state.counters["scaling_cpu"] = 2.0 * one / twoCpu;
+  state.counters["lane_steps"] = steps;
+  state.SetLabel(LanePathName(path));
+}
+BENCHMARK(BM_SweepAgainstBound)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->Iterations(5);
 
 // The whole sweep on each path and thread count.
 void BM_Sweep10000OnPath(benchmark::State& state) {

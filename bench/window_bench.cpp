@@ -16,9 +16,12 @@
 
 #include "platform/afxwin.h"
 #include "res/vendrel_res.h"
+#include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
 namespace {
+
+using vendrel::test::TestAccess;
 
 int AnswerAtOnce(const char*, UINT) { return IDOK; }
 
@@ -35,7 +38,7 @@ long ResidentKiB() {
 void Click(CSimulatorDlg& dlg, int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 bool RunEnded(const CSimulatorDlg& dlg) {
-  return !dlg.IsTimerRunning(CSimulatorDlg::kRunTimer) && !dlg.IsPaintPending();
+  return !TestAccess::IsRunning(dlg) && !TestAccess::IsPaintPending(dlg);
 }
 
 // A default flight on the real 1 ms timer, from 計算 to the landing.
@@ -54,7 +57,7 @@ void BM_WindowRealTimer(benchmark::State& state) {
     ticksPerSecond = 332.0 / seconds;
   }
   state.counters["ticks_per_s"] = ticksPerSecond;
-  state.counters["carry"] = dlg.Form().carry;
+  state.counters["carry"] = TestAccess::Form(dlg).carry;
   dlg.DestroyWindow();
 }
 BENCHMARK(BM_WindowRealTimer)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
@@ -77,8 +80,8 @@ void BM_WindowDrivenTicks(benchmark::State& state) {
     long afterFirstTenth = 0;
     for (int i = 0; i < kTicks; ++i) {
       const auto t0 = std::chrono::steady_clock::now();
-      dlg.DispatchTick();
-      dlg.DispatchPaint();
+      TestAccess::Tick(dlg);
+      TestAccess::Paint(dlg);
       // What else the loop would do between ticks (showing the surface), without waiting.
       QCoreApplication::processEvents();
       const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
@@ -92,7 +95,7 @@ void BM_WindowDrivenTicks(benchmark::State& state) {
     state.counters["rss_before_KiB"] = static_cast<double>(before);
     state.counters["rss_after_KiB"] = static_cast<double>(after);
     state.counters["rss_tenth_KiB"] = static_cast<double>(afterFirstTenth);
-    state.counters["height_m"] = dlg.State().pos[3];
+    state.counters["height_m"] = TestAccess::State(dlg).pos[3];
     dlg.DestroyWindow();
   }
 }

@@ -3,6 +3,7 @@
 #include <QIODevice>
 
 #include "platform/gdi.h"
+#include "platform/qt_surface.h"
 #include "ui/trajectory_view.h"
 
 namespace vendrel::cli {
@@ -21,6 +22,6 @@ void Picture::OnTick(std::int64_t tick, const FlightState& st) {
   dc.SelectObject(old);
 }
 
-bool Picture::Save(QIODevice& device) const { return surface_.save(&device, "PNG"); }
+bool Picture::Save(QIODevice& device) const { return SurfaceImage(surface_).save(&device, "PNG"); }
 
 }  // namespace vendrel::cli

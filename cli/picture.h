@@ -2,9 +2,8 @@
 // The dialog's drawing surface rendered without a window: the same drawing code, the
 // same size and colours, flights accumulating on it as runs do in the window.
 
-#include <QImage>
-
 #include "flight/flight_records.h"
+#include "platform/pixel_buffer.h"
 
 class QIODevice;
 
@@ -16,10 +15,10 @@ class Picture {
   /// What the paint after tick `tick` of a run adds to the surface.
   void OnTick(std::int64_t tick, const FlightState& st);
   bool Save(QIODevice& device) const;
-  const QImage& surface() const { return surface_; }
+  const PixelBuffer& surface() const { return surface_; }
 
  private:
-  QImage surface_;
+  PixelBuffer surface_;
 };
 
 }  // namespace vendrel::cli

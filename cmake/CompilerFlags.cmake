@@ -20,3 +20,17 @@ endif()
 if(VENDREL_FUZZ)
   target_compile_options(vendrel_build_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+
+# On x86-64 the flight lanes come in AVX2 and AVX-512 forms, each in units compiled for
+# that instruction set alone and chosen at run time; the target's code sees
+# VENDREL_X86_LANES. Elsewhere (WebAssembly, other processors) those units compile
+# to nothing and the lanes are plain doubles.
+# vendrel_instruction_set_sources(TARGET AVX2 sources... AVX512 sources...)
+function(vendrel_instruction_set_sources target)
+  cmake_parse_arguments(S "" "" "AVX2;AVX512" ${ARGN})
+  if(NOT EMSCRIPTEN AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+    set_source_files_properties(${S_AVX2} PROPERTIES COMPILE_OPTIONS "-mavx2")
+    set_source_files_properties(${S_AVX512} PROPERTIES COMPILE_OPTIONS "-mavx512f")
+    target_compile_definitions(${target} PRIVATE VENDREL_X86_LANES=1)
+  endif()
+endfunction()

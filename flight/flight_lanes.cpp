@@ -223,20 +223,4 @@ void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& n
   }
 }
 
-std::vector<FlightSummary> RunFlightsInLanes(LanePath path, std::span<const FlightForm> forms,
-                                             std::int64_t maxTicks) {
-  std::vector<FlightSummary> out(forms.size());
-  std::size_t taken = 0;
-  RunFlightsInLanes(
-      path, maxTicks,
-      [&](std::int64_t& id, FlightForm& form) {
-        if (taken == forms.size()) return false;
-        id = static_cast<std::int64_t>(taken);
-        form = forms[taken++];
-        return true;
-      },
-      [&](std::int64_t id, const FlightSummary& s) { out[static_cast<std::size_t>(id)] = s; });
-  return out;
-}
-
 }  // namespace vendrel

@@ -7,8 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <span>
-#include <vector>
 
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
@@ -47,9 +45,5 @@ using FlightDone = std::function<void(std::int64_t id, const FlightSummary& summ
 /// flights go through RunFlight.
 void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,
                        const FlightDone& done);
-
-/// The same for a list of forms: the summaries in the order of the forms.
-std::vector<FlightSummary> RunFlightsInLanes(LanePath path, std::span<const FlightForm> forms,
-                                             std::int64_t maxTicks);
 
 }  // namespace vendrel

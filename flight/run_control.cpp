@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flight/force_model.h"
+#include "flight/launch_trig.h"
 #include "flight/rk4.h"
 
 namespace vendrel {
@@ -44,9 +45,9 @@ void RunControl::CalculateFromForm() {
 void RunControl::ComputeLaunchVelocity() {
   const double angle = form_.launchAngle;
   const double speed = form_.launchSpeed;
-  state_.launchVel[1] = std::cos(angle / 360.0 * kTwoPi) * speed;
+  state_.launchVel[1] = LaunchCos(angle / 360.0 * kTwoPi) * speed;
   state_.launchVel[2] = 0.0;
-  state_.launchVel[3] = std::sin(angle / 360.0 * kTwoPi) * speed;
+  state_.launchVel[3] = LaunchSin(angle / 360.0 * kTwoPi) * speed;
 }
 
 void RunControl::ResetFlight() {

@@ -2,6 +2,7 @@
 // Dialogs built from a template of the resource module: real Qt widgets at the
 // template's positions, the standard OK and Cancel commands, the data exchange.
 
+#include "platform/dialog_template.h"
 #include "platform/wnd.h"
 
 class CDialog : public CWnd {
@@ -32,6 +33,7 @@ class CDialog : public CWnd {
 
  private:
   friend class afx::DialogWidget;
+  friend struct vendrel::test::TestAccess;
   BOOL CreateFromTemplate(CWnd* pParentWnd);
 
   UINT m_nIDTemplate;
@@ -41,10 +43,3 @@ class CDialog : public CWnd {
   bool m_modal = false;
   INT_PTR m_result = -1;
 };
-
-/// Dialog units to pixels, with the base units of the dialog font (6 × 12): x·6/4
-/// and y·12/8, rounded half away from zero.
-int DialogUnitsToPixelsX(int du);
-int DialogUnitsToPixelsY(int du);
-/// (a × b) / c rounded half away from zero, as the platform's MulDiv.
-int MulDiv(int a, int b, int c);

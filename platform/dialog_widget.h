@@ -4,6 +4,7 @@
 // buttons, Escape, the close box) out of the way so that the messages decide.
 
 #include <QDialog>
+#include <QEvent>
 
 class CDialog;
 class QPushButton;
@@ -23,6 +24,10 @@ class DialogWidget final : public QDialog {
   /// Routes the control's Qt signals and events to the window's messages.
   void WatchButton(QPushButton* button, int id);
   void WatchEdit(QLineEdit* edit, int id);
+
+  /// Gives `focused` the default button's look, as the platform does for the push
+  /// button with the focus; nullptr: the template's default button, if any, gets it.
+  void ShowAsDefault(QPushButton* focused);
 
   /// The event that carries a pending paint through the event loop.
   static QEvent::Type PaintRequestEvent();

@@ -1,15 +1,10 @@
 #include "platform/gdi.h"
 
-#include <QGuiApplication>
-#include <QIcon>
-#include <QPainter>
-#include <QPixmap>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-// Lines are rasterised here rather than by QPainter. Qt's raster engine works in fixed
+// Lines are rasterised here rather than by a general painter. Qt's raster engine works in fixed
 // point and misbehaves for end points far outside the image, and clipping a segment
 // before stroking it moves its outline by rounding, so the visible pixels could differ
 // from those of the unclipped line. Here every pixel is decided in exact integer
@@ -25,10 +20,6 @@ __extension__ typedef __int128 i128;  // exact products of 32-bit coordinates
 // Wider pens than this draw as this wide; it keeps the exact arithmetic within 128 bits
 // and is far wider than any surface.
 constexpr int kMaxPenWidth = 1 << 20;
-
-constexpr QRgb ToQRgb(COLORREF c) {
-  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 
 i128 FloorDiv(i128 a, i128 b) {
   i128 q = a / b;
@@ -56,17 +47,9 @@ i128 ISqrt(i128 k) {
 /// shows again only what a paint really altered.
 class PixelWriter {
  public:
-  PixelWriter(QImage& image, COLORREF colour, QRect& changed)
-      : image_(image), width_(image.width()), height_(image.height()), rgb_(ToQRgb(colour)),
-        changed_(changed) {
-    const QImage::Format f = image.format();
-    direct_ = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
-              f == QImage::Format_ARGB32_Premultiplied;
-    if (direct_ && !image.isNull()) {
-      bits_ = image.bits();  // detaches once, not once per row
-      stride_ = image.bytesPerLine();
-    }
-  }
+  PixelWriter(PixelBuffer& surface, COLORREF colour, CRect& changed)
+      : surface_(surface), width_(surface.Width()), height_(surface.Height()),
+        word_(PixelBuffer::Word(colour)), changed_(changed) {}
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -78,39 +61,25 @@ class PixelWriter {
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
     i64 first = -1, last = -1;
-    if (direct_) {
-      auto* row = reinterpret_cast<QRgb*>(bits_ + static_cast<i64>(stride_) * y);
-      for (i64 x = x0; x <= x1; ++x) {
-        if (row[x] == rgb_) continue;
-        row[x] = rgb_;
-        if (first < 0) first = x;
-        last = x;
-      }
-    } else {
-      for (i64 x = x0; x <= x1; ++x) {
-        if (image_.pixel(static_cast<int>(x), static_cast<int>(y)) == rgb_) continue;
-        image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb_);
-        if (first < 0) first = x;
-        last = x;
-      }
+    std::uint32_t* row = surface_.Row(static_cast<int>(y));
+    for (i64 x = x0; x <= x1; ++x) {
+      if (row[x] == word_) continue;
+      row[x] = word_;
+      if (first < 0) first = x;
+      last = x;
     }
     if (first >= 0) {
-      changed_ |= QRect(static_cast<int>(first), static_cast<int>(y),
-                        static_cast<int>(last - first + 1), 1);
+      changed_ |= CRect{static_cast<int>(first), static_cast<int>(y), static_cast<int>(last + 1),
+                        static_cast<int>(y + 1)};
     }
   }
 
-  void Pixel(i64 x, i64 y) { Span(y, x, x); }
-
  private:
-  QImage& image_;
+  PixelBuffer& surface_;
   int width_;
   int height_;
-  QRgb rgb_;
-  QRect& changed_;
-  bool direct_ = false;
-  uchar* bits_ = nullptr;
-  qsizetype stride_ = 0;
+  std::uint32_t word_;
+  CRect& changed_;
 };
 
 /// A pen's line: every pixel whose centre lies within half the pen's width of the
@@ -180,11 +149,7 @@ void Line(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
 
 }  // namespace
 
-QImage MakeSurface(int width, int height) {
-  QImage surface(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
-  surface.fill(ToQRgb(kFaceColour));
-  return surface;
-}
+PixelBuffer MakeSurface(int width, int height) { return PixelBuffer(width, height, kFaceColour); }
 
 BOOL CPen::CreatePen(int style, int width, COLORREF colour) {
   if (style != PS_SOLID) return FALSE;
@@ -216,7 +181,7 @@ CPoint CDC::MoveTo(int x, int y) {
 BOOL CDC::LineTo(int x, int y) {
   const CPoint from = current_;
   current_ = {x, y};
-  if (surface_ == nullptr || surface_->isNull()) return FALSE;
+  if (surface_ == nullptr || surface_->IsNull()) return FALSE;
 
   // Without a pen of our own, the stock pen: black, one pixel.
   int width = 1;
@@ -233,7 +198,7 @@ BOOL CDC::LineTo(int x, int y) {
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
-  if (surface_ == nullptr || surface_->isNull() || cx <= 0 || cy <= 0) return;
+  if (surface_ == nullptr || surface_->IsNull() || cx <= 0 || cy <= 0) return;
   PixelWriter out(*surface_, colour, changed_);
   const i64 top = std::max<i64>(y, 0);
   const i64 bottom = std::min<i64>(static_cast<i64>(y) + cy - 1, out.height() - 1);
@@ -241,15 +206,10 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
     out.Span(row, x, static_cast<i64>(x) + cx - 1);
 }
 
-BOOL CDC::DrawIcon(int x, int y, HICON icon) {
-  if (surface_ == nullptr || surface_->isNull() || icon == nullptr || icon->isNull())
-    return FALSE;
-  // An icon's pixmap needs the GUI application; without one there is nothing to draw.
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return FALSE;
-  const QPixmap pixmap = icon->pixmap(QSize(32, 32), 1.0);
-  if (pixmap.isNull()) return FALSE;
-  QPainter painter(surface_);
-  painter.drawPixmap(QRect(x, y, 32, 32), pixmap);
-  changed_ |= QRect(x, y, 32, 32) & surface_->rect();
-  return TRUE;
+void CDC::NoteChanged(const CRect& area) {
+  if (surface_ == nullptr) return;
+  const CRect all{0, 0, surface_->Width(), surface_->Height()};
+  const CRect clipped{std::max(area.left, all.left), std::max(area.top, all.top),
+                      std::min(area.right, all.right), std::min(area.bottom, all.bottom)};
+  changed_ |= clipped;
 }

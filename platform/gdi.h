@@ -1,12 +1,10 @@
 #pragma once
-// Device contexts and pens over a persistent surface (a QImage). Drawing goes straight
-// into the surface, without antialiasing, as the original platform draws; the window
-// only shows the surface. Needs Qt Gui, no widgets, so pictures can be made without a
-// window.
+// Device contexts and pens over a persistent surface (a pixel buffer). Drawing goes
+// straight into the surface, without antialiasing, as the original platform draws; the
+// window or the page only shows the surface. Standard C++ only, so the same drawing
+// builds for the desktop, the command line and the browser.
 
-#include <QImage>
-#include <QRect>
-
+#include "platform/pixel_buffer.h"
 #include "platform/types.h"
 
 inline constexpr int PS_SOLID = 0;
@@ -14,8 +12,9 @@ inline constexpr int PS_SOLID = 0;
 /// The face colour a fresh surface is filled with: the dialog's background.
 inline constexpr COLORREF kFaceColour = RGB(240, 240, 240);
 
-/// A surface of the given client size, filled with the face colour.
-QImage MakeSurface(int width, int height);
+/// A surface of the given client size, filled with the face colour; null when a side
+/// is not positive.
+PixelBuffer MakeSurface(int width, int height);
 
 class CPen {
  public:
@@ -40,7 +39,7 @@ class CPen {
 /// round ends and joins; coordinates are pixels of the surface, clipped to it.
 class CDC {
  public:
-  explicit CDC(QImage* surface) : surface_(surface) {}
+  explicit CDC(PixelBuffer* surface) : surface_(surface) {}
   CDC(const CDC&) = delete;
   CDC& operator=(const CDC&) = delete;
   virtual ~CDC() = default;
@@ -54,16 +53,16 @@ class CDC {
   BOOL LineTo(int x, int y);
   /// Fills x .. x+cx-1, y .. y+cy-1 with one colour.
   void FillSolidRect(int x, int y, int cx, int cy, COLORREF colour);
-  /// Draws the icon at its large size (32 × 32) with its top-left corner at (x, y).
-  BOOL DrawIcon(int x, int y, HICON icon);
 
-  QImage* surface() const { return surface_; }
-  /// The bounding box of the pixels this context has changed so far.
-  QRect ChangedRect() const { return changed_; }
+  PixelBuffer* surface() const { return surface_; }
+  /// The bounding box of the pixels this context has changed so far; empty when none.
+  CRect ChangedRect() const { return changed_; }
+  /// Adds an area that drawing outside this class changed (an icon drawn by Qt).
+  void NoteChanged(const CRect& area);
 
  private:
-  QImage* surface_;
-  QRect changed_;
+  PixelBuffer* surface_;
+  CRect changed_;
   CPen* pen_ = nullptr;
   CPoint current_{};
 };

@@ -6,6 +6,12 @@
 
 #include "platform/types.h"
 
+class QIcon;
+
+/// An icon handle: an icon the resources own for the life of the process.
+using HICON = const QIcon*;
+using HCURSOR = HICON;
+
 using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
 using UINT_PTR = std::uintptr_t;

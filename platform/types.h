@@ -1,9 +1,8 @@
 #pragma once
 // The framework's basic types, shaped as the dialog code expects them.
 
+#include <algorithm>
 #include <cstdint>
-
-class QIcon;
 
 using BOOL = int;
 inline constexpr BOOL TRUE = 1;
@@ -13,10 +12,6 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using COLORREF = std::uint32_t;
-/// An icon handle: an icon the resources own for the life of the process.
-using HICON = const QIcon*;
-using HCURSOR = HICON;
-
 /// A colour as 0x00bbggrr, like the original platform.
 constexpr COLORREF RGB(int r, int g, int b) {
   return static_cast<COLORREF>((r & 0xff) | ((g & 0xff) << 8) | ((b & 0xff) << 16));
@@ -38,5 +33,16 @@ struct CRect {
   int bottom = 0;
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
+  bool IsRectEmpty() const { return right <= left || bottom <= top; }
+  /// Becomes the smallest rectangle holding both; an empty one adds nothing.
+  CRect& operator|=(const CRect& other) {
+    if (other.IsRectEmpty()) return *this;
+    if (IsRectEmpty()) return *this = other;
+    left = std::min(left, other.left);
+    top = std::min(top, other.top);
+    right = std::max(right, other.right);
+    bottom = std::max(bottom, other.bottom);
+    return *this;
+  }
   friend bool operator==(const CRect&, const CRect&) = default;
 };

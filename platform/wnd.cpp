@@ -11,6 +11,7 @@
 
 #include "platform/data_exchange.h"
 #include "platform/dialog_widget.h"
+#include "platform/qt_surface.h"
 
 namespace {
 
@@ -93,8 +94,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // Only what the drawing changed is shown again: a paint that redraws lines
       // over themselves costs the screen nothing.
       ValidateRect(nullptr);
-      if (m_hWnd != nullptr && !m_changedArea.isEmpty()) m_hWnd->update(m_changedArea);
-      m_changedArea = QRect();
+      if (m_hWnd != nullptr && !m_changedArea.IsRectEmpty()) {
+        m_hWnd->update(ToQRect(m_changedArea));
+      }
+      m_changedArea = CRect();
       return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
@@ -129,8 +132,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ICONERASEBKGND: {
       auto* dc = reinterpret_cast<CDC*>(wParam);
-      if (dc != nullptr && dc->surface() != nullptr && !dc->surface()->isNull()) {
-        dc->FillSolidRect(0, 0, dc->surface()->width(), dc->surface()->height(), kFaceColour);
+      if (dc != nullptr && dc->surface() != nullptr && !dc->surface()->IsNull()) {
+        dc->FillSolidRect(0, 0, dc->surface()->Width(), dc->surface()->Height(), kFaceColour);
       }
       return 1;
     }
@@ -176,16 +179,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
   return TRUE;
 }
 
-bool CWnd::IsTimerRunning(UINT_PTR nIDEvent) const {
-  const auto it = m_timers.find(nIDEvent);
-  return it != m_timers.end() && it->second->isActive();
-}
-
-int CWnd::RunningTimerCount() const {
-  return static_cast<int>(std::count_if(m_timers.begin(), m_timers.end(),
-                                        [](const auto& t) { return t.second->isActive(); }));
-}
-
 void CWnd::DispatchTimer(UINT_PTR nIDEvent) {
   if (m_hWnd == nullptr) return;
   // A pending paint goes ahead of the tick, as the platform delivers WM_PAINT before
@@ -209,23 +202,22 @@ void CWnd::DispatchPendingPaint() {
 }
 
 CDC* CWnd::GetDC() {
-  ++m_outstandingDCs;
-  return new CDC(&m_surface);
+  m_dcs.push_back(std::make_unique<CDC>(&m_surface));
+  return m_dcs.back().get();
 }
 
 int CWnd::ReleaseDC(CDC* pDC) {
-  if (pDC == nullptr) return 0;
+  const auto it = std::find_if(m_dcs.begin(), m_dcs.end(),
+                               [pDC](const std::unique_ptr<CDC>& dc) { return dc.get() == pDC; });
+  if (it == m_dcs.end()) return 0;
   m_changedArea |= pDC->ChangedRect();
-  delete pDC;
-  --m_outstandingDCs;
+  m_dcs.erase(it);
   return 1;
 }
 
 void CWnd::GetClientRect(CRect* lpRect) const {
   if (lpRect == nullptr) return;
-  if (m_simulatedClient) {
-    *lpRect = {0, 0, m_simulatedClient->cx, m_simulatedClient->cy};
-  } else if (m_hWnd != nullptr) {
+  if (m_hWnd != nullptr) {
     *lpRect = {0, 0, m_hWnd->width(), m_hWnd->height()};
   } else {
     *lpRect = {};
@@ -233,7 +225,6 @@ void CWnd::GetClientRect(CRect* lpRect) const {
 }
 
 BOOL CWnd::IsIconic() const {
-  if (m_simulatedIconic) return *m_simulatedIconic ? TRUE : FALSE;
   return m_hWnd != nullptr && m_hWnd->isMinimized();
 }
 
@@ -313,25 +304,14 @@ void CWnd::SetDlgItemText(int nID, const char* text) {
   if (QWidget* w = GetDlgItem(nID)) w->setProperty("text", QString::fromUtf8(text));
 }
 
-CPaintDC::CPaintDC(CWnd* pWnd)
-    : afx::PaintScratch{[pWnd] {
-        CRect rect;
-        pWnd->GetClientRect(&rect);
-        return MakeSurface(std::max(rect.Width(), 1), std::max(rect.Height(), 1));
-      }()},
-      CDC(&scratch),
-      m_pWnd(pWnd) {
-  m_pWnd->ValidateRect(nullptr);
-  ++m_pWnd->m_paintRecord.paints;
+CPaintDC::CPaintDC(CWnd* pWnd) : CDC(&pWnd->m_paintScreen) {
+  CRect rect;
+  pWnd->GetClientRect(&rect);
+  pWnd->m_paintScreen = MakeSurface(std::max(rect.Width(), 1), std::max(rect.Height(), 1));
+  pWnd->ValidateRect(nullptr);
 }
 
-CPaintDC::~CPaintDC() { m_pWnd->m_paintRecord.lastImage = scratch; }
-
-BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) {
-  ++m_pWnd->m_paintRecord.icons;
-  m_pWnd->m_paintRecord.lastIconAt = {x, y};
-  return CDC::DrawIcon(x, y, hIcon);
-}
+BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(*this, x, y, hIcon); }
 
 int GetSystemMetrics(int nIndex) {
   switch (nIndex) {

@@ -5,11 +5,8 @@
 // size of its client area, which its widget only shows: nothing drawn on it is lost
 // when the window is covered, minimised or restored.
 
-#include <QImage>
-#include <QRect>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/cstring.h"
@@ -24,6 +21,9 @@ class QWidget;
 class CDataExchange;
 namespace afx {
 class DialogWidget;
+}
+namespace vendrel::test {
+struct TestAccess;  // the tests' and benchmarks' view of the private state
 }
 
 struct CSize {
@@ -84,29 +84,7 @@ class CWnd : public CCmdTarget {
   void TrackSystemMenu(const QPoint& globalPos);
 
   /// The persistent surface the window draws on and its widget shows.
-  const QImage& Surface() const { return m_surface; }
-
-  // Hooks for tests.
-  /// Pretends the window is (or is not) minimised; nullopt: ask the widget.
-  void SimulateIconic(std::optional<bool> iconic) { m_simulatedIconic = iconic; }
-  /// Pretends the client area has this size; nullopt: the real one.
-  void SimulateClientSize(std::optional<CSize> size) { m_simulatedClient = size; }
-  bool IsPaintPending() const { return m_paintPending; }
-  /// What the message loop does for a pending paint: WM_PAINT, when one is pending.
-  void DispatchPendingPaint();
-  /// What a tick of timer `nIDEvent` does: the pending paint first, then WM_TIMER.
-  void DispatchTimer(UINT_PTR nIDEvent);
-  bool IsTimerRunning(UINT_PTR nIDEvent) const;
-  int RunningTimerCount() const;
-  int OutstandingDCs() const { return m_outstandingDCs; }
-  /// The last paint that drew through a CPaintDC (the minimised window's icon).
-  struct PaintRecord {
-    int paints = 0;
-    int icons = 0;
-    CPoint lastIconAt{};
-    QImage lastImage;
-  };
-  const PaintRecord& LastPaintRecord() const { return m_paintRecord; }
+  const PixelBuffer& Surface() const { return m_surface; }
 
  protected:
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -133,8 +111,8 @@ class CWnd : public CCmdTarget {
   bool FocusGuarded() const { return m_focusGuard > 0; }
 
   QWidget* m_hWnd = nullptr;
-  QImage m_surface;
-  QRect m_changedArea;  ///< what the released device contexts changed on the surface
+  PixelBuffer m_surface;
+  CRect m_changedArea;  ///< what the released device contexts changed on the surface
 
   DECLARE_MESSAGE_MAP()
 
@@ -142,6 +120,7 @@ class CWnd : public CCmdTarget {
   friend class CDataExchange;
   friend class CPaintDC;
   friend class afx::DialogWidget;
+  friend struct vendrel::test::TestAccess;
 
   struct CurrentMessage {
     UINT message;
@@ -149,6 +128,10 @@ class CWnd : public CCmdTarget {
     LPARAM lParam;
   };
   void ResetSystemMenu();
+  /// What the message loop does for a pending paint: WM_PAINT, when one is pending.
+  void DispatchPendingPaint();
+  /// What a tick of timer `nIDEvent` does: the pending paint first, then WM_TIMER.
+  void DispatchTimer(UINT_PTR nIDEvent);
 
   std::vector<CurrentMessage> m_messages;
   std::map<int, QWidget*> m_controls;
@@ -158,31 +141,23 @@ class CWnd : public CCmdTarget {
   CMenu m_sysMenu;
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;
-  std::optional<bool> m_simulatedIconic;
-  std::optional<CSize> m_simulatedClient;
-  int m_outstandingDCs = 0;
-  PaintRecord m_paintRecord;
+  /// The contexts GetDC handed out and ReleaseDC has not taken back; the window owns
+  /// them, so a context released twice or by another window is refused, not freed.
+  std::vector<std::unique_ptr<CDC>> m_dcs;
+  /// What the last paint cycle drew through its CPaintDC: the window's look while it is
+  /// minimised (the icon on its background).
+  PixelBuffer m_paintScreen;
 };
 
 /// A device context for a paint cycle: begins it (validating the pending paint) and
-/// ends it. It draws on a scratch image of its own the size of the client area, so
-/// nothing drawn through it reaches the window's surface.
-namespace afx {
-struct PaintScratch {
-  QImage scratch;
-};
-}  // namespace afx
-
-class CPaintDC : private afx::PaintScratch, public CDC {
+/// draws on the window's paint screen, fresh at the client size, so nothing drawn
+/// through it reaches the window's surface.
+class CPaintDC : public CDC {
  public:
   explicit CPaintDC(CWnd* pWnd);
-  ~CPaintDC() override;
-  /// Draws the icon and notes where, for the tests of the minimised window.
+  /// Draws the icon at its large size (32 × 32) with its corner at (x, y).
   BOOL DrawIcon(int x, int y, HICON hIcon);
   WPARAM GetSafeHdc() { return reinterpret_cast<WPARAM>(static_cast<CDC*>(this)); }
-
- private:
-  CWnd* m_pWnd;
 };
 
 /// 32 × 32 for SM_CXICON / SM_CYICON, 16 × 16 for the small icon.

@@ -16,17 +16,7 @@ class CSimulatorDlg : public CDialog {
 
   enum { IDD = IDD_VENDREL_DIALOG };
 
-  // For tests: what the dialog holds and draws.
-  vendrel::FlightForm& Form() { return m_form; }
-  vendrel::FlightState& State() { return m_state; }
-  std::int32_t DrawMode() const { return drawMode; }
-  std::int32_t ClearPending() const { return clearPending; }
-  HICON Icon() const { return m_hIcon; }
-  /// One tick of the run timer, as the timer gives it (a pending paint goes first).
-  void DispatchTick() { DispatchTimer(kRunTimer); }
-  /// The paint the message loop would dispatch now, if one is pending.
-  void DispatchPaint() { DispatchPendingPaint(); }
-
+  /// The id of the timer that drives a run.
   static constexpr UINT_PTR kRunTimer = 1;
 
  protected:
@@ -53,6 +43,8 @@ class CSimulatorDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
+  friend struct vendrel::test::TestAccess;
+
   // What the run control asks of the window.
   class Host final : public vendrel::FlightHost {
    public:

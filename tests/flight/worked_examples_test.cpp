@@ -1,6 +1,7 @@
 // The force model and the step against hand-checkable examples, and the cases the
 // formulas leave undefined.
 #include <cmath>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "flight/rk4.h"
 #include "flight/run_control.h"
 #include "flight/sync_run.h"
+#include "tests/support/named_rows.h"
 
 namespace vendrel {
 namespace {
@@ -35,20 +37,25 @@ struct ForceExample {
   double force[3];
 };
 
-TEST(ForceModel, WorkedExamples) {
-  const ForceExample examples[] = {
-      {"level flight, side spin", {30, 0, 0}, 900, 0, {-18, 9, -450.8}},
-      {"mixed spins", {40, -10, 20}, 1500, -400, {-28.47545524, 25.41333019, -477.376514}},
-      {"descending", {20, 5, -12}, -2500, 3000, {-0.2723726256, -12.3620195, -433.7835172}},
-  };
-  for (const auto& e : examples) {
-    SCOPED_TRACE(e.name);
-    FlightState st = DefaultParameters(e.sideSpin, e.backSpin);
-    st.vel = {0, e.vel[0], e.vel[1], e.vel[2], 0};
-    ComputeForces(st);
-    for (int i = 1; i <= 3; ++i) ExpectNear10(st.force[i], e.force[i - 1]);
-  }
+void PrintTo(const ForceExample& e, std::ostream* os) { *os << e.name; }
+
+class WorkedForce : public ::testing::TestWithParam<ForceExample> {};
+
+TEST_P(WorkedForce, MatchesTheHandWorkedValue) {
+  const ForceExample& e = GetParam();
+  FlightState st = DefaultParameters(e.sideSpin, e.backSpin);
+  st.vel = {0, e.vel[0], e.vel[1], e.vel[2], 0};
+  ComputeForces(st);
+  for (int i = 1; i <= 3; ++i) ExpectNear10(st.force[i], e.force[i - 1]);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, WorkedForce,
+    ::testing::Values(
+        ForceExample{"LevelFlightSideSpin", {30, 0, 0}, 900, 0, {-18, 9, -450.8}},
+        ForceExample{"MixedSpins", {40, -10, 20}, 1500, -400, {-28.47545524, 25.41333019, -477.376514}},
+        ForceExample{"Descending", {20, 5, -12}, -2500, 3000, {-0.2723726256, -12.3620195, -433.7835172}}),
+    test::RowName{});
 
 TEST(ForceModel, DefaultLaunchTerms) {
   FlightState st = DefaultParameters(0, 2000);

@@ -20,12 +20,14 @@
 #include "flight/sync_run.h"
 #include "platform/afxwin.h"
 #include "res/vendrel_res.h"
+#include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
 namespace {
 
 using vendrel::FlightForm;
 using vendrel::FlightState;
+using vendrel::test::TestAccess;
 
 int g_maxDepth = 0;
 
@@ -74,7 +76,7 @@ class Session {
     Click(IDC_DEFAULT);
     dlg_->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);  // a minimised window paints its icon
     QCoreApplication::processEvents();
-    last_ = ParamsOf(dlg_->State());
+    last_ = ParamsOf(TestAccess::State(*dlg_));
   }
   ~Session() {
     if (!open_) {
@@ -121,10 +123,10 @@ class Session {
         break;
       case 4:
       case 5:
-        dlg_->DispatchTick();
+        TestAccess::Tick(*dlg_);
         break;
       case 6:
-        dlg_->DispatchPaint();
+        TestAccess::Paint(*dlg_);
         break;
       case 7: {
         const UINT commands[] = {SC_MINIMIZE, SC_RESTORE, 0x0020, 0xF000, SC_CLOSE};
@@ -138,8 +140,8 @@ class Session {
         break;
       case 9:  // several ticks with their paints, as a run goes on
         for (int i = next() % 16; i > 0; --i) {
-          dlg_->DispatchTick();
-          dlg_->DispatchPaint();
+          TestAccess::Tick(*dlg_);
+          TestAccess::Paint(*dlg_);
         }
         break;
       default:
@@ -150,15 +152,15 @@ class Session {
 
   void Check() {
     if (!open_) return;
-    if (dlg_->RunningTimerCount() > 1) Fail("more than one timer runs");
+    if (TestAccess::RunningTimerCount(*dlg_) > 1) Fail("more than one timer runs");
     if (g_maxDepth > 1) Fail("a second validation message opened over the first");
-    const FlightForm& form = dlg_->Form();
+    const FlightForm& form = TestAccess::Form(*dlg_);
     for (const auto& f : vendrel::FormFields()) {
       if (!f.InRange(form.*(f.member))) Fail("a form field lies outside its range");
     }
     // A parameter that changed holds the form's value: a commit or a calculate took it,
     // and the form holds only accepted values.
-    const FlightState& st = dlg_->State();
+    const FlightState& st = TestAccess::State(*dlg_);
     const Params now = ParamsOf(st);
     auto check = [&](double before, double after, double fromForm, const char* what) {
       if (!Same(before, after) && !Same(after, fromForm)) Fail(what);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <set>
 #include <string>
@@ -17,6 +18,8 @@
 #include "flight/form_fields.h"
 #include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
+#include "tests/support/default_flight.h"
+#include "tests/support/golden.h"
 
 namespace vendrel {
 namespace {
@@ -31,12 +34,9 @@ bool CpuHas(LanePath path) {
 
 // Equal bits; any NaN equals any NaN (the model never looks at a NaN's payload).
 ::testing::AssertionResult Same(const char* what, double a, double b) {
-  const bool same = std::isnan(a) || std::isnan(b) ? std::isnan(a) && std::isnan(b)
-                                                    : std::memcmp(&a, &b, sizeof a) == 0;
-  if (same) return ::testing::AssertionSuccess();
-  char text[160];
-  std::snprintf(text, sizeof text, "%s: lanes %.17g, scalar %.17g", what, a, b);
-  return ::testing::AssertionFailure() << text;
+  if (test::SameBits(a, b)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << what << ": lanes " << test::Describe(a) << ", scalar "
+                                       << test::Describe(b);
 }
 
 ::testing::AssertionResult SameOutcome(const FlightSummary& lanes, const FlightOutcome& ref) {
@@ -160,7 +160,7 @@ TEST_P(LanePathTest, EveryFlightMatchesRunFlight) {
   const std::vector<Case>& cases = Cases();
   std::vector<FlightForm> forms;
   for (const Case& c : cases) forms.push_back(c.form);
-  const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, kTickBound);
+  const std::vector<FlightSummary> got = RunFlightsParallel(forms, kTickBound, 1, path);
   ASSERT_EQ(got.size(), cases.size());
 
   int ends[3] = {0, 0, 0}, changed = 0, failures = 0;
@@ -220,12 +220,27 @@ TEST_P(LanePathTest, TickBoundsOfOneAndNone) {
   std::vector<FlightForm> forms(5, DefaultForm());
   forms[1].ballMass = 0;
   forms[2].launchSpeed = 0;
-  for (std::int64_t bound : {0, 1, 2, 331, 332}) {
-    const std::vector<FlightSummary> got = RunFlightsInLanes(path, forms, bound);
+  const std::int64_t landingTick = test::DefaultFlight().ticks;
+  // Bounds that end flights before, at and after their landing tick.
+  for (std::int64_t bound : {std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, landingTick - 1, landingTick}) {
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path);
     for (std::size_t i = 0; i < forms.size(); ++i) {
       FlightForm copy = forms[i];
       EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, bound))) << "bound " << bound << " flight " << i;
     }
+  }
+}
+
+TEST_P(LanePathTest, TheLargestTickBoundRunsFlightsToTheirLanding) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  std::vector<FlightForm> forms(3 * LaneCount(path) + 1, DefaultForm());
+  for (std::size_t i = 0; i < forms.size(); ++i) forms[i].launchSpeed = 20.0 + static_cast<double>(i);
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  const std::vector<FlightSummary> got = RunFlightsParallel(forms, kLargest, 1, path);
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    FlightForm copy = forms[i];
+    EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, kLargest))) << "flight " << i;
   }
 }
 
@@ -246,6 +261,41 @@ TEST_P(LanePathTest, ParallelRunsKeepTheFormsOrderOnAnyThreadCount) {
     }
   }
   EXPECT_TRUE(RunFlightsParallel({}, kTickBound, 2, path).empty());
+}
+
+// Values no form in range gives, where a lane's select and a lone flight's branch
+// could part: infinite and NaN velocities, squares that overflow or vanish, exact
+// zeros of the guarded divisors, signed zeros.
+TEST_P(LanePathTest, ExtremeFlightsMatchRunFlight) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const double speeds[] = {0.0, -0.0, 1e-160, 3e-300, 1e155, 1e200, kInf, -kInf, std::nan("")};
+  const double angles[] = {0.0, 90.0, -90.0, 180.0, 45.0};
+  std::vector<FlightForm> forms;
+  for (double speed : speeds) {
+    for (double angle : angles) {
+      FlightForm f = DefaultForm();
+      f.launchSpeed = speed;
+      f.launchAngle = angle;
+      forms.push_back(f);
+      f.sideSpin = -1500;
+      f.backSpin = -2000;
+      f.gravity = 0;
+      forms.push_back(f);
+      f.ballMass = 0;
+      f.k = 1e300;
+      forms.push_back(f);
+    }
+  }
+  for (std::int64_t bound : {1, 3, 50}) {
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path);
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+      FlightForm copy = forms[i];
+      EXPECT_TRUE(SameOutcome(got[i], RunFlight(copy, bound)))
+          << "bound " << bound << ": " << Describe(forms[i]);
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, LanePathTest,

@@ -22,12 +22,28 @@ TEST(DialogUnits, MapAsThePlatformWithBaseUnitsSixByTwelve) {
   EXPECT_EQ(MulDiv(7, 1, 0), -1);
 }
 
+TEST(DialogTemplate, ALabelTooWideBreaksBeforeItsFirstBracket) {
+  const QFontMetrics m(QApplication::font());
+  const QString unit = QString::fromUtf8("SIDE SPIN（ｒｐｍ）");
+  const int full = m.horizontalAdvance(unit);
+  EXPECT_EQ(afx::WrapBeforeBracket(unit, m, full), unit);  // fits: as it is
+  EXPECT_EQ(afx::WrapBeforeBracket(unit, m, full - 1), QString::fromUtf8("SIDE SPIN\n（ｒｐｍ）"));
+  const QString ascii = "mass (g) (kg)";
+  EXPECT_EQ(afx::WrapBeforeBracket(ascii, m, 1), "mass \n(g) (kg)");
+  const QString mixed = QString::fromUtf8("a (b)（c）");
+  EXPECT_EQ(afx::WrapBeforeBracket(mixed, m, 1), QString::fromUtf8("a \n(b)（c）"));
+  // Nothing to break before: left to the label's own wrapping.
+  EXPECT_EQ(afx::WrapBeforeBracket("no unit here", m, 1), "no unit here");
+  EXPECT_EQ(afx::WrapBeforeBracket(QString::fromUtf8("（ｍ）"), m, 1), QString::fromUtf8("（ｍ）"));
+}
+
 TEST_F(Window, BuildsTheTemplateAsWidgets) {
   CTestDlg dlg;
   Open(dlg);
   QWidget* w = dlg.GetSafeHwnd();
   EXPECT_EQ(w->size(), QSize(300, 150));
-  EXPECT_EQ(dlg.Surface().size(), QSize(300, 150));
+  EXPECT_EQ(dlg.Surface().Width(), 300);
+  EXPECT_EQ(dlg.Surface().Height(), 150);
   EXPECT_EQ(w->windowTitle(), QString("試験"));
   EXPECT_EQ(Button(dlg, kButton)->geometry(), QRect(152, 8, 75, 23));  // 151.5, 7.5, 22.5
   EXPECT_EQ(Button(dlg, kButton)->text(), QString("押す"));
@@ -69,7 +85,7 @@ TEST_F(Window, SeveralRepaintRequestsGiveOnePaintFromTheLoop) {
   EXPECT_TRUE(dlg.log.empty());  // only marked
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log, std::vector<std::string>{"paint"});
-  EXPECT_FALSE(dlg.IsPaintPending());  // the default processing validated
+  EXPECT_FALSE(TestAccess::IsPaintPending(dlg));  // the default processing validated
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log.size(), 1u);
 }
@@ -79,7 +95,7 @@ TEST_F(Window, APendingPaintGoesAheadOfTheTick) {
   Open(dlg);
   dlg.log.clear();
   dlg.Invalidate(FALSE);
-  dlg.DispatchTimer(1);
+  TestAccess::DispatchTimer(dlg, 1);
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"paint", "timer 1"}));
 
   // Through the real timer: every tick's repaint is served before the next tick.
@@ -103,12 +119,12 @@ TEST_F(Window, SettingARunningTimerReplacesIt) {
   Open(dlg);
   EXPECT_EQ(dlg.SetTimer(1, 1000), 1u);
   EXPECT_EQ(dlg.SetTimer(1, 1), 1u);
-  EXPECT_EQ(dlg.RunningTimerCount(), 1);
+  EXPECT_EQ(TestAccess::RunningTimerCount(dlg), 1);
   QTRY_VERIFY_WITH_TIMEOUT(!dlg.log.empty() && dlg.log.back() == "timer 1", 2000);
   EXPECT_TRUE(dlg.KillTimer(1));
   EXPECT_FALSE(dlg.KillTimer(1));
   EXPECT_FALSE(dlg.KillTimer(7));
-  EXPECT_EQ(dlg.RunningTimerCount(), 0);
+  EXPECT_EQ(TestAccess::RunningTimerCount(dlg), 0);
 }
 
 TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
@@ -118,10 +134,7 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
   dlg->onTimer = [&] { ++ticks; };
   dlg->SetTimer(1, 1);
   // A message box that stays open for a while, as a person would leave it.
-  AfxSetMessageBoxHook([](const char*, UINT) {
-    QTest::qWait(100);
-    return IDOK;
-  });
+  MessageBoxes::WhileShown() = [] { QTest::qWait(100); };
   AfxMessageBox("待つ");
   EXPECT_GT(ticks, 0);
 
@@ -132,7 +145,7 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
   QTest::qWait(30);
   EXPECT_EQ(ticks, before);
   dlg->SetTimer(1, 1);  // no window, no timer
-  EXPECT_EQ(dlg->RunningTimerCount(), 0);
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 0);
   dlg.reset();
   QTest::qWait(10);
 
@@ -149,12 +162,18 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
 TEST_F(Window, TheSurfaceSurvivesHidingMinimisingAndRestoring) {
   CTestDlg dlg;
   Open(dlg);
-  EXPECT_EQ(dlg.Surface().pixel(5, 5), qRgb(240, 240, 240));
+  EXPECT_EQ(dlg.Surface().Pixel(5, 5), RGB(240, 240, 240));
   CDC* dc = dlg.GetDC();
   dc->FillSolidRect(0, 0, 50, 50, RGB(10, 20, 30));
-  dlg.ReleaseDC(dc);
-  EXPECT_EQ(dlg.OutstandingDCs(), 0);
-  const QImage drawn = dlg.Surface().copy();
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 1);
+  EXPECT_EQ(dlg.ReleaseDC(dc), 1);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
+  // Released twice, or a context that is not the window's: refused, nothing freed.
+  EXPECT_EQ(dlg.ReleaseDC(dc), 0);
+  PixelBuffer elsewhere = MakeSurface(4, 4);
+  CDC foreign(&elsewhere);
+  EXPECT_EQ(dlg.ReleaseDC(&foreign), 0);
+  const PixelBuffer drawn = dlg.Surface();
   dlg.ShowWindow(SW_HIDE);
   QCoreApplication::processEvents();
   dlg.ShowWindow(SW_SHOWMINIMIZED);
@@ -170,17 +189,16 @@ TEST_F(Window, TheSurfaceSurvivesHidingMinimisingAndRestoring) {
 TEST_F(Window, APaintCycleDrawsOnAScratchImageOfItsOwn) {
   CTestDlg dlg;
   Open(dlg);
-  const QImage before = dlg.Surface().copy();
+  const PixelBuffer before = dlg.Surface();
   dlg.Invalidate(FALSE);
   {
     CPaintDC dc(&dlg);
-    EXPECT_FALSE(dlg.IsPaintPending());  // beginning the cycle validates
+    EXPECT_FALSE(TestAccess::IsPaintPending(dlg));  // beginning the cycle validates
     dc.FillSolidRect(0, 0, 300, 150, RGB(1, 2, 3));
     dlg.SendMessage(WM_ICONERASEBKGND, dc.GetSafeHdc(), 0);
   }
   EXPECT_EQ(dlg.Surface(), before);
-  EXPECT_EQ(dlg.LastPaintRecord().paints, 1);
-  EXPECT_EQ(dlg.LastPaintRecord().lastImage.pixel(0, 0), qRgb(240, 240, 240));
+  EXPECT_EQ(TestAccess::PaintScreen(dlg), MakeSurface(300, 150));  // filled, then erased
 }
 
 // Picks the item with this text from the popup that is open, once it is.
@@ -260,12 +278,12 @@ TEST_F(Window, HelpGoesOnToTheApplicationWhichSaysThereIsNoHelpFile) {
   {
     CWinApp plain;  // no route for the help command: nothing happens
     QTest::keyClick(dlg.GetSafeHwnd(), Qt::Key_F1);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(MessageBoxes::Texts().empty());
   }
   CHelpApp app;
   QTest::keyClick(Edit(dlg, kFirst), Qt::Key_F1);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "ヘルプ ファイルがインストールされていません。");
+  ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts()[0], "ヘルプ ファイルがインストールされていません。");
 }
 
 TEST_F(Window, StringsAndTemplatesComeFromTheInstalledModule) {

@@ -17,7 +17,7 @@ TEST(ParameterRange, EveryCornerEndsInADefinedWay) {
   const auto fields = FormFields();
   constexpr int kCombinations = 19683;  // 3^9
   constexpr std::int64_t kTickBound = 1000;
-  QImage surface = MakeSurface(view::kClientWidth, view::kClientHeight);
+  PixelBuffer surface = MakeSurface(view::kClientWidth, view::kClientHeight);
   CDC dc(&surface);
   CPen pen;
   view::CreateLinePen(pen);

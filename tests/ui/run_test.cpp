@@ -1,4 +1,7 @@
 // Runs from the calculate button through the real timer: landing, STOP, restart.
+#include "flight/form_fields.h"
+#include "flight/sync_run.h"
+#include "tests/support/default_flight.h"
 #include "tests/ui/dialog_fixture.h"
 
 namespace vendrel::test {
@@ -6,17 +9,17 @@ namespace {
 
 using Runs = DialogTest;
 
+// The window flies the flight model's own flight, bit for bit, and shows its carry.
 TEST_F(Runs, ADefaultFlightLandsAndTheCarryBoxShows183) {
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->DrawMode(), kDrawModeRunStarted);
+  EXPECT_EQ(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
   EXPECT_TRUE(Running());
-  EXPECT_EQ(dlg->State().gravity, 9.8);
+  EXPECT_EQ(TestAccess::State(*dlg).gravity, 9.8);
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), DefaultFlight().state));
+  EXPECT_EQ(TestAccess::Form(*dlg).carry, DefaultFlight().carry);
   EXPECT_EQ(Text(IDC_CARRY), "183");
-  EXPECT_EQ(dlg->Form().carry, 183.0);
-  EXPECT_NEAR(dlg->State().pos[1], 183.913, 1e-3);
-  EXPECT_LT(dlg->State().pos[3], 0.0);
-  EXPECT_TRUE(ShownMessages().empty());
+  EXPECT_TRUE(MessageBoxes::Texts().empty());
 }
 
 TEST_F(Runs, WhatIsBeingTypedSurvivesTheLanding) {
@@ -27,56 +30,60 @@ TEST_F(Runs, WhatIsBeingTypedSurvivesTheLanding) {
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
   EXPECT_EQ(Text(IDC_LAUNCH_ANGLE), "4");
   EXPECT_NE(Text(IDC_CARRY), "0");
-  EXPECT_EQ(dlg->Form().launchAngle, 15.0);
+  EXPECT_EQ(TestAccess::Form(*dlg).launchAngle, 15.0);
 }
 
 TEST_F(Runs, StopEndsTheRunAndCalculateStartsAgainFromTheOrigin) {
   Button(IDC_STOP)->click();  // no run: nothing happens
   EXPECT_FALSE(Running());
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 20.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 20.0; }));
   Button(IDC_STOP)->click();
   EXPECT_FALSE(Running());
-  const FlightState stopped = dlg->State();
+  const FlightState stopped = TestAccess::State(*dlg);
   QTest::qWait(20);
-  EXPECT_TRUE(Same(dlg->State(), stopped));
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), stopped));
   EXPECT_EQ(Text(IDC_CARRY), "0");
 
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->State().pos[1], 0.0);
-  EXPECT_EQ(dlg->State().firstTick, 1);
+  EXPECT_EQ(TestAccess::State(*dlg).pos[1], 0.0);
+  EXPECT_EQ(TestAccess::State(*dlg).firstTick, 1);
   EXPECT_TRUE(Running());
 }
 
 TEST_F(Runs, CalculateDuringARunRestartsItWithOneTimer) {
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 10.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 10.0; }));
   Enter(IDC_SIDE_SPIN, "1500");
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(dlg->State().pos[1], 0.0);
-  EXPECT_EQ(dlg->State().firstTick, 1);
-  EXPECT_EQ(dlg->RunningTimerCount(), 1);
+  EXPECT_EQ(TestAccess::State(*dlg).pos[1], 0.0);
+  EXPECT_EQ(TestAccess::State(*dlg).firstTick, 1);
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 1);
   ASSERT_TRUE(WaitUntil([&] { return !Running(); }));
-  EXPECT_EQ(Text(IDC_CARRY), "183");
-  EXPECT_NEAR(dlg->State().pos[2], 2.559, 1e-3);
+  // The restart flew the whole flight of the new form, nothing of the one before.
+  FlightForm spin = DefaultForm();
+  spin.sideSpin = 1500;
+  const FlightOutcome expected = RunFlight(spin, 1000000);
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), expected.state));
+  EXPECT_EQ(TestAccess::Form(*dlg).carry, expected.carry);
 }
 
 TEST_F(Runs, ARefusedFormStartsNoRunAndStopsNone) {
   Edit(IDC_K)->setText("abc");
   Button(IDC_CALCULATE)->click();
-  EXPECT_EQ(ShownMessages().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 1u);
   EXPECT_FALSE(Running());
-  EXPECT_NE(dlg->DrawMode(), kDrawModeRunStarted);
-  EXPECT_EQ(dlg->State().mass, 0.0);
+  EXPECT_NE(TestAccess::DrawMode(*dlg), kDrawModeRunStarted);
+  EXPECT_EQ(TestAccess::State(*dlg).mass, 0.0);
 
   Edit(IDC_K)->setText("0.01");
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 10.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 10.0; }));
   Edit(IDC_K)->setText("abc");
   Button(IDC_CALCULATE)->click();  // refused: the run in progress goes on
-  EXPECT_EQ(ShownMessages().size(), 2u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 2u);
   EXPECT_TRUE(Running());
-  EXPECT_GT(dlg->State().pos[1], 10.0);
+  EXPECT_GT(TestAccess::State(*dlg).pos[1], 10.0);
 }
 
 TEST_F(Runs, AClickOnCalculateThatLeavesARefusedBoxGivesOneMessage) {
@@ -84,7 +91,7 @@ TEST_F(Runs, AClickOnCalculateThatLeavesARefusedBoxGivesOneMessage) {
   ASSERT_EQ(QApplication::focusWidget(), Edit(IDC_K));
   Edit(IDC_K)->setText("abc");
   QTest::mouseClick(Button(IDC_CALCULATE), Qt::LeftButton);
-  EXPECT_EQ(ShownMessages().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 1u);
   EXPECT_FALSE(Running());
   EXPECT_EQ(QApplication::focusWidget(), Edit(IDC_K));
   EXPECT_EQ(Edit(IDC_K)->selectedText(), QString("abc"));
@@ -92,20 +99,20 @@ TEST_F(Runs, AClickOnCalculateThatLeavesARefusedBoxGivesOneMessage) {
   EXPECT_EQ(Text(IDC_K), "0.01");
 
   QTest::mouseClick(Button(IDC_CALCULATE), Qt::LeftButton);
-  EXPECT_EQ(ShownMessages().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 1u);
   EXPECT_TRUE(Running());
 }
 
 TEST_F(Runs, ClosingTheDialogDuringARunEndsItsTimer) {
   Button(IDC_CALCULATE)->click();
-  ASSERT_TRUE(WaitUntil([&] { return dlg->State().pos[1] > 5.0; }));
+  ASSERT_TRUE(WaitUntil([&] { return TestAccess::State(*dlg).pos[1] > 5.0; }));
   dlg->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(dlg->GetSafeHwnd()->isVisible());
   dlg->DestroyWindow();
-  const FlightState closed = dlg->State();
+  const FlightState closed = TestAccess::State(*dlg);
   QTest::qWait(20);
-  EXPECT_TRUE(Same(dlg->State(), closed));
-  EXPECT_EQ(dlg->RunningTimerCount(), 0);
+  EXPECT_TRUE(Same(TestAccess::State(*dlg), closed));
+  EXPECT_EQ(TestAccess::RunningTimerCount(*dlg), 0);
 }
 
 }  // namespace

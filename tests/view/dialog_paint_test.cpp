@@ -16,16 +16,20 @@
 #include "flight/form_fields.h"
 #include "flight/sync_run.h"
 #include "platform/afxwin.h"
+#include "platform/qt_surface.h"
 #include "res/vendrel_res.h"
+#include "tests/support/default_flight.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/paint_screen.h"
 #include "tests/support/process.h"
-#include "tests/view/pixels.h"
+#include "tests/support/pixels.h"
+#include "tests/support/test_access.h"
+#include "tests/support/view_pictures.h"
 #include "ui/simulator_dlg.h"
 #include "ui/trajectory_view.h"
 
 namespace vendrel::test {
 namespace {
-
-int AnswerAtOnce(const char*, UINT) { return IDOK; }
 
 /// The dialog, noting the paints and ticks its window procedure sees.
 class PaintLogDlg : public CSimulatorDlg {
@@ -44,15 +48,14 @@ class DialogPaint : public ::testing::Test {
  protected:
   void SetUp() override {
     res::Install();
-    AfxSetMessageBoxHook(&AnswerAtOnce);
     ASSERT_TRUE(dlg.Create());
-    ASSERT_EQ(dlg.Surface().size(), QSize(view::kClientWidth, view::kClientHeight));
+    ASSERT_EQ(dlg.Surface().Width(), view::kClientWidth);
+    ASSERT_EQ(dlg.Surface().Height(), view::kClientHeight);
     QCoreApplication::processEvents();
     dlg.log.clear();
   }
   void TearDown() override {
     dlg.DestroyWindow();
-    AfxSetMessageBoxHook(nullptr);
     AfxSetResourceHandle(nullptr);
   }
 
@@ -60,13 +63,13 @@ class DialogPaint : public ::testing::Test {
   /// 計算, with the run's timer stopped at once so that the test gives the ticks.
   void StartWithoutTimer() {
     Command(IDC_CALCULATE);
-    ASSERT_TRUE(dlg.IsTimerRunning(CSimulatorDlg::kRunTimer));
+    ASSERT_TRUE(TestAccess::IsRunning(dlg));
     dlg.KillTimer(CSimulatorDlg::kRunTimer);
   }
   void TickAndPaint(int n) {
     for (int i = 0; i < n; ++i) {
-      dlg.DispatchTick();
-      dlg.DispatchPaint();
+      TestAccess::Tick(dlg);
+      TestAccess::Paint(dlg);
     }
   }
   /// Runs the event loop until `done` or the time is up; false when the time ran out.
@@ -83,80 +86,57 @@ class DialogPaint : public ::testing::Test {
     return done();
   }
   bool RunEnded() const {
-    return !dlg.IsTimerRunning(CSimulatorDlg::kRunTimer) && !dlg.IsPaintPending();
+    return !TestAccess::IsRunning(dlg) && !TestAccess::IsPaintPending(dlg);
   }
 
-  static QImage Blank() { return MakeSurface(view::kClientWidth, view::kClientHeight); }
-  /// What the drawing calls make on `surface`, with the line pen selected.
-  static QImage With(QImage surface, const std::function<void(CDC&)>& draw) {
-    CDC dc(&surface);
-    CPen pen;
-    view::CreateLinePen(pen);
-    dc.SelectObject(&pen);
-    draw(dc);
-    dc.SelectObject(nullptr);
-    return surface;
-  }
-  /// The axes and the segments of the run's first `ticks` ticks (all of them: -1),
-  /// all drawn at once on `surface`.
-  static QImage RunPicture(QImage surface, FlightForm form, std::int64_t ticks = -1) {
-    return With(std::move(surface), [&](CDC& dc) {
-      view::DrawAxes(dc);
-      RunFlight(form, ticks < 0 ? 1000000 : ticks, [&](std::int64_t, const FlightState& st) {
-        view::DrawSegment(dc, st.pos, st.posNext);
-      });
-    });
-  }
-  static QImage Filled() {
-    QImage s = Blank();
-    CDC dc(&s);
-    view::FillClear(dc);
-    return s;
-  }
+  static PixelBuffer Blank() { return BlankClient(); }
+  static PixelBuffer Filled() { return ClearedClient(); }
 
+  MessageBoxes boxes;
   PaintLogDlg dlg;
 };
 
 TEST_F(DialogPaint, BeforeTheFirstRunAPaintDrawsNothing) {
   dlg.InvalidateRect(nullptr, FALSE);
-  dlg.DispatchPaint();
+  TestAccess::Paint(dlg);
   EXPECT_EQ(dlg.log, "p");
   EXPECT_EQ(DiffCount(dlg.Surface(), Blank()), 0);
-  EXPECT_EQ(dlg.OutstandingDCs(), 0);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
 
   // Minimised, the icon goes to the paint's own context, never to the surface.
-  dlg.SimulateIconic(true);
+  dlg.ShowWindow(SW_SHOWMINIMIZED);
   dlg.InvalidateRect(nullptr, FALSE);
-  dlg.DispatchPaint();
-  EXPECT_EQ(dlg.LastPaintRecord().icons, 1);
+  TestAccess::Paint(dlg);
+  EXPECT_EQ(TestAccess::PaintScreen(dlg), IconOnFace({view::kClientWidth, view::kClientHeight},
+                                                     {470, 396}, dlg.GetIcon(TRUE)));
   EXPECT_EQ(DiffCount(dlg.Surface(), Blank()), 0);
 }
 
 TEST_F(DialogPaint, RepaintRequestsGiveOnePaintAndItRunsBeforeTheNextTick) {
   for (int i = 0; i < 5; ++i) dlg.InvalidateRect(nullptr, FALSE);
-  ASSERT_TRUE(RunUntil([&] { return !dlg.IsPaintPending(); }, 5000));
+  ASSERT_TRUE(RunUntil([&] { return !TestAccess::IsPaintPending(dlg); }, 5000));
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log, "p");
 
   dlg.log.clear();
   StartWithoutTimer();
-  const FlightForm form = dlg.Form();
+  const FlightForm form = TestAccess::Form(dlg);
   // Ticks given back to back, with no event loop between: each tick's repaint is
   // served by the next tick before it steps.
-  for (int i = 0; i < 4; ++i) dlg.DispatchTick();
+  for (int i = 0; i < 4; ++i) TestAccess::Tick(dlg);
   EXPECT_EQ(dlg.log, "tptptpt");
-  EXPECT_TRUE(dlg.IsPaintPending());
+  EXPECT_TRUE(TestAccess::IsPaintPending(dlg));
   EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(Blank(), form, 3)), 0);
-  dlg.DispatchPaint();
+  TestAccess::Paint(dlg);
   EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(Blank(), form, 4)), 0);
   // The requests already queued find nothing left to paint.
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg.log, "tptptptp");
-  EXPECT_EQ(dlg.OutstandingDCs(), 0);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
 }
 
 TEST_F(DialogPaint, AWholeDefaultRunThroughTheTimerLeavesEverySegment) {
-  const QImage blank = Blank();
+  const PixelBuffer blank = Blank();
   auto* calculate = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_CALCULATE));
   ASSERT_NE(calculate, nullptr);
   QElapsedTimer clock;
@@ -165,17 +145,18 @@ TEST_F(DialogPaint, AWholeDefaultRunThroughTheTimerLeavesEverySegment) {
   ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 60000)) << "the run did not end";
   const double seconds = clock.elapsed() / 1000.0;
 
-  // 332 ticks, each followed by its paint before anything else.
+  // Every tick of the flight followed by its paint before anything else.
   std::string expected;
-  for (int i = 0; i < 332; ++i) expected += "tp";
+  for (std::int64_t i = 0; i < DefaultFlight().ticks; ++i) expected += "tp";
   EXPECT_EQ(dlg.log, expected);
-  EXPECT_EQ(dlg.Form().carry, 183.0);
+  EXPECT_EQ(TestAccess::Form(dlg).carry, DefaultFlight().carry);
   EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(blank, DefaultForm())), 0);
-  EXPECT_EQ(dlg.OutstandingDCs(), 0);
-  std::printf("default flight: %.0f ticks per second\n", 332 / seconds);
+  EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
+  std::printf("default flight: %.0f ticks per second\n",
+              static_cast<double>(DefaultFlight().ticks) / seconds);
 
   // A second run, with side spin, draws over the first; nothing clears between runs.
-  const QImage first = dlg.Surface();
+  const PixelBuffer first = dlg.Surface();
   auto* side = qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_SIDE_SPIN));
   side->setText("1500");
   calculate->click();
@@ -189,16 +170,16 @@ TEST_F(DialogPaint, ClearDuringARunFillsAndTheNextPaintDrawsOnTheFill) {
   StartWithoutTimer();
   TickAndPaint(50);
   Command(IDC_CLEAR_VIEW);
-  EXPECT_EQ(dlg.ClearPending(), 1);
-  EXPECT_TRUE(dlg.IsPaintPending());
-  dlg.DispatchPaint();
-  EXPECT_EQ(dlg.ClearPending(), 0);
+  EXPECT_EQ(TestAccess::ClearPending(dlg), 1);
+  EXPECT_TRUE(TestAccess::IsPaintPending(dlg));
+  TestAccess::Paint(dlg);
+  EXPECT_EQ(TestAccess::ClearPending(dlg), 0);
   // The fill covers the axes and segments of this very paint, up to x = 699.
   EXPECT_EQ(DiffCount(dlg.Surface(), Filled()), 0);
 
   TickAndPaint(1);
-  const FlightState& st = dlg.State();
-  const QImage expected = With(Filled(), [&](CDC& dc) {
+  const FlightState& st = TestAccess::State(dlg);
+  const PixelBuffer expected = WithLinePen(Filled(), [&](CDC& dc) {
     view::DrawAxes(dc);
     view::DrawSegment(dc, st.pos, st.posNext);
   });
@@ -208,7 +189,7 @@ TEST_F(DialogPaint, ClearDuringARunFillsAndTheNextPaintDrawsOnTheFill) {
 TEST_F(DialogPaint, ClearBeforeAndAfterARun) {
   // Before any run: the fill only, no axes.
   Command(IDC_CLEAR_VIEW);
-  dlg.DispatchPaint();
+  TestAccess::Paint(dlg);
   EXPECT_EQ(DiffCount(dlg.Surface(), Filled()), 0);
 
   Command(IDC_CALCULATE);
@@ -219,12 +200,12 @@ TEST_F(DialogPaint, ClearBeforeAndAfterARun) {
   // which draws the axes and the last segment again.
   Command(IDC_CLEAR_VIEW);
   Command(IDC_CLEAR_VIEW);  // two requests, one fill
-  ASSERT_TRUE(RunUntil([&] { return !dlg.IsPaintPending(); }, 5000));
+  ASSERT_TRUE(RunUntil([&] { return !TestAccess::IsPaintPending(dlg); }, 5000));
   EXPECT_EQ(DiffCount(dlg.Surface(), Filled()), 0);
   dlg.InvalidateRect(nullptr, FALSE);
-  dlg.DispatchPaint();
-  const FlightState& st = dlg.State();
-  EXPECT_EQ(DiffCount(dlg.Surface(), With(Filled(), [&](CDC& dc) {
+  TestAccess::Paint(dlg);
+  const FlightState& st = TestAccess::State(dlg);
+  EXPECT_EQ(DiffCount(dlg.Surface(), WithLinePen(Filled(), [&](CDC& dc) {
                         view::DrawAxes(dc);
                         view::DrawSegment(dc, st.pos, st.posNext);
                       })),
@@ -234,7 +215,7 @@ TEST_F(DialogPaint, ClearBeforeAndAfterARun) {
 TEST_F(DialogPaint, HidingMinimisingAndShowingKeepTheSurface) {
   StartWithoutTimer();
   TickAndPaint(120);
-  const QImage before = dlg.Surface();
+  const PixelBuffer before = dlg.Surface();
   QWidget* w = dlg.GetSafeHwnd();
   w->hide();
   QCoreApplication::processEvents();
@@ -247,23 +228,23 @@ TEST_F(DialogPaint, HidingMinimisingAndShowingKeepTheSurface) {
   EXPECT_EQ(DiffCount(dlg.Surface(), before), 0);
 
   // A paint while minimised still draws the view before the icon.
-  dlg.SimulateIconic(true);
-  const int icons = dlg.LastPaintRecord().icons;
+  w->showMinimized();
+  TestAccess::PaintScreen(dlg) = PixelBuffer();
   TickAndPaint(1);
-  EXPECT_EQ(dlg.LastPaintRecord().icons, icons + 1);
-  EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(Blank(), dlg.Form(), 121)), 0);
+  EXPECT_FALSE(TestAccess::PaintScreen(dlg).IsNull());
+  EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(Blank(), TestAccess::Form(dlg), 121)), 0);
 }
 
 TEST_F(DialogPaint, AMasslessFlightDrawsOnlyTheAxes) {
   auto* mass = qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_BALL_MASS));
   mass->setText("0");
   Command(IDC_CALCULATE);
-  ASSERT_EQ(dlg.DrawMode(), kDrawModeRunStarted);
+  ASSERT_EQ(TestAccess::DrawMode(dlg), kDrawModeRunStarted);
   ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 10000));
   EXPECT_EQ(dlg.log, "tptp");  // the height is not a number on the second tick
-  const QImage axes = With(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  const PixelBuffer axes = WithLinePen(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(dlg.Surface(), axes), 0);
-  EXPECT_EQ(dlg.Form().carry, 0.0);
+  EXPECT_EQ(TestAccess::Form(dlg).carry, 0.0);
 }
 
 TEST_F(DialogPaint, TheCommandLinePictureIsTheDialogsSurface) {
@@ -279,8 +260,8 @@ TEST_F(DialogPaint, TheCommandLinePictureIsTheDialogsSurface) {
   const auto r = RunFlightTool({"--png", path, "--overlay", "side-spin=-1500,angle=30"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QImage picture(QString::fromStdString(path));
-  ASSERT_EQ(picture.size(), dlg.Surface().size());
-  EXPECT_EQ(DiffCount(picture, dlg.Surface()), 0);
+  ASSERT_EQ(picture.size(), SurfaceImage(dlg.Surface()).size());
+  EXPECT_EQ(picture.convertToFormat(QImage::Format_RGBX8888), SurfaceImage(dlg.Surface()));
 }
 
 }  // namespace

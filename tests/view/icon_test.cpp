@@ -5,7 +5,8 @@
 #include <QPixmap>
 
 #include "platform/gdi.h"
-#include "tests/view/pixels.h"
+#include "platform/qt_surface.h"
+#include "tests/support/pixels.h"
 
 namespace vendrel::test {
 namespace {
@@ -18,23 +19,23 @@ TEST(DrawIcon, DrawsTheLargeSizeAtItsCorner) {
   QIcon onlyLarge(red);
   QIcon onlySmall(small);
 
-  QImage s = MakeSurface(40, 40);
+  PixelBuffer s = MakeSurface(40, 40);
   CDC dc(&s);
-  EXPECT_TRUE(dc.DrawIcon(2, 2, &onlyLarge));
+  EXPECT_TRUE(DrawIcon(dc, 2, 2, &onlyLarge));
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 40; ++x) {
       const bool in = x >= 2 && x < 34 && y >= 2 && y < 34;
-      ASSERT_EQ(At(s, x, y), in ? qRgb(255, 0, 0) : qRgb(240, 240, 240)) << x << "," << y;
+      ASSERT_EQ(At(s, x, y), in ? RGB(255, 0, 0) : kFace) << x << "," << y;
     }
 
   // A small icon is drawn at the large size; off the surface it is cut, not refused.
-  QImage t = MakeSurface(40, 40);
+  PixelBuffer t = MakeSurface(40, 40);
   CDC dt(&t);
-  EXPECT_TRUE(dt.DrawIcon(-15, -15, &onlySmall));
-  EXPECT_EQ(At(t, 16, 16), qRgb(0, 0, 255));
-  EXPECT_EQ(At(t, 17, 17), qRgb(240, 240, 240));
+  EXPECT_TRUE(DrawIcon(dt, -15, -15, &onlySmall));
+  EXPECT_EQ(At(t, 16, 16), RGB(0, 0, 255));
+  EXPECT_EQ(At(t, 17, 17), kFace);
 
-  EXPECT_FALSE(dt.DrawIcon(0, 0, nullptr));
+  EXPECT_FALSE(DrawIcon(dt, 0, 0, nullptr));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
 // Pixel helpers for the drawing tests, and an independent statement of what a wide
 // pen covers: a pixel whose centre lies within half the pen's width of the segment.
-
-#include <QImage>
+// Standard C++ only, like the surfaces they look at.
 
 #include <cstdint>
 #include <vector>
@@ -11,21 +10,16 @@
 
 namespace vendrel::test {
 
-inline QRgb Rgb(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+inline constexpr COLORREF kFace = RGB(240, 240, 240);
 
-inline QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) | 0xff000000u; }
+inline COLORREF At(const PixelBuffer& s, int x, int y) { return s.Pixel(x, y); }
 
 /// Number of pixels that differ between two surfaces of the same size.
-inline std::int64_t DiffCount(const QImage& a, const QImage& b) {
-  const QImage ca = a.convertToFormat(QImage::Format_RGB32);
-  const QImage cb = b.convertToFormat(QImage::Format_RGB32);
+inline std::int64_t DiffCount(const PixelBuffer& a, const PixelBuffer& b) {
   std::int64_t n = 0;
-  for (int y = 0; y < ca.height(); ++y) {
-    const auto* ra = reinterpret_cast<const QRgb*>(ca.constScanLine(y));
-    const auto* rb = reinterpret_cast<const QRgb*>(cb.constScanLine(y));
-    for (int x = 0; x < ca.width(); ++x)
-      if ((ra[x] | 0xff000000u) != (rb[x] | 0xff000000u)) ++n;
-  }
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y)) ++n;
   return n;
 }
 
@@ -52,13 +46,13 @@ inline bool Covers(const Seg& s, std::int64_t x, std::int64_t y, std::int64_t wi
 }
 
 /// The surface the segments would give if each pixel were decided on its own.
-inline QImage Reference(QImage surface, const std::vector<Seg>& segs, std::int64_t width,
-                        COLORREF colour) {
-  for (int y = 0; y < surface.height(); ++y)
-    for (int x = 0; x < surface.width(); ++x)
+inline PixelBuffer Reference(PixelBuffer surface, const std::vector<Seg>& segs,
+                             std::int64_t width, COLORREF colour) {
+  for (int y = 0; y < surface.Height(); ++y)
+    for (int x = 0; x < surface.Width(); ++x)
       for (const Seg& s : segs)
         if (Covers(s, x, y, width)) {
-          surface.setPixel(x, y, Rgb(colour));
+          surface.SetPixel(x, y, colour);
           break;
         }
   return surface;
