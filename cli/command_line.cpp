@@ -24,6 +24,11 @@ const Subcommand kSubcommands[] = {
     {"sweep", "every combination of parameter ranges, one CSV row per flight", Mode::Sweep,
      [](CLI::App& app, Command& c) { DeclareSweep(app, c.sweep); },
      [](const Command& c) { return RunSweepCommand(c.sweep); }},
+    {"dispersion", "flights with launch values drawn around the given ones, and where they land",
+     Mode::Dispersion, [](CLI::App& app, Command& c) { DeclareDispersion(app, c.dispersion); },
+     [](const Command& c) { return RunDispersion(c.dispersion); }},
+    {"fit", "the values of K and K' (or other parameters) that meet measured shots", Mode::Fit,
+     [](CLI::App& app, Command& c) { DeclareFit(app, c.fit); }, [](const Command& c) { return RunFit(c.fit); }},
 };
 
 constexpr const char* kProgram = "vendrel-flight";

@@ -5,16 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "cli/dispersion_command.h"
+#include "cli/fit_command.h"
 #include "cli/options.h"
 
 namespace vendrel::cli {
 
-enum class Mode { Flight, Sweep, Help, Version };
+enum class Mode { Flight, Sweep, Dispersion, Fit, Help, Version };
 
 struct Command {
   Mode mode = Mode::Flight;
   FlightOptions flight;
   SweepOptions sweep;
+  DispersionOptions dispersion;
+  FitOptions fit;
   std::string help;  ///< with Mode::Help: the usage text asked for
 };
 

@@ -26,34 +26,37 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   bool allLanded = true;
   for (const FlightOutcome& r : runs) allLanded = allLanded && r.landed();
 
+  // Lengths in the user's units; the bound stays half a metre.
+  const auto L = [&opt](double v) { return LengthFromModel(opt.units, v); };
+  const std::string m = std::string(" ") + LengthUnit(opt.units);
   std::string s;
   if (opt.format == Format::Json) {
     s = "{\"runs\": [";
     for (int i = 0; i < 3; ++i) {
       if (i) s += ", ";
       s += "{\"dt\": " + FormatJsonNumber(steps[i]) + ", \"ticks\": " + std::to_string(runs[i].ticks) +
-           ", \"end\": \"" + FlightEndName(runs[i].end) + "\", \"carry\": " + (runs[i].carryChanged ? FormatJsonNumber(runs[i].carry) : "null") +
-           ", \"distance\": " + FormatJsonNumber(runs[i].distance) +
-           ", \"apex\": " + FormatJsonNumber(runs[i].apex) + "}";
+           ", \"end\": \"" + FlightEndName(runs[i].end) + "\", \"carry\": " + (runs[i].carryChanged ? FormatJsonNumber(L(runs[i].carry)) : "null") +
+           ", \"distance\": " + FormatJsonNumber(L(runs[i].distance)) +
+           ", \"apex\": " + FormatJsonNumber(L(runs[i].apex)) + "}";
     }
     s += "], \"change\": {\"carry\": " +
-         (runs[1].carryChanged && runs[2].carryChanged ? FormatJsonNumber(dCarry) : "null") +
-         ", \"distance\": " + FormatJsonNumber(dDistance) + ", \"apex\": " + FormatJsonNumber(dApex) +
+         (runs[1].carryChanged && runs[2].carryChanged ? FormatJsonNumber(L(dCarry)) : "null") +
+         ", \"distance\": " + FormatJsonNumber(L(dDistance)) + ", \"apex\": " + FormatJsonNumber(L(dApex)) +
          "}, \"converged\": " + (converged ? "true" : "false") + "}\n";
   } else {
     const char* names[3] = {"dt  ", "dt/2", "dt/4"};
     for (int i = 0; i < 3; ++i) {
       s += std::string(names[i]) + " = " + afx::FormatNumber(steps[i]) + " s: ticks " +
            std::to_string(runs[i].ticks) + ", end " + FlightEndName(runs[i].end) + ", carry " +
-           (runs[i].carryChanged ? afx::FormatNumber(runs[i].carry) + " m" : std::string("unchanged")) +
-           ", distance " + afx::FormatNumber(runs[i].distance) + " m, apex " + afx::FormatNumber(runs[i].apex) +
-           " m\n";
+           (runs[i].carryChanged ? afx::FormatNumber(L(runs[i].carry)) + m : std::string("unchanged")) +
+           ", distance " + afx::FormatNumber(L(runs[i].distance)) + m + ", apex " + afx::FormatNumber(L(runs[i].apex)) +
+           m + "\n";
     }
     s += "change from dt/2 to dt/4: carry " +
-         (runs[1].carryChanged && runs[2].carryChanged ? afx::FormatNumber(dCarry) + " m" : std::string("n/a")) +
-         ", distance " + afx::FormatNumber(dDistance) + " m, apex " + afx::FormatNumber(dApex) + " m\n";
+         (runs[1].carryChanged && runs[2].carryChanged ? afx::FormatNumber(L(dCarry)) + m : std::string("n/a")) +
+         ", distance " + afx::FormatNumber(L(dDistance)) + m + ", apex " + afx::FormatNumber(L(dApex)) + m + "\n";
     s += std::string("converged: ") + (converged ? "yes" : "no") + " (the distance changed by " +
-         afx::FormatNumber(std::fabs(dDistance)) + " m; the bound is 0.5 m)\n";
+         afx::FormatNumber(L(std::fabs(dDistance))) + m + "; the bound is 0.5 m)\n";
   }
   std::fputs(s.c_str(), file);
   return allLanded ? 0 : 3;

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "cli/chart.h"
 #include "cli/field_names.h"
 #include "cli/number_text.h"
 #include "cli/refuse.h"
@@ -127,26 +128,41 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
       ->disable_flag_override();
 }
 
-void AddFormValues(CLI::App& app, FlightForm& form) {
+CLI::Option* AddUnits(CLI::App& app, Units& units) {
+  return AddChoice(app, "--units", "speeds and lengths in and out: m/s and metres, or mph and yards",
+                   {{"metric", Units::Metric}, {"imperial", Units::Imperial}}, units);
+}
+
+CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std::string>& target) {
+  return AddValue(app, "--chart", "FILE", help, [&target](const std::string& text) {
+    std::string error;
+    if (!ChartPathAccepted(text, error)) return "--chart: " + error;
+    target = text;
+    return std::string();
+  });
+}
+
+void AddFormValues(CLI::App& app, FlightForm& form, const Units& units) {
   for (const FormField& f : FormFields()) {
     const std::string name = "--" + std::string(NamesOf(f).option);
-    AddValue(app, name, "X", FieldHelp(f), [&f, name, &form](const std::string& text) {
+    AddValue(app, name, "X", FieldHelp(f), [&f, name, &form, &units](const std::string& text) {
       std::string refusal;
-      ReadFormValue(f, text, name, form.*(f.member), refusal);
+      double v = 0.0;
+      if (ReadFormValue(InUnits(f, units), text, name, v, refusal)) form.*(f.member) = FieldToModel(f, units, v);
       return refusal;
     });
   }
 }
 
-void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges) {
+void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges, const Units& units) {
   const auto fields = FormFields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const FormField& f = fields[i];
     const std::string name = "--" + std::string(NamesOf(f).option);
     ParamRange& range = ranges[i];
-    AddValue(app, name, "X", FieldHelp(f), [&f, name, &range](const std::string& text) {
+    AddValue(app, name, "X", FieldHelp(f), [&f, name, &range, &units](const std::string& text) {
       std::string refusal;
-      ReadParamRange(f, text, name, range, refusal);
+      ReadParamRange(InUnits(f, units), text, name, range, refusal);
       return refusal;
     });
   }

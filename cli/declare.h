@@ -58,12 +58,20 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
 CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help,
                      std::function<void()> given);
 
-/// The nine parameters of the form as options --angle ... --dt, each taking a value
-/// within its field's range. Every subcommand that flies from one form declares them so.
-void AddFormValues(CLI::App& app, FlightForm& form);
+/// --units metric|imperial. Declared before the options whose values it converts, so
+/// that its value is known when theirs are read.
+CLI::Option* AddUnits(CLI::App& app, Units& units);
 
-/// The same parameters taking X or START:STOP:STEP.
-void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges);
+/// --chart FILE, a name ending in .png or .svg.
+CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std::string>& target);
+
+/// The nine parameters of the form as options --angle ... --dt, each taking a value
+/// within its field's range, given in `units` and kept in the model's. Every
+/// subcommand that flies from one form declares them so.
+void AddFormValues(CLI::App& app, FlightForm& form, const Units& units);
+
+/// The same parameters taking X or START:STOP:STEP, kept in `units`.
+void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges, const Units& units);
 
 // The choice's words as indices, so the template needs nothing of the parser. A
 // `current` past the words names no default.

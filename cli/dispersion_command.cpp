@@ -1,8 +1,13 @@
 #include "cli/dispersion_command.h"
 
+#include <CLI/CLI.hpp>
+
+#include <limits>
 #include <memory>
 
 #include "cli/chart.h"
+#include "cli/declare.h"
+#include "cli/refuse.h"
 #include "cli/flight_row.h"
 #include "cli/number_text.h"
 #include "platform/number_text.h"
@@ -12,11 +17,6 @@
 
 namespace vendrel::cli {
 namespace {
-
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "vendrel-flight: %s\n", message.c_str());
-  return 2;
-}
 
 std::string Json(const char* name, const MeanSd& m, Units u) {
   return std::string("\"") + name + "\": {\"mean\": " + FormatJsonNumber(LengthFromModel(u, m.mean)) +
@@ -60,6 +60,60 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
 
 }  // namespace
 
+void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
+  app.option_defaults()->group("Units and charts");
+  AddUnits(app, opt.units);
+  AddChart(app, "draw the landing points, their mean and the 95% ellipse (.png or .svg)", opt.chart);
+
+  app.option_defaults()->group("Flight parameters (the values the draws centre on)");
+  AddFormValues(app, opt.form, opt.units);
+
+  app.option_defaults()->group("Dispersion");
+  AddWhole(app, "--samples", "N", "the number of flights", 1, std::numeric_limits<std::int64_t>::max(), opt.samples);
+  AddWhole(app, "--seed", "S", "the seed of the draws", 0, std::numeric_limits<std::int64_t>::max(), opt.seed);
+  // Standard deviations in the user's units; only the speed's differ from the model's.
+  struct Spread {
+    const char* name;
+    const char* help;
+    double LaunchSpread::*sd;
+    double FlightForm::*field;
+  };
+  static const Spread spreads[] = {
+      {"--angle-sd", "standard deviation of the launch angle", &LaunchSpread::angle, &FlightForm::launchAngle},
+      {"--speed-sd", "standard deviation of the launch speed", &LaunchSpread::speed, &FlightForm::launchSpeed},
+      {"--side-spin-sd", "standard deviation of the side spin", &LaunchSpread::sideSpin, &FlightForm::sideSpin},
+      {"--back-spin-sd", "standard deviation of the back spin", &LaunchSpread::backSpin, &FlightForm::backSpin},
+  };
+  for (const Spread& s : spreads) {
+    const FormField& f = FormFieldFor(s.field);
+    const std::string name = s.name;
+    AddValue(app, name, "X",
+             std::string(s.help) + " (0 or more, in the parameter's unit, default 0)",
+             [&opt, &f, &s, name](const std::string& text) {
+               const std::optional<double> v = afx::ReadDecimal(text);
+               if (!v || !(*v >= 0.0)) return name + ": '" + text + "' is not a number of 0 or more";
+               opt.spread.*(s.sd) = FieldToModel(f, opt.units, *v);
+               return std::string();
+             });
+  }
+  AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
+  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
+           opt.maxTicks);
+  AddWhole(app, "--max-flights", "N", "refuse more than N samples", 1, std::numeric_limits<std::int64_t>::max(),
+           opt.maxFlights);
+  AddChoice(app, "--format", "how the figures are printed", {{"text", false}, {"json", true}}, opt.json);
+  AddFile(app, "--output", "also write every flight as a sweep row (- for stdout)", opt.output);
+
+  app.footer("Exit status: 0 every flight came down (or its height became not a number), 3 some\n"
+             "flight was still up at the tick bound, 2 the command line was refused (nothing was run).");
+  app.final_callback([&opt] {
+    if (opt.samples > opt.maxFlights) {
+      throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +
+                                 std::to_string(opt.maxFlights));
+    }
+  });
+}
+
 int RunDispersion(const DispersionOptions& opt) {
   // Every output is opened before the flights, so a bad path costs nothing.
   std::string error;
@@ -72,7 +126,7 @@ int RunDispersion(const DispersionOptions& opt) {
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
 
-  const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, opt.seed, opt.samples);
+  const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
   const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
   const DispersionStats st = SummariseDispersion(flights);
 
@@ -88,7 +142,7 @@ int RunDispersion(const DispersionOptions& opt) {
     std::fwrite(text.data(), 1, text.size(), rows.get());
     if (!rows.Close(error)) return Refuse(error);
   }
-  if (opt.chart && !chart.Write(DispersionFigure(flights, st, opt.seed, opt.units), error)) return Refuse(error);
+  if (opt.chart && !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units), error)) return Refuse(error);
 
   const std::string report = Report(opt, st);
   std::fputs(report.c_str(), opt.output == "-" ? stderr : stdout);

@@ -11,13 +11,18 @@
 #include "flight/dispersion.h"
 #include "flight/form_fields.h"
 
+namespace CLI {
+class App;
+}  // namespace CLI
+
 namespace vendrel::cli {
 
 struct DispersionOptions {
   FlightForm form = DefaultForm();
   LaunchSpread spread;  ///< in the model's units
   std::int64_t samples = 1000;
-  std::uint64_t seed = 1;
+  std::int64_t seed = 1;
+  std::int64_t maxFlights = 10000000;
   unsigned threads = 0;  ///< 0: the core count
   std::int64_t maxTicks = 10000000;
   bool json = false;
@@ -25,6 +30,9 @@ struct DispersionOptions {
   std::optional<std::string> output;  ///< every flight as a sweep row; "-" for standard output
   std::optional<std::string> chart;
 };
+
+/// Declares the dispersion's options on its subcommand `app`, read into `opt`.
+void DeclareDispersion(CLI::App& app, DispersionOptions& opt);
 
 /// Runs the flights and reports; returns the exit status.
 int RunDispersion(const DispersionOptions& opt);

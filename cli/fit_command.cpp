@@ -1,11 +1,15 @@
 #include "cli/fit_command.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "cli/field_names.h"
 #include "cli/chart.h"
+#include "cli/declare.h"
+#include "cli/refuse.h"
 #include "cli/number_text.h"
 #include "platform/number_text.h"
 #include "cli/shots_csv.h"
@@ -14,11 +18,6 @@
 
 namespace vendrel::cli {
 namespace {
-
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "vendrel-flight: %s\n", message.c_str());
-  return 2;
-}
 
 std::string JsonString(const std::string& s) {
   std::string q = "\"";
@@ -52,7 +51,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       for (std::size_t t = 0; t < kShotTargets; ++t) {
         if (!file.shots[i].measured[t]) continue;
         s += std::string(", \"") + TargetColumn(static_cast<ShotTarget>(t)) + "\": {\"measured\": " +
-             FormatJsonNumber(LengthFromModel(u, *file.shots[i].measured[t])) + ", \"modelled\": " +
+             FormatJsonNumber(*file.given[i][t]) + ", \"modelled\": " +
              FormatJsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)))) + "}";
       }
       s += "}";
@@ -87,7 +86,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       std::string cell;
       if (file.shots[i].measured[t]) {
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.2f / %.2f", LengthFromModel(u, *file.shots[i].measured[t]),
+        std::snprintf(buf, sizeof buf, "%.2f / %.2f", *file.given[i][t],
                       LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
         cell = buf;
       } else {
@@ -104,6 +103,31 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
 }
 
 }  // namespace
+
+void DeclareFit(CLI::App& app, FitOptions& opt) {
+  app.option_defaults()->group("Units and charts");
+  AddUnits(app, opt.units);
+  AddChart(app, "draw modelled against measured values (.png or .svg)", opt.chart);
+
+  app.option_defaults()->group("Flight parameters (for columns the file lacks; the fitted ones' start)");
+  AddFormValues(app, opt.form, opt.units);
+
+  app.option_defaults()->group("Fit");
+  AddFile(app, "--shots", "the measured shots, CSV with the sweep's columns (- for stdin)", opt.shotsGiven)
+      ->required();
+  AddValue(app, "--fit", "LIST", "the parameters to fit, e.g. k,k-prime,mass (default k,k-prime)",
+           [&opt](const std::string& text) {
+             std::string error;
+             return ParseFittedList(text, opt.fitted, error) ? std::string() : error;
+           });
+  AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
+  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
+           opt.maxTicks);
+  AddChoice(app, "--format", "how the fit is printed", {{"text", false}, {"json", true}}, opt.json);
+  app.footer("Exit status: 0 the fit ran, 3 some shot does not come down at the values found, 2 the\n"
+             "command line or the shots were refused, or the fit cannot move (nothing was run).");
+  app.final_callback([&opt] { opt.shots = opt.shotsGiven.value_or(""); });
+}
 
 bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out, std::string& error) {
   out.clear();

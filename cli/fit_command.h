@@ -10,6 +10,10 @@
 #include "cli/units.h"
 #include "flight/form_fields.h"
 
+namespace CLI {
+class App;
+}  // namespace CLI
+
 namespace vendrel::cli {
 
 struct FitOptions {
@@ -20,8 +24,12 @@ struct FitOptions {
   bool json = false;
   Units units = Units::Metric;
   unsigned threads = 0;
+  std::optional<std::string> shotsGiven;  ///< as read; --shots is required
   std::optional<std::string> chart;
 };
+
+/// Declares the fit's options on its subcommand `app`, read into `opt`.
+void DeclareFit(CLI::App& app, FitOptions& opt);
 
 /// Reads the shots, fits, reports; returns the exit status (2: refused or cannot move).
 int RunFit(const FitOptions& opt);

@@ -7,7 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/chart.h"
+#include "cli/chart_runs.h"
 #include "cli/convergence.h"
 #include "cli/declare.h"
 #include "cli/output_file.h"
@@ -30,8 +33,13 @@ bool OpenPng(const std::string& path, QFile& file, std::string& error) {
 }  // namespace
 
 void DeclareFlight(CLI::App& app, FlightOptions& opt) {
+  app.option_defaults()->group("Units and charts");
+  AddUnits(app, opt.units);
+  AddChart(app, "draw the flight and its overlays (or, with --converge, the\n"
+                "distance against the step) as a chart (.png or .svg)", opt.chart);
+
   app.option_defaults()->group("Flight parameters (ranges are inclusive; defaults as in the window's form)");
-  AddFormValues(app, opt.form);
+  AddFormValues(app, opt.form, opt.units);
 
   app.option_defaults()->group("One flight");
   AddWhole(app, "--max-ticks", "N", "stop after N ticks if the ball is still flying", 1, kMaxTicksLimit,
@@ -43,22 +51,24 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
               opt.trajectory);
   CLI::Option* png = AddFile(app, "--png", "draw the flight as the window's view draws it (- for stdout)", opt.png);
   AddRepeatable(app, "--overlay", "LIST",
-                "with --png: one more flight on the same picture; LIST is\n"
-                "name=value,... overriding the main flight (repeatable)",
+                "with --png or --chart: one more flight on the same picture; LIST\n"
+                "is name=value,... overriding the main flight (repeatable)",
                 [&opt](const std::string& text) {
                   Overrides o;
                   std::string refusal;
-                  if (!ReadOverrides(text, o, refusal)) return "--overlay: " + refusal;
+                  if (!ReadOverrides(text, o, refusal, opt.units)) return "--overlay: " + refusal;
                   opt.overlays.push_back(std::move(o));
                   return std::string();
-                })
-      ->needs(png);
+                });
   // The check runs its own flights and writes neither a trajectory nor a picture.
   AddFlag(app, "--converge", "run at dt, dt/2 and dt/4 and report how much the result moves", opt.converge)
       ->excludes(trajectory)
       ->excludes(png);
 
   app.final_callback([&opt] {
+    if (!opt.overlays.empty() && !opt.png && !opt.chart) {
+      throw CLI::ValidationError("--overlay: only with --png or --chart");
+    }
     if (opt.trajectory == "-" && opt.png == "-") {
       throw CLI::ValidationError("--png: standard output already takes the trajectory");
     }
@@ -66,15 +76,25 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
 }
 
 int RunFlightCommand(const FlightOptions& opt) {
-  if (opt.converge) return RunConvergence(opt, stdout);
-
   // Every output is opened before the run, so a bad path costs nothing.
   std::string error;
+  std::unique_ptr<QGuiApplication> app;
+  ChartFile chart;
+  if (opt.chart) {
+    app = ChartApplication();
+    if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
+  }
+  if (opt.converge) {
+    const int status = RunConvergence(opt, stdout);
+    if (opt.chart && !chart.Write(ChartOfConvergence(opt.form, opt.maxTicks, opt.units), error)) return Refuse(error);
+    return status;
+  }
+
   OutputFile trajectoryFile;
   std::optional<TrajectoryWriter> trajectory;
   if (opt.trajectory) {
     if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
-    trajectory.emplace(trajectoryFile.get());
+    trajectory.emplace(trajectoryFile.get(), opt.units);
   }
   QFile pngFile;
   std::unique_ptr<Picture> picture;
@@ -101,7 +121,18 @@ int RunFlightCommand(const FlightOptions& opt) {
     pngFile.close();
   }
 
-  const std::string report = opt.format == Format::Json ? FlightJson(out) : FlightText(out);
+  if (opt.chart) {
+    std::vector<FlightForm> overlays;
+    for (const Overrides& overlay : opt.overlays) {
+      FlightForm more = opt.form;
+      for (const auto& [field, value] : overlay) more.*(field->member) = value;
+      overlays.push_back(more);
+    }
+    if (!chart.Write(ChartOfFlights(opt.form, overlays, opt.maxTicks, opt.units), error)) return Refuse(error);
+  }
+
+  const std::string report =
+      opt.format == Format::Json ? FlightJson(out, opt.units) : FlightText(out, opt.units);
   const bool toStdout = opt.trajectory == "-" || opt.png == "-";
   std::fputs(report.c_str(), toStdout ? stderr : stdout);
   return ExitStatusFor(out);

@@ -1,28 +1,27 @@
 #include "cli/flight_row.h"
 
 #include "cli/number_text.h"
+#include "cli/sweep.h"
 #include "platform/number_text.h"
 #include "flight/form_fields.h"
 
 namespace vendrel::cli {
 
-const char* FlightRowHeader() {
-  return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
-}
+const char* FlightRowHeader() { return SweepHeader(); }
 
 void AppendFlightRow(std::string& s, std::span<const double, 9> params, const FlightSummary& r, Units u) {
   for (double p : params) {
-    s += afx::FormatNumber(p);
+    AppendNumber(s, p);
     s += ',';
   }
   s += std::to_string(r.ticks);
   s += ',';
   s += FlightEndName(r.end);
   s += ',';
-  if (r.carryChanged) s += afx::FormatNumber(LengthFromModel(u, r.carry));
+  if (r.carryChanged) AppendNumber(s, LengthFromModel(u, r.carry));
   for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
     s += ',';
-    s += afx::FormatNumber(LengthFromModel(u, v));
+    AppendNumber(s, LengthFromModel(u, v));
   }
   s += '\n';
 }

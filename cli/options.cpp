@@ -86,7 +86,7 @@ bool ReadParamRange(const FormField& field, std::string_view text, std::string_v
   return true;
 }
 
-bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal) {
+bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, Units units) {
   if (text.empty()) {
     refusal = "empty list (expected name=value,...)";
     return false;
@@ -109,8 +109,8 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal) 
       return false;
     }
     double v = 0.0;
-    if (!ReadFormValue(*f, item.substr(eq + 1), name, v, refusal)) return false;
-    out.emplace_back(f, v);
+    if (!ReadFormValue(InUnits(*f, units), item.substr(eq + 1), name, v, refusal)) return false;
+    out.emplace_back(f, FieldToModel(*f, units, v));
     pos = comma + 1;
   }
   return true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "flight/flight_records.h"
+#include "cli/units.h"
 #include "flight/form_fields.h"
 
 namespace vendrel::cli {
@@ -29,8 +30,10 @@ struct FlightOptions {
   Format format = Format::Text;
   std::optional<std::string> trajectory;  ///< CSV path, "-" for standard output
   std::optional<std::string> png;
-  std::vector<Overrides> overlays;
+  std::vector<Overrides> overlays;  ///< values in the model's units
   bool converge = false;
+  Units units = Units::Metric;
+  std::optional<std::string> chart;  ///< .png or .svg
 };
 
 /// The values one parameter takes in a sweep: start + i × step up to stop.
@@ -57,6 +60,11 @@ struct SweepOptions {
   BestBy best = BestBy::None;
   std::optional<std::string> output;  ///< CSV path; standard output when absent
   bool progress = true;               ///< a progress bar when standard error is a terminal
+  Units units = Units::Metric;        ///< of the ranges and of the rows
+  /// Parameters left at the model's default: flown as that default whatever the units
+  /// (a default converted there and back could miss its last bit).
+  std::array<bool, 9> defaulted{};
+  std::optional<std::string> chart;   ///< .png or .svg
 
   /// Every parameter at its default.
   static std::array<ParamRange, 9> DefaultRanges();
@@ -72,6 +80,7 @@ bool ReadParamRange(const FormField& field, std::string_view text, std::string_v
 
 /// Reads an overlay, name=value,... with the names of the parameter options. On a
 /// refusal returns false with one line that does not yet name --overlay.
-bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal);
+/// Values are read in `units` and kept in the model's.
+bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, Units units = Units::Metric);
 
 }  // namespace vendrel::cli

@@ -3,14 +3,16 @@
 
 #include <string>
 
+#include "cli/units.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::cli {
 
 /// One JSON object: ticks, end, landed, carry, distance, landing {x, y, z}, apex.
-std::string FlightJson(const FlightOutcome& out);
+/// Lengths in `units`.
+std::string FlightJson(const FlightOutcome& out, Units units = Units::Metric);
 /// The same facts, one per line.
-std::string FlightText(const FlightOutcome& out);
+std::string FlightText(const FlightOutcome& out, Units units = Units::Metric);
 
 /// The exit status of a finished flight: 0 when the run control ended it, 3 at the
 /// tick bound.

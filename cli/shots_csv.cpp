@@ -147,6 +147,7 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
     }
     Shot shot;
     shot.form = base;
+    std::array<std::optional<double>, kShotTargets> given;
     std::string name = "shot " + std::to_string(out.shots.size() + 1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const Column& c = columns[i];
@@ -182,9 +183,11 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
           return false;
         }
         shot.measured[static_cast<std::size_t>(c.target)] = LengthToModel(units, v);
+        given[static_cast<std::size_t>(c.target)] = v;
       }
     }
     out.shots.push_back(shot);
+    out.given.push_back(given);
     out.names.push_back(name);
     out.lines.push_back(lineNo);
   }

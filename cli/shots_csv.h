@@ -4,6 +4,7 @@
 // distance, apex and lateral. A sweep's own CSV reads back as shots.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,9 @@ namespace vendrel::cli {
 
 struct ShotsFile {
   std::vector<Shot> shots;           ///< in the model's units
+  /// The measured targets as the file gives them, in its units: reports show these
+  /// rather than a conversion there and back.
+  std::vector<std::array<std::optional<double>, kShotTargets>> given;
   std::vector<std::string> names;    ///< the `name` column, or "shot N"
   std::vector<int> lines;            ///< each shot's line in the file
   std::array<bool, kShotTargets> targetColumns{};  ///< which targets the file has

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/field_names.h"
+#include "cli/flight_row.h"
 #include "cli/number_text.h"
 #include "flight/form_fields.h"
 #include "flight/flight_lanes.h"
@@ -35,28 +36,17 @@ FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
   for (std::size_t f = kFields; f-- > 0;) {
     const ParamRange& range = opt.ranges[f];
     const std::int64_t n = range.Count();
-    r.params[f] = range.Value(index % n);
+    const double v = range.Value(index % n);
     index /= n;
-    form.*(fields[f].member) = r.params[f];
+    const FormField& field = fields[f];
+    form.*(field.member) = opt.defaulted[f] ? field.defaultValue : FieldToModel(field, opt.units, v);
+    r.params[f] = opt.defaulted[f] ? FieldFromModel(field, opt.units, field.defaultValue) : v;
   }
   return form;
 }
 
-void AppendRow(std::string& s, const Result& r) {
-  for (double p : r.params) {
-    AppendNumber(s, p);
-    s += ',';
-  }
-  s += std::to_string(r.ticks);
-  s += ',';
-  s += FlightEndName(r.end);
-  s += ',';
-  if (r.carryChanged) AppendNumber(s, r.carry);
-  for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
-    s += ',';
-    AppendNumber(s, v);
-  }
-  s += '\n';
+void AppendRow(std::string& s, const Result& r, Units units) {
+  AppendFlightRow(s, std::span<const double, kFields>(r.params), r, units);
 }
 
 // NaN and an unchanged carry rank below every number.
@@ -114,7 +104,7 @@ const char* SweepHeader() {
 
 int RunSweep(const SweepOptions& opt, std::FILE* out) { return RunSweep(opt, out, BestLanePath()); }
 
-int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
+int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path, std::vector<FlightSummary>* every) {
   const std::int64_t total = SweepSize(opt);
   const unsigned threads =
       opt.threads ? opt.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -139,6 +129,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
         RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(threads), path);
     for (std::int64_t i = 0; i < count; ++i)
       static_cast<FlightSummary&>(batch[static_cast<std::size_t>(i)]) = summaries[static_cast<std::size_t>(i)];
+    if (every) every->insert(every->end(), summaries.begin(), summaries.end());
     const unsigned workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
     std::vector<std::thread> pool;
 
@@ -149,7 +140,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
         const std::int64_t from = count * t / workers, to = count * (t + 1) / workers;
         std::string& text = texts[t];
         text.clear();
-        for (std::int64_t i = from; i < to; ++i) AppendRow(text, batch[static_cast<std::size_t>(i)]);
+        for (std::int64_t i = from; i < to; ++i) AppendRow(text, batch[static_cast<std::size_t>(i)], opt.units);
       };
       texts.resize(std::max<std::size_t>(texts.size(), workers));
       pool.clear();
@@ -170,7 +161,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
   }
   if (haveBest) {
     std::string row;
-    AppendRow(row, best);
+    AppendRow(row, best, opt.units);
     std::fwrite(row.data(), 1, row.size(), out);
   }
   return 0;

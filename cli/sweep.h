@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 #include "flight/flight_lanes.h"
@@ -15,7 +16,8 @@ namespace vendrel::cli {
 int RunSweep(const SweepOptions& opt, std::FILE* out);
 /// The same on a chosen lane path (the benchmarks and tests compare them); the rows
 /// are the same on every path.
-int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path);
+/// `every`, when given, receives every flight's summary in sweep order (for a chart).
+int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path, std::vector<FlightSummary>* every = nullptr);
 
 /// The CSV header of a sweep.
 const char* SweepHeader();

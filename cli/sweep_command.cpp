@@ -2,18 +2,71 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <limits>
+#include <memory>
+#include <vector>
 #include <string>
 
+#include "cli/chart.h"
 #include "cli/declare.h"
+#include "cli/field_names.h"
+#include "cli/study_charts.h"
 #include "cli/output_file.h"
+#include "cli/refuse.h"
 #include "cli/sweep.h"
 
 namespace vendrel::cli {
+namespace {
+
+// The parameters that take more than one value.
+std::vector<std::size_t> Swept(const SweepOptions& opt) {
+  std::vector<std::size_t> swept;
+  for (std::size_t i = 0; i < opt.ranges.size(); ++i) {
+    if (opt.ranges[i].Count() > 1) swept.push_back(i);
+  }
+  return swept;
+}
+
+std::vector<double> ValuesOf(const ParamRange& r) {
+  std::vector<double> v;
+  for (std::int64_t i = 0; i < r.Count(); ++i) v.push_back(r.Value(i));
+  return v;
+}
+
+// The chart of a sweep over one parameter (lines) or two (a heat map); `every` holds
+// the flights in sweep order.
+Figure SweepFigure(const SweepOptions& opt, const std::vector<FlightSummary>& every) {
+  const std::vector<std::size_t> swept = Swept(opt);
+  const auto fields = FormFields();
+  const FormField& fx = fields[swept[0]];
+  const std::vector<double> xs = ValuesOf(opt.ranges[swept[0]]);
+  if (swept.size() == 1) return SweepLineFigure(fx, xs, every, opt.units);
+  const FormField& fy = fields[swept[1]];
+  const std::vector<double> ys = ValuesOf(opt.ranges[swept[1]]);
+  // The later parameter varies faster in the sweep; the map's rows run along y.
+  std::vector<double> values(xs.size() * ys.size());
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    for (std::size_t j = 0; j < ys.size(); ++j) {
+      const FlightSummary& s = every[i * ys.size() + j];
+      const double v = s.end != FlightEnd::Ground ? std::nan("") : opt.best == BestBy::Apex ? s.apex : s.distance;
+      values[j * xs.size() + i] = v;
+    }
+  }
+  const std::string quantity = opt.best == BestBy::Apex ? "apex" : opt.best == BestBy::Distance ? "distance" : "carry";
+  return SweepHeatFigure(fx, xs, fy, ys, values, quantity, opt.units);
+}
+
+}  // namespace
 
 void DeclareSweep(CLI::App& app, SweepOptions& opt) {
+  app.option_defaults()->group("Units and charts");
+  AddUnits(app, opt.units);
+  AddChart(app, "draw carry, apex and lateral against one swept parameter, or a heat\n"
+                "map over two (.png or .svg)", opt.chart);
+
   app.option_defaults()->group("Flight parameters (X or START:STOP:STEP; every combination is flown)");
-  AddFormRanges(app, opt.ranges);
+  AddFormRanges(app, opt.ranges, opt.units);
 
   app.option_defaults()->group("Sweep");
   AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
@@ -28,7 +81,15 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 
   app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
              "(nothing was run).");
-  app.final_callback([&opt] {
+  app.final_callback([&opt, &app] {
+    const auto fields = FormFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      opt.defaulted[i] = app.get_option("--" + std::string(NamesOf(fields[i]).option))->count() == 0;
+    }
+    if (opt.chart && (Swept(opt).empty() || Swept(opt).size() > 2)) {
+      throw CLI::ValidationError("--chart: a sweep has a chart over one or two swept parameters, this one sweeps " +
+                                 std::to_string(Swept(opt).size()) + (Swept(opt).size() > 2 ? " (three or more)" : ""));
+    }
     const std::int64_t size = SweepSize(opt);
     if (size > opt.maxFlights) {
       throw CLI::ValidationError(
@@ -40,7 +101,21 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 }
 
 int RunSweepCommand(const SweepOptions& opt) {
-  return WriteOutput(opt.output, "--output", [&opt](std::FILE* out) { return RunSweep(opt, out); });
+  // The chart's file is opened before the flights too, so a bad path costs nothing.
+  std::string error;
+  std::unique_ptr<QGuiApplication> app;
+  ChartFile chart;
+  if (opt.chart) {
+    app = ChartApplication();
+    if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
+  }
+  std::vector<FlightSummary> every;
+  const int status = WriteOutput(opt.output, "--output", [&](std::FILE* out) {
+    return RunSweep(opt, out, BestLanePath(), opt.chart ? &every : nullptr);
+  });
+  if (status != 0 || !opt.chart) return status;
+  if (!chart.Write(SweepFigure(opt, every), error)) return Refuse(error);
+  return status;
 }
 
 }  // namespace vendrel::cli

@@ -6,7 +6,7 @@
 
 namespace vendrel::cli {
 
-TrajectoryWriter::TrajectoryWriter(std::FILE* out) : out_(out) {
+TrajectoryWriter::TrajectoryWriter(std::FILE* out, Units units) : out_(out), units_(units) {
   std::fputs("tick,t,x,y,z,vx,vy,vz\n", out_);
 }
 
@@ -17,9 +17,15 @@ void TrajectoryWriter::OnTick(std::int64_t tick, const FlightState& st) {
 
 void TrajectoryWriter::Row(std::int64_t tick, double t, const Vec5& pos, const Vec5& vel) {
   std::string line = std::to_string(tick);
-  for (double v : {t, pos[1], pos[2], pos[3], vel[1], vel[2], vel[3]}) {
+  line += ',';
+  AppendNumber(line, t);
+  for (double v : {pos[1], pos[2], pos[3]}) {
     line += ',';
-    AppendNumber(line, v);
+    AppendNumber(line, LengthFromModel(units_, v));
+  }
+  for (double v : {vel[1], vel[2], vel[3]}) {
+    line += ',';
+    AppendNumber(line, SpeedFromModel(units_, v));
   }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), out_);

@@ -123,7 +123,7 @@ const Refusal kRefusals[] = {
     {"Stray", {"stray"}, "'stray': unexpected argument (see --help)"},
     {"UnknownBesideVersion", {"--version", "--bogus"}, "'--bogus': unknown option (see --help)"},
     {"FlagWithValue", {"--converge=1"}, "--converge: takes no value"},
-    {"OverlayWithoutPicture", {"--overlay", "angle=30"}, "--overlay: only with --png"},
+    {"OverlayWithoutPicture", {"--overlay", "angle=30"}, "--overlay: only with --png or --chart"},
     {"TrajectoryWithConvergence", {"--converge", "--trajectory", "t.csv"}, "--trajectory: not with --converge"},
     {"PictureWithConvergence", {"--png", "p.png", "--converge"}, "--png: not with --converge"},
     {"BothOnStandardOutput", {"--png", "-", "--trajectory", "-"},
