@@ -1,6 +1,6 @@
 # Everything goes through here: each target installs what is missing, configures and
 # builds before it does its own work.
-.PHONY: all deps build run test bench fuzz package clean
+.PHONY: all deps build run test bench fuzz package web serve clean
 
 all: build
 
@@ -34,6 +34,16 @@ package: deps
 	@cmake --build --preset release
 	@cd build/release && cpack -G DEB
 	@ls -l build/release/vendrel_*.deb
+
+# The web edition, compiled with emscripten and assembled in build/web/.
+web: deps
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web
+
+# The site on this machine only: http://127.0.0.1:8000/
+serve: web
+	@echo "Serving build/web/ at http://127.0.0.1:$${PORT:-8000}/"
+	@cd build/web && /usr/bin/python3 -m http.server --bind 127.0.0.1 $${PORT:-8000}
 
 clean:
 	rm -rf build

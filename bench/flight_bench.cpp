@@ -11,6 +11,7 @@
 #include "flight/flight_lanes.h"
 #include "flight/force_model.h"
 #include "flight/form_fields.h"
+#include "flight/launch_trig.h"
 #include "flight/rk4.h"
 #include "flight/sync_run.h"
 
@@ -56,6 +57,19 @@ void BM_DefaultFlight(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DefaultFlight)->Unit(benchmark::kMicrosecond);
+
+// The launch velocity's cosine and sine, one pair per flight, over the sweep's angles:
+// to hold against a flight's cost.
+void BM_LaunchCosSin(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    const double x = (10.0 + 0.001 * i) / 360.0 * 6.283185307179586;
+    benchmark::DoNotOptimize(LaunchCos(x));
+    benchmark::DoNotOptimize(LaunchSin(x));
+    i = i == 9999 ? 0 : i + 1;
+  }
+}
+BENCHMARK(BM_LaunchCosSin);
 
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
 cli::SweepOptions DefaultLikeSweep() {

@@ -1,11 +1,12 @@
 #pragma once
-// The command line of vendrel-flight: one flight (with its trajectory, picture,
+// What the command line asks for, once read: one flight (with its trajectory, picture,
 // overlays or convergence check) or a sweep over parameter ranges.
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -46,30 +47,28 @@ struct ParamRange {
 enum class BestBy { None, Carry, Distance, Apex };
 
 struct SweepOptions {
-  std::array<ParamRange, 9> ranges;  ///< in FormFields() order
+  std::array<ParamRange, 9> ranges = DefaultRanges();  ///< in FormFields() order
   std::int64_t maxTicks = 10000000;
   std::int64_t maxFlights = 10000000;
   unsigned threads = 0;  ///< 0: the core count
   BestBy best = BestBy::None;
   std::optional<std::string> output;  ///< CSV path; standard output when absent
   bool progress = true;               ///< a progress bar when standard error is a terminal
+
+  /// Every parameter at its default.
+  static std::array<ParamRange, 9> DefaultRanges();
 };
-
-enum class Mode { Flight, Sweep, Help, Version };
-
-struct Command {
-  Mode mode = Mode::Flight;
-  FlightOptions flight;
-  SweepOptions sweep;
-};
-
-/// Parses the arguments (without the program name). On a refusal returns false and
-/// sets `error` to one line naming the option and what it allows.
-bool ParseCommandLine(const std::vector<std::string>& args, Command& cmd, std::string& error);
 
 /// Total flights of a sweep, saturating at INT64_MAX.
 std::int64_t SweepSize(const SweepOptions& s);
 
-std::string UsageText();
+/// Reads a sweep parameter: X or START:STOP:STEP within `field`'s range. On a refusal
+/// returns false with one line naming the option as `name`.
+bool ReadParamRange(const FormField& field, std::string_view text, std::string_view name,
+                    ParamRange& range, std::string& refusal);
+
+/// Reads an overlay, name=value,... with the names of the parameter options. On a
+/// refusal returns false with one line that does not yet name --overlay.
+bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal);
 
 }  // namespace vendrel::cli

@@ -1,10 +1,8 @@
 #pragma once
 // How the outcome of a flight is written: JSON for scripts, lines for a person.
 
-#include <cstdio>
 #include <string>
 
-#include "cli/options.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::cli {
@@ -17,9 +15,5 @@ std::string FlightText(const FlightOutcome& out);
 /// The exit status of a finished flight: 0 when the run control ended it, 3 at the
 /// tick bound.
 int ExitStatusFor(const FlightOutcome& out);
-
-/// Runs the flight at dt, dt/2 and dt/4 and reports how much the result moves.
-/// Returns the exit status.
-int RunConvergence(const FlightOptions& opt, std::FILE* out);
 
 }  // namespace vendrel::cli

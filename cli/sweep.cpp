@@ -10,9 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "cli/field_names.h"
 #include "cli/number_text.h"
 #include "flight/form_fields.h"
 #include "flight/flight_lanes.h"
+#include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
 
 namespace vendrel::cli {
@@ -42,17 +44,17 @@ FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
 
 void AppendRow(std::string& s, const Result& r) {
   for (double p : r.params) {
-    s += FormatDouble(p);
+    AppendNumber(s, p);
     s += ',';
   }
   s += std::to_string(r.ticks);
   s += ',';
   s += FlightEndName(r.end);
   s += ',';
-  if (r.carryChanged) s += FormatDouble(r.carry);
+  if (r.carryChanged) AppendNumber(s, r.carry);
   for (double v : {r.distance, r.landing[2], r.apex}) {  // lateral: pos[2] on the last tick
     s += ',';
-    s += FormatDouble(v);
+    AppendNumber(s, v);
   }
   s += '\n';
 }
@@ -102,7 +104,12 @@ class Progress {
 }  // namespace
 
 const char* SweepHeader() {
-  return "angle,speed,side_spin,back_spin,k,k_prime,mass,gravity,dt,ticks,end,carry,distance,lateral,apex\n";
+  static const std::string header = [] {
+    std::string h;
+    for (const FormField& f : FormFields()) (h += NamesOf(f).column) += ',';
+    return h + "ticks,end,carry,distance,lateral,apex\n";
+  }();
+  return header.c_str();
 }
 
 int RunSweep(const SweepOptions& opt, std::FILE* out) { return RunSweep(opt, out, BestLanePath()); }
@@ -125,37 +132,15 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path) {
 
   for (std::int64_t first = 0; first < total; first += kBatch) {
     const std::int64_t count = std::min(kBatch, total - first);
-    std::atomic<std::int64_t> next{0};
-    // Each worker keeps a pack of flights in the lanes of its vector registers and
-    // takes the batch's flights a chunk at a time as lanes come free.
-    auto work = [&] {
-      std::int64_t at = 0, end = 0;
-      bool drained = false;
-      const NextFlight take = [&](std::int64_t& id, FlightForm& form) {
-        if (at == end) {
-          if (drained) return false;
-          at = next.fetch_add(kChunk);
-          if (at >= count) {
-            drained = true;
-            at = end = count;
-            return false;
-          }
-          end = std::min(count, at + kChunk);
-        }
-        id = at++;
-        form = FormOf(opt, first + id, batch[static_cast<std::size_t>(id)]);
-        return true;
-      };
-      const FlightDone record = [&](std::int64_t id, const FlightSummary& summary) {
-        static_cast<FlightSummary&>(batch[static_cast<std::size_t>(id)]) = summary;
-      };
-      RunFlightsInLanes(path, opt.maxTicks, take, record);
-    };
+    std::vector<FlightForm> forms(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i)
+      forms[static_cast<std::size_t>(i)] = FormOf(opt, first + i, batch[static_cast<std::size_t>(i)]);
+    const std::vector<FlightSummary> summaries =
+        RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(threads), path);
+    for (std::int64_t i = 0; i < count; ++i)
+      static_cast<FlightSummary&>(batch[static_cast<std::size_t>(i)]) = summaries[static_cast<std::size_t>(i)];
     const unsigned workers = static_cast<unsigned>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work);
-    work();
-    for (auto& t : pool) t.join();
 
     if (opt.best == BestBy::None) {
       // The workers format the rows too, each a contiguous slice, which are written

@@ -19,7 +19,7 @@ void TrajectoryWriter::Row(std::int64_t tick, double t, const Vec5& pos, const V
   std::string line = std::to_string(tick);
   for (double v : {t, pos[1], pos[2], pos[3], vel[1], vel[2], vel[3]}) {
     line += ',';
-    line += FormatDouble(v);
+    AppendNumber(line, v);
   }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), out_);

@@ -1,10 +1,9 @@
 #pragma once
-// Many whole flights at once, several in the lanes of one vector register. Every
-// flight comes out bit for bit as RunFlight would give it: each lane performs the
-// scalar model's operations in the scalar model's order, and the model's branches
-// become per-lane selects. The instruction set is chosen at run time, so the program
-// still runs on any x86-64; without a vector unit it can use, flights go through
-// RunFlight one by one.
+// Many whole flights at once, several in the lanes of one vector register and several
+// registers in flight per thread. Every flight comes out bit for bit as RunFlight would
+// give it: the lanes run the same flight kernel, its branches per-lane selects. The
+// instruction set is chosen at run time, so the program still runs on any x86-64;
+// without a vector unit it can use, the lanes are plain doubles.
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "flight/flight_records.h"
+#include "flight/flight_summary.h"
 #include "flight/sync_run.h"
 
 namespace vendrel {
@@ -22,14 +22,15 @@ enum class LanePath {
   Avx512,  ///< 512-bit registers
 };
 
-/// Whether this machine has the path's instruction set and, checked once on first
-/// use, the path's lanes reproduce the scalar force model (the scalar path always can).
+/// Whether this build and this machine have the path's instruction set (the scalar
+/// path always does).
 bool LanePathAvailable(LanePath path);
 /// The widest available path.
 LanePath BestLanePath();
 /// "scalar", "avx2", "avx512".
 const char* LanePathName(LanePath path);
-/// Flights in flight at once on the path.
+/// Flights in flight at once per thread on the path (on the scalar path's when the
+/// machine lacks it).
 int LaneCount(LanePath path);
 
 /// Hands out the next flight: its id (any number, given back with its outcome) and
@@ -42,7 +43,8 @@ using FlightDone = std::function<void(std::int64_t id, const FlightSummary& summ
 /// Runs every flight `next` hands out, each until the run control ends it or
 /// `maxTicks` ticks have passed, on the calling thread. A lane whose flight ends
 /// takes the next flight at once, so long and short flights mix freely. A path the
-/// machine cannot take falls back to the scalar one.
+/// machine cannot take falls back to the scalar one. With a bound below one tick the
+/// flights go through RunFlight.
 void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,
                        const FlightDone& done);
 

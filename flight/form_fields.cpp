@@ -7,27 +7,20 @@ namespace vendrel {
 namespace {
 
 constexpr std::array<FormField, 9> kFields{{
-    {"angle", "angle", "deg", &FlightForm::launchAngle, 0.0, 90.0, 15.0},
-    {"speed", "speed", "m/s", &FlightForm::launchSpeed, 0.0, 100.0, 60.0},
-    {"side-spin", "side_spin", "rpm", &FlightForm::sideSpin, -100000.0, 100000.0, 0.0},
-    {"back-spin", "back_spin", "rpm", &FlightForm::backSpin, -100000.0, 100000.0, 2000.0},
-    {"k", "k", "", &FlightForm::k, 0.0, 10.0, 0.01},
-    {"k-prime", "k_prime", "", &FlightForm::kPrime, 0.0, 10.0, 0.02},
-    {"mass", "mass", "g", &FlightForm::ballMass, 0.0, 10000.0, 46.0},
-    {"gravity", "gravity", "m/s^2", &FlightForm::gravity, 0.0, 10000.0, 9.8},
-    {"dt", "dt", "s", &FlightForm::timeStep, 0.00001, 0.1, 0.01},
+    {"deg", &FlightForm::launchAngle, 0.0, 90.0, 15.0},
+    {"m/s", &FlightForm::launchSpeed, 0.0, 100.0, 60.0},
+    {"rpm", &FlightForm::sideSpin, -100000.0, 100000.0, 0.0},
+    {"rpm", &FlightForm::backSpin, -100000.0, 100000.0, 2000.0},
+    {"", &FlightForm::k, 0.0, 10.0, 0.01},
+    {"", &FlightForm::kPrime, 0.0, 10.0, 0.02},
+    {"g", &FlightForm::ballMass, 0.0, 10000.0, 46.0},
+    {"m/s^2", &FlightForm::gravity, 0.0, 10000.0, 9.8},
+    {"s", &FlightForm::timeStep, 0.00001, 0.1, 0.01},
 }};
 
 }  // namespace
 
 std::span<const FormField> FormFields() { return kFields; }
-
-const FormField* FindFormField(std::string_view option) {
-  for (const FormField& f : kFields) {
-    if (f.option == option) return &f;
-  }
-  return nullptr;
-}
 
 const FormField& FormFieldFor(double FlightForm::*member) {
   for (const FormField& f : kFields) {

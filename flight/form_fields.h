@@ -1,9 +1,9 @@
 #pragma once
 // The nine editable parameters of the form: their allowed ranges (inclusive) and
-// defaults. The dialog validates against these and the command line checks its
-// options against the same table.
+// defaults. The dialog validates against these, and every other front end checks its
+// values against the same table (flight/form_value.h). What a front end calls a field
+// is its own business.
 
-#include <optional>
 #include <span>
 #include <string_view>
 
@@ -12,8 +12,6 @@
 namespace vendrel {
 
 struct FormField {
-  std::string_view option;     ///< command-line name: "angle", "side-spin", ...
-  std::string_view column;     ///< CSV column name: "angle", "side_spin", ...
   std::string_view unit;       ///< for messages: "deg", "rpm", ...
   double FlightForm::*member;  ///< the form value it edits
   double min;
@@ -23,12 +21,9 @@ struct FormField {
   bool InRange(double v) const { return v >= min && v <= max; }
 };
 
-/// The fields in the order the command line lists them (and sweeps nest them):
-/// angle, speed, side spin, back spin, K, K', mass, gravity, time step.
+/// The fields in the form's order: angle, speed, side spin, back spin, K, K', mass,
+/// gravity, time step.
 std::span<const FormField> FormFields();
-
-/// The field with this command-line name, if any.
-const FormField* FindFormField(std::string_view option);
 
 /// The field that edits this member of the form.
 const FormField& FormFieldFor(double FlightForm::*member);

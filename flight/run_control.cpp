@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flight/force_model.h"
+#include "flight/launch_trig.h"
 #include "flight/rk4.h"
 
 namespace vendrel {
@@ -13,6 +14,11 @@ constexpr double kTwoPi = 6.283185307179586;
 
 double HorizontalDistance(const Vec5& pos) {
   return std::sqrt(pos[1] * pos[1] + pos[2] * pos[2]);
+}
+
+TickEnd EndOfHeight(double height) {
+  if (height >= 0.0) return TickEnd::Flying;  // exactly zero is not a landing
+  return std::isnan(height) ? TickEnd::NotANumber : TickEnd::Ground;
 }
 
 bool CarryForDistance(double distance, double& carry) {
@@ -39,9 +45,9 @@ void RunControl::CalculateFromForm() {
 void RunControl::ComputeLaunchVelocity() {
   const double angle = form_.launchAngle;
   const double speed = form_.launchSpeed;
-  state_.launchVel[1] = std::cos(angle / 360.0 * kTwoPi) * speed;
+  state_.launchVel[1] = LaunchCos(angle / 360.0 * kTwoPi) * speed;
   state_.launchVel[2] = 0.0;
-  state_.launchVel[3] = std::sin(angle / 360.0 * kTwoPi) * speed;
+  state_.launchVel[3] = LaunchSin(angle / 360.0 * kTwoPi) * speed;
 }
 
 void RunControl::ResetFlight() {
@@ -72,9 +78,8 @@ TickResult RunControl::Tick() {
   host_.RequestRepaint();
 
   TickResult result;
-  const double height = state_.pos[3];
-  if (height >= 0.0) return result;  // exactly zero is not a landing
-  result.end = std::isnan(height) ? TickEnd::NotANumber : TickEnd::Ground;
+  result.end = EndOfHeight(state_.pos[3]);
+  if (result.end == TickEnd::Flying) return result;
 
   host_.KillTimer();
   double carry = 0.0;

@@ -74,6 +74,9 @@ class RunControl {
 /// Horizontal distance of a position from the origin, lateral offset included.
 double HorizontalDistance(const Vec5& pos);
 
+/// How a tick ends whose step started at this height.
+TickEnd EndOfHeight(double height);
+
 /// The carry the field would show for a landing at this distance, or false when the
 /// field stays unchanged (zero, not a number, or infinite).
 bool CarryForDistance(double distance, double& carry);

@@ -33,13 +33,4 @@ FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObser
   return out;
 }
 
-const char* FlightEndName(FlightEnd end) {
-  switch (end) {
-    case FlightEnd::Ground: return "ground";
-    case FlightEnd::NotANumber: return "nan";
-    case FlightEnd::MaxTicks: break;
-  }
-  return "max-ticks";
-}
-
 }  // namespace vendrel

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "flight/flight_records.h"
+#include "flight/flight_summary.h"
 #include "flight/run_control.h"
 
 namespace vendrel {
@@ -28,21 +29,6 @@ class SyncHost final : public FlightHost {
   std::int64_t carryShown = 0;
 };
 
-enum class FlightEnd { Ground, NotANumber, MaxTicks };
-
-/// What one whole run came to.
-struct FlightSummary {
-  std::int64_t ticks = 0;    ///< the tick the run ended on, or the tick bound
-  FlightEnd end = FlightEnd::MaxTicks;
-  bool carryChanged = false; ///< false: the carry field would stay as it was
-  double carry = 0.0;        ///< the form's carry after the run
-  double distance = 0.0;     ///< horizontal distance of `pos` on the last tick
-  Vec5 landing{};            ///< `pos` on the last tick
-  double apex = 0.0;         ///< highest `pos`[3] over all ticks
-
-  bool landed() const { return end != FlightEnd::MaxTicks; }
-};
-
 /// The summary with the record as the last tick left it.
 struct FlightOutcome : FlightSummary {
   FlightState state{};
@@ -56,8 +42,5 @@ using TickObserver = std::function<void(std::int64_t tick, const FlightState&)>;
 /// carry as the dialog's form would.
 FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks,
                         const TickObserver& observe = {});
-
-/// Short name of an end, as the command line prints it: "ground", "nan", "max-ticks".
-const char* FlightEndName(FlightEnd end);
 
 }  // namespace vendrel

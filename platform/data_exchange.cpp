@@ -45,13 +45,6 @@ void CDataExchange::CommitPending() {
   m_pendingMember = nullptr;
 }
 
-std::string AfxNumberExpectedText() { return "数値を入力してください。"; }
-
-std::string AfxRangeText(double minVal, double maxVal) {
-  return afx::FormatNumber(minVal) + " 以上 " + afx::FormatNumber(maxVal) +
-         " 以下の数値を入力してください。";
-}
-
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
   if (pDX->Failed()) return;
   QLineEdit* edit = pDX->PrepareEditCtrl(nIDC);

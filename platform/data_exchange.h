@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/exchange_text.h"
 #include "platform/wnd.h"
 
 class QLineEdit;
@@ -46,7 +47,3 @@ class CDataExchange {
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 /// Refuses a value outside [minVal, maxVal]; the bounds are allowed.
 void DDV_MinMaxDouble(CDataExchange* pDX, const double& value, double minVal, double maxVal);
-
-/// The wording of the two refusals.
-std::string AfxNumberExpectedText();
-std::string AfxRangeText(double minVal, double maxVal);

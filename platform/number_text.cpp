@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace afx {
@@ -57,7 +60,7 @@ char NumberChar(char32_t cp) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// [sign] (digits [. digits] | . digits) [e [sign] digits], nothing else.
+// [sign] (digits [. digits] | . digits) [(e|E) [sign] digits], nothing else.
 bool IsDecimal(std::string_view s) {
   std::size_t i = 0;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
@@ -68,7 +71,7 @@ bool IsDecimal(std::string_view s) {
     while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
   }
   if (digits == 0) return false;
-  if (i < s.size() && s[i] == 'e') {
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
     ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t expDigits = 0;
@@ -78,12 +81,100 @@ bool IsDecimal(std::string_view s) {
   return i == s.size();
 }
 
+// The grammar is settled before this, so the conversion only has to say whether the
+// value fits a double.
+std::optional<double> Convert(std::string_view digits) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  double value = 0.0;
+  const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
+    return std::nullopt;  // beyond the range of a double, either way
+  }
+#else
+  // A standard library without from_chars for doubles (the web build's): strtod, whose
+  // locale there is always "C". A value too small for a subnormal reads as 0 and is
+  // refused as from_chars refuses it; subnormals themselves are values.
+  const std::string copy(digits);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size()) return std::nullopt;
+  if (value == 0.0 && copy.find_first_of("123456789") < copy.find_first_of("eE")) return std::nullopt;
+#endif
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// The shortest digits that read back to `value`, as d.ddde±XX; returns the end.
+const char* ShortestScientific(char (&out)[kNumberTextMax], double value) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::scientific).ptr;
+#else
+  // Without to_chars for doubles: the fewest digits printf rounds to that read back.
+  // Its layout is to_chars' (at least two exponent digits); its locale is "C" there.
+  int length = 0;
+  for (int precision = 0; precision <= 16; ++precision) {
+    length = std::snprintf(out, kNumberTextMax, "%.*e", precision, value);
+    if (std::strtod(out, nullptr) == value) break;
+  }
+  return out + length;
+#endif
+}
+
 }  // namespace
 
+char* WriteNumber(char* first, double value) {
+  const auto copy = [first](const char* text, std::size_t n) {
+    std::memcpy(first, text, n);
+    return first + n;
+  };
+  if (std::isnan(value)) return copy("nan", 3);  // whatever its sign bit
+  if (std::isinf(value)) return value > 0 ? copy("inf", 3) : copy("-inf", 4);
+  // The shortest digits that read back, and their exponent: d.ddd × 10^exponent.
+  char sci[kNumberTextMax];
+  const char* const sciEnd = ShortestScientific(sci, value);
+  const char* p = sci;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  char digits[20];
+  int count = 0;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') digits[count++] = *p;
+  }
+  // to_chars writes no terminator: the exponent ends at sciEnd.
+  int exponent = 0;
+  std::from_chars(p + (p[1] == '+' ? 2 : 1), sciEnd, exponent);
+  const int zerosAfterPoint = exponent < 0 ? -exponent - 1 : 0;
+  const int writtenDigits = exponent >= count ? exponent + 1 : count;
+  if (writtenDigits > 17 || zerosAfterPoint > 4) return copy(sci, static_cast<std::size_t>(sciEnd - sci));
+
+  char* out = first;
+  if (negative) *out++ = '-';
+  if (exponent < 0) {
+    *out++ = '0';
+    *out++ = '.';
+    for (int i = 0; i < zerosAfterPoint; ++i) *out++ = '0';
+    for (int i = 0; i < count; ++i) *out++ = digits[i];
+  } else {
+    for (int i = 0; i <= exponent; ++i) *out++ = i < count ? digits[i] : '0';
+    if (count > exponent + 1) {
+      *out++ = '.';
+      for (int i = exponent + 1; i < count; ++i) *out++ = digits[i];
+    }
+  }
+  return out;
+}
+
 std::string FormatNumber(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  char buffer[kNumberTextMax];
+  return std::string(buffer, WriteNumber(buffer, value));
+}
+
+std::optional<double> ReadDecimal(std::string_view text) {
+  if (!IsDecimal(text)) return std::nullopt;
+  // from_chars takes no leading plus; the grammar above already vouches for the rest.
+  if (text.front() == '+') text.remove_prefix(1);
+  return Convert(text);
 }
 
 std::optional<double> ParseNumber(std::string_view utf8) {
@@ -106,20 +197,7 @@ std::optional<double> ParseNumber(std::string_view utf8) {
     ascii.push_back(c);
     started = true;
   }
-  if (!IsDecimal(ascii)) return std::nullopt;
-
-  // from_chars takes no leading plus; the grammar above already vouches for the rest.
-  std::string_view digits = ascii;
-  if (digits.front() == '+') digits.remove_prefix(1);
-  double value = 0.0;
-  const auto result =
-      std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                      std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
-    return std::nullopt;  // beyond the range of a double, either way
-  }
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
+  return ReadDecimal(ascii);
 }
 
 }  // namespace afx

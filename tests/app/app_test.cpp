@@ -94,8 +94,8 @@ TEST_F(Shell, BothWindowIconsAreIcon128AtItsTwoSizes) {
 TEST_F(Shell, F1AsksTheApplicationForHelp) {
   CSimulatorApp app;
   QTest::keyClick(Edit(IDC_K), Qt::Key_F1);
-  ASSERT_EQ(ShownMessages().size(), 1u);
-  EXPECT_NE(ShownMessages()[0].find("ヘルプ"), std::string::npos);
+  ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+  EXPECT_NE(MessageBoxes::Texts()[0].find("ヘルプ"), std::string::npos);
 }
 
 TEST_F(Shell, StartUpRunsTheDialogModallyAndEndsWithIt) {
@@ -112,23 +112,22 @@ TEST_F(Shell, StartUpRunsTheDialogModallyAndEndsWithIt) {
   EXPECT_EQ(AfxGetMainWnd(), nullptr);
 }
 
-TEST(Version, TheVersionBlockNamesTheApplication) {
-  const VersionInfo& v = res::Module().version;
-  EXPECT_EQ(AfxVersionText(v), "1.0.0.1");
-  EXPECT_STREQ(v.fileVersionText, "1, 0, 0, 1");
-  EXPECT_STREQ(v.productVersionText, "1, 0, 0, 1");
-  EXPECT_EQ(v.language, 0x0411);
-  EXPECT_EQ(v.codePage, 1200);
-  EXPECT_STREQ(v.fileDescription, "VENDREL MFC ｱﾌﾟﾘｹｰｼｮﾝ");
-  EXPECT_STREQ(v.productName, "VENDREL ｱﾌﾟﾘｹｰｼｮﾝ");
-  EXPECT_STREQ(v.internalName, "VENDREL");
-  EXPECT_STREQ(v.originalFilename, "VENDREL.EXE");
-  EXPECT_STREQ(v.companyName, "");
-  EXPECT_STREQ(v.legalTrademarks, "");
-  AfxApplyVersionInfo(res::Module());
-  EXPECT_EQ(QCoreApplication::applicationName(), QString("VENDREL"));
+// The version block carries the project's version in its numbers and in both of its
+// texts, and the application takes its name, version and desktop id from the module.
+TEST(Version, TheBlockAndTheApplicationCarryTheProjectsVersion) {
+  const ResourceModule& module = res::Module();
+  const VersionInfo& v = module.version;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(v.fileVersion[i], res::kVersion[i]) << i;
+    EXPECT_EQ(v.productVersion[i], res::kVersion[i]) << i;
+  }
+  EXPECT_STREQ(v.fileVersionText, res::kVersionBlockText);
+  EXPECT_STREQ(v.productVersionText, res::kVersionBlockText);
+  EXPECT_EQ(AfxVersionText(v), res::kVersionText);
+  AfxApplyVersionInfo(module);
+  EXPECT_EQ(QCoreApplication::applicationName(), QString::fromUtf8(v.internalName));
   EXPECT_EQ(QCoreApplication::applicationVersion(), QString(res::kVersionText));
-  EXPECT_EQ(QGuiApplication::desktopFileName(), QString("org.vendrel.Vendrel"));
+  EXPECT_EQ(QGuiApplication::desktopFileName(), QString::fromUtf8(module.desktopId));
 }
 
 }  // namespace

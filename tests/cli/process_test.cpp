@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/field_names.h"
 #include "flight/form_fields.h"
 #include "flight/sync_run.h"
 #include "tests/support/process.h"
@@ -18,35 +19,43 @@ using test::RunFlightTool;
 
 nlohmann::json Json(const test::ProcessResult& r) { return nlohmann::json::parse(r.out); }
 
-TEST(FlightTool, JsonOutcomes) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> args;
-    int status;
-    const char* end;
-    bool landed;
-  };
-  const Case cases[] = {
-      {"ground", {}, 0, "ground", true},
-      {"nan", {"--mass", "0"}, 0, "nan", true},
-      {"max-ticks", {"--k", "10", "--max-ticks", "100"}, 3, "max-ticks", false},
-  };
+// How a flight ends, and what the process says about it.
+struct Outcome {
+  const char* name;
+  std::vector<std::string> args;
+  int status;
+  const char* end;
+  bool landed;
+};
+
+void PrintTo(const Outcome& row, std::ostream* os) { *os << row.name; }
+
+class FlightToolOutcome : public testing::TestWithParam<Outcome> {};
+
+TEST_P(FlightToolOutcome, JsonWithEveryKey) {
+  const Outcome& c = GetParam();
+  std::vector<std::string> args = c.args;
+  args.push_back("--format=json");
+  const auto r = RunFlightTool(args);
+  EXPECT_EQ(r.status, c.status) << r.err;
+  const auto j = Json(r);
   const std::set<std::string> keys{"ticks", "end", "landed", "carry", "distance", "landing", "apex"};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<std::string> args = c.args;
-    args.push_back("--format=json");
-    const auto r = RunFlightTool(args);
-    EXPECT_EQ(r.status, c.status) << r.err;
-    const auto j = Json(r);
-    std::set<std::string> got;
-    for (auto it = j.begin(); it != j.end(); ++it) got.insert(it.key());
-    EXPECT_EQ(got, keys);
-    EXPECT_EQ(j["end"], c.end);
-    EXPECT_EQ(j["landed"], c.landed);
-    EXPECT_EQ(j["landing"].size(), 3u);
-  }
+  std::set<std::string> got;
+  for (auto it = j.begin(); it != j.end(); ++it) got.insert(it.key());
+  EXPECT_EQ(got, keys);
+  EXPECT_EQ(j["end"], c.end);
+  EXPECT_EQ(j["landed"], c.landed);
+  EXPECT_EQ(j["landing"].size(), 3u);
 }
+
+const Outcome kOutcomes[] = {
+    {"Ground", {}, 0, "ground", true},
+    {"NotANumber", {"--mass", "0"}, 0, "nan", true},
+    {"MaxTicks", {"--k", "10", "--max-ticks", "100"}, 3, "max-ticks", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, FlightToolOutcome, testing::ValuesIn(kOutcomes),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FlightTool, DefaultFlightMatchesTheReferenceBits) {
   const auto r = RunFlightTool({"--format", "json"});
@@ -79,25 +88,38 @@ TEST(FlightTool, TextGivesTheSameFacts) {
   EXPECT_NE(r.out.find("landed:   yes\n"), std::string::npos) << r.out;
 }
 
-TEST(FlightTool, RefusalsNameTheOptionAndRunNothing) {
-  const std::vector<std::vector<std::string>> bad = {
-      {"--angle", "abc"},   {"--angle", "90.5"},   {"--dt", "0"},         {"--dt", "0.2"},
-      {"--speed", "nan"},   {"--k", "inf"},        {"--mass", ""},        {"--mass=12kg"},
-      {"--side-spin"},      {"--gravity", "-1"},   {"--max-ticks", "0"},  {"--max-ticks", "1.5"},
-      {"--format", "xml"},  {"--bogus", "1"},      {"stray"},             {"--overlay", "spin=3"},
-      {"--overlay", "angle=91"}, {"--overlay", "angle"}, {"--trajectory", "/nonexistent/dir/t.csv"},
-      {"--png", "/nonexistent/dir/p.png"},
-  };
-  for (const auto& args : bad) {
-    const auto r = test::ExpectRefused(args);
-    if (args[0].rfind("--", 0) == 0) {
-      const std::string opt = args[0].substr(0, args[0].find('='));
-      EXPECT_NE(r.err.find(opt), std::string::npos) << r.err;
-    }
-  }
-  const auto r = RunFlightTool({"--angle", "95"});
-  EXPECT_NE(r.err.find("0 to 90"), std::string::npos) << "the allowed range: " << r.err;
+// A command line the process refuses: status 2, nothing run, one line naming the option.
+struct Refused {
+  const char* name;
+  std::vector<std::string> args;
+  const char* says;
+};
+
+void PrintTo(const Refused& row, std::ostream* os) { *os << row.name; }
+
+class FlightToolRefusal : public testing::TestWithParam<Refused> {};
+
+TEST_P(FlightToolRefusal, RunsNothing) {
+  const auto r = test::ExpectRefused(GetParam().args);
+  EXPECT_NE(r.err.find(GetParam().says), std::string::npos) << r.err;
 }
+
+const Refused kRefused[] = {
+    {"NotANumber", {"--angle", "abc"}, "--angle"},
+    {"OutOfRange", {"--angle", "95"}, "(allowed: 0 to 90)"},
+    {"MissingValue", {"--side-spin"}, "--side-spin"},
+    {"UnknownOption", {"--bogus", "1"}, "--bogus"},
+    {"Stray", {"stray"}, "stray"},
+    {"OverlayWithoutPicture", {"--overlay", "angle=30"}, "--overlay"},
+    {"TrajectoryWithConvergence", {"--trajectory", "t.csv", "--converge"}, "--trajectory"},
+    {"UnwritableTrajectory", {"--trajectory", "/nonexistent/dir/t.csv"}, "--trajectory"},
+    {"UnwritablePicture", {"--png", "/nonexistent/dir/p.png"}, "--png"},
+    {"UnwritableSweep", {"sweep", "--output", "/nonexistent/x.csv"}, "--output"},
+    {"SweepTooLarge", {"sweep", "--speed", "0:100:0.00001", "--angle", "0:90:0.001"}, "--max-flights"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, FlightToolRefusal, testing::ValuesIn(kRefused),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FlightTool, TrajectoryRowsAreTheSegmentsTheWindowDraws) {
   const std::string path = test::ScratchPath("default.csv");
@@ -162,7 +184,7 @@ TEST(FlightTool, HelpAndVersion) {
   EXPECT_EQ(v.out, "vendrel-flight 1.0.0.1\n");
   const auto h = RunFlightTool({"--help"});
   EXPECT_EQ(h.status, 0);
-  for (const auto& f : FormFields()) EXPECT_NE(h.out.find("--" + std::string(f.option)), std::string::npos);
+  for (const auto& f : FormFields()) EXPECT_NE(h.out.find("--" + std::string(cli::NamesOf(f).option)), std::string::npos);
 }
 
 }  // namespace

@@ -92,18 +92,5 @@ TEST(Sweep, BestRow) {
   EXPECT_EQ(Cells(apex[1])[0], "90") << "straight up flies highest";
 }
 
-TEST(Sweep, Refusals) {
-  const std::vector<std::vector<std::string>> bad = {
-      {"sweep", "--angle", "0:90:0"},      {"sweep", "--angle", "0:90:-1"},
-      {"sweep", "--angle", "50:40:1"},     {"sweep", "--angle", "0:91:1"},
-      {"sweep", "--dt", "0:0.1:0.01"},     {"sweep", "--angle", "0:90"},
-      {"sweep", "--angle", "a:b:c"},       {"sweep", "--threads", "0"},
-      {"sweep", "--best", "height"},       {"sweep", "--speed", "0:100:0.00001", "--angle", "0:90:0.001"},
-      {"sweep", "--angle", "0:90:1", "--max-flights", "10"}, {"sweep", "--output", "/nonexistent/x.csv"},
-      {"sweep", "--format", "json"},
-  };
-  for (const auto& args : bad) test::ExpectRefused(args);
-}
-
 }  // namespace
 }  // namespace vendrel

@@ -19,15 +19,15 @@ TEST_F(Exchange, ARefusalStopsTheExchangeAndTheRefusedValueReachesNoMember) {
   EXPECT_EQ(dlg.first, 55.0);    // before the refusal: taken
   EXPECT_EQ(dlg.second, 2.0);    // refused: as it was
   EXPECT_EQ(dlg.third, 4.0);     // after it: not read
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "0 以上 100 以下の数値を入力してください。");
+  ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts()[0], "0 以上 100 以下の数値を入力してください。");
   // The focus is back in the refused box, its text selected.
   EXPECT_EQ(QApplication::focusWidget(), Edit(dlg, kSecond));
   EXPECT_EQ(Edit(dlg, kSecond)->selectedText(), QString("101"));
 
   Edit(dlg, kSecond)->setText("abc");
   EXPECT_FALSE(dlg.UpdateData(TRUE));
-  EXPECT_EQ(Messages().back(), "数値を入力してください。");
+  EXPECT_EQ(MessageBoxes::Texts().back(), "数値を入力してください。");
 
   // Bounds are allowed; the unchecked field takes any number.
   Edit(dlg, kSecond)->setText("100");
@@ -51,10 +51,7 @@ TEST_F(Exchange, LeavingABoxNotifiesOnceAndTheMessageMovesNoFocusOfItsOwn) {
   // While a message shows, the focus moving between boxes is not the user's doing.
   static QWidget* other = nullptr;
   other = Edit(dlg, kSecond);
-  AfxSetMessageBoxHook([](const char* text, UINT type) {
-    LeaveBox(other);
-    return RecordMessage(text, type);
-  });
+  MessageBoxes::WhileShown() = [] { LeaveBox(other); };
   Edit(dlg, kFirst)->setText("x");
   dlg.log.clear();
   EXPECT_FALSE(dlg.UpdateData(TRUE));
@@ -92,7 +89,7 @@ TEST_F(Exchange, APressThatLeavesARefusedBoxGivesOneMessageAndNoClick) {
   Edit(dlg, kFirst)->setText("abc");
   dlg.log.clear();
   QTest::mouseClick(Button(dlg, kButton), Qt::LeftButton);
-  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 1u);
   EXPECT_EQ(dlg.log, std::vector<std::string>{"commit"});  // the derived map first
   EXPECT_EQ(QApplication::focusWidget(), Edit(dlg, kFirst));
   EXPECT_FALSE(Button(dlg, kButton)->isDown());
@@ -102,7 +99,7 @@ TEST_F(Exchange, APressThatLeavesARefusedBoxGivesOneMessageAndNoClick) {
   dlg.log.clear();
   QTest::mouseClick(Button(dlg, kButton), Qt::LeftButton);
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"commit", "button"}));
-  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts().size(), 1u);
   EXPECT_EQ(dlg.first, 5.0);
 }
 

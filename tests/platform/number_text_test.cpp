@@ -13,16 +13,50 @@
 using afx::FormatNumber;
 using afx::ParseNumber;
 
-TEST(NumberText, ShowsTheShortestFormThatReadsBack) {
-  EXPECT_EQ(FormatNumber(46.0), "46");
-  EXPECT_EQ(FormatNumber(0.01), "0.01");
-  EXPECT_EQ(FormatNumber(9.8), "9.8");
-  EXPECT_EQ(FormatNumber(2000.0), "2000");
-  EXPECT_EQ(FormatNumber(183.0), "183");
-  EXPECT_EQ(FormatNumber(0.00001), "1e-05");
-  EXPECT_EQ(FormatNumber(0.0), "0");
-  EXPECT_EQ(FormatNumber(-100000.0), "-1e+05");  // shorter than -100000
-  EXPECT_EQ(FormatNumber(-1500.0), "-1500");
+// A double and the text it is shown as.
+struct Shown {
+  const char* name;
+  double value;
+  const char* text;
+};
+
+void PrintTo(const Shown& row, std::ostream* os) { *os << row.name; }
+
+class NumberShown : public testing::TestWithParam<Shown> {};
+
+TEST_P(NumberShown, AsPeopleWriteIt) {
+  EXPECT_EQ(FormatNumber(GetParam().value), GetParam().text);
+  EXPECT_EQ(ParseNumber(GetParam().text), GetParam().value) << "reads back";
+}
+
+const Shown kShown[] = {
+    {"Whole", 46.0, "46"},
+    {"Fraction", 0.01, "0.01"},
+    {"Zero", 0.0, "0"},
+    {"NegativeZero", -0.0, "-0"},
+    {"ShortestOfTheRoundTrips", 0.1 + 0.2, "0.30000000000000004"},
+    {"HundredThousandInFull", 100000.0, "100000"},
+    {"NegativeHundredThousand", -100000.0, "-100000"},
+    {"FourZerosAfterThePoint", 0.00001, "0.00001"},
+    {"FiveZerosAfterThePoint", 0.000001, "1e-06"},
+    {"FiveZerosWithMoreDigits", 0.0000025, "2.5e-06"},
+    {"SeventeenDigitsWhole", 1e16, "10000000000000000"},
+    {"EighteenDigitsWhole", 1e17, "1e+17"},
+    {"SeventeenSignificantDigits", 123456789.12345679, "123456789.12345679"},
+    {"SmallWithSeventeenDigits", 0.00012345678901234567, "0.00012345678901234567"},
+    {"LargestDouble", 1.7976931348623157e308, "1.7976931348623157e+308"},
+    {"Subnormal", 5e-324, "5e-324"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, NumberShown, testing::ValuesIn(kShown),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(NumberText, NonFiniteValuesHaveWords) {
+  EXPECT_EQ(FormatNumber(std::nan("")), "nan");
+  EXPECT_EQ(FormatNumber(-std::nan("")), "nan") << "whatever the sign bit";
+  EXPECT_EQ(FormatNumber(-INFINITY), "-inf");
+  char buffer[afx::kNumberTextMax];
+  EXPECT_EQ(afx::WriteNumber(buffer, -2.2250738585072014e-308) - buffer, 24) << "the longest text fits";
 }
 
 TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {

@@ -30,16 +30,6 @@ const ResourceModule kModule{kDialogs, kStrings, {}, VersionInfo{}, "org.example
 
 const ResourceModule& Module() { return kModule; }
 
-std::vector<std::string>& Messages() {
-  static std::vector<std::string> messages;
-  return messages;
-}
-
-int RecordMessage(const char* text, UINT) {
-  Messages().emplace_back(text);
-  return IDOK;
-}
-
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
   ON_WM_PAINT()
   ON_WM_TIMER()
@@ -76,14 +66,9 @@ void CTestDlg::OnSysCommand(UINT id, LPARAM lParam) {
 
 void WindowTest::SetUp() {
   AfxSetResourceHandle(&Module());
-  AfxSetMessageBoxHook(&RecordMessage);
-  Messages().clear();
 }
 
-void WindowTest::TearDown() {
-  AfxSetMessageBoxHook(nullptr);
-  AfxSetResourceHandle(nullptr);
-}
+void WindowTest::TearDown() { AfxSetResourceHandle(nullptr); }
 
 void WindowTest::Open(CTestDlg& dlg) {
   ASSERT_TRUE(dlg.Create());

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "platform/afxwin.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_access.h"
 
 namespace test {
 
+using vendrel::test::MessageBoxes;
 using vendrel::test::TestAccess;
 
 inline constexpr UINT kTestDialog = 1;
@@ -27,10 +29,6 @@ inline constexpr int kHidden = 22;  ///< edit, hidden and disabled
 inline constexpr int kThird = 23;   ///< edit, no range
 
 const ResourceModule& Module();
-
-/// Every message the stand-in showed since the last Clear, answered at once.
-std::vector<std::string>& Messages();
-int RecordMessage(const char* text, UINT type);
 
 class CTestDlg : public CDialog {
  public:
@@ -74,6 +72,8 @@ class WindowTest : public ::testing::Test {
   }
   /// The focus leaving a box the way Tab takes it.
   static void LeaveBox(QWidget* box);
+
+  MessageBoxes boxes;
 };
 
 }  // namespace test

@@ -134,10 +134,7 @@ TEST_F(Window, TicksGoOnWhileAMessageIsOpenAndEndWithTheWindow) {
   dlg->onTimer = [&] { ++ticks; };
   dlg->SetTimer(1, 1);
   // A message box that stays open for a while, as a person would leave it.
-  AfxSetMessageBoxHook([](const char*, UINT) {
-    QTest::qWait(100);
-    return IDOK;
-  });
+  MessageBoxes::WhileShown() = [] { QTest::qWait(100); };
   AfxMessageBox("待つ");
   EXPECT_GT(ticks, 0);
 
@@ -281,12 +278,12 @@ TEST_F(Window, HelpGoesOnToTheApplicationWhichSaysThereIsNoHelpFile) {
   {
     CWinApp plain;  // no route for the help command: nothing happens
     QTest::keyClick(dlg.GetSafeHwnd(), Qt::Key_F1);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(MessageBoxes::Texts().empty());
   }
   CHelpApp app;
   QTest::keyClick(Edit(dlg, kFirst), Qt::Key_F1);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "ヘルプ ファイルがインストールされていません。");
+  ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+  EXPECT_EQ(MessageBoxes::Texts()[0], "ヘルプ ファイルがインストールされていません。");
 }
 
 TEST_F(Window, StringsAndTemplatesComeFromTheInstalledModule) {

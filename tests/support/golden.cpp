@@ -35,11 +35,6 @@ Vec5 PlainVec(const nlohmann::json& numbers) {
   return v;
 }
 
-bool SameBits(double a, double b) {
-  if (std::isnan(a) && std::isnan(b)) return true;
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 std::string Describe(double v) {
   char buf[80];
   std::snprintf(buf, sizeof buf, "%.17g (%a)", v, v);

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "flight/flight_records.h"
+#include "tests/support/same_bits.h"
 
 namespace vendrel::test {
 
@@ -20,9 +21,6 @@ double Hex(const nlohmann::json& entry);
 Vec5 HexVec(const nlohmann::json& entries);
 /// A plain three-number input list as a flight vector.
 Vec5 PlainVec(const nlohmann::json& numbers);
-
-/// True when both doubles have the same bits (NaNs of any payload count as equal).
-bool SameBits(double a, double b);
 
 /// A readable form of a double with its hex, for failure messages.
 std::string Describe(double v);

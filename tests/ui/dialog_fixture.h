@@ -1,7 +1,6 @@
 #pragma once
 // The main dialog opened for a test: modeless, shown and active, the program's
-// resources installed, every message box answered at once and recorded. The view's
-// tests use it too.
+// resources installed, every message box answered at once and recorded.
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,44 +11,25 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "res/vendrel_res.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/paint_screen.h"
+#include "tests/support/same_bits.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
 namespace vendrel::test {
 
-inline std::vector<std::string>& ShownMessages() {
-  static std::vector<std::string> messages;
-  return messages;
-}
-
-inline int AnswerMessage(const char* text, UINT) {
-  ShownMessages().emplace_back(text);
-  return IDOK;
-}
-
-/// Bit for bit the same record (NaNs included; no padding compared).
-inline bool Same(const FlightState& a, const FlightState& b) {
-  constexpr std::size_t size = offsetof(FlightState, firstTick) + sizeof a.firstTick;
-  return std::memcmp(&a, &b, size) == 0;
-}
-inline bool Same(const FlightForm& a, const FlightForm& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-class DialogTest : public ::testing::Test {
+/// The fixture over any gtest base: ::testing::Test, or TestWithParam for tables.
+template <class Base = ::testing::Test>
+class DialogFixture : public Base {
  protected:
   void SetUp() override {
     res::Install();
-    AfxSetMessageBoxHook(&AnswerMessage);
-    ShownMessages().clear();
     dlg = std::make_unique<CSimulatorDlg>();
     ASSERT_TRUE(dlg->Create());
     QWidget* w = dlg->GetSafeHwnd();
@@ -57,10 +37,7 @@ class DialogTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
   }
 
-  void TearDown() override {
-    dlg.reset();
-    AfxSetMessageBoxHook(nullptr);
-  }
+  void TearDown() override { dlg.reset(); }
 
   QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
   QPushButton* Button(int id) const {
@@ -91,7 +68,10 @@ class DialogTest : public ::testing::Test {
 
   bool Running() const { return TestAccess::IsRunning(*dlg); }
 
+  MessageBoxes boxes;  // before the dialog: it outlives it
   std::unique_ptr<CSimulatorDlg> dlg;
 };
+
+using DialogTest = DialogFixture<>;
 
 }  // namespace vendrel::test

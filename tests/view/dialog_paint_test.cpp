@@ -18,17 +18,18 @@
 #include "platform/afxwin.h"
 #include "platform/qt_surface.h"
 #include "res/vendrel_res.h"
+#include "tests/support/default_flight.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/paint_screen.h"
 #include "tests/support/process.h"
 #include "tests/support/pixels.h"
 #include "tests/support/test_access.h"
+#include "tests/support/view_pictures.h"
 #include "ui/simulator_dlg.h"
 #include "ui/trajectory_view.h"
 
 namespace vendrel::test {
 namespace {
-
-int AnswerAtOnce(const char*, UINT) { return IDOK; }
 
 /// The dialog, noting the paints and ticks its window procedure sees.
 class PaintLogDlg : public CSimulatorDlg {
@@ -47,7 +48,6 @@ class DialogPaint : public ::testing::Test {
  protected:
   void SetUp() override {
     res::Install();
-    AfxSetMessageBoxHook(&AnswerAtOnce);
     ASSERT_TRUE(dlg.Create());
     ASSERT_EQ(dlg.Surface().Width(), view::kClientWidth);
     ASSERT_EQ(dlg.Surface().Height(), view::kClientHeight);
@@ -56,7 +56,6 @@ class DialogPaint : public ::testing::Test {
   }
   void TearDown() override {
     dlg.DestroyWindow();
-    AfxSetMessageBoxHook(nullptr);
     AfxSetResourceHandle(nullptr);
   }
 
@@ -90,34 +89,10 @@ class DialogPaint : public ::testing::Test {
     return !TestAccess::IsRunning(dlg) && !TestAccess::IsPaintPending(dlg);
   }
 
-  static PixelBuffer Blank() { return MakeSurface(view::kClientWidth, view::kClientHeight); }
-  /// What the drawing calls make on `surface`, with the line pen selected.
-  static PixelBuffer With(PixelBuffer surface, const std::function<void(CDC&)>& draw) {
-    CDC dc(&surface);
-    CPen pen;
-    view::CreateLinePen(pen);
-    dc.SelectObject(&pen);
-    draw(dc);
-    dc.SelectObject(nullptr);
-    return surface;
-  }
-  /// The axes and the segments of the run's first `ticks` ticks (all of them: -1),
-  /// all drawn at once on `surface`.
-  static PixelBuffer RunPicture(PixelBuffer surface, FlightForm form, std::int64_t ticks = -1) {
-    return With(std::move(surface), [&](CDC& dc) {
-      view::DrawAxes(dc);
-      RunFlight(form, ticks < 0 ? 1000000 : ticks, [&](std::int64_t, const FlightState& st) {
-        view::DrawSegment(dc, st.pos, st.posNext);
-      });
-    });
-  }
-  static PixelBuffer Filled() {
-    PixelBuffer s = Blank();
-    CDC dc(&s);
-    view::FillClear(dc);
-    return s;
-  }
+  static PixelBuffer Blank() { return BlankClient(); }
+  static PixelBuffer Filled() { return ClearedClient(); }
 
+  MessageBoxes boxes;
   PaintLogDlg dlg;
 };
 
@@ -170,14 +145,15 @@ TEST_F(DialogPaint, AWholeDefaultRunThroughTheTimerLeavesEverySegment) {
   ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 60000)) << "the run did not end";
   const double seconds = clock.elapsed() / 1000.0;
 
-  // 332 ticks, each followed by its paint before anything else.
+  // Every tick of the flight followed by its paint before anything else.
   std::string expected;
-  for (int i = 0; i < 332; ++i) expected += "tp";
+  for (std::int64_t i = 0; i < DefaultFlight().ticks; ++i) expected += "tp";
   EXPECT_EQ(dlg.log, expected);
-  EXPECT_EQ(TestAccess::Form(dlg).carry, 183.0);
+  EXPECT_EQ(TestAccess::Form(dlg).carry, DefaultFlight().carry);
   EXPECT_EQ(DiffCount(dlg.Surface(), RunPicture(blank, DefaultForm())), 0);
   EXPECT_EQ(TestAccess::OutstandingDCs(dlg), 0);
-  std::printf("default flight: %.0f ticks per second\n", 332 / seconds);
+  std::printf("default flight: %.0f ticks per second\n",
+              static_cast<double>(DefaultFlight().ticks) / seconds);
 
   // A second run, with side spin, draws over the first; nothing clears between runs.
   const PixelBuffer first = dlg.Surface();
@@ -203,7 +179,7 @@ TEST_F(DialogPaint, ClearDuringARunFillsAndTheNextPaintDrawsOnTheFill) {
 
   TickAndPaint(1);
   const FlightState& st = TestAccess::State(dlg);
-  const PixelBuffer expected = With(Filled(), [&](CDC& dc) {
+  const PixelBuffer expected = WithLinePen(Filled(), [&](CDC& dc) {
     view::DrawAxes(dc);
     view::DrawSegment(dc, st.pos, st.posNext);
   });
@@ -229,7 +205,7 @@ TEST_F(DialogPaint, ClearBeforeAndAfterARun) {
   dlg.InvalidateRect(nullptr, FALSE);
   TestAccess::Paint(dlg);
   const FlightState& st = TestAccess::State(dlg);
-  EXPECT_EQ(DiffCount(dlg.Surface(), With(Filled(), [&](CDC& dc) {
+  EXPECT_EQ(DiffCount(dlg.Surface(), WithLinePen(Filled(), [&](CDC& dc) {
                         view::DrawAxes(dc);
                         view::DrawSegment(dc, st.pos, st.posNext);
                       })),
@@ -266,7 +242,7 @@ TEST_F(DialogPaint, AMasslessFlightDrawsOnlyTheAxes) {
   ASSERT_EQ(TestAccess::DrawMode(dlg), kDrawModeRunStarted);
   ASSERT_TRUE(RunUntil([&] { return RunEnded(); }, 10000));
   EXPECT_EQ(dlg.log, "tptp");  // the height is not a number on the second tick
-  const PixelBuffer axes = With(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  const PixelBuffer axes = WithLinePen(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(dlg.Surface(), axes), 0);
   EXPECT_EQ(TestAccess::Form(dlg).carry, 0.0);
 }

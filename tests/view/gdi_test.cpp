@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstdint>
 #include <random>
+#include <string>
 
 #include "platform/gdi.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/pixels.h"
 
 namespace vendrel::test {
@@ -126,28 +128,41 @@ TEST(WidePen, MatchesThePerPixelDefinition) {
 
 // A line whose far end lies a billion pixels away draws, on the surface, exactly what
 // the same straight line ending just outside it draws.
-TEST(WidePen, FarEndPointsDrawTheSameVisiblePixels) {
+struct Direction {
+  const char* name;
+  int dx, dy;
+};
+void PrintTo(const Direction& d, std::ostream* os) { *os << d.name; }
+
+class FarEndPoints : public ::testing::TestWithParam<Direction> {};
+
+TEST_P(FarEndPoints, DrawTheSameVisiblePixelsAsANearLine) {
   const PixelBuffer blank = MakeSurface(971, 824);
-  struct Dir {
-    int dx, dy;
-  };
-  const Dir dirs[] = {{7, 3}, {-7, 3}, {3, -7}, {-3, -7}, {1, 0},       {0, -1},
-                      {1, 1}, {-1, 1}, {40, 1}, {1, -40}, {1000000, 1}, {-1, 999999}};
-  for (const Dir& d : dirs) {
-    const int sx = 400, sy = 300;
-    // Steps along the line until it is well outside (at least the pen's reach).
-    const int nearSteps = std::max(1500 / std::max(std::abs(d.dx), std::abs(d.dy)), 1);
-    const std::int64_t bound = 2000000000;
-    const std::int64_t farSteps = bound / std::max(std::abs(d.dx), std::abs(d.dy));
-    const PixelBuffer nearLine =
-        DrawLine(blank, sx - nearSteps * d.dx, sy - nearSteps * d.dy, sx + nearSteps * d.dx,
-                 sy + nearSteps * d.dy);
-    const PixelBuffer farLine = DrawLine(blank, int(sx - farSteps * d.dx), int(sy - farSteps * d.dy),
-                                    int(sx + farSteps * d.dx), int(sy + farSteps * d.dy));
-    EXPECT_GT(DiffCount(nearLine, blank), 900) << d.dx << "," << d.dy;
-    EXPECT_EQ(DiffCount(nearLine, farLine), 0) << d.dx << "," << d.dy;
-  }
+  const Direction d = GetParam();
+  const int sx = 400, sy = 300;
+  // Steps along the line until it is well outside (at least the pen's reach).
+  const int nearSteps = std::max(1500 / std::max(std::abs(d.dx), std::abs(d.dy)), 1);
+  const std::int64_t bound = 2000000000;
+  const std::int64_t farSteps = bound / std::max(std::abs(d.dx), std::abs(d.dy));
+  const PixelBuffer nearLine = DrawLine(blank, sx - nearSteps * d.dx, sy - nearSteps * d.dy,
+                                        sx + nearSteps * d.dx, sy + nearSteps * d.dy);
+  const PixelBuffer farLine =
+      DrawLine(blank, int(sx - farSteps * d.dx), int(sy - farSteps * d.dy),
+               int(sx + farSteps * d.dx), int(sy + farSteps * d.dy));
+  EXPECT_GT(DiffCount(nearLine, blank), 900);
+  EXPECT_EQ(DiffCount(nearLine, farLine), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    WidePen, FarEndPoints,
+    ::testing::Values(Direction{"Shallow", 7, 3}, Direction{"ShallowBack", -7, 3},
+                      Direction{"SteepUp", 3, -7}, Direction{"SteepUpBack", -3, -7},
+                      Direction{"Horizontal", 1, 0}, Direction{"VerticalUp", 0, -1},
+                      Direction{"Diagonal", 1, 1}, Direction{"AntiDiagonal", -1, 1},
+                      Direction{"NearlyHorizontal", 40, 1}, Direction{"NearlyVertical", 1, -40},
+                      Direction{"MillionToOne", 1000000, 1},
+                      Direction{"OneToAMillion", -1, 999999}),
+    RowName());
 
 TEST(WidePen, ExtremeCoordinatesAreSafeAndFast) {
   const PixelBuffer blank = MakeSurface(971, 824);

@@ -8,6 +8,7 @@
 #include "flight/form_fields.h"
 #include "flight/sync_run.h"
 #include "tests/support/pixels.h"
+#include "tests/support/view_pictures.h"
 #include "ui/trajectory_view.h"
 
 namespace vendrel::test {
@@ -21,20 +22,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 Vec5 P(double x, double y, double z) { return {0.0, x, y, z, 0.0}; }
 
-/// Draws through a device context with the line pen selected, as a paint does.
-template <class F>
-PixelBuffer Draw(PixelBuffer surface, F&& draw) {
-  CDC dc(&surface);
-  CPen pen;
-  view::CreateLinePen(pen);
-  CPen* old = dc.SelectObject(&pen);
-  draw(dc);
-  dc.SelectObject(old);
-  pen.DeleteObject();
-  return surface;
-}
-
-PixelBuffer Blank() { return MakeSurface(view::kClientWidth, view::kClientHeight); }
+PixelBuffer Blank() { return BlankClient(); }
 
 const std::vector<Seg> kAxes = {
     {10, 10, 10, 400}, {10, 200, 600, 200}, {10, 460, 10, 750}, {10, 750, 600, 750}};
@@ -75,7 +63,7 @@ TEST(Mapping, NoPointForValuesOutsideA32BitInteger) {
 
 TEST(Axes, CoverExactlyThePenAroundTheFourLines) {
   const PixelBuffer blank = Blank();
-  const PixelBuffer s = Draw(blank, [](CDC& dc) { view::DrawAxes(dc); });
+  const PixelBuffer s = WithLinePen(blank, [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(s, Reference(blank, kAxes, 5, view::kLineColour)), 0);
   const COLORREF green = RGB(0, 255, 0);
   for (auto [x, y] : {std::pair{10, 10}, {10, 400}, {10, 200}, {600, 200}, {300, 200},
@@ -94,7 +82,7 @@ TEST(Segments, FirstSegmentsOfAFlightStartAtTheOrigins) {
   ASSERT_EQ(first.pos, (Vec5{}));
 
   const PixelBuffer blank = Blank();
-  const PixelBuffer s = Draw(blank, [&](CDC& dc) { view::DrawSegment(dc, first.pos, first.posNext); });
+  const PixelBuffer s = WithLinePen(blank, [&](CDC& dc) { view::DrawSegment(dc, first.pos, first.posNext); });
   const CPoint top = *TopViewPoint(first.posNext);
   const CPoint side = *SideViewPoint(first.posNext);
   EXPECT_EQ(top, (CPoint{11, 200}));  // 0.579 m downrange, 0.155 m up
@@ -107,10 +95,10 @@ TEST(Segments, FirstSegmentsOfAFlightStartAtTheOrigins) {
 TEST(Segments, AViewWithoutBothPointsGetsNoSegment) {
   const PixelBuffer blank = Blank();
   // Height not a number: the top view still gets its segment, the side view none.
-  const PixelBuffer s = Draw(blank, [](CDC& dc) { view::DrawSegment(dc, P(20, 10, 5), P(30, 10, kNaN)); });
+  const PixelBuffer s = WithLinePen(blank, [](CDC& dc) { view::DrawSegment(dc, P(20, 10, 5), P(30, 10, kNaN)); });
   EXPECT_EQ(DiffCount(s, Reference(blank, {{50, 180, 70, 180}}, 5, view::kLineColour)), 0);
   // A downrange beyond any integer: neither view.
-  const PixelBuffer none = Draw(blank, [](CDC& dc) {
+  const PixelBuffer none = WithLinePen(blank, [](CDC& dc) {
     view::DrawSegment(dc, P(0, 0, 0), P(1e300, 0, 0));
     view::DrawSegment(dc, P(-kInf, 0, 0), P(0, 0, 0));
     view::DrawSegment(dc, P(kNaN, kNaN, kNaN), P(kNaN, kNaN, kNaN));
@@ -118,32 +106,16 @@ TEST(Segments, AViewWithoutBothPointsGetsNoSegment) {
   EXPECT_EQ(DiffCount(none, blank), 0);
   // A segment a billion metres long is drawn as far as the surface reaches.
   const PixelBuffer longLine =
-      Draw(blank, [](CDC& dc) { view::DrawSegment(dc, P(0, 0, 0), P(1e9, 0, 1e9)); });
+      WithLinePen(blank, [](CDC& dc) { view::DrawSegment(dc, P(0, 0, 0), P(1e9, 0, 1e9)); });
   EXPECT_EQ(At(longLine, view::kClientWidth - 1, 200), RGB(0, 255, 0));
   EXPECT_EQ(At(longLine, 10, 750), RGB(0, 255, 0));
 }
 
-/// Every segment of a whole run drawn on one surface, with the axes first.
-PixelBuffer DrawRun(FlightForm form, std::int64_t* ticks = nullptr) {
-  PixelBuffer s = Blank();
-  CDC dc(&s);
-  CPen pen;
-  view::CreateLinePen(pen);
-  dc.SelectObject(&pen);
-  view::DrawAxes(dc);
-  const FlightOutcome out = RunFlight(form, 100000, [&](std::int64_t, const FlightState& st) {
-    view::DrawSegment(dc, st.pos, st.posNext);
-  });
-  if (ticks) *ticks = out.ticks;
-  dc.SelectObject(nullptr);
-  return s;
-}
-
 TEST(Segments, FlightWithoutSideSpinStaysOnTheDownrangeAxis) {
-  const PixelBuffer axes = Draw(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
-  std::int64_t ticks = 0;
-  const PixelBuffer run = DrawRun(DefaultForm(), &ticks);
-  EXPECT_EQ(ticks, 332);
+  const PixelBuffer axes = WithLinePen(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  FlightOutcome out;
+  const PixelBuffer run = RunPicture(Blank(), DefaultForm(), -1, &out);
+  EXPECT_TRUE(out.landed());
   // In the top view nothing leaves the band of the axis at y = 200.
   for (int y = 0; y < 430; ++y)
     for (int x = 0; x < run.Width(); ++x) {
@@ -161,26 +133,14 @@ TEST(Segments, FlightWithoutSideSpinStaysOnTheDownrangeAxis) {
   EXPECT_EQ(topRow, 722);
 
   // Drawing the same run again over it changes nothing.
-  PixelBuffer again = run;
-  {
-    CDC dc(&again);
-    CPen pen;
-    view::CreateLinePen(pen);
-    dc.SelectObject(&pen);
-    FlightForm form = DefaultForm();
-    RunFlight(form, 100000, [&](std::int64_t, const FlightState& st) {
-      view::DrawSegment(dc, st.pos, st.posNext);
-    });
-    dc.SelectObject(nullptr);
-  }
-  EXPECT_EQ(DiffCount(run, again), 0);
+  EXPECT_EQ(DiffCount(run, RunPicture(run, DefaultForm())), 0);
 }
 
 TEST(Segments, SideSpinBendsTheTopViewUpwards) {
   FlightForm form = DefaultForm();
   form.sideSpin = 1500;
-  const PixelBuffer run = DrawRun(form);
-  const PixelBuffer axes = Draw(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  const PixelBuffer run = RunPicture(Blank(), form);
+  const PixelBuffer axes = WithLinePen(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   // About 2.57 m of lateral offset at the end: y = 194, with the pen's reach up to 192,
   // and never below the axis.
   EXPECT_EQ(At(run, 378, 192), RGB(0, 255, 0));
@@ -193,17 +153,17 @@ TEST(Segments, SideSpinBendsTheTopViewUpwards) {
 TEST(Segments, MasslessFlightDrawsOnlyTheAxes) {
   FlightForm form = DefaultForm();
   form.ballMass = 0;
-  std::int64_t ticks = 0;
-  const PixelBuffer run = DrawRun(form, &ticks);
-  EXPECT_LE(ticks, 3);  // the height turns into a number that is not one and ends the run
-  const PixelBuffer axes = Draw(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
+  FlightOutcome out;
+  const PixelBuffer run = RunPicture(Blank(), form, -1, &out);
+  EXPECT_LE(out.ticks, 3);  // the height turns into a number that is not one and ends the run
+  const PixelBuffer axes = WithLinePen(Blank(), [](CDC& dc) { view::DrawAxes(dc); });
   EXPECT_EQ(DiffCount(run, axes), 0);
 }
 
 TEST(Clear, FillsExactlyTheDrawingArea) {
   // A surface larger than the client area shows both edges of the fill.
   const PixelBuffer blank = MakeSurface(1000, 1000);
-  const PixelBuffer s = Draw(blank, [](CDC& dc) {
+  const PixelBuffer s = WithLinePen(blank, [](CDC& dc) {
     view::DrawAxes(dc);
     view::FillClear(dc);
   });
@@ -213,7 +173,7 @@ TEST(Clear, FillsExactlyTheDrawingArea) {
       ASSERT_EQ(At(s, x, y), x < 700 && y < 900 ? fill : kFace) << x << "," << y;
 
   // On the client surface it reaches under the controls' column up to x = 699.
-  const PixelBuffer c = Draw(Blank(), [](CDC& dc) { view::FillClear(dc); });
+  const PixelBuffer c = WithLinePen(Blank(), [](CDC& dc) { view::FillClear(dc); });
   EXPECT_EQ(At(c, 699, 823), fill);
   EXPECT_EQ(At(c, 700, 0), kFace);
 }

@@ -1,0 +1,192 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+#include "cli/flight_command.h"
+#include "cli/sweep_command.h"
+
+namespace vendrel::cli {
+namespace {
+
+// A subcommand in one declaration: its name, one line for the usage, the mode it sets,
+// how it declares its options into the Command and how it runs.
+struct Subcommand {
+  const char* name;
+  const char* summary;
+  Mode mode;
+  void (*declare)(CLI::App&, Command&);
+  int (*run)(const Command&);
+};
+
+const Subcommand kSubcommands[] = {
+    {"sweep", "every combination of parameter ranges, one CSV row per flight", Mode::Sweep,
+     [](CLI::App& app, Command& c) { DeclareSweep(app, c.sweep); },
+     [](const Command& c) { return RunSweepCommand(c.sweep); }},
+};
+
+constexpr const char* kProgram = "vendrel-flight";
+
+constexpr const char* kExitStatus =
+    "Exit status: 0 the ball came down (or its height became not a number), 3 the tick\n"
+    "bound was reached, 2 the command line was refused (nothing was run).";
+
+// The usage as the man page writes it: each option with the name of its value, the
+// relations between options left to the descriptions and the refusals.
+class Usage : public CLI::Formatter {
+ public:
+  Usage() { column_width(22); }
+
+  std::string make_option_opts(const CLI::Option* opt) const override {
+    return opt->get_type_size() == 0 ? std::string() : " " + opt->get_type_name();
+  }
+
+  std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
+    std::string s = "Usage: " + std::string(kProgram);
+    if (app->get_parent() != nullptr) {
+      s += " " + app->get_name() + " [OPTION]...\n";
+    } else {
+      s += " [OPTION]...\n";
+      for (const Subcommand& sub : kSubcommands) s += "       " + std::string(kProgram) + " " + sub.name + " [OPTION]...\n";
+    }
+    s += app->get_description() + "\n" + Groups(app, {});
+    if (mode == CLI::AppFormatMode::All) {
+      for (const CLI::App* sub : app->get_subcommands({})) {
+        s += "\n" + std::string(kProgram) + " " + sub->get_name() + ": " + sub->get_description() + ".\n";
+        s += Groups(sub, "Other");
+      }
+    }
+    return s + "\n" + app->get_footer() + "\n";
+  }
+
+ private:
+  // Each group of options under its heading, in the order they were declared.
+  std::string Groups(const CLI::App* app, const std::string& skip) const {
+    std::string s;
+    for (const std::string& group : app->get_groups()) {
+      if (group == skip) continue;
+      s += "\n" + group + ":\n";
+      for (const CLI::Option* opt : app->get_options([&](const CLI::Option* o) { return o->get_group() == group; })) {
+        s += make_option(opt, false);
+      }
+    }
+    return s;
+  }
+};
+
+// The parser with every declaration; the Command it reads into outlives it.
+std::unique_ptr<CLI::App> MakeApp(Command& cmd) {
+  auto app = std::make_unique<CLI::App>("Runs the golf-ball flight model of Vendrel from launch to landing.",
+                                        kProgram);
+  app->formatter(std::make_shared<Usage>());
+  app->footer(kExitStatus);
+  // Unknown arguments are collected and refused in our words after the parse.
+  app->allow_extras();
+  DeclareFlight(*app, cmd.flight);
+  app->option_defaults()->group("Other");
+  app->set_help_flag("-h,--help", "this text");
+  app->add_flag("--version")->description("the version");
+  for (const Subcommand& sub : kSubcommands) {
+    CLI::App* sc = app->add_subcommand(sub.name, sub.summary);
+    sc->allow_extras();
+    sub.declare(*sc, cmd);
+    sc->option_defaults()->group("Other");
+    sc->set_help_flag("-h,--help", "this text");
+  }
+  return app;
+}
+
+// CLI11's own words for what it refuses, as one line in ours.
+std::string Explain(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
+    const std::size_t colon = what.find(':');
+    if (what.find("flag override") != std::string::npos) {
+      return "--" + what.substr(0, what.find(' ')) + ": takes no value";
+    }
+    if (colon != std::string::npos) {
+      const std::string name = what.substr(0, colon);
+      return name + (what.find("At Most") != std::string::npos ? ": given more than once" : ": missing value");
+    }
+  }
+  for (const char* [[maybe_unused]] word : {" requires ", " excludes "}) {
+    const std::size_t at = what.find(word);
+    if (at != std::string::npos && what.rfind("--", 0) == 0) {
+      return what.substr(0, at) + (word[1] == 'r' ? ": only with " : ": not with ") +
+             what.substr(at + std::string(word).size());
+    }
+  }
+  return what;
+}
+
+// Refuses what the parser collected but no declaration took.
+bool RefuseExtras(const CLI::App& app, std::string& error) {
+  const std::vector<std::string> extras = app.remaining();
+  if (extras.empty()) return true;
+  const std::string& first = extras.front();
+  const std::string where = app.get_parent() ? " of " + app.get_name() : "";
+  const std::string name = first.substr(0, first.find('='));
+  error = name.rfind("-", 0) == 0 ? "'" + name + "': unknown option" + where + " (see --help)"
+                                  : "'" + first + "': unexpected argument" + where + " (see --help)";
+  return false;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, Command& cmd, std::string& error) {
+  cmd = Command{};
+  const std::unique_ptr<CLI::App> app = MakeApp(cmd);
+  // CLI11 takes the arguments last to first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app->parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    // The flight's --help shows the subcommands' options too; a subcommand's, its own.
+    cmd.mode = Mode::Help;
+    cmd.help = app->get_subcommands().empty() ? app->help("", CLI::AppFormatMode::All) : app->help();
+    return true;
+  } catch (const CLI::ParseError& e) {
+    error = Explain(e);
+    return false;
+  }
+  if (app->get_option("--version")->count() > 0) {
+    cmd.mode = Mode::Version;
+    return true;
+  }
+  const CLI::App* chosen = nullptr;
+  for (const Subcommand& sub : kSubcommands) {
+    const CLI::App* sc = app->get_subcommand(sub.name);
+    if (sc->parsed()) {
+      chosen = sc;
+      cmd.mode = sub.mode;
+    }
+  }
+  if (!RefuseExtras(*app, error)) return false;
+  if (chosen != nullptr) {
+    if (!RefuseExtras(*chosen, error)) return false;
+    // The single flight's options before a subcommand would be read and then ignored.
+    for (const CLI::Option* opt : app->get_options()) {
+      if (opt->count() > 0) {
+        error = "'" + opt->get_name() + "' comes before '" + chosen->get_name() + "': give it after it";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+int RunCommand(const Command& cmd) {
+  for (const Subcommand& sub : kSubcommands) {
+    if (sub.mode == cmd.mode) return sub.run(cmd);
+  }
+  return RunFlightCommand(cmd.flight);
+}
+
+std::string UsageText(const std::string& subcommand) {
+  Command cmd;
+  const std::unique_ptr<CLI::App> app = MakeApp(cmd);
+  return subcommand.empty() ? app->help("", CLI::AppFormatMode::All) : app->get_subcommand(subcommand)->help();
+}
+
+}  // namespace vendrel::cli

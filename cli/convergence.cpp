@@ -1,0 +1,62 @@
+#include "cli/convergence.h"
+
+#include <cmath>
+#include <string>
+
+#include "cli/number_text.h"
+#include "flight/sync_run.h"
+#include "platform/number_text.h"
+
+namespace vendrel::cli {
+
+int RunConvergence(const FlightOptions& opt, std::FILE* file) {
+  // The halved steps may go below the form's minimum: they are not form values.
+  const double dt = opt.form.timeStep;
+  const double steps[3] = {dt, dt / 2.0, dt / 4.0};
+  FlightOutcome runs[3];
+  for (int i = 0; i < 3; ++i) {
+    FlightForm form = opt.form;
+    form.timeStep = steps[i];
+    runs[i] = RunFlight(form, opt.maxTicks);
+  }
+  const double dCarry = runs[2].carry - runs[1].carry;
+  const double dDistance = runs[2].distance - runs[1].distance;
+  const double dApex = runs[2].apex - runs[1].apex;
+  const bool converged = std::fabs(dDistance) < 0.5;  // false for NaN
+  bool allLanded = true;
+  for (const FlightOutcome& r : runs) allLanded = allLanded && r.landed();
+
+  std::string s;
+  if (opt.format == Format::Json) {
+    s = "{\"runs\": [";
+    for (int i = 0; i < 3; ++i) {
+      if (i) s += ", ";
+      s += "{\"dt\": " + FormatJsonNumber(steps[i]) + ", \"ticks\": " + std::to_string(runs[i].ticks) +
+           ", \"end\": \"" + FlightEndName(runs[i].end) + "\", \"carry\": " + (runs[i].carryChanged ? FormatJsonNumber(runs[i].carry) : "null") +
+           ", \"distance\": " + FormatJsonNumber(runs[i].distance) +
+           ", \"apex\": " + FormatJsonNumber(runs[i].apex) + "}";
+    }
+    s += "], \"change\": {\"carry\": " +
+         (runs[1].carryChanged && runs[2].carryChanged ? FormatJsonNumber(dCarry) : "null") +
+         ", \"distance\": " + FormatJsonNumber(dDistance) + ", \"apex\": " + FormatJsonNumber(dApex) +
+         "}, \"converged\": " + (converged ? "true" : "false") + "}\n";
+  } else {
+    const char* names[3] = {"dt  ", "dt/2", "dt/4"};
+    for (int i = 0; i < 3; ++i) {
+      s += std::string(names[i]) + " = " + afx::FormatNumber(steps[i]) + " s: ticks " +
+           std::to_string(runs[i].ticks) + ", end " + FlightEndName(runs[i].end) + ", carry " +
+           (runs[i].carryChanged ? afx::FormatNumber(runs[i].carry) + " m" : std::string("unchanged")) +
+           ", distance " + afx::FormatNumber(runs[i].distance) + " m, apex " + afx::FormatNumber(runs[i].apex) +
+           " m\n";
+    }
+    s += "change from dt/2 to dt/4: carry " +
+         (runs[1].carryChanged && runs[2].carryChanged ? afx::FormatNumber(dCarry) + " m" : std::string("n/a")) +
+         ", distance " + afx::FormatNumber(dDistance) + " m, apex " + afx::FormatNumber(dApex) + " m\n";
+    s += std::string("converged: ") + (converged ? "yes" : "no") + " (the distance changed by " +
+         afx::FormatNumber(std::fabs(dDistance)) + " m; the bound is 0.5 m)\n";
+  }
+  std::fputs(s.c_str(), file);
+  return allLanded ? 0 : 3;
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,156 @@
+#include "cli/declare.h"
+
+#include <CLI/CLI.hpp>
+
+#include <limits>
+
+#include "cli/field_names.h"
+#include "cli/number_text.h"
+#include "flight/form_value.h"
+#include "platform/number_text.h"
+
+namespace vendrel::cli {
+namespace {
+
+std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+// The callback's refusal leaves the parser as the line the user sees.
+void Refuse(const std::string& refusal) {
+  if (!refusal.empty()) throw CLI::ValidationError(refusal);
+}
+
+std::string WholeRange(std::int64_t min, std::int64_t max) {
+  return max == std::numeric_limits<std::int64_t>::max()
+             ? "at least " + std::to_string(min)
+             : std::to_string(min) + " to " + std::to_string(max);
+}
+
+std::string FieldHelp(const FormField& f) {
+  return AllowedRange(f) + (f.unit.empty() ? "" : " ") + std::string(f.unit) + ", default " +
+         afx::FormatNumber(f.defaultValue);
+}
+
+}  // namespace
+
+CLI::Option* AddValue(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, TakeValue take) {
+  return app
+      .add_option_function<std::string>(
+          name, [take = std::move(take)](const std::string& text) { Refuse(take(text)); }, help)
+      ->type_name(valueName);
+}
+
+CLI::Option* AddRepeatable(CLI::App& app, const std::string& name, const std::string& valueName,
+                           const std::string& help, TakeValue take) {
+  return app
+      .add_option_function<std::vector<std::string>>(
+          name,
+          [take = std::move(take)](const std::vector<std::string>& texts) {
+            for (const std::string& text : texts) Refuse(take(text));
+          },
+          help)
+      ->type_name(valueName)
+      ->allow_extra_args(false)  // one value per occurrence: what follows is the next option's
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+static CLI::Option* WholeOption(CLI::App& app, const std::string& name, const std::string& valueName,
+                                const std::string& help, std::int64_t min, std::int64_t max,
+                                const std::string& shownDefault, std::function<void(std::int64_t)> set) {
+  const std::string range = WholeRange(min, max);
+  return AddValue(app, name, valueName, help + " (" + range + ", default " + shownDefault + ")",
+                  [name, min, max, range, set = std::move(set)](const std::string& text) {
+                    std::int64_t v = 0;
+                    if (!ParseWhole(text, min, max, v)) {
+                      return name + ": " + Quote(text) + " is not a whole number " +
+                             (max == std::numeric_limits<std::int64_t>::max() ? "of " : "from ") + range;
+                    }
+                    set(v);
+                    return std::string();
+                  });
+}
+
+CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, std::int64_t min, std::int64_t max, std::int64_t& target,
+                      const std::string& defaultText) {
+  return WholeOption(app, name, valueName, help, min, max,
+                     defaultText.empty() ? std::to_string(target) : defaultText,
+                     [&target](std::int64_t v) { target = v; });
+}
+
+CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, std::int64_t min, std::int64_t max, unsigned& target,
+                      const std::string& defaultText) {
+  return WholeOption(app, name, valueName, help, min, max,
+                     defaultText.empty() ? std::to_string(target) : defaultText,
+                     [&target](std::int64_t v) { target = static_cast<unsigned>(v); });
+}
+
+CLI::Option* AddChoiceIndex(CLI::App& app, const std::string& name, const std::string& help,
+                            std::vector<std::string> words, std::size_t current,
+                            std::function<void(std::size_t)> set) {
+  std::string list;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    list += i == 0 ? "" : i + 1 == words.size() ? " or " : ", ";
+    list += words[i];
+  }
+  std::string valueName;
+  for (const std::string& w : words) valueName += (valueName.empty() ? "" : "|") + w;
+  const std::string shownDefault = current < words.size() ? ", default " + words[current] : "";
+  return AddValue(app, name, valueName, help + " (" + list + shownDefault + ")",
+                  [name, words, list, set = std::move(set)](const std::string& text) {
+                    for (std::size_t i = 0; i < words.size(); ++i) {
+                      if (words[i] == text) {
+                        set(i);
+                        return std::string();
+                      }
+                    }
+                    return name + ": " + Quote(text) + " is not one of " + list;
+                  });
+}
+
+CLI::Option* AddFile(CLI::App& app, const std::string& name, const std::string& help,
+                     std::optional<std::string>& target) {
+  return AddValue(app, name, "FILE", help, [name, &target](const std::string& text) {
+    if (text.empty()) return name + ": missing file name";
+    target = text;
+    return std::string();
+  });
+}
+
+CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help, bool& target) {
+  return AddFlag(app, name, help, [&target] { target = true; });
+}
+
+CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help,
+                     std::function<void()> given) {
+  return app.add_flag_function(name, [given = std::move(given)](std::int64_t) { given(); }, help)
+      ->disable_flag_override();
+}
+
+void AddFormValues(CLI::App& app, FlightForm& form) {
+  for (const FormField& f : FormFields()) {
+    const std::string name = "--" + std::string(NamesOf(f).option);
+    AddValue(app, name, "X", FieldHelp(f), [&f, name, &form](const std::string& text) {
+      std::string refusal;
+      ReadFormValue(f, text, name, form.*(f.member), refusal);
+      return refusal;
+    });
+  }
+}
+
+void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges) {
+  const auto fields = FormFields();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const FormField& f = fields[i];
+    const std::string name = "--" + std::string(NamesOf(f).option);
+    ParamRange& range = ranges[i];
+    AddValue(app, name, "X", FieldHelp(f), [&f, name, &range](const std::string& text) {
+      std::string refusal;
+      ReadParamRange(f, text, name, range, refusal);
+      return refusal;
+    });
+  }
+}
+
+}  // namespace vendrel::cli

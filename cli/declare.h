@@ -1,0 +1,87 @@
+#pragma once
+// One declaration per option: its name, the name of its value, what it does. The usage
+// line, the reading of the value and its refusal all come from that declaration, so a
+// subcommand declares each of its options in one call. The refusals are one line that
+// names the option (and its range where it has one).
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
+
+namespace vendrel::cli {
+
+/// Reads the text of one value; returns the refusal, a whole line naming the option,
+/// or nothing when the value was taken.
+using TakeValue = std::function<std::string(const std::string& text)>;
+
+/// An option with a value, read by `take`. `help` says what it does.
+CLI::Option* AddValue(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, TakeValue take);
+
+/// The same, repeatable: every occurrence is read by `take` in order.
+CLI::Option* AddRepeatable(CLI::App& app, const std::string& name, const std::string& valueName,
+                           const std::string& help, TakeValue take);
+
+/// A whole number from `min` to `max`; the usage shows the range and the default,
+/// `defaultText` when given, else the target's value.
+CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, std::int64_t min, std::int64_t max, std::int64_t& target,
+                      const std::string& defaultText = {});
+CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string& valueName,
+                      const std::string& help, std::int64_t min, std::int64_t max, unsigned& target,
+                      const std::string& defaultText = {});
+
+/// One of a few words; the usage lists them and names the default (the target's value)
+/// when it is one of them.
+template <class T>
+CLI::Option* AddChoice(CLI::App& app, const std::string& name, const std::string& help,
+                       std::vector<std::pair<std::string, T>> choices, T& target);
+
+/// A file name, "-" for standard output.
+CLI::Option* AddFile(CLI::App& app, const std::string& name, const std::string& help,
+                     std::optional<std::string>& target);
+
+/// A flag that takes no value: sets `target`, or calls `given`.
+CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help, bool& target);
+CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help,
+                     std::function<void()> given);
+
+/// The nine parameters of the form as options --angle ... --dt, each taking a value
+/// within its field's range. Every subcommand that flies from one form declares them so.
+void AddFormValues(CLI::App& app, FlightForm& form);
+
+/// The same parameters taking X or START:STOP:STEP.
+void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges);
+
+// The choice's words as indices, so the template needs nothing of the parser. A
+// `current` past the words names no default.
+CLI::Option* AddChoiceIndex(CLI::App& app, const std::string& name, const std::string& help,
+                            std::vector<std::string> words, std::size_t current,
+                            std::function<void(std::size_t)> set);
+
+template <class T>
+CLI::Option* AddChoice(CLI::App& app, const std::string& name, const std::string& help,
+                       std::vector<std::pair<std::string, T>> choices, T& target) {
+  std::vector<std::string> words;
+  std::size_t current = choices.size();
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    words.push_back(choices[i].first);
+    if (choices[i].second == target) current = i;
+  }
+  return AddChoiceIndex(app, name, help, std::move(words), current,
+                        [&target, choices](std::size_t i) { target = choices[i].second; });
+}
+
+}  // namespace vendrel::cli

@@ -1,0 +1,162 @@
+#pragma once
+// The arithmetic of the flight, written once: the force on the ball and one classical
+// fourth-order Runge-Kutta step. Both are templates over the number type, so that one
+// flight (plain doubles), the dialog's tick and the vector lanes all run this text.
+//
+// `Ops` supplies the number type and the few operations it lacks as operators:
+//   Ops::V                    the number (double, or a register of flights)
+//   Ops::Splat(double)        a V holding the constant in every lane
+//   Ops::Sqrt(V)              the correctly rounded square root of every lane
+//   Ops::Select(mask, a, b)   a where the mask (the result of a comparison) holds, b elsewhere
+// Every sum and product below is formed in exactly the written order, and every lane
+// rounds as a lone double would; the reference values depend on it to the last bit.
+// Where a lone flight would skip a division (a zero divisor), the division is formed
+// anyway and its lane takes the value the skipped branch leaves.
+
+#include <cmath>
+#include <cstdint>
+
+namespace vendrel::kernel {
+
+/// The operations on a lone double: the single flight, the dialog's tick, and the
+/// lanes of the path without vector registers.
+struct ScalarOps {
+  using V = double;
+  static constexpr int kLanes = 1;
+  static double Splat(double x) { return x; }
+  static double Sqrt(double x) { return std::sqrt(x); }
+  static double Select(bool mask, double a, double b) { return mask ? a : b; }
+  static double Load(const double* src) { return *src; }
+  static void Store(double* dst, double x) { *dst = x; }
+  static std::uint64_t Bits(bool mask) { return mask ? 1 : 0; }
+};
+
+/// The flight's parameters in the form the force uses them.
+template <class V>
+struct ForceParams {
+  V rbK;    ///< signed root of the back spin × "K": opens the back-spin force's product
+  V rsK;    ///< signed root of the side spin × "K"
+  V kp;     ///< "K'"
+  V negMg;  ///< the gravity term −(mass · gravity)
+};
+
+/// Every intermediate value of one force evaluation, in the order it is formed.
+/// Components are indexed 1 to 3 like the flight vectors (index 0 unused).
+template <class V>
+struct ForceTerms {
+  V s{};   ///< speed
+  V h{};   ///< normaliser of the back-spin direction (equals w·s)
+  V Lb{};  ///< back-spin force magnitude, signed
+  V w{};   ///< horizontal speed
+  V Ls{};  ///< side-spin force magnitude, signed
+  V Dm{};  ///< drag magnitude
+  V G[4]{}, B[4]{}, S[4]{}, D[4]{};
+  V F[4]{};  ///< the total
+};
+
+/// The force for the velocity (vx, vy, vz).
+template <class Ops, class V = typename Ops::V>
+[[gnu::always_inline]] inline void EvaluateForce(const ForceParams<V>& q, const V& vx, const V& vy,
+                                                 const V& vz, ForceTerms<V>& t) {
+  const V zero = Ops::Splat(0.0);
+  t.G[1] = zero;
+  t.G[2] = zero;
+  t.G[3] = q.negMg;
+
+  t.s = Ops::Sqrt((vz * vz + vx * vx) + vy * vy);
+
+  // Powers at exponent 2.0. Correctly rounded, such a power is the product of the base
+  // with itself, which is what optimised builds make of pow(b, 2.0) anyway; writing
+  // the product keeps unoptimised builds off a library pow that can miss the last bit,
+  // so every build flies the same flight.
+  const V hor = vx * vx + vy * vy;
+  const V P1 = hor * hor;
+  const V P2 = (vz * vy) * (vz * vy);
+  const V P3 = (vz * vx) * (vz * vx);
+  t.h = Ops::Sqrt(P1 + (P2 + P3));
+
+  t.Lb = q.rbK * t.s;
+  // With no horizontal motion the back-spin direction is undefined (0/0): the ball
+  // gets no back-spin force rather than a NaN.
+  const auto hNonZero = t.h != zero;
+  t.B[1] = Ops::Select(hNonZero, -((vx * vz) * t.Lb) / t.h, zero);
+  t.B[2] = Ops::Select(hNonZero, -((vy * vz) * t.Lb) / t.h, zero);
+  t.B[3] = Ops::Select(hNonZero, ((vx * vx + vy * vy) * t.Lb) / t.h, zero);
+
+  t.w = Ops::Sqrt(vx * vx + vy * vy);
+
+  t.Ls = q.rsK * t.s;
+  const auto wNonZero = t.w != zero;  // likewise the side-spin direction
+  t.S[1] = Ops::Select(wNonZero, -(vy / t.w) * t.Ls, zero);
+  t.S[2] = Ops::Select(wNonZero, (vx / t.w) * t.Ls, zero);
+  t.S[3] = zero;
+
+  t.Dm = q.kp * t.s * t.s;
+  // A ball at rest feels gravity alone.
+  const auto sNonZero = t.s != zero;
+  t.D[1] = Ops::Select(sNonZero, -(t.Dm * vx) / t.s, zero);
+  t.D[2] = Ops::Select(sNonZero, -(t.Dm * vy) / t.s, zero);
+  t.D[3] = Ops::Select(sNonZero, -(t.Dm * vz) / t.s, zero);
+
+  t.F[1] = t.S[1] + t.B[1] + t.G[1] + t.D[1];
+  t.F[2] = t.B[2] + t.G[2] + t.D[2] + t.S[2];
+  t.F[3] = t.S[3] + t.B[3] + t.G[3] + t.D[3];
+}
+
+/// The total force alone, into f[0..2].
+template <class Ops, class V = typename Ops::V>
+[[gnu::always_inline]] inline void Force(const ForceParams<V>& q, const V& vx, const V& vy,
+                                         const V& vz, V* f) {
+  ForceTerms<V> t;
+  EvaluateForce<Ops>(q, vx, vy, vz, t);
+  f[0] = t.F[1];
+  f[1] = t.F[2];
+  f[2] = t.F[3];
+}
+
+/// What a step needs besides the force's parameters.
+template <class V>
+struct StepParams {
+  ForceParams<V> force;
+  V m;   ///< mass, g: every acceleration is a force divided by it
+  V dt;  ///< s
+};
+
+/// One step from velocity `v` and position `p` (components 0..2), taking the stage-1
+/// force from `f` as it stands. Writes the step's end into `vNext` and `pNext`; on
+/// return `f` holds the force at the stage-4 velocity, which it writes into `v4`, and
+/// which the next step takes as its stage-1 force.
+template <class Ops, class V = typename Ops::V>
+[[gnu::always_inline]] inline void StepRK4(const StepParams<V>& q, const V* v, const V* p, V* f,
+                                           V* v4, V* vNext, V* pNext) {
+  const V two = Ops::Splat(2.0);
+  const V six = Ops::Splat(6.0);
+  const V& m = q.m;
+  const V& dt = q.dt;
+  V a1[3], a2[3], a3[3], a4[3], p2[3], p3[3], p4[3];
+
+  for (int i = 0; i < 3; ++i) a1[i] = f[i] / m;
+  // Each stage velocity is built on the start velocity v; the force is evaluated
+  // once all three of its components are known.
+  for (int i = 0; i < 3; ++i) p2[i] = (a1[i] * dt) / two + v[i];
+  Force<Ops>(q.force, p2[0], p2[1], p2[2], f);
+  for (int i = 0; i < 3; ++i) a2[i] = f[i] / m;
+
+  for (int i = 0; i < 3; ++i) p3[i] = (a2[i] * dt) / two + v[i];
+  Force<Ops>(q.force, p3[0], p3[1], p3[2], f);
+  for (int i = 0; i < 3; ++i) a3[i] = f[i] / m;
+
+  for (int i = 0; i < 3; ++i) p4[i] = a3[i] * dt + v[i];
+  Force<Ops>(q.force, p4[0], p4[1], p4[2], f);
+  for (int i = 0; i < 3; ++i) a4[i] = f[i] / m;
+
+  for (int i = 0; i < 3; ++i) {
+    v4[i] = p4[i];
+    const V sumA = two * a3[i] + two * a2[i] + a4[i] + a1[i];
+    vNext[i] = (sumA * dt) / six + v[i];
+    const V sumP = two * p3[i] + two * p2[i] + p4[i] + v[i];  // p1 is v
+    pNext[i] = (sumP * dt) / six + p[i];
+  }
+}
+
+}  // namespace vendrel::kernel

@@ -1,0 +1,14 @@
+// The lanes on 256-bit registers. This unit alone is compiled for AVX2; it is entered
+// only once the processor has been found to have it.
+#include "flight/lane_packs.h"
+#include "flight/vector_ops.h"
+
+namespace vendrel::lanes {
+
+#if defined(__AVX2__)
+void RunPacksAvx2(LaneBlock<kAvx2Lanes>& b, std::int64_t maxTicks, LaneFeed& feed) {
+  RunPacks<GroupOps<Avx2Ops, kAvx2Lanes / Avx2Ops::kLanes>>(b, maxTicks, feed);
+}
+#endif
+
+}  // namespace vendrel::lanes

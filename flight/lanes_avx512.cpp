@@ -1,0 +1,14 @@
+// The lanes on 512-bit registers. This unit alone is compiled for AVX-512; it is
+// entered only once the processor has been found to have it.
+#include "flight/lane_packs.h"
+#include "flight/vector_ops.h"
+
+namespace vendrel::lanes {
+
+#if defined(__AVX512F__)
+void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed& feed) {
+  RunPacks<GroupOps<Avx512Ops, kAvx512Lanes / Avx512Ops::kLanes>>(b, maxTicks, feed);
+}
+#endif
+
+}  // namespace vendrel::lanes

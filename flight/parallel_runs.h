@@ -1,0 +1,24 @@
+#pragma once
+// A list of flights run on several threads, each thread keeping the lanes of its
+// vector registers full. The command line's sweep and any other batch of flights go
+// through here.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "flight/flight_lanes.h"
+#include "flight/flight_records.h"
+#include "flight/flight_summary.h"
+
+namespace vendrel {
+
+/// Runs every form as RunFlight would, each until the run control ends it or `maxTicks`
+/// ticks have passed, on `threads` threads (0 or less: one per core) on lane path
+/// `path` (one the machine lacks falls back to the scalar one). The summaries come in
+/// the order of the forms, with the same bits whatever the thread count and path.
+std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
+                                              std::int64_t maxTicks, int threads,
+                                              LanePath path = BestLanePath());
+
+}  // namespace vendrel

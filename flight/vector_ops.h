@@ -1,0 +1,67 @@
+#pragma once
+// The flight kernel's operations on vector registers. Only the translation units
+// compiled for an instruction set include this, each seeing the types its compiler
+// flags allow.
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace vendrel::lanes {
+
+#if defined(__AVX2__)
+/// Four flights in a 256-bit register.
+struct Avx2Ops {
+  static constexpr int kLanes = 4;
+  typedef double V __attribute__((vector_size(32)));
+  using Mask = decltype(V{} != V{});
+
+  static V Splat(double x) { return V{x, x, x, x}; }
+  static V Sqrt(V x) { return (V)_mm256_sqrt_pd((__m256d)x); }
+  // A mask lane is all ones or all zeros.
+  static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
+  static V Load(const double* src) {
+    V v;
+    std::memcpy(&v, src, sizeof v);
+    return v;
+  }
+  static void Store(double* dst, V v) { std::memcpy(dst, &v, sizeof v); }
+  static std::uint64_t Bits(Mask m) {
+    return static_cast<std::uint64_t>(_mm256_movemask_pd((__m256d)m));
+  }
+};
+#endif
+
+#if defined(__AVX512F__)
+/// Eight flights in a 512-bit register.
+struct Avx512Ops {
+  static constexpr int kLanes = 8;
+  typedef double V __attribute__((vector_size(64)));
+  using Mask = decltype(V{} != V{});
+
+  static V Splat(double x) { return V{x, x, x, x, x, x, x, x}; }
+  // Every lane taken, its own value as the pass-through (the plain form's undefined
+  // pass-through trips a false uninitialised-use warning).
+  static V Sqrt(V x) {
+    const __m512d r = (__m512d)x;
+    return (V)_mm512_mask_sqrt_pd(r, static_cast<__mmask8>(0xFF), r);
+  }
+  static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
+  static V Load(const double* src) {
+    V v;
+    std::memcpy(&v, src, sizeof v);
+    return v;
+  }
+  static void Store(double* dst, V v) { std::memcpy(dst, &v, sizeof v); }
+  static std::uint64_t Bits(Mask m) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < kLanes; ++i) bits |= static_cast<std::uint64_t>(m[i] & 1) << i;
+    return bits;
+  }
+};
+#endif
+
+}  // namespace vendrel::lanes

@@ -1,0 +1,15 @@
+#include "tests/support/default_flight.h"
+
+#include "flight/form_fields.h"
+
+namespace vendrel::test {
+
+const FlightOutcome& DefaultFlight() {
+  static const FlightOutcome outcome = [] {
+    FlightForm form = DefaultForm();
+    return RunFlight(form, 1000000);
+  }();
+  return outcome;
+}
+
+}  // namespace vendrel::test

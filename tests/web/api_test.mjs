@@ -1,0 +1,134 @@
+// The JavaScript API under node: the golden flights to the last bit, the command
+// line's own output for the same values, and its refusals.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { join } from 'node:path';
+import { SITE, goldenRuns, hexDouble, runFlight } from './support.mjs';
+
+const { default: vendrel } = await import(join(SITE, 'vendrel.js'));
+await vendrel.ready;
+
+// The golden inputs use the API's own keys.
+const same = (actual, expected, what) =>
+  assert.ok(Object.is(actual, expected), `${what}: ${actual} is not ${expected}`);
+
+test('golden flights, bit for bit', async () => {
+  for (const run of await goldenRuns()) {
+    const out = run.outputs;
+    const flight = vendrel.fly(run.inputs);
+    assert.equal(flight.ticks, out.ticks, run.name);
+    same(flight.carry, hexDouble(out.carry.hex), `${run.name} carry`);
+    same(flight.distance, hexDouble(out.distance.hex), `${run.name} distance`);
+    ['x', 'y', 'z'].forEach((c, i) =>
+      same(flight.landing[c], hexDouble(out.landing_pos[i].hex), `${run.name} landing ${c}`));
+    same(flight.apex, hexDouble(out.apex_pos.hex), `${run.name} apex`);
+
+    const rows = vendrel.trajectory(run.inputs);
+    assert.equal(rows.length, out.ticks + 1, run.name);
+    ['vx', 'vy', 'vz'].forEach((c, i) =>
+      same(rows[0][c], hexDouble(out.launch_vel[i].hex), `${run.name} launch ${c}`));
+    ['x', 'y', 'z'].forEach((c, i) =>
+      same(rows[out.ticks][c], hexDouble(out.landing_posnext[i].hex), `${run.name} last ${c}`));
+  }
+});
+
+// Options as the command line spells them, and as the API does.
+const SHOTS = [
+  [{}, {}],
+  [{ angle: 30, speed: 70, 'side-spin': 1500 }, { angle: 30, speed: 70, side_spin: 1500 }],
+  [{ angle: 90, 'max-ticks': 50 }, { angle: 90, max_ticks: 50 }],
+  [{ mass: 0 }, { mass: 0 }],  // a flight whose height is not a number
+  [{ angle: 0, speed: 0 }, { angle: 0, speed: 0 }],
+  [{ 'back-spin': -100000, k: 10, 'k-prime': 0, dt: 0.1 }, { back_spin: '-100000', k: 10, k_prime: 0, dt: 0.1 }],
+];
+
+test('fly() is what --format json prints', () => {
+  for (const [cli, api] of SHOTS) {
+    let printed;
+    try {
+      printed = runFlight(cli, '--format', 'json');
+    } catch (e) {
+      printed = e.stdout;  // exit status 3: the tick bound
+    }
+    assert.deepEqual(vendrel.fly(api), JSON.parse(printed), JSON.stringify(api));
+  }
+});
+
+// The launch's sine and cosine are the program's own, so no angle flies differently
+// here: a C library's sin and cos would miss the last bit at some of them.
+test("every 0.1° and 0.01° angle flies as the desktop's sweep flies it", () => {
+  for (const range of ['0:90:0.1', '30:31:0.01']) {
+    const [header, ...lines] = runFlight({}, 'sweep', '--angle', range).toString().trim().split('\n');
+    const column = Object.fromEntries(header.split(',').map((name, i) => [name, i]));
+    for (const line of lines) {
+      const row = line.split(',');
+      const flight = vendrel.fly({ angle: row[column.angle] });
+      const what = `angle ${row[column.angle]}`;
+      assert.equal(flight.ticks, Number(row[column.ticks]), what);
+      for (const key of ['distance', 'apex']) same(flight[key], Number(row[column[key]]), `${what} ${key}`);
+      same(flight.landing.y, Number(row[column.lateral]), `${what} lateral`);
+    }
+  }
+});
+
+test('trajectory() gives the rows of --trajectory', () => {
+  const parse = (v) => ({ nan: NaN, inf: Infinity, '-inf': -Infinity })[v] ?? Number(v);
+  for (const [cli, api] of SHOTS.slice(0, 4)) {
+    let csv;
+    try {
+      csv = runFlight(cli, '--trajectory', '-');
+    } catch (e) {
+      csv = e.stdout;
+    }
+    const [header, ...lines] = csv.toString().trim().split('\n');
+    const expected = lines.map((line) => {
+      const values = line.split(',').map(parse);
+      return Object.fromEntries(header.split(',').map((name, i) => [name, values[i]]));
+    });
+    assert.deepEqual(vendrel.trajectory(api), expected, JSON.stringify(api));
+  }
+});
+
+test('refusals throw the command line\'s message and run nothing', () => {
+  const refusals = [
+    [{ angle: 95 }, "--angle: '95' is out of range (allowed: 0 to 90)"],
+    [{ angle: 'abc' }, "--angle: 'abc' is not a number (allowed: 0 to 90)"],
+    [{ dt: 0.2 }, "--dt: '0.2' is out of range (allowed: 0.00001 to 0.1)"],
+    [{ dt: ' 0.05' }, "--dt: ' 0.05' is not a number (allowed: 0.00001 to 0.1)"],
+    [{ speed: NaN }, "--speed: 'nan' is not a number (allowed: 0 to 100)"],
+    [{ k: Infinity }, "--k: 'inf' is out of range (allowed: 0 to 10)"],
+    [{ max_ticks: 1.5 }, "--max-ticks: '1.5' is not a whole number from 1 to 1000000000000"],
+    [{ max_ticks: 0 }, "--max-ticks: '0' is not a whole number from 1 to 1000000000000"],
+    [{ speed: null }, "--speed: 'null' is not a number (allowed: 0 to 100)"],
+  ];
+  for (const [options, message] of refusals) {
+    assert.throws(() => vendrel.fly(options), { name: 'Error', message }, JSON.stringify(options));
+    assert.throws(() => vendrel.trajectory(options), { message });
+  }
+  assert.throws(() => vendrel.fly({ spin: 1 }), /unknown parameter 'spin'/);
+  assert.throws(() => vendrel.fly(42), TypeError);
+  // A refusal leaves nothing behind for the next flight.
+  assert.equal(vendrel.fly({}).carry, 183);
+});
+
+test('numbers in messages read as the desktop writes them', () => {
+  // The shortest text that reads back, in plain decimals up to 17 digits and 4 zeros
+  // after the point, else with an exponent.
+  const cases = [
+    [-2000, '-2000'], [-100001, '-100001'], [-1e-5, '-0.00001'], [-1e-6, '-1e-06'],
+    [-1e21, '-1e+21'], [-123456789012345680000, '-1.2345678901234568e+20'], [-0.1, '-0.1'],
+    [-5e-324, '-5e-324'], [-1e100, '-1e+100'], [-0.30000000000000004, '-0.30000000000000004'],
+    [-46.5, '-46.5'],
+  ];
+  for (const [value, text] of cases) {
+    assert.throws(() => vendrel.fly({ mass: value }), { message: `--mass: '${text}' is out of range (allowed: 0 to 10000)` }, text);
+  }
+});
+
+test('a flight that never lands stops at max_ticks', () => {
+  const flight = vendrel.fly({ gravity: 0, angle: 45, max_ticks: 2000 });
+  assert.equal(flight.ticks, 2000);
+  assert.equal(flight.end, 'max-ticks');
+  assert.equal(flight.landed, false);
+  assert.equal(vendrel.trajectory({ gravity: 0, max_ticks: 10 }).length, 11);
+});

@@ -1,0 +1,97 @@
+#include "web/core/api_flight.h"
+
+#include <cmath>
+#include <optional>
+
+#include "flight/form_value.h"
+#include "platform/number_text.h"
+#include "web/core/page_fields.h"
+
+namespace vendrel::web {
+namespace {
+
+std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+std::string NumberText(double v) { return afx::FormatNumber(v); }
+
+std::string OptionName(const PageField& field) { return "--" + std::string(field.name); }
+
+bool SetMaxTicks(ApiRequest& request, std::string_view text, std::optional<double> value,
+                 std::string& error) {
+  // Whole numbers only: the double of every whole number up to the limit is exact.
+  if (!value || !(*value >= 1.0 && *value <= static_cast<double>(kMaxTicksLimit)) ||
+      std::trunc(*value) != *value) {
+    error = "--max-ticks: " + Quote(text) + " is not a whole number from 1 to " +
+            std::to_string(kMaxTicksLimit);
+    return false;
+  }
+  request.maxTicks = static_cast<std::int64_t>(*value);
+  return true;
+}
+
+bool IsWholeText(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+const PageField* Field(std::string_view key, std::string& error) {
+  const PageField* field = FieldByKey(key);
+  if (field == nullptr) {
+    error = "unknown parameter " + Quote(key) +
+            " (known: angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, "
+            "max_ticks)";
+  }
+  return field;
+}
+
+}  // namespace
+
+bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error) {
+  if (key == "max_ticks") return SetMaxTicks(request, NumberText(value), value, error);
+  const PageField* field = Field(key, error);
+  if (field == nullptr) return false;
+  error = FormValueRefusal(FormFieldFor(field->member), value, OptionName(*field));
+  if (!error.empty()) return false;
+  request.form.*(field->member) = value;
+  return true;
+}
+
+bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text,
+                std::string& error) {
+  if (key == "max_ticks") {
+    const std::optional<double> value =
+        IsWholeText(text) ? afx::ReadDecimal(text) : std::optional<double>();
+    return SetMaxTicks(request, text, value, error);
+  }
+  const PageField* field = Field(key, error);
+  if (field == nullptr) return false;
+  // Text is read as the command line reads its options: a plain decimal, nothing around it.
+  return ReadFormValue(FormFieldFor(field->member), text, OptionName(*field),
+                       request.form.*(field->member), error);
+}
+
+FlightOutcome FlyApi(const ApiRequest& request) {
+  FlightForm form = request.form;
+  return RunFlight(form, request.maxTicks.value_or(kDefaultMaxTicks));
+}
+
+std::vector<double> TrajectoryApi(const ApiRequest& request) {
+  std::vector<double> rows;
+  const auto row = [&rows](std::int64_t tick, double t, const Vec5& pos, const Vec5& vel) {
+    rows.insert(rows.end(), {static_cast<double>(tick), t, pos[1], pos[2], pos[3], vel[1],
+                             vel[2], vel[3]});
+  };
+  FlightForm form = request.form;
+  const std::int64_t maxTicks = request.maxTicks.value_or(kTrajectoryDefaultMaxTicks);
+  RunFlight(form, maxTicks, [&row](std::int64_t tick, const FlightState& st) {
+    if (tick == 1) row(0, 0.0, Vec5{}, st.launchVel);
+    row(tick, static_cast<double>(tick) * st.dt, st.posNext, st.velNext);
+  });
+  return rows;
+}
+
+}  // namespace vendrel::web

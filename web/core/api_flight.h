@@ -1,0 +1,45 @@
+#pragma once
+// The flights of the JavaScript API: parameters checked as the command line checks
+// its options (with its messages), whole runs over the same run control, and the
+// trajectory's rows.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "flight/flight_records.h"
+#include "flight/form_fields.h"
+#include "flight/sync_run.h"
+
+namespace vendrel::web {
+
+/// The command line's tick bound: its default and the largest it takes.
+inline constexpr std::int64_t kDefaultMaxTicks = 10'000'000;
+inline constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;
+
+/// A trajectory keeps every row in memory, so without an explicit bound it stops
+/// sooner: a million rows (64 MB) outlast any flight that lands.
+inline constexpr std::int64_t kTrajectoryDefaultMaxTicks = 1'000'000;
+
+struct ApiRequest {
+  FlightForm form = DefaultForm();
+  std::optional<std::int64_t> maxTicks;  ///< the caller's bound, if any
+};
+
+/// Sets the parameter `key` ("angle", "side_spin", ..., "max_ticks") from a number or
+/// from text. On a refusal returns false and `error` holds the command line's message
+/// for the same value; the request is unchanged.
+bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error);
+bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text,
+                std::string& error);
+
+/// The whole flight, as `vendrel-flight` runs it.
+FlightOutcome FlyApi(const ApiRequest& request);
+
+/// The rows `vendrel-flight --trajectory` writes, eight numbers each: tick, t, x, y,
+/// z, vx, vy, vz. Row 0 is the launch.
+std::vector<double> TrajectoryApi(const ApiRequest& request);
+
+}  // namespace vendrel::web

@@ -1,0 +1,59 @@
+// The WebAssembly module and its functions, loaded once for the page and the API.
+import createVendrelCore from './vendrel_core.js';
+
+let loading = null;
+
+/** Resolves to the module's functions; every later call gets the same instance. */
+export function loadCore() {
+  loading ??= createVendrelCore().then(wrap);
+  return loading;
+}
+
+function wrap(m) {
+  const text = (pointer) => m.UTF8ToString(pointer);
+  const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
+  const f64 = (pointer, count) => m.HEAPF64.subarray(pointer >> 3, (pointer >> 3) + count);
+  return {
+    /** The message of the last refusal. */
+    message: () => text(m._vd_message()),
+    page: {
+      setText: withString('vd_page_set_text', null, ['number', 'string']),
+      text: (id) => text(m._vd_page_text(id)),
+      calculate: () => m._vd_page_calculate(),
+      commit: (id) => m._vd_page_commit(id),
+      apply: withString('vd_page_apply', 'number', ['number', 'string']),
+      defaults: () => m._vd_page_defaults(),
+      stop: () => m._vd_page_stop(),
+      ticks: (count) => m._vd_page_ticks(count),
+      running: () => m._vd_page_running() !== 0,
+      carryShown: () => m._vd_page_carry_shown() !== 0,
+      fieldId: withString('vd_page_field_id', 'number', ['string']),
+    },
+    surface: {
+      width: m._vd_surface_width(),
+      height: m._vd_surface_height(),
+      /** The pixels as bytes, a view of the module's memory (renewed when it grows). */
+      pixels() {
+        const size = this.width * this.height * 4;
+        return new Uint8ClampedArray(m.HEAPU8.buffer, m._vd_surface_pixels(), size);
+      },
+      /** [x, y, width, height] of what changed since the last call. */
+      dirty() {
+        const p = m._vd_surface_dirty() >> 2;
+        return Array.from(m.HEAP32.subarray(p, p + 4));
+      },
+    },
+    api: {
+      reset: () => m._vd_api_reset(),
+      setNumber: withString('vd_api_set_number', 'number', ['string', 'number']),
+      setText: withString('vd_api_set_text', 'number', ['string', 'string']),
+      fly: () => f64(m._vd_api_fly(), 9),
+      trajectory() {
+        const rows = m._vd_api_trajectory();
+        const values = Float64Array.from(f64(m._vd_api_rows(), rows * 8));
+        m._vd_api_release_rows();
+        return values;
+      },
+    },
+  };
+}

@@ -1,0 +1,60 @@
+// The page: loads the module, puts window.vendrel in place, and ties the dialog's
+// form, its canvas, the run's timer, the system menu and the address together.
+import vendrel from './vendrel.js';
+import { loadCore } from './core.js';
+import { DialogForm } from './form.js';
+import { TickHost } from './host.js';
+import { MessageBox } from './messages.js';
+import { SystemMenu } from './menu.js';
+import { SurfaceView } from './surface.js';
+import { UrlForm } from './url_form.js';
+
+window.vendrel = vendrel;
+
+const WIDTH = 971;  // the dialog's width in pixels
+
+// A narrow screen shows the whole dialog, scaled down to its width.
+function fitToWidth() {
+  const scale = Math.min(1, document.documentElement.clientWidth / WIDTH);
+  document.getElementById('window').style.zoom = scale === 1 ? '' : String(scale);
+}
+
+async function copyLink(urlForm, messages) {
+  const link = urlForm.link(location.href);
+  if (link === null) return;
+  try {
+    await navigator.clipboard.writeText(link);
+  } catch {
+    // Without the clipboard the link is shown, to be copied by hand.
+    messages.show(link);
+  }
+}
+
+async function start() {
+  fitToWidth();
+  window.addEventListener('resize', fitToWidth);
+  const core = await loadCore();
+  await document.fonts.ready;
+
+  const messages = new MessageBox(document.getElementById('message'));
+  const view = new SurfaceView(document.querySelector('#dialog canvas'), core.surface);
+  view.showAll();
+  let form = null;
+  const host = new TickHost(core.page, view, () => form.showCarry());
+  form = new DialogForm(document.getElementById('dialog'), core, messages, host);
+  const urlForm = new UrlForm(form, core.page);
+  new SystemMenu(document.getElementById('system-menu'), document.getElementById('menu'),
+                 document.getElementById('about'), { copyLink: () => copyLink(urlForm, messages) });
+
+  // The focus starts on 計算, the first tab stop, as the dialog's does.
+  form.calculateButton.focus();
+  urlForm.apply(location.search);
+  window.vendrelPage = { host, ready: true };
+  document.documentElement.dataset.ready = 'true';
+}
+
+start();
+
+if ('serviceWorker' in navigator) {
+  navigator.serviceWorker.register('sw.js').catch(() => {});
+}
