@@ -1,8 +1,10 @@
 #include "platform/gdi.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 // Lines are rasterised here rather than by a general painter. Qt's raster engine works in fixed
 // point and misbehaves for end points far outside the image, and clipping a segment
@@ -60,26 +62,66 @@ class PixelWriter {
     x0 = std::max<i64>(x0, 0);
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
-    i64 first = -1, last = -1;
     std::uint32_t* row = surface_.Row(static_cast<int>(y));
-    for (i64 x = x0; x <= x1; ++x) {
-      if (row[x] == word_) continue;
-      row[x] = word_;
-      if (first < 0) first = x;
-      last = x;
+    // Only first..last change; the pixels between them that already have the colour are
+    // written again, which changes nothing. Long runs go a block at a time (memcmp and
+    // memcpy against a block of the colour): a fill over pixels that already have its
+    // colour, as a minimised window's background at every paint, then costs a few
+    // comparisons of memory a row, not one per pixel.
+    i64 first = x0;
+    if (x1 - x0 + 1 >= kLongRun) {
+      while (first <= x1) {
+        const i64 n = std::min<i64>(kBlock, x1 - first + 1);
+        if (std::memcmp(row + first, Block(), Bytes(n)) != 0) break;
+        first += n;
+      }
     }
-    if (first >= 0) {
-      changed_ |= CRect{static_cast<int>(first), static_cast<int>(y), static_cast<int>(last + 1),
-                        static_cast<int>(y + 1)};
+    while (first <= x1 && row[first] == word_) ++first;
+    if (first > x1) return;
+    i64 last = x1;
+    if (last - first + 1 >= kLongRun) {
+      while (true) {  // row[first] differs, so this stops before passing it
+        const i64 n = std::min<i64>(kBlock, last - first + 1);
+        if (std::memcmp(row + last + 1 - n, Block(), Bytes(n)) != 0) break;
+        last -= n;
+      }
     }
+    while (row[last] == word_) --last;  // stops at `first` at the latest
+    if (last - first + 1 >= kLongRun) {
+      for (i64 x = first; x <= last; x += kBlock) {
+        const i64 n = std::min<i64>(kBlock, last - x + 1);
+        std::memcpy(row + x, Block(), Bytes(n));
+      }
+    } else {
+      for (i64 x = first; x <= last; ++x) row[x] = word_;
+    }
+    changed_ |= CRect{static_cast<int>(first), static_cast<int>(y), static_cast<int>(last + 1),
+                      static_cast<int>(y + 1)};
   }
 
  private:
+  static constexpr i64 kLongRun = 64;
+  static constexpr i64 kBlock = 256;
+  static std::size_t Bytes(i64 pixels) {
+    return static_cast<std::size_t>(pixels) * sizeof(std::uint32_t);
+  }
+
+  /// kBlock pixels of the colour, made at the first long run.
+  const std::uint32_t* Block() {
+    if (!blockReady_) {
+      block_.fill(word_);
+      blockReady_ = true;
+    }
+    return block_.data();
+  }
+
   PixelBuffer& surface_;
   int width_;
   int height_;
   std::uint32_t word_;
   CRect& changed_;
+  std::array<std::uint32_t, kBlock> block_;
+  bool blockReady_ = false;
 };
 
 /// A pen's line: every pixel whose centre lies within half the pen's width of the

@@ -307,7 +307,13 @@ void CWnd::SetDlgItemText(int nID, const char* text) {
 CPaintDC::CPaintDC(CWnd* pWnd) : CDC(&pWnd->m_paintScreen) {
   CRect rect;
   pWnd->GetClientRect(&rect);
-  pWnd->m_paintScreen = MakeSurface(std::max(rect.Width(), 1), std::max(rect.Height(), 1));
+  const int width = std::max(rect.Width(), 1);
+  const int height = std::max(rect.Height(), 1);
+  // The screen keeps its pixels from one cycle to the next, as a window does, and the
+  // handler erases what it means to: a minimised window painting at every tick of a run
+  // makes no new buffer each time.
+  PixelBuffer& screen = pWnd->m_paintScreen;
+  if (screen.Width() != width || screen.Height() != height) screen = MakeSurface(width, height);
   pWnd->ValidateRect(nullptr);
 }
 

@@ -144,14 +144,14 @@ class CWnd : public CCmdTarget {
   /// The contexts GetDC handed out and ReleaseDC has not taken back; the window owns
   /// them, so a context released twice or by another window is refused, not freed.
   std::vector<std::unique_ptr<CDC>> m_dcs;
-  /// What the last paint cycle drew through its CPaintDC: the window's look while it is
-  /// minimised (the icon on its background).
+  /// What the paint cycles drew through their CPaintDC: the window's look while it is
+  /// minimised (the icon on its background), kept from one cycle to the next.
   PixelBuffer m_paintScreen;
 };
 
 /// A device context for a paint cycle: begins it (validating the pending paint) and
-/// draws on the window's paint screen, fresh at the client size, so nothing drawn
-/// through it reaches the window's surface.
+/// draws on the window's paint screen, at the client size, so nothing drawn through it
+/// reaches the window's surface.
 class CPaintDC : public CDC {
  public:
   explicit CPaintDC(CWnd* pWnd);

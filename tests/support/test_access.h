@@ -35,6 +35,22 @@ struct TestAccess {
   /// The dialog is closing (EndDialog ran) and drops the focus moves of its boxes.
   static bool IsEnding(const CDialog& d) { return d.m_ending; }
 
+  // What putting a used window back needs (DialogReset).
+  static PixelBuffer& Surface(CWnd& w) { return w.m_surface; }
+  /// What released device contexts changed and no paint cycle has shown yet.
+  static CRect& ChangedArea(CWnd& w) { return w.m_changedArea; }
+  static void StopTimers(CWnd& w) {
+    for (auto& [id, timer] : w.m_timers) timer->stop();
+  }
+  /// Focus moves while guarded are not the user's: no kill-focus exchange.
+  static void BeginFocusGuard(CWnd& w) { w.BeginFocusGuard(); }
+  static void EndFocusGuard(CWnd& w) { w.EndFocusGuard(); }
+  /// A dialog that EndDialog hid may run again.
+  static void Unend(CDialog& d) {
+    d.m_ending = false;
+    d.m_result = -1;
+  }
+
   // The main dialog: its whole state, writable, so a fuzzer can reuse one dialog.
   static FlightForm& Form(CSimulatorDlg& d) { return d.m_form; }
   static FlightState& State(CSimulatorDlg& d) { return d.m_state; }
