@@ -130,6 +130,13 @@ test('the page loads from its own folder, laid out as dialog 102, defaults shown
     assert.equal(c.hidden, t.hidden, `control ${i} (${t.text}) hidden`);
     if (!t.hidden) assert.deepEqual(c.rect, t.du.map((du) => Math.floor(du * 1.5 + 0.5)), `control ${i} (${t.text})`);
   });
+
+  // Labels too wide for a line break before their bracket, and every line then fits.
+  const wrapped = await page.evaluate(() => [...document.querySelectorAll('#dialog label')]
+    .filter((l) => !l.hidden && l.querySelector('br'))
+    .map((l) => [l.childNodes[2].textContent.startsWith('（'), l.scrollWidth <= l.clientWidth]));
+  assert.ok(wrapped.length >= 2, 'the side spin\'s and the ball mass\'s labels at least');
+  for (const w of wrapped) assert.deepEqual(w, [true, true]);
   await context.close();
 });
 

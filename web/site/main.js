@@ -19,6 +19,20 @@ function fitToWidth() {
   document.getElementById('window').style.zoom = scale === 1 ? '' : String(scale);
 }
 
+// A label too wide for one line breaks before its opening bracket, as the window's labels
+// do, rather than inside a word.
+function breakWideLabels() {
+  for (const label of document.querySelectorAll('.dialog label')) {
+    const text = label.textContent;
+    const at = text.indexOf('（');
+    if (at <= 0) continue;
+    label.style.whiteSpace = 'nowrap';
+    const tooWide = label.scrollWidth > label.clientWidth;
+    label.style.whiteSpace = '';
+    if (tooWide) label.replaceChildren(text.slice(0, at), document.createElement('br'), text.slice(at));
+  }
+}
+
 async function copyLink(urlForm, messages) {
   const link = urlForm.link(location.href);
   if (link === null) return;
@@ -35,6 +49,7 @@ async function start() {
   window.addEventListener('resize', fitToWidth);
   const core = await loadCore();
   await document.fonts.ready;
+  breakWideLabels();
 
   const messages = new MessageBox(document.getElementById('message'));
   const view = new SurfaceView(document.querySelector('#dialog canvas'), core.surface);
