@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "platform/types.h"
 
@@ -18,15 +18,29 @@ class PixelBuffer {
   /// either side is not positive.
   PixelBuffer(int width, int height, COLORREF fill);
 
-  bool IsNull() const { return words_.empty(); }
+  // Copies keep the memory they have when it is large enough: a window that keeps
+  // putting back a picture (or growing again after a shrink) makes no new one.
+  PixelBuffer(const PixelBuffer& other);
+  PixelBuffer& operator=(const PixelBuffer& other);
+  PixelBuffer(PixelBuffer&& other) noexcept;
+  PixelBuffer& operator=(PixelBuffer&& other) noexcept;
+  ~PixelBuffer() = default;
+
+  /// As PixelBuffer(width, height, fill), in the memory this one has when it suffices.
+  void Reset(int width, int height, COLORREF fill);
+
+  bool IsNull() const { return width_ == 0; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   /// Bytes from one row to the next: four per pixel, no padding.
   std::size_t BytesPerLine() const { return static_cast<std::size_t>(width_) * 4; }
-  std::size_t SizeInBytes() const { return words_.size() * 4; }
+  std::size_t SizeInBytes() const { return WordCount() * 4; }
   /// The first byte of the top row: red of the pixel (0, 0).
-  std::uint8_t* Bits() { return reinterpret_cast<std::uint8_t*>(words_.data()); }
-  const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(words_.data()); }
+  std::uint8_t* Bits() {
+    ++generation_;
+    return reinterpret_cast<std::uint8_t*>(words_.get());
+  }
+  const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(words_.get()); }
 
   /// The colour at (x, y), which must lie inside the buffer; alpha is not part of it.
   COLORREF Pixel(int x, int y) const;
@@ -35,15 +49,34 @@ class PixelBuffer {
   /// One pixel of the given colour as it lies in memory, opaque: what the rows hold.
   static std::uint32_t Word(COLORREF colour);
   /// Row `y` as words of Word(); y must lie inside the buffer.
-  std::uint32_t* Row(int y) { return words_.data() + static_cast<std::size_t>(y) * width_; }
+  std::uint32_t* Row(int y) {
+    ++generation_;
+    return words_.get() + static_cast<std::size_t>(y) * width_;
+  }
   const std::uint32_t* Row(int y) const {
-    return words_.data() + static_cast<std::size_t>(y) * width_;
+    return words_.get() + static_cast<std::size_t>(y) * width_;
   }
 
-  friend bool operator==(const PixelBuffer&, const PixelBuffer&) = default;
+  /// Moves on at every access that can change the pixels (the writable Bits and Row,
+  /// SetPixel, Reset, assignment), and only then: whoever keeps a copy of the picture
+  /// (to put it back, to cache it) knows it unchanged without comparing it.
+  std::uint64_t Generation() const { return generation_; }
+
+  /// Same size and same pixels.
+  friend bool operator==(const PixelBuffer& a, const PixelBuffer& b);
 
  private:
+  std::size_t WordCount() const {
+    return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  }
+  /// Room for `words` pixels; what the buffer held is not kept when it grows.
+  void Reserve(std::size_t words);
+
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint32_t> words_;  // whole words keep each pixel aligned
+  std::size_t capacity_ = 0;
+  std::uint64_t generation_ = 0;
+  // Whole words keep each pixel aligned. Filled and copied with memcpy, a row or the
+  // whole at a time, never a store a pixel (which the sanitizer build checks one by one).
+  std::unique_ptr<std::uint32_t[]> words_;
 };

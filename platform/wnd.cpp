@@ -311,9 +311,11 @@ CPaintDC::CPaintDC(CWnd* pWnd) : CDC(&pWnd->m_paintScreen) {
   const int height = std::max(rect.Height(), 1);
   // The screen keeps its pixels from one cycle to the next, as a window does, and the
   // handler erases what it means to: a minimised window painting at every tick of a run
-  // makes no new buffer each time.
+  // makes no new buffer each time, and one that comes back to its size reuses its memory.
   PixelBuffer& screen = pWnd->m_paintScreen;
-  if (screen.Width() != width || screen.Height() != height) screen = MakeSurface(width, height);
+  if (screen.Width() != width || screen.Height() != height) {
+    screen.Reset(width, height, kFaceColour);
+  }
   pWnd->ValidateRect(nullptr);
 }
 
