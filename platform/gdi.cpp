@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 // Lines are rasterised here rather than by a general painter. Qt's raster engine works in fixed
 // point and misbehaves for end points far outside the image, and clipping a segment
@@ -62,7 +63,9 @@ class PixelWriter {
     x0 = std::max<i64>(x0, 0);
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
-    std::uint32_t* row = surface_.Row(static_cast<int>(y));
+    // Read through the const row: a span that changes nothing leaves the surface's
+    // generation where it was.
+    const std::uint32_t* row = std::as_const(surface_).Row(static_cast<int>(y));
     // Only first..last change; the pixels between them that already have the colour are
     // written again, which changes nothing. Long runs go a block at a time (memcmp and
     // memcpy against a block of the colour): a fill over pixels that already have its
@@ -87,16 +90,44 @@ class PixelWriter {
       }
     }
     while (row[last] == word_) --last;  // stops at `first` at the latest
+    std::uint32_t* out = surface_.Row(static_cast<int>(y));
     if (last - first + 1 >= kLongRun) {
       for (i64 x = first; x <= last; x += kBlock) {
         const i64 n = std::min<i64>(kBlock, last - x + 1);
-        std::memcpy(row + x, Block(), Bytes(n));
+        std::memcpy(out + x, Block(), Bytes(n));
       }
     } else {
-      for (i64 x = first; x <= last; ++x) row[x] = word_;
+      for (i64 x = first; x <= last; ++x) out[x] = word_;
     }
     changed_ |= CRect{static_cast<int>(first), static_cast<int>(y), static_cast<int>(last + 1),
                       static_cast<int>(y + 1)};
+  }
+
+  /// Pixels x0..x1 of rows y0..y1, each clamped to the surface: Span on every row, but
+  /// rows that already have the colour there are passed over after one comparison. A
+  /// fill, or an axis drawn again over itself at every paint, then reads each row once.
+  void Rect(i64 y0, i64 y1, i64 x0, i64 x1) {
+    y0 = std::max<i64>(y0, 0);
+    y1 = std::min<i64>(y1, height_ - 1);
+    x0 = std::max<i64>(x0, 0);
+    x1 = std::min<i64>(x1, width_ - 1);
+    if (x0 > x1 || y0 > y1) return;
+    const PixelBuffer& seen = surface_;
+    const i64 n = x1 - x0 + 1;
+    const std::uint32_t* known = nullptr;  // pixel x0 of a row known to have the colour
+    for (i64 y = y0; y <= y1; ++y) {
+      const std::uint32_t* row = seen.Row(static_cast<int>(y)) + x0;
+      bool already = false;
+      if (n < kLongRun) {  // a few words: compared in place, not through memcmp
+        already = true;
+        for (i64 x = 0; x < n && already; ++x) already = row[x] == word_;
+      } else {
+        already = known != nullptr && std::memcmp(row, known, Bytes(n)) == 0;
+      }
+      if (already) continue;
+      Span(y, x0, x1);
+      known = row;
+    }
   }
 
  private:
@@ -151,40 +182,79 @@ void Line(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
     out.Span(y, cx - rx, cx + rx);
   };
 
-  for (i64 y = yTop; y <= yBottom; ++y) {
-    disc(y, ax, ay);
-    disc(y, bx, by);
-    if (len2 == 0) continue;
-
-    const i128 ry = static_cast<i128>(y) - ay;
-    i128 lo = uMinSurface;
-    i128 hi = uMaxSurface;
-
-    // Within the band: -band <= 2 * (dx * ry - dy * u) <= band.
-    const i128 e = 2 * dx * ry;
-    const i128 g = 2 * static_cast<i128>(dy);
-    if (g == 0) {
-      if (e < -band || e > band) continue;
-    } else if (g > 0) {
+  // Within the band: -band <= 2 * (dx * ry - dy * u) <= band, with e = 2 * dx * ry.
+  const i128 g = 2 * static_cast<i128>(dy);
+  auto withinBand = [&](i128 e, i128& lo, i128& hi) {
+    if (g == 0) return e >= -band && e <= band;
+    if (g > 0) {
       lo = std::max(lo, CeilDiv(e - band, g));
       hi = std::min(hi, FloorDiv(e + band, g));
     } else {
       lo = std::max(lo, CeilDiv(e + band, g));
       hi = std::min(hi, FloorDiv(e - band, g));
     }
-
-    // Alongside the segment: 0 <= u * dx + ry * dy <= |d|².
-    const i128 h = ry * dy;
-    if (dx == 0) {
-      if (h < 0 || h > len2) continue;
-    } else if (dx > 0) {
+    return true;
+  };
+  // Alongside the segment: 0 <= u * dx + ry * dy <= |d|², with h = ry * dy.
+  auto alongside = [&](i128 h, i128& lo, i128& hi) {
+    if (dx == 0) return h >= 0 && h <= len2;
+    if (dx > 0) {
       lo = std::max(lo, CeilDiv(-h, dx));
       hi = std::min(hi, FloorDiv(len2 - h, dx));
     } else {
       lo = std::max(lo, CeilDiv(len2 - h, dx));
       hi = std::min(hi, FloorDiv(-h, dx));
     }
+    return true;
+  };
+  // A vertical segment has e = 0 and a horizontal one h = 0 on every row: that bound is
+  // the same for all rows and worked out once. The view's axes, drawn again at every
+  // paint, then cost no 128-bit division a row.
+  const bool bandFixed = dx == 0;
+  const bool alongFixed = dy == 0;
+  i128 fixedLo = uMinSurface;
+  i128 fixedHi = uMaxSurface;
+  bool fixedIn = len2 != 0;
+  if (fixedIn && bandFixed) fixedIn = withinBand(0, fixedLo, fixedHi);
+  if (fixedIn && alongFixed) fixedIn = alongside(0, fixedLo, fixedHi);
 
+  // The discs, on the rows within reach of their centres.
+  for (const auto& [cx, cy] : {std::pair{ax, ay}, std::pair{bx, by}}) {
+    const i64 last = std::min(cy + reach, yBottom);
+    for (i64 y = std::max(cy - reach, yTop); y <= last; ++y) disc(y, cx, cy);
+  }
+  if (!fixedIn) return;
+
+  if (bandFixed || alongFixed) {
+    // An axis-parallel segment: the fixed bounds on every row the other test lets in,
+    // which are consecutive rows, drawn as one block.
+    i64 first = yBottom + 1;
+    i64 last = yBottom;
+    for (i64 y = yTop; y <= yBottom; ++y) {
+      const i128 ry = static_cast<i128>(y) - ay;
+      i128 lo = fixedLo;
+      i128 hi = fixedHi;
+      if (bandFixed ? !alongside(ry * dy, lo, hi) : !withinBand(2 * dx * ry, lo, hi)) {
+        if (first <= yBottom) {
+          last = y - 1;
+          break;
+        }
+        continue;
+      }
+      if (first > yBottom) first = y;
+    }
+    if (first <= last && fixedLo <= fixedHi) {
+      out.Rect(first, last, static_cast<i64>(fixedLo + ax), static_cast<i64>(fixedHi + ax));
+    }
+    return;
+  }
+
+  for (i64 y = yTop; y <= yBottom; ++y) {
+    const i128 ry = static_cast<i128>(y) - ay;
+    i128 lo = fixedLo;
+    i128 hi = fixedHi;
+    if (!withinBand(2 * dx * ry, lo, hi)) continue;
+    if (!alongside(ry * dy, lo, hi)) continue;
     if (lo <= hi) out.Span(y, static_cast<i64>(lo + ax), static_cast<i64>(hi + ax));
   }
 }
@@ -242,10 +312,7 @@ BOOL CDC::LineTo(int x, int y) {
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
   if (surface_ == nullptr || surface_->IsNull() || cx <= 0 || cy <= 0) return;
   PixelWriter out(*surface_, colour, changed_);
-  const i64 top = std::max<i64>(y, 0);
-  const i64 bottom = std::min<i64>(static_cast<i64>(y) + cy - 1, out.height() - 1);
-  for (i64 row = top; row <= bottom; ++row)
-    out.Span(row, x, static_cast<i64>(x) + cx - 1);
+  out.Rect(y, static_cast<i64>(y) + cy - 1, x, static_cast<i64>(x) + cx - 1);
 }
 
 void CDC::NoteChanged(const CRect& area) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "platform/gdi.h"
 #include "tests/support/named_rows.h"
@@ -50,6 +51,31 @@ TEST(Surface, LiesInMemoryAsABrowsersImageData) {
   const std::uint8_t* p = s.Bits() + 2 * 28 + 3 * 4;
   EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{1, 2, 3, 255}));
   EXPECT_EQ((std::vector<int>{p[4], p[5], p[6], p[7]}), (std::vector<int>{240, 240, 240, 255}));
+}
+
+// A window puts pictures back and resizes its paint screen at every paint: copies and
+// resets reuse the memory a buffer has, and a moved-from buffer is null.
+TEST(Surface, CopiesAndResetsKeepTheirMemory) {
+  PixelBuffer s = MakeSurface(40, 30);
+  const std::uint8_t* memory = s.Bits();
+  s.Reset(8, 8, RGB(1, 2, 3));
+  s.Reset(40, 30, RGB(4, 5, 6));
+  EXPECT_EQ(s.Bits(), memory);
+  EXPECT_EQ(At(s, 39, 29), RGB(4, 5, 6));
+
+  PixelBuffer copy = s;
+  EXPECT_EQ(copy, s);
+  copy.SetPixel(0, 0, kGreen);
+  EXPECT_EQ(At(s, 0, 0), RGB(4, 5, 6));  // not shared
+  copy = PixelBuffer();
+  EXPECT_TRUE(copy.IsNull());
+  copy = s;
+  EXPECT_EQ(copy, s);
+
+  PixelBuffer moved = std::move(copy);
+  EXPECT_TRUE(copy.IsNull());
+  EXPECT_EQ(moved, s);
+  EXPECT_NE(moved, MakeSurface(40, 29));
 }
 
 /// The bounding box of the pixels that differ, as the window's dirty rectangle.
@@ -226,8 +252,11 @@ TEST(WidePen, RedrawingChangesNothingAndWritesOnlyThePenColour) {
   };
   drawAll();
   const PixelBuffer once = s;
+  const std::uint64_t generation = s.Generation();
   drawAll();
   EXPECT_EQ(DiffCount(once, s), 0);
+  // Nothing written: whoever keeps a copy need not compare it again.
+  EXPECT_EQ(s.Generation(), generation);
   for (int y = 0; y < s.Height(); ++y)
     for (int x = 0; x < s.Width(); ++x)
       ASSERT_TRUE(At(s, x, y) == At(blank, x, y) || At(s, x, y) == kGreen);
@@ -285,6 +314,20 @@ TEST(DeviceContext, FillSolidRectCoversExactlyItsRectangle) {
       const bool in = x >= 10 && x <= 29 && y >= 5 && y <= 11;
       ASSERT_EQ(At(s, x, y), in ? RGB(1, 2, 3) : kFace) << x << "," << y;
     }
+
+  // Filled again over itself it writes nothing; a pixel changed meanwhile in a narrow
+  // or a wide rectangle, even rows below the top, is filled again.
+  const std::uint64_t generation = s.Generation();
+  dc.FillSolidRect(10, 5, 20, 7, RGB(1, 2, 3));
+  EXPECT_EQ(s.Generation(), generation);
+  for (const int cx : {2, 150}) {
+    PixelBuffer w = MakeSurface(200, 20);
+    CDC dw(&w);
+    dw.FillSolidRect(10, 5, cx, 7, RGB(1, 2, 3));
+    w.SetPixel(10 + cx - 1, 9, kGreen);
+    dw.FillSolidRect(10, 5, cx, 7, RGB(1, 2, 3));
+    EXPECT_EQ(At(w, 10 + cx - 1, 9), RGB(1, 2, 3)) << cx;
+  }
 
   // Partly outside, empty, and sizes that would overflow an int when added.
   PixelBuffer t = MakeSurface(60, 40);
