@@ -3,13 +3,43 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QRect>
 #include <QWidget>
+
+#include <cstddef>
+#include <cstring>
+#include <utility>
 
 #include "platform/dialog_widget.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
 namespace vendrel::test {
+
+namespace {
+
+/// Puts `from` into `to`, copying only the rows that differ when both have one size.
+/// Returns the rows copied as [top, bottom): all of them after a change of size.
+std::pair<int, int> PutBackRows(PixelBuffer& to, const PixelBuffer& from) {
+  if (to.Width() != from.Width() || to.Height() != from.Height()) {
+    to = from;  // in the memory it has when that suffices
+    return {0, from.Height()};
+  }
+  const PixelBuffer& seen = to;  // read without moving its generation
+  const std::size_t bytes = from.BytesPerLine();
+  int top = 0;
+  int bottom = from.Height();
+  while (top < bottom && std::memcmp(seen.Row(top), from.Row(top), bytes) == 0) ++top;
+  while (bottom > top && std::memcmp(seen.Row(bottom - 1), from.Row(bottom - 1), bytes) == 0) {
+    --bottom;
+  }
+  if (top < bottom) {
+    std::memcpy(to.Row(top), from.Row(top), bytes * static_cast<std::size_t>(bottom - top));
+  }
+  return {top, bottom};
+}
+
+}  // namespace
 
 DialogReset::DialogReset(CSimulatorDlg& dlg)
     : dlg_(dlg),
@@ -19,6 +49,8 @@ DialogReset::DialogReset(CSimulatorDlg& dlg)
       clearPending_(TestAccess::ClearPending(dlg)),
       surface_(dlg.Surface()),
       paintScreen_(TestAccess::PaintScreen(dlg)),
+      surfaceGeneration_(dlg.Surface().Generation()),
+      paintScreenGeneration_(TestAccess::PaintScreen(dlg).Generation()),
       focus_(QApplication::focusWidget()) {
   for (QLineEdit* box : dlg.GetSafeHwnd()->findChildren<QLineEdit*>()) {
     texts_.emplace_back(box, box->text());
@@ -35,6 +67,15 @@ void DialogReset::Restore() {
   if (QApplication::activeWindow() != window) {
     window->activateWindow();
     QCoreApplication::processEvents();  // the platform's activation
+  }
+  // Hiding or minimising the window deactivated it in the application, while a platform
+  // that kept its own focus on it (offscreen does) sees nothing to change when asked
+  // again, and says nothing: the application is told directly.
+  if (QApplication::activeWindow() != window) {
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(window);
+    QT_WARNING_POP
   }
 
   // The texts and the focus come back without being a user's edit: no exchange, no
@@ -60,13 +101,19 @@ void DialogReset::Restore() {
   dlg_.ValidateRect(nullptr);
   QCoreApplication::removePostedEvents(window, afx::DialogWidget::PaintRequestEvent());
   TestAccess::ChangedArea(dlg_) = {};
+  // The pictures: one whose generation has not moved was not written to; of one that
+  // was, only the rows that differ go back, and only they are shown again.
   PixelBuffer& surface = TestAccess::Surface(dlg_);
-  if (!(surface == surface_)) {
-    surface = surface_;  // into the buffer it has: same size, no allocation
-    window->update();
+  if (surface.Generation() != surfaceGeneration_) {
+    const auto [top, bottom] = PutBackRows(surface, surface_);
+    if (top < bottom) window->update(QRect(0, top, surface.Width(), bottom - top));
+    surfaceGeneration_ = surface.Generation();
   }
   PixelBuffer& screen = TestAccess::PaintScreen(dlg_);
-  if (!(screen == paintScreen_)) screen = paintScreen_;
+  if (screen.Generation() != paintScreenGeneration_) {
+    PutBackRows(screen, paintScreen_);
+    paintScreenGeneration_ = screen.Generation();
+  }
 }
 
 }  // namespace vendrel::test
