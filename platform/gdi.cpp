@@ -115,8 +115,8 @@ class PixelWriter {
     const PixelBuffer& seen = surface_;
     const i64 n = x1 - x0 + 1;
     const std::uint32_t* known = nullptr;  // pixel x0 of a row known to have the colour
-    for (i64 y = y0; y <= y1; ++y) {
-      const std::uint32_t* row = seen.Row(static_cast<int>(y)) + x0;
+    const std::uint32_t* row = seen.Row(static_cast<int>(y0)) + x0;
+    for (i64 y = y0; y <= y1; ++y, row += width_) {
       bool already = false;
       if (n < kLongRun) {  // a few words: compared in place, not through memcmp
         already = true;
@@ -226,23 +226,12 @@ void Line(PixelWriter& out, i64 ax, i64 ay, i64 bx, i64 by, i64 width) {
   if (!fixedIn) return;
 
   if (bandFixed || alongFixed) {
-    // An axis-parallel segment: the fixed bounds on every row the other test lets in,
-    // which are consecutive rows, drawn as one block.
-    i64 first = yBottom + 1;
-    i64 last = yBottom;
-    for (i64 y = yTop; y <= yBottom; ++y) {
-      const i128 ry = static_cast<i128>(y) - ay;
-      i128 lo = fixedLo;
-      i128 hi = fixedHi;
-      if (bandFixed ? !alongside(ry * dy, lo, hi) : !withinBand(2 * dx * ry, lo, hi)) {
-        if (first <= yBottom) {
-          last = y - 1;
-          break;
-        }
-        continue;
-      }
-      if (first > yBottom) first = y;
-    }
+    // An axis-parallel segment: the fixed bounds on the rows the other test lets in,
+    // drawn as one block. A vertical one passes 0 <= ry * dy <= dy² on the rows from
+    // one end to the other; a horizontal one, whose band is exactly width * |dx|, passes
+    // |2 * dx * ry| <= width * |dx| on the rows within width / 2 of it.
+    const i64 first = std::max(bandFixed ? std::min(ay, by) : ay - width / 2, yTop);
+    const i64 last = std::min(bandFixed ? std::max(ay, by) : ay + width / 2, yBottom);
     if (first <= last && fixedLo <= fixedHi) {
       out.Rect(first, last, static_cast<i64>(fixedLo + ax), static_cast<i64>(fixedHi + ax));
     }
