@@ -7,9 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QWindow>
 #include <QLineEdit>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +68,8 @@ std::string Describe(CSimulatorDlg& dlg, const char* broken, int messagesBefore)
   s += " visible=" + std::to_string(window->isVisible());
   s += " minimised=" + std::to_string(window->isMinimized());
   s += " active=" + std::to_string(QApplication::activeWindow() == window);
-  s += " platformFocus=" + std::to_string(QGuiApplication::focusWindow() == window->windowHandle());
+  s += " platformFocus=" +
+       std::to_string(QGuiApplication::focusWindow() == window->windowHandle());
   QWidget* focus = QApplication::focusWidget();
   s += " focus=" + (focus ? focus->objectName() : QStringLiteral("none")).toStdString();
   for (QLineEdit* box : window->findChildren<QLineEdit*>()) {
