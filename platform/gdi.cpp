@@ -103,9 +103,9 @@ class PixelWriter {
                       static_cast<int>(y + 1)};
   }
 
-  /// Pixels x0..x1 of rows y0..y1, each clamped to the surface: Span on every row, but a
-  /// long row that already has the colour is passed over after one comparison with the
-  /// last row known to have it. A fill drawn again over itself then reads each row once.
+  /// Pixels x0..x1 of rows y0..y1, each clamped to the surface: Span on every row, but
+  /// rows that already have the colour there are passed over after one comparison. A
+  /// fill, or an axis drawn again over itself at every paint, then reads each row once.
   void Rect(i64 y0, i64 y1, i64 x0, i64 x1) {
     y0 = std::max<i64>(y0, 0);
     y1 = std::min<i64>(y1, height_ - 1);
@@ -117,8 +117,14 @@ class PixelWriter {
     const std::uint32_t* known = nullptr;  // pixel x0 of a row known to have the colour
     const std::uint32_t* row = seen.Row(static_cast<int>(y0)) + x0;
     for (i64 y = y0; y <= y1; ++y, row += width_) {
-      // A short row Span compares in place itself; a long one is compared here at once.
-      if (n >= kLongRun && known != nullptr && std::memcmp(row, known, Bytes(n)) == 0) continue;
+      bool already = false;
+      if (n < kLongRun) {  // a few words: compared in place, not through memcmp
+        already = true;
+        for (i64 x = 0; x < n && already; ++x) already = row[x] == word_;
+      } else {
+        already = known != nullptr && std::memcmp(row, known, Bytes(n)) == 0;
+      }
+      if (already) continue;
       Span(y, x0, x1);
       known = row;
     }
