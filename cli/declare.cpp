@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "cli/field_names.h"
 #include "cli/number_text.h"
 #include "cli/refuse.h"

@@ -5,14 +5,14 @@
 #include <limits>
 #include <memory>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "cli/declare.h"
 #include "cli/refuse.h"
 #include "cli/flight_row.h"
 #include "cli/number_text.h"
 #include "platform/number_text.h"
 #include "cli/output_file.h"
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 #include "flight/parallel_runs.h"
 
 namespace vendrel::cli {

@@ -7,13 +7,13 @@
 #include <memory>
 
 #include "cli/field_names.h"
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "cli/declare.h"
 #include "cli/refuse.h"
 #include "cli/number_text.h"
 #include "platform/number_text.h"
 #include "cli/shots_csv.h"
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 #include "flight/shot_fit.h"
 
 namespace vendrel::cli {

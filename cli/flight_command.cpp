@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/chart.h"
-#include "cli/chart_runs.h"
+#include "cli/chart_drawing.h"
+#include "cli/chart_flights.h"
 #include "cli/convergence.h"
 #include "cli/declare.h"
 #include "cli/output_file.h"

@@ -1,4 +1,4 @@
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 
 #include <QString>
 
