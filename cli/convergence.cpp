@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "cli/number_text.h"
+#include "cli/json_text.h"
 #include "flight/sync_run.h"
 #include "platform/number_text.h"
 
@@ -31,18 +31,22 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   const std::string m = std::string(" ") + LengthUnit(opt.units);
   std::string s;
   if (opt.format == Format::Json) {
-    s = "{\"runs\": [";
+    Json list = Json::array();
     for (int i = 0; i < 3; ++i) {
-      if (i) s += ", ";
-      s += "{\"dt\": " + FormatJsonNumber(steps[i]) + ", \"ticks\": " + std::to_string(runs[i].ticks) +
-           ", \"end\": \"" + FlightEndName(runs[i].end) + "\", \"carry\": " + (runs[i].carryChanged ? FormatJsonNumber(L(runs[i].carry)) : "null") +
-           ", \"distance\": " + FormatJsonNumber(L(runs[i].distance)) +
-           ", \"apex\": " + FormatJsonNumber(L(runs[i].apex)) + "}";
+      list.push_back({{"dt", JsonNumber(steps[i])},
+                      {"ticks", runs[i].ticks},
+                      {"end", FlightEndName(runs[i].end)},
+                      {"carry", runs[i].carryChanged ? JsonNumber(L(runs[i].carry)) : Json(nullptr)},
+                      {"distance", JsonNumber(L(runs[i].distance))},
+                      {"apex", JsonNumber(L(runs[i].apex))}});
     }
-    s += "], \"change\": {\"carry\": " +
-         (runs[1].carryChanged && runs[2].carryChanged ? FormatJsonNumber(L(dCarry)) : "null") +
-         ", \"distance\": " + FormatJsonNumber(L(dDistance)) + ", \"apex\": " + FormatJsonNumber(L(dApex)) +
-         "}, \"converged\": " + (converged ? "true" : "false") + "}\n";
+    Json j;
+    j["runs"] = list;
+    j["change"] = {{"carry", runs[1].carryChanged && runs[2].carryChanged ? JsonNumber(L(dCarry)) : Json(nullptr)},
+                   {"distance", JsonNumber(L(dDistance))},
+                   {"apex", JsonNumber(L(dApex))}};
+    j["converged"] = converged;
+    s = JsonText(j) + "\n";
   } else {
     const char* names[3] = {"dt  ", "dt/2", "dt/4"};
     for (int i = 0; i < 3; ++i) {

@@ -10,7 +10,7 @@
 #include "cli/chart_drawing.h"
 #include "cli/declare.h"
 #include "cli/refuse.h"
-#include "cli/number_text.h"
+#include "cli/json_text.h"
 #include "platform/number_text.h"
 #include "cli/shots_csv.h"
 #include "cli/chart_figures.h"
@@ -19,44 +19,34 @@
 namespace vendrel::cli {
 namespace {
 
-std::string JsonString(const std::string& s) {
-  std::string q = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') q += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      q += buf;
-      continue;
-    }
-    q += c;
-  }
-  return q + "\"";
-}
-
 std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProblem& p, const FitResult& r) {
   const Units u = opt.units;
   std::string s;
   if (opt.json) {
-    s = "{\"fitted\": {";
+    Json fitted = Json::object();
     for (std::size_t i = 0; i < p.fitted.size(); ++i) {
       const FormField& f = FormFieldFor(p.fitted[i]);
-      s += (i ? ", \"" : "\"") + std::string(NamesOf(f).column) + "\": " + FormatJsonNumber(FieldFromModel(f, u, r.values[i]));
+      fitted[std::string(NamesOf(f).column)] = JsonNumber(FieldFromModel(f, u, r.values[i]));
     }
-    s += "}, \"rms\": " + FormatJsonNumber(r.rms) + ", \"evaluations\": " + std::to_string(r.evaluations) +
-         ", \"shots\": [";
+    Json shots = Json::array();
     for (std::size_t i = 0; i < file.shots.size(); ++i) {
-      s += (i ? ", {" : "{") + std::string("\"name\": ") + JsonString(file.names[i]) +
-           ", \"line\": " + std::to_string(file.lines[i]);
+      Json shot;
+      shot["name"] = file.names[i];
+      shot["line"] = file.lines[i];
       for (std::size_t t = 0; t < kShotTargets; ++t) {
         if (!file.shots[i].measured[t]) continue;
-        s += std::string(", \"") + TargetColumn(static_cast<ShotTarget>(t)) + "\": {\"measured\": " +
-             FormatJsonNumber(*file.given[i][t]) + ", \"modelled\": " +
-             FormatJsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)))) + "}";
+        shot[TargetColumn(static_cast<ShotTarget>(t))] = {
+            {"measured", JsonNumber(*file.given[i][t])},
+            {"modelled", JsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))))}};
       }
-      s += "}";
+      shots.push_back(std::move(shot));
     }
-    return s + "]}\n";
+    Json j;
+    j["fitted"] = std::move(fitted);
+    j["rms"] = JsonNumber(r.rms);
+    j["evaluations"] = r.evaluations;
+    j["shots"] = std::move(shots);
+    return JsonText(j) + "\n";
   }
   s = "fitted:  ";
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
