@@ -15,6 +15,7 @@
 #include "cli/shots_csv.h"
 #include "cli/chart_figures.h"
 #include "flight/shot_fit.h"
+#include "flight/shot_table.h"
 
 namespace vendrel::cli {
 namespace {
@@ -35,7 +36,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       shot["line"] = file.lines[i];
       for (std::size_t t = 0; t < kShotTargets; ++t) {
         if (!file.shots[i].measured[t]) continue;
-        shot[TargetColumn(static_cast<ShotTarget>(t))] = {
+        shot[ShotTargetColumn(static_cast<ShotTarget>(t))] = {
             {"measured", JsonNumber(*file.given[i][t])},
             {"modelled", JsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))))}};
       }
@@ -63,7 +64,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   std::string head = "shot" + std::string(width - 4 + 2, ' ');
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (!file.targetColumns[t]) continue;
-    std::string col = std::string(TargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
+    std::string col = std::string(ShotTargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
     col.resize(std::max<std::size_t>(col.size(), 22), ' ');
     head += col;
   }
