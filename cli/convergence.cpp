@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/json_text.h"
+#include "cli/progress_line.h"
 #include "flight/sync_run.h"
 #include "platform/number_text.h"
 
@@ -14,10 +15,15 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   const double dt = opt.form.timeStep;
   const double steps[3] = {dt, dt / 2.0, dt / 4.0};
   FlightOutcome runs[3];
-  for (int i = 0; i < 3; ++i) {
-    FlightForm form = opt.form;
-    form.timeStep = steps[i];
-    runs[i] = RunFlight(form, opt.maxTicks);
+  {
+    // Each run may go to the tick bound: three bounds' worth at most.
+    ProgressLine progress(3 * opt.maxTicks, "ticks");
+    TickTally ticks(progress.meter());
+    for (int i = 0; i < 3; ++i) {
+      FlightForm form = opt.form;
+      form.timeStep = steps[i];
+      runs[i] = RunFlight(form, opt.maxTicks, ticks.Observer());
+    }
   }
   const double dCarry = runs[2].carry - runs[1].carry;
   const double dDistance = runs[2].distance - runs[1].distance;

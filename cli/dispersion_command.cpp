@@ -12,6 +12,7 @@
 #include "cli/json_text.h"
 #include "platform/number_text.h"
 #include "cli/output_file.h"
+#include "cli/progress_line.h"
 #include "cli/chart_figures.h"
 #include "flight/parallel_runs.h"
 
@@ -130,7 +131,11 @@ int RunDispersion(const DispersionOptions& opt) {
   }
 
   const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
-  const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
+  std::vector<FlightSummary> flights;
+  {
+    ProgressLine progress(opt.samples, "flights");
+    flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
+  }
   const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {

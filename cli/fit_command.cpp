@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "cli/field_names.h"
 #include "cli/chart_drawing.h"
 #include "cli/declare.h"
+#include "cli/progress_line.h"
 #include "cli/refuse.h"
 #include "cli/json_text.h"
 #include "platform/number_text.h"
@@ -19,6 +21,100 @@
 
 namespace vendrel::cli {
 namespace {
+
+// Past this many shots the text report summarises them; JSON and the chart keep all.
+constexpr std::size_t kListedShots = 40;
+// The shots a summary lists: those furthest off.
+constexpr std::size_t kWorstListed = 10;
+
+// Measured / modelled for each target, one line per listed shot.
+std::string ShotTable(const ShotsFile& file, const FitResult& r, Units u, const std::vector<std::size_t>& listed) {
+  std::size_t width = 4;
+  for (std::size_t i : listed) width = std::max(width, file.names[i].size());
+  std::string head = "shot" + std::string(width - 4 + 2, ' ');
+  for (std::size_t t = 0; t < kShotTargets; ++t) {
+    if (!file.targetColumns[t]) continue;
+    std::string col = std::string(ShotTargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
+    col.resize(std::max<std::size_t>(col.size(), 22), ' ');
+    head += col;
+  }
+  while (!head.empty() && head.back() == ' ') head.pop_back();
+  std::string s = head + "\n";
+  for (std::size_t i : listed) {
+    std::string line = file.names[i] + std::string(width - file.names[i].size() + 2, ' ');
+    for (std::size_t t = 0; t < kShotTargets; ++t) {
+      if (!file.targetColumns[t]) continue;
+      std::string cell;
+      if (file.shots[i].measured[t]) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.2f / %.2f", *file.given[i][t],
+                      LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
+        cell = buf;
+      } else {
+        cell = "-";
+      }
+      cell.resize(std::max<std::size_t>(cell.size() + 1, 22), ' ');
+      line += cell;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    s += line + "\n";
+  }
+  return s;
+}
+
+// A target's relative error in a shot, as the fit weighs it (a lateral offset against
+// the distance); infinite for a shot that did not come down.
+double RelativeError(const Shot& shot, const FlightSummary& flown, ShotTarget t) {
+  if (flown.end != FlightEnd::Ground) return std::numeric_limits<double>::infinity();
+  const std::size_t i = static_cast<std::size_t>(t);
+  const double scale = *shot.measured[t == ShotTarget::Lateral ? static_cast<std::size_t>(ShotTarget::Distance) : i];
+  const double e = (ModelledTarget(flown, t) - *shot.measured[i]) / scale;
+  return std::isnan(e) ? std::numeric_limits<double>::infinity() : e;
+}
+
+// Many shots: each target's means and error over all of them, and the shots furthest off.
+std::string Summary(const ShotsFile& file, const FitResult& r, Units u) {
+  const std::size_t n = file.shots.size();
+  std::string s = "shots:   " + std::to_string(n) + " (each one in --format json and in the chart)\n";
+  std::vector<double> worst(n, 0.0);  // each shot's sum of squared relative errors
+  for (std::size_t t = 0; t < kShotTargets; ++t) {
+    if (!file.targetColumns[t]) continue;
+    const auto target = static_cast<ShotTarget>(t);
+    double measured = 0.0, modelled = 0.0, squares = 0.0;
+    std::size_t count = 0, down = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!file.shots[i].measured[t]) continue;
+      const double e = RelativeError(file.shots[i], r.modelled[i], target);
+      worst[i] += e * e;
+      ++count;
+      if (!std::isfinite(e)) continue;
+      ++down;
+      measured += *file.given[i][t];
+      modelled += LengthFromModel(u, ModelledTarget(r.modelled[i], target));
+      squares += e * e;
+    }
+    const std::string unit = std::string(" ") + LengthUnit(u);
+    std::string name = std::string(ShotTargetColumn(target)) + ":";
+    name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
+    s += name;
+    if (down == 0) {
+      s += "no shot came down (" + std::to_string(count) + " shots)\n";
+      continue;
+    }
+    const double k = static_cast<double>(down);
+    s += "measured mean " + afx::FormatNumber(measured / k) + unit + ", modelled mean " +
+         afx::FormatNumber(modelled / k) + unit + ", rms " + afx::FormatNumber(std::sqrt(squares / k) * 100.0) +
+         " % (" + std::to_string(count) + " shots" +
+         (down < count ? ", " + std::to_string(count - down) + " still up" : std::string()) + ")\n";
+  }
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  // Furthest off first; among equals, the file's order.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return worst[a] > worst[b]; });
+  order.resize(std::min(n, kWorstListed));
+  return s + ShotTable(file, r, u, order) + "(measured / modelled; the " + std::to_string(order.size()) +
+         " shots furthest off)\n";
+}
 
 std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProblem& p, const FitResult& r) {
   const Units u = opt.units;
@@ -58,39 +154,12 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   }
   s += "\nrms:     " + afx::FormatNumber(r.rms * 100.0) + " % of the measured values (" +
        std::to_string(r.evaluations) + " evaluations)\n";
-  // A table: one line per shot, measured / modelled for each target.
-  std::size_t width = 4;
-  for (const std::string& n : file.names) width = std::max(width, n.size());
-  std::string head = "shot" + std::string(width - 4 + 2, ' ');
-  for (std::size_t t = 0; t < kShotTargets; ++t) {
-    if (!file.targetColumns[t]) continue;
-    std::string col = std::string(ShotTargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
-    col.resize(std::max<std::size_t>(col.size(), 22), ' ');
-    head += col;
+  if (file.shots.size() <= kListedShots) {
+    std::vector<std::size_t> every(file.shots.size());
+    for (std::size_t i = 0; i < every.size(); ++i) every[i] = i;
+    return s + ShotTable(file, r, u, every) + "(measured / modelled)\n";
   }
-  while (!head.empty() && head.back() == ' ') head.pop_back();
-  s += head + "\n";
-  for (std::size_t i = 0; i < file.shots.size(); ++i) {
-    std::string line = file.names[i] + std::string(width - file.names[i].size() + 2, ' ');
-    for (std::size_t t = 0; t < kShotTargets; ++t) {
-      if (!file.targetColumns[t]) continue;
-      std::string cell;
-      if (file.shots[i].measured[t]) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.2f / %.2f", *file.given[i][t],
-                      LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
-        cell = buf;
-      } else {
-        cell = "-";
-      }
-      cell.resize(std::max<std::size_t>(cell.size() + 1, 22), ' ');
-      line += cell;
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    s += line + "\n";
-  }
-  s += "(measured / modelled)\n";
-  return s;
+  return s + Summary(file, r, u);
 }
 
 }  // namespace
@@ -165,7 +234,20 @@ int RunFit(const FitOptions& opt) {
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
 
-  const FitResult r = FitShots(p);
+  FitResult r;
+  {
+    const auto shots = static_cast<std::int64_t>(p.shots.size());
+    ProgressLine progress(0, "flights", true, [shots](const ProgressMeter::Status& s) {
+      const std::int64_t pass = s.done / shots;
+      const std::string rate = std::to_string(s.done) + " flights, " + std::to_string(std::llround(s.rate)) + " flights/s";
+      if (s.done % shots == 0) return "fit: " + std::to_string(pass) + " passes over the " + std::to_string(shots) + " shots, " + rate;
+      return "fit: pass " + std::to_string(pass + 1) + " over the " + std::to_string(shots) + " shots, " +
+             std::to_string(s.done % shots * 100 / shots) + "%; " + rate;
+    });
+    p.progress = progress.meter();
+    r = FitShots(p);
+    p.progress = nullptr;
+  }
   if (opt.chart) {
     const std::string name = opt.shots == "-" ? "standard input" : opt.shots.substr(opt.shots.find_last_of('/') + 1);
     if (!chart.Write(FitFigure(file, p, r, name, opt.units), error)) return Refuse(error);
