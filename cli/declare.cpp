@@ -39,6 +39,7 @@ CLI::Option* AddValue(CLI::App& app, const std::string& name, const std::string&
       .add_option_function<std::vector<std::string>>(
           name,
           [name, take = std::move(take)](const std::vector<std::string>& texts) {
+            if (texts.empty()) return;
             if (texts.size() > 1) Throw(name + ": given more than once");
             Throw(take(texts.front()));
           },
