@@ -5,6 +5,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <utility>
 #include <sstream>
 #include <string>
 
@@ -12,12 +13,14 @@
 #include "cli/field_names.h"
 #include "flight/form_value.h"
 #include "platform/number_text.h"
+#include "tests/support/process.h"
 
 namespace vendrel::cli {
 namespace {
 
+// The page as the build makes it and installs it.
 std::string ReadManual() {
-  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1.in");
+  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1");
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -103,6 +106,65 @@ TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
     ASSERT_TRUE(parameters.count(name)) << name;
     EXPECT_NE(parameters.at(name).find(range), std::string::npos) << name << ": " << parameters.at(name);
     EXPECT_NE(help.at(name).find(AllowedRange(f)), std::string::npos) << help.at(name);
+  }
+}
+
+// Every option a section of the page names, in its tags or its text.
+std::set<std::string> NamedIn(const std::string& page, const std::string& section) {
+  std::set<std::string> names;
+  std::istringstream in(page);
+  std::string line;
+  bool inSection = false;
+  const std::regex option(R"(--[a-z][a-z-]*[a-z])");
+  while (std::getline(in, line)) {
+    if (line.rfind(".SH ", 0) == 0) {
+      inSection = line == ".SH \"" + section + "\"";
+      continue;
+    }
+    if (!inSection) continue;
+    const std::string plain = Unescape(line);
+    for (std::sregex_iterator m(plain.begin(), plain.end(), option), end; m != end; ++m) names.insert(m->str());
+  }
+  return names;
+}
+
+// The default a text gives ("(default 1000)", "default 0: no spread"), or "" when it
+// names none.
+std::string DefaultIn(const std::string& text) {
+  static const std::regex value(R"(default ([^);:,\s]+))");
+  std::smatch m;
+  return std::regex_search(text, m, value) ? m[1].str() : "";
+}
+
+// The sections of the page on the studies, against what each command's --help lists:
+// every option of the command is described, with the same default, and the section
+// names no option the command does not take. The flight parameters and --help have
+// sections of their own.
+TEST(Manual, DescribesTheStudiesOptionsAsTheirHelpDoes) {
+  const std::string page = ReadManual();
+  const auto parameters = Names(ManualOptions(page, "FLIGHT PARAMETERS"));
+  ASSERT_GE(parameters.size(), 9u);
+  for (const auto& [command, section] : {std::pair<std::string, std::string>{"dispersion", "DISPERSION"},
+                                         std::pair<std::string, std::string>{"fit", "FITTING"}}) {
+    SCOPED_TRACE(command);
+    const test::ProcessResult r = test::RunFlightTool({command, "--help"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto help = HelpOptions(r.out);
+    const std::set<std::string> named = NamedIn(page, section);
+    ASSERT_FALSE(named.empty()) << "no section " << section;
+    for (const std::string& name : named) EXPECT_TRUE(help.count(name)) << name << " is not an option of " << command;
+    std::set<std::string> own;
+    for (const auto& [name, line] : help) {
+      if (!parameters.count(name) && name != "--help") own.insert(name);
+    }
+    ASSERT_GE(own.size(), 5u) << r.out;
+    for (const std::string& name : own) EXPECT_TRUE(named.count(name)) << name << " is missing from " << section;
+    for (const auto& [name, text] : ManualOptions(page, section)) {
+      const std::string described = DefaultIn(text);
+      if (described.empty() || !help.count(name)) continue;
+      EXPECT_EQ(described, DefaultIn(help.at(name)))
+          << name << ": " << text << "\n  --help: " << help.at(name);
+    }
   }
 }
 
