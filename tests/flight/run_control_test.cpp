@@ -1,6 +1,5 @@
 // The run control: starting, ticking, landing, the carry, stopping and restarting.
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "flight/run_control.h"
 #include "flight/sync_run.h"
 #include "tests/support/named_rows.h"
+#include "tests/support/same_bits.h"
 
 namespace vendrel {
 namespace {
@@ -183,7 +183,8 @@ TEST(RunControl, CommitsCopyOneFieldEach) {
   EXPECT_NEAR(r.st.launchVel[3], 60 * std::sin(M_PI / 4), 1e-12);
   FlightState expect = before;
   expect.launchVel = r.st.launchVel;
-  EXPECT_EQ(std::memcmp(&expect, &r.st, sizeof expect), 0) << "only launchVel changed";
+  EXPECT_TRUE(test::Same(expect, r.st)) << "only launchVel changed:\n  " << test::Describe(r.st)
+                                        << "\n  " << test::Describe(expect);
 
   r.form.k = 0.5;
   r.form.gravity = 1.0;

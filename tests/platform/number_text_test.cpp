@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -69,9 +70,23 @@ TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {
   EXPECT_EQ(ParseNumber("1e-05"), 0.00001);
   EXPECT_EQ(ParseNumber("1E+2"), 100.0);
   EXPECT_EQ(ParseNumber("  7\t"), 7.0);
-  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a decimal comma must not matter
+}
+
+// A program that calls setlocale (Qt does) gets a decimal comma under a German locale;
+// the boxes, the files and the messages must not.
+TEST(NumberText, ADecimalCommaLocaleChangesNothing) {
+  struct Restore {
+    ~Restore() { std::setlocale(LC_ALL, "C"); }
+  } restore;
+  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+      << "no de_DE.UTF-8 locale here: tools/install-deps generates it";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(ParseNumber("9.8"), 9.8);
-  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(ParseNumber("1e-05"), 0.00001);
+  EXPECT_FALSE(ParseNumber("9,8").has_value());
+  EXPECT_EQ(FormatNumber(9.8), "9.8");
+  EXPECT_EQ(FormatNumber(-0.30000000000000004), "-0.30000000000000004");
+  EXPECT_EQ(FormatNumber(1e-06), "1e-06");
 }
 
 TEST(NumberText, ReadsWhatAJapaneseInputMethodTypes) {
