@@ -1,8 +1,7 @@
 #include "cli/flight_row.h"
 
-#include "cli/number_text.h"
+#include "number_text/number_text.h"
 #include "cli/sweep.h"
-#include "platform/number_text.h"
 #include "flight/form_fields.h"
 
 namespace vendrel::cli {

@@ -12,7 +12,7 @@
 
 #include "cli/field_names.h"
 #include "cli/flight_row.h"
-#include "cli/number_text.h"
+#include "number_text/number_text.h"
 #include "flight/form_fields.h"
 #include "flight/flight_lanes.h"
 #include "flight/parallel_runs.h"

@@ -1,6 +1,6 @@
 #include "ui/simulator_dlg.h"
 
-#include "app/about_dlg.h"
+#include "ui/about_dlg.h"
 #include "flight/form_fields.h"
 #include "ui/trajectory_view.h"
 

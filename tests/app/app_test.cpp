@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <array>
 
-#include "app/about_dlg.h"
+#include "ui/about_dlg.h"
 #include "app/simulator_app.h"
 #include "res/vendrel_res.h"
 #include "res/version.h"

@@ -11,7 +11,7 @@
 #include "cli/command_line.h"
 #include "cli/field_names.h"
 #include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
@@ -99,7 +99,7 @@ TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
   const auto help = HelpOptions(UsageText());
   for (const FormField& f : FormFields()) {
     const std::string name = "--" + std::string(NamesOf(f).option);
-    const std::string range = AllowedRange(f) + ", default " + afx::FormatNumber(f.defaultValue);
+    const std::string range = AllowedRange(f) + ", default " + FormatNumber(f.defaultValue);
     ASSERT_TRUE(parameters.count(name)) << name;
     EXPECT_NE(parameters.at(name).find(range), std::string::npos) << name << ": " << parameters.at(name);
     EXPECT_NE(help.at(name).find(AllowedRange(f)), std::string::npos) << help.at(name);

@@ -1,5 +1,5 @@
 // The text of numbers in edit boxes: what is shown, and what is read back.
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-using afx::FormatNumber;
-using afx::ParseNumber;
+using vendrel::FormatNumber;
+using vendrel::ParseNumber;
 
 // A double and the text it is shown as.
 struct Shown {
@@ -55,8 +55,8 @@ TEST(NumberText, NonFiniteValuesHaveWords) {
   EXPECT_EQ(FormatNumber(std::nan("")), "nan");
   EXPECT_EQ(FormatNumber(-std::nan("")), "nan") << "whatever the sign bit";
   EXPECT_EQ(FormatNumber(-INFINITY), "-inf");
-  char buffer[afx::kNumberTextMax];
-  EXPECT_EQ(afx::WriteNumber(buffer, -2.2250738585072014e-308) - buffer, 24) << "the longest text fits";
+  char buffer[vendrel::kNumberTextMax];
+  EXPECT_EQ(vendrel::WriteNumber(buffer, -2.2250738585072014e-308) - buffer, 24) << "the longest text fits";
 }
 
 TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {
