@@ -4,7 +4,7 @@
 #include <string>
 
 #include "number_text/number_text.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

@@ -14,9 +14,9 @@
 #include "cli/flight_row.h"
 #include "number_text/number_text.h"
 #include "flight/form_fields.h"
-#include "flight/flight_lanes.h"
+#include "flight/lanes.h"
 #include "flight/parallel_runs.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 namespace {

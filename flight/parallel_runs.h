@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "flight/flight_lanes.h"
+#include "flight/lanes.h"
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
 

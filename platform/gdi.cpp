@@ -63,8 +63,6 @@ class PixelWriter {
     x0 = std::max<i64>(x0, 0);
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
-    // Read through the const row: a span that changes nothing leaves the surface's
-    // generation where it was.
     const std::uint32_t* row = std::as_const(surface_).Row(static_cast<int>(y));
     // Only first..last change; the pixels between them that already have the colour are
     // written again, which changes nothing. Long runs go a block at a time (memcmp and

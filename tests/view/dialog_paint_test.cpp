@@ -14,7 +14,7 @@
 #include <string>
 
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "platform/afxwin.h"
 #include "platform/qt_surface.h"
 #include "res/vendrel_res.h"
