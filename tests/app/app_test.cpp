@@ -10,7 +10,7 @@
 
 #include "ui/about_dlg.h"
 #include "app/simulator_app.h"
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "res/version.h"
 #include "tests/ui/dialog_fixture.h"
 

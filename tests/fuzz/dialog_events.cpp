@@ -14,7 +14,7 @@
 #include "flight/form_fields.h"
 #include "flight/windowless_run.h"
 #include "platform/afxwin.h"
-#include "res/resource.h"
+#include "res/resource_ids.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 

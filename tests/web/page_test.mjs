@@ -88,9 +88,9 @@ async function canvasAgainstPicture(page, options = {}) {
   }
 }
 
-/** Dialog 102's controls as res/resources.cpp lists them, in template order. */
+/** Dialog 102's controls as res/program_resources.cpp lists them, in template order. */
 function templateControls() {
-  const source = readFileSync(join(SOURCE, 'res/resources.cpp'), 'utf8');
+  const source = readFileSync(join(SOURCE, 'res/program_resources.cpp'), 'utf8');
   const block = source.slice(source.indexOf('kMainControls'), source.indexOf('constexpr std::array kDialogs'));
   const pattern = /DialogControl\{(\w+), K::(\w+), "((?:[^"\\]|\\.)*)", (\d+), (\d+), (\d+), (\d+),\s*([^}]*)\}/g;
   return [...block.matchAll(pattern)].map((m) => ({

@@ -2,7 +2,7 @@
 // The program's resources: dialogs 100 and 102, string 101, icon 128 and the version
 // block, as the stand-in reads them.
 
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 namespace vendrel::res {
 
