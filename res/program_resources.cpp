@@ -99,6 +99,4 @@ const ResourceModule kModule{
 
 const ResourceModule& Module() { return kModule; }
 
-void Install() { AfxSetResourceHandle(&kModule); }
-
 }  // namespace vendrel::res

@@ -9,8 +9,9 @@ namespace vendrel::res {
 /// The resource module of the program.
 const ResourceModule& Module();
 
-/// Installs the module as the one windows, strings and icons come from.
-void Install();
+/// Installs the module as the one windows, strings and icons come from. Inline, so the
+/// module's data links without the window framework (the page is built from it).
+inline void Install() { AfxSetResourceHandle(&Module()); }
 
 /// The application id shared by the desktop entry, the metadata and the icon.
 inline constexpr char kDesktopId[] = "org.vendrel.Vendrel";

@@ -92,6 +92,27 @@ TEST(NumberText, RefusesAnythingElse) {
   }
 }
 
+// Whole numbers as the command line takes them (tick counts, seeds): plain digits and
+// a '+', within the bounds given, nothing else; a refusal leaves the value alone.
+TEST(NumberText, WholeNumbersWithinTheirBounds) {
+  std::int64_t v = -7;
+  EXPECT_TRUE(vendrel::ParseWhole("+42", 1, 100, v));
+  EXPECT_EQ(v, 42);
+  EXPECT_TRUE(vendrel::ParseWhole("9223372036854775807", 0, INT64_MAX, v));
+  EXPECT_EQ(v, INT64_MAX);
+  v = -7;
+  for (const char* text : {"", "+", "-1", " 5", "5 ", "0x10", "1e3", "5.0", "101", "0",
+                           "9223372036854775808", "++5", "５"}) {
+    EXPECT_FALSE(vendrel::ParseWhole(text, 1, 100, v)) << '"' << text << '"';
+    EXPECT_EQ(v, -7) << '"' << text << '"';
+  }
+  std::string json;
+  vendrel::AppendNumber(json, 0.1);
+  EXPECT_EQ(json + "," + vendrel::FormatJsonNumber(-INFINITY) + "," +
+                vendrel::FormatJsonNumber(std::nan("")) + "," + vendrel::FormatJsonNumber(2000),
+            "0.1,null,null,2000");
+}
+
 // What the boxes hold goes through the dialog both ways: every double shown reads back
 // to itself, and nothing read is ever infinite or not a number.
 TEST(NumberText, RoundTripsAndStaysFiniteOverRandomInput) {
