@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "number_text/number_text.h"
 #include "flight/windowless_run.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 

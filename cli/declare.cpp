@@ -6,9 +6,9 @@
 
 #include "cli/chart.h"
 #include "cli/field_names.h"
-#include "number_text/number_text.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "cli/field_names.h"
-#include "number_text/number_text.h"
 #include "flight/form_fields.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {

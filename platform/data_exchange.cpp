@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "platform/msgbox.h"
 #include "number_text/number_text.h"
+#include "platform/msgbox.h"
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}

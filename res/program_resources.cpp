@@ -1,7 +1,7 @@
 #include <array>
 
-#include "res/resource_ids.h"
 #include "res/program_resources.h"
+#include "res/resource_ids.h"
 #include "res/version.h"
 
 namespace vendrel::res {

@@ -1,7 +1,7 @@
 #include "ui/simulator_dlg.h"
 
-#include "ui/about_dlg.h"
 #include "flight/form_fields.h"
+#include "ui/about_dlg.h"
 #include "ui/trajectory_view.h"
 
 using vendrel::FlightForm;

@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <array>
 
-#include "ui/about_dlg.h"
 #include "app/simulator_app.h"
 #include "res/program_resources.h"
 #include "res/version.h"
 #include "tests/ui/dialog_fixture.h"
+#include "ui/about_dlg.h"
 
 namespace vendrel::test {
 namespace {

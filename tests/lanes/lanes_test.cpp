@@ -14,8 +14,8 @@
 
 #include "cli/options.h"
 #include "cli/sweep.h"
-#include "flight/lanes.h"
 #include "flight/form_fields.h"
+#include "flight/lanes.h"
 #include "flight/parallel_runs.h"
 #include "flight/windowless_run.h"
 #include "tests/support/default_flight.h"

@@ -1,8 +1,8 @@
 #include "web/core/page_form.h"
 
 #include "flight/form_fields.h"
-#include "platform/exchange_text.h"
 #include "number_text/number_text.h"
+#include "platform/exchange_text.h"
 #include "web/core/page_fields.h"
 
 namespace vendrel::web {
