@@ -1,7 +1,7 @@
 #include "cli/chart_runs.h"
 
 #include "cli/study_charts.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

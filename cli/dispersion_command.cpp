@@ -9,8 +9,7 @@
 #include "cli/declare.h"
 #include "cli/refuse.h"
 #include "cli/flight_row.h"
-#include "cli/number_text.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 #include "cli/output_file.h"
 #include "cli/study_charts.h"
 #include "flight/parallel_runs.h"
@@ -26,8 +25,8 @@ std::string Json(const char* name, const MeanSd& m, Units u) {
 std::string Text(const char* name, const MeanSd& m, Units u) {
   if (m.count == 0) return std::string(name) + "no flight\n";
   const std::string unit = std::string(" ") + LengthUnit(u);
-  return std::string(name) + "mean " + afx::FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
-         afx::FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
+  return std::string(name) + "mean " + FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
+         FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
@@ -48,10 +47,10 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
   if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + afx::FormatNumber(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + afx::FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         afx::FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + afx::FormatNumber(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + afx::FormatNumber(e.angle) + " deg from downrange\n";
+    s += "ellipse:  95% of the landing points: centre x " + FormatNumber(LengthFromModel(u, e.centreX)) + unit +
+         ", y " + FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
+         FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + FormatNumber(LengthFromModel(u, e.minor)) +
+         unit + "; major axis at " + FormatNumber(e.angle) + " deg from downrange\n";
   } else {
     s += "ellipse:  needs two flights that came down\n";
   }
@@ -90,7 +89,7 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
     AddValue(app, name, "X",
              std::string(s.help) + " (0 or more, in the parameter's unit, default 0)",
              [&opt, &f, &s, name](const std::string& text) {
-               const std::optional<double> v = afx::ReadDecimal(text);
+               const std::optional<double> v = ReadDecimal(text);
                if (!v || !(*v >= 0.0)) return name + ": '" + text + "' is not a number of 0 or more";
                opt.spread.*(s.sd) = FieldToModel(f, opt.units, *v);
                return std::string();

@@ -10,8 +10,7 @@
 #include "cli/chart.h"
 #include "cli/declare.h"
 #include "cli/refuse.h"
-#include "cli/number_text.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 #include "cli/shots_csv.h"
 #include "cli/study_charts.h"
 #include "flight/shot_fit.h"
@@ -62,10 +61,10 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
     const FormField& f = FormFieldFor(p.fitted[i]);
     const std::string unit(FieldUnit(f, u));
-    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + afx::FormatNumber(FieldFromModel(f, u, r.values[i])) +
+    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + FormatNumber(FieldFromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
   }
-  s += "\nrms:     " + afx::FormatNumber(r.rms * 100.0) + " % of the measured values (" +
+  s += "\nrms:     " + FormatNumber(r.rms * 100.0) + " % of the measured values (" +
        std::to_string(r.evaluations) + " evaluations)\n";
   // A table: one line per shot, measured / modelled for each target.
   std::size_t width = 4;

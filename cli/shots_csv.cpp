@@ -9,9 +9,8 @@
 #include <sstream>
 
 #include "cli/field_names.h"
-#include "cli/number_text.h"
-#include "platform/number_text.h"
 #include "flight/form_fields.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
@@ -77,7 +76,7 @@ bool ReadColumn(std::string_view cell, Column& c) {
 }
 
 std::string Range(double lo, double hi, std::string_view unit) {
-  return afx::FormatNumber(lo) + " to " + afx::FormatNumber(hi) + (unit.empty() ? "" : " ") + std::string(unit);
+  return FormatNumber(lo) + " to " + FormatNumber(hi) + (unit.empty() ? "" : " ") + std::string(unit);
 }
 
 }  // namespace
@@ -161,7 +160,7 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
         name = std::string(cells[i]);
         continue;
       }
-      const std::optional<double> read = afx::ReadDecimal(cells[i]);
+      const std::optional<double> read = ReadDecimal(cells[i]);
       if (!read) {
         error = where + col + "'" + std::string(cells[i]) + "' is not a number";
         return false;

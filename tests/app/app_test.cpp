@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <array>
 
-#include "app/about_dlg.h"
 #include "app/simulator_app.h"
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/ui/dialog_fixture.h"
+#include "ui/about_dlg.h"
 
 namespace vendrel::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "cli/field_names.h"
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/process.h"
 #include "tests/support/golden.h"
 

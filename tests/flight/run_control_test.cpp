@@ -7,7 +7,7 @@
 
 #include "flight/form_fields.h"
 #include "flight/run_control.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/named_rows.h"
 #include "tests/support/same_bits.h"
 
@@ -17,10 +17,26 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// A host that counts what the run control asks of it.
+struct CountingHost final : FlightHost {
+  void StartTimer() override {
+    timerRunning = true;
+    ++timerStarts;
+  }
+  void KillTimer() override { timerRunning = false; }
+  void RequestRepaint() override { ++repaints; }
+  void ShowCarry() override { ++carryShown; }
+
+  bool timerRunning = false;
+  int timerStarts = 0;
+  int repaints = 0;
+  int carryShown = 0;
+};
+
 struct Rig {
   FlightForm form = DefaultForm();
   FlightState st;
-  SyncHost host;
+  CountingHost host;
   RunControl run{form, st, host};
 };
 

@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/fuzz/dialog_events.h"
 #include "tests/support/dialog_reset.h"
 #include "tests/support/same_bits.h"

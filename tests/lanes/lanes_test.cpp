@@ -16,10 +16,10 @@
 
 #include "cli/options.h"
 #include "cli/sweep.h"
-#include "flight/flight_lanes.h"
 #include "flight/form_fields.h"
+#include "flight/lanes.h"
 #include "flight/parallel_runs.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/default_flight.h"
 #include "tests/support/golden.h"
 

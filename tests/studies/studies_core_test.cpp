@@ -9,7 +9,7 @@
 #include "flight/form_fields.h"
 #include "flight/normal_draws.h"
 #include "flight/shot_fit.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel {
 namespace {

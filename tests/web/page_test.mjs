@@ -3,11 +3,11 @@
 // menu, the address, window.vendrel, offline use and a phone's screen.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { existsSync, readFileSync } from 'node:fs';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { SOURCE, launchBrowser, runFlight, serve } from './support.mjs';
+import { SITE, SOURCE, launchBrowser, runFlight, serve } from './support.mjs';
 
 let site;
 let browser;
@@ -95,15 +95,36 @@ async function canvasAgainstPicture(page, options = {}) {
   }
 }
 
-/** Dialog 102's controls as res/resources.cpp lists them, in template order. */
-function templateControls() {
-  const source = readFileSync(join(SOURCE, 'res/resources.cpp'), 'utf8');
-  const block = source.slice(source.indexOf('kMainControls'), source.indexOf('constexpr std::array kDialogs'));
-  const pattern = /DialogControl\{(\w+), K::(\w+), "((?:[^"\\]|\\.)*)", (\d+), (\d+), (\d+), (\d+),\s*([^}]*)\}/g;
-  return [...block.matchAll(pattern)].map((m) => ({
-    kind: m[2], text: m[3], du: m.slice(4, 8).map(Number), hidden: m[8].includes('~WS_VISIBLE'),
-  }));
-}
+/** What dialog 102 must show, in template (and tab) order: kind, text, place and size in
+ *  dialog units, and whether it is hidden. */
+const DIALOG_102 = [
+  ['PushButton', '計算', [410, 284, 196, 37]],
+  ['Edit', '', [508, 221, 92, 15]],
+  ['Edit', '', [192, 447, 94, 14], 'hidden'],
+  ['Edit', '', [508, 172, 92, 13]],
+  ['Edit', '', [508, 115, 92, 15]],
+  ['Edit', '', [508, 145, 92, 15]],
+  ['Edit', '', [508, 199, 92, 15]],
+  ['Static', 'ボールの重さ（グラム）', [414, 225, 67, 18]],
+  ['Static', 'GRAVITY CONSTANT（ｍ/ｓ）', [281, 425, 39, 27], 'hidden'],
+  ['Static', 'K', [414, 171, 40, 18]],
+  ['Static', 'SIDE SPIN（ｒｐｍ）', [414, 115, 57, 20]],
+  ['Static', 'BACK SPIN（ｒｐｍ）', [414, 148, 68, 20]],
+  ['Static', "K'", [414, 196, 33, 22]],
+  ['Edit', '', [508, 58, 89, 14]],
+  ['Edit', '', [508, 87, 91, 15]],
+  ['Static', '', [508, 197, 8, 8], 'hidden'],
+  ['Static', '打ち出し角度（度）', [414, 58, 78, 20]],
+  ['Static', '打ち出し速度（ｍ/ｓ）', [414, 85, 84, 21]],
+  ['Edit', '', [508, 249, 91, 15]],
+  ['Static', '時間刻み（ｓ）', [414, 250, 56, 29]],
+  ['PushButton', 'ＤＥＦＡＵＬＴ', [407, 13, 193, 29]],
+  ['PushButton', 'STOP', [411, 323, 195, 38]],
+  ['Static', '空中飛距離は', [435, 383, 58, 18]],
+  ['Edit', '', [493, 379, 25, 17]],
+  ['Static', 'ｍ です', [527, 383, 44, 15]],
+  ['PushButton', '画面のクリアー', [418, 441, 90, 31], 'hidden'],
+].map(([kind, text, du, hidden]) => ({ kind, text, du, hidden: hidden === 'hidden' }));
 
 test('the page loads from its own folder, laid out as dialog 102, defaults shown, focus on 計算', async () => {
   const { context, page, requests, errors } = await open();
@@ -127,7 +148,7 @@ test('the page loads from its own folder, laid out as dialog 102, defaults shown
                rect: [r.left - dialog.left, r.top - dialog.top, r.width, r.height] };
     });
   });
-  const template = templateControls();
+  const template = DIALOG_102;
   assert.equal(controls.length, template.length);
   const tags = { PushButton: 'BUTTON', Edit: 'INPUT', Static: ['LABEL', 'SPAN'] };
   template.forEach((t, i) => {
@@ -323,6 +344,15 @@ test('window.vendrel is the API on the page', async () => {
 });
 
 test('once opened, the page runs offline', async () => {
+  // The service worker's list, written by the build: files that are there, the module,
+  // the font and the icons among them.
+  const sw = readFileSync(join(SITE, 'sw.js'), 'utf8');
+  const listed = [...sw.slice(sw.indexOf('const FILES'), sw.indexOf('];')).matchAll(/'([^']+)'/g)].map((m) => m[1]);
+  for (const f of listed) assert.ok(existsSync(join(SITE, f)), f);
+  for (const f of ['index.html', 'vendrel_core.js', 'vendrel.js', 'fonts/ipapgothic-subset.woff2', 'icons/vendrel.svg']) {
+    assert.ok(listed.includes(f), f);
+  }
+
   const { context, page } = await open();
   await page.evaluate(() => navigator.serviceWorker.ready);
   await context.setOffline(true);
