@@ -8,37 +8,37 @@ deps:
 	@tools/install-deps
 
 build: deps
-	@cmake --preset dev >/dev/null
-	@cmake --build --preset dev
+	@cmake --preset debug-tests >/dev/null
+	@cmake --build --preset debug-tests
 
 run: build
-	@tools/run-window build/dev
+	@tools/run-window build/debug-tests
 
 test: deps
 	@tools/run-tests
 
 bench: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target benchmarks
-	@tools/run-bench build/release
+	@cmake --preset optimised-release >/dev/null
+	@cmake --build --preset optimised-release --target benchmarks
+	@tools/run-bench build/optimised-release
 
 # Each fuzz target searches for FUZZ_SECONDS (default 60) in the sanitizer build.
 fuzz: deps
-	@cmake --preset asan >/dev/null
-	@cmake --build --preset asan
+	@cmake --preset sanitizer-tests >/dev/null
+	@cmake --build --preset sanitizer-tests
 	@tools/run-fuzz
 
-# The .deb from the optimised gcc build (never a sanitizer build), left in build/release.
+# The .deb from the optimised gcc build (never a sanitizer build), left in build/optimised-release.
 package: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release
-	@cd build/release && cpack -G DEB
-	@ls -l build/release/*.deb
+	@cmake --preset optimised-release >/dev/null
+	@cmake --build --preset optimised-release
+	@cd build/optimised-release && cpack -G DEB
+	@ls -l build/optimised-release/*.deb
 
 # The web edition, compiled with emscripten and assembled in build/web/.
 web: deps
-	@cmake --preset web >/dev/null
-	@cmake --build --preset web
+	@cmake --preset webassembly >/dev/null
+	@cmake --build --preset webassembly
 
 # The site on this machine only: http://127.0.0.1:8000/
 serve: web

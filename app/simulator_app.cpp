@@ -1,6 +1,6 @@
 #include "app/simulator_app.h"
 
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "ui/simulator_dlg.h"
 
 BEGIN_MESSAGE_MAP(CSimulatorApp, CWinApp)

@@ -1,6 +1,6 @@
 // The divide unit's pace on the avx512 registers; this unit alone is compiled for them.
 #include "bench/divide_bound.h"
-#include "flight/vector_ops.h"
+#include "flight/lanes_ops.h"
 
 namespace vendrel::bench {
 

@@ -13,13 +13,13 @@
 #include "cli/options.h"
 #include "cli/sweep.h"
 #include "flight/flight_kernel.h"
-#include "flight/flight_lanes.h"
 #include "flight/force_model.h"
 #include "flight/form_fields.h"
+#include "flight/lanes.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
 #include "flight/rk4.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel {
 namespace {
@@ -27,7 +27,7 @@ namespace {
 FlightState LaunchState() {
   FlightForm form = DefaultForm();
   FlightState st;
-  SyncHost host;
+  WindowlessHost host;
   RunControl(form, st, host).CalculateFromForm();
   return st;
 }

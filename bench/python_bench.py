@@ -8,7 +8,7 @@ import subprocess
 import sys
 import time
 
-build = sys.argv[1] if len(sys.argv) > 1 else "build/release"
+build = sys.argv[1] if len(sys.argv) > 1 else "build/optimised-release"
 sys.path.insert(0, os.path.join(build, "python"))
 import numpy as np  # noqa: E402
 import vendrel  # noqa: E402

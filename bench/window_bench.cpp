@@ -15,7 +15,7 @@
 #include <cstdio>
 
 #include "platform/afxwin.h"
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 

@@ -13,7 +13,7 @@
 #include "flight/dispersion.h"
 #include "flight/form_fields.h"
 #include "flight/shot_fit.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

@@ -1,7 +1,7 @@
 #include "cli/chart_flights.h"
 
 #include "cli/chart_figures.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

@@ -5,8 +5,8 @@
 
 #include "cli/json_text.h"
 #include "cli/progress_line.h"
-#include "flight/sync_run.h"
-#include "platform/number_text.h"
+#include "flight/windowless_run.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 
@@ -56,17 +56,17 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   } else {
     const char* names[3] = {"dt  ", "dt/2", "dt/4"};
     for (int i = 0; i < 3; ++i) {
-      s += std::string(names[i]) + " = " + afx::FormatNumber(steps[i]) + " s: ticks " +
+      s += std::string(names[i]) + " = " + FormatNumber(steps[i]) + " s: ticks " +
            std::to_string(runs[i].ticks) + ", end " + FlightEndName(runs[i].end) + ", carry " +
-           (runs[i].carryChanged ? afx::FormatNumber(L(runs[i].carry)) + m : std::string("unchanged")) +
-           ", distance " + afx::FormatNumber(L(runs[i].distance)) + m + ", apex " + afx::FormatNumber(L(runs[i].apex)) +
+           (runs[i].carryChanged ? FormatNumber(L(runs[i].carry)) + m : std::string("unchanged")) +
+           ", distance " + FormatNumber(L(runs[i].distance)) + m + ", apex " + FormatNumber(L(runs[i].apex)) +
            m + "\n";
     }
     s += "change from dt/2 to dt/4: carry " +
-         (runs[1].carryChanged && runs[2].carryChanged ? afx::FormatNumber(L(dCarry)) + m : std::string("n/a")) +
-         ", distance " + afx::FormatNumber(L(dDistance)) + m + ", apex " + afx::FormatNumber(L(dApex)) + m + "\n";
+         (runs[1].carryChanged && runs[2].carryChanged ? FormatNumber(L(dCarry)) + m : std::string("n/a")) +
+         ", distance " + FormatNumber(L(dDistance)) + m + ", apex " + FormatNumber(L(dApex)) + m + "\n";
     s += std::string("converged: ") + (converged ? "yes" : "no") + " (the distance changed by " +
-         afx::FormatNumber(L(std::fabs(dDistance))) + m + "; the bound is 0.5 m)\n";
+         FormatNumber(L(std::fabs(dDistance))) + m + "; the bound is 0.5 m)\n";
   }
   std::fputs(s.c_str(), file);
   return allLanded ? 0 : 3;

@@ -6,10 +6,9 @@
 
 #include "cli/chart_drawing.h"
 #include "cli/field_names.h"
-#include "cli/number_text.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
@@ -27,7 +26,7 @@ std::string WholeRange(std::int64_t min, std::int64_t max) {
 
 std::string FieldHelp(const FormField& f) {
   return AllowedRange(f) + (f.unit.empty() ? "" : " ") + std::string(f.unit) + ", default " +
-         afx::FormatNumber(f.defaultValue);
+         FormatNumber(f.defaultValue);
 }
 
 }  // namespace

@@ -6,15 +6,15 @@
 #include <memory>
 
 #include "cli/chart_drawing.h"
+#include "cli/chart_figures.h"
 #include "cli/declare.h"
-#include "cli/refuse.h"
 #include "cli/flight_row.h"
 #include "cli/json_text.h"
-#include "platform/number_text.h"
 #include "cli/output_file.h"
 #include "cli/progress_line.h"
-#include "cli/chart_figures.h"
+#include "cli/refuse.h"
 #include "flight/parallel_runs.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
@@ -27,8 +27,8 @@ Json Figures(const MeanSd& m, Units u) {
 std::string Text(const char* name, const MeanSd& m, Units u) {
   if (m.count == 0) return std::string(name) + "no flight\n";
   const std::string unit = std::string(" ") + LengthUnit(u);
-  return std::string(name) + "mean " + afx::FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
-         afx::FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
+  return std::string(name) + "mean " + FormatNumber(LengthFromModel(u, m.mean)) + unit + ", sd " +
+         FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
@@ -52,10 +52,10 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
   if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + afx::FormatNumber(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + afx::FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         afx::FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + afx::FormatNumber(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + afx::FormatNumber(e.angle) + " deg from downrange\n";
+    s += "ellipse:  95% of the landing points: centre x " + FormatNumber(LengthFromModel(u, e.centreX)) + unit +
+         ", y " + FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
+         FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + FormatNumber(LengthFromModel(u, e.minor)) +
+         unit + "; major axis at " + FormatNumber(e.angle) + " deg from downrange\n";
   } else {
     s += "ellipse:  needs two flights that came down\n";
   }
@@ -94,7 +94,7 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
     AddValue(app, name, "X",
              std::string(s.help) + " (0 or more, in the parameter's unit, default 0)",
              [&opt, &f, &s, name](const std::string& text) {
-               const std::optional<double> v = afx::ReadDecimal(text);
+               const std::optional<double> v = ReadDecimal(text);
                if (!v || !(*v >= 0.0)) return name + ": '" + text + "' is not a number of 0 or more";
                opt.spread.*(s.sd) = FieldToModel(f, opt.units, *v);
                return std::string();

@@ -7,17 +7,17 @@
 #include <limits>
 #include <memory>
 
-#include "cli/field_names.h"
 #include "cli/chart_drawing.h"
+#include "cli/chart_figures.h"
 #include "cli/declare.h"
+#include "cli/field_names.h"
+#include "cli/json_text.h"
 #include "cli/progress_line.h"
 #include "cli/refuse.h"
-#include "cli/json_text.h"
-#include "platform/number_text.h"
 #include "cli/shots_csv.h"
-#include "cli/chart_figures.h"
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
@@ -102,8 +102,8 @@ std::string Summary(const ShotsFile& file, const FitResult& r, Units u) {
       continue;
     }
     const double k = static_cast<double>(down);
-    s += "measured mean " + afx::FormatNumber(measured / k) + unit + ", modelled mean " +
-         afx::FormatNumber(modelled / k) + unit + ", rms " + afx::FormatNumber(std::sqrt(squares / k) * 100.0) +
+    s += "measured mean " + FormatNumber(measured / k) + unit + ", modelled mean " +
+         FormatNumber(modelled / k) + unit + ", rms " + FormatNumber(std::sqrt(squares / k) * 100.0) +
          " % (" + std::to_string(count) + " shots" +
          (down < count ? ", " + std::to_string(count - down) + " still up" : std::string()) + ")\n";
   }
@@ -149,10 +149,10 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
     const FormField& f = FormFieldFor(p.fitted[i]);
     const std::string unit(FieldUnit(f, u));
-    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + afx::FormatNumber(FieldFromModel(f, u, r.values[i])) +
+    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + FormatNumber(FieldFromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
   }
-  s += "\nrms:     " + afx::FormatNumber(r.rms * 100.0) + " % of the measured values (" +
+  s += "\nrms:     " + FormatNumber(r.rms * 100.0) + " % of the measured values (" +
        std::to_string(r.evaluations) + " evaluations)\n";
   if (file.shots.size() <= kListedShots) {
     std::vector<std::size_t> every(file.shots.size());

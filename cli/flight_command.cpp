@@ -19,7 +19,7 @@
 #include "cli/refuse.h"
 #include "cli/report.h"
 #include "cli/trajectory.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 namespace {

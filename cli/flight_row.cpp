@@ -1,9 +1,8 @@
 #include "cli/flight_row.h"
 
-#include "cli/number_text.h"
 #include "cli/sweep.h"
-#include "platform/number_text.h"
 #include "flight/form_fields.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 

@@ -8,7 +8,7 @@
 
 #include "cli/units.h"
 #include "flight/flight_records.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

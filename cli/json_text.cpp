@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "cli/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {

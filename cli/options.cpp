@@ -7,7 +7,7 @@
 #include "cli/field_names.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 bool ParamRange::Beyond(double v) const { return v - stop > step * 1e-6; }
@@ -73,7 +73,7 @@ bool ReadParamRange(const FormField& field, std::string_view text, std::string_v
       !ReadFormValue(field, text.substr(c1 + 1, c2 - c1 - 1), name, stop, refusal)) {
     return false;
   }
-  const std::optional<double> step = afx::ReadDecimal(text.substr(c2 + 1));
+  const std::optional<double> step = ReadDecimal(text.substr(c2 + 1));
   if (!step || !(*step > 0.0)) {
     refusal = std::string(name) + ": the step of " + Quoted(text) + " must be a number greater than zero";
     return false;

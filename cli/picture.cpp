@@ -12,14 +12,8 @@ Picture::Picture() : surface_(MakeSurface(view::kClientWidth, view::kClientHeigh
 
 void Picture::OnTick(std::int64_t tick, const FlightState& st) {
   CDC dc(&surface_);
-  CPen pen;
-  view::CreateLinePen(pen);
-  CPen* old = dc.SelectObject(&pen);
-  // Every paint of a run redraws the axes in the line colour; drawing them again over
-  // themselves changes no pixel, so once per run gives the same picture.
-  if (tick == 1) view::DrawAxes(dc);
-  view::DrawSegment(dc, st.pos, st.posNext);
-  dc.SelectObject(old);
+  // The axes of every later paint fall on those of the first, pixel for pixel.
+  view::DrawRunStep(dc, st.pos, st.posNext, tick == 1);
 }
 
 bool Picture::Save(QIODevice& device) const { return SurfaceImage(surface_).save(&device, "PNG"); }

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "flight/progress_meter.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

@@ -1,7 +1,7 @@
 #include "cli/report.h"
 
 #include "cli/json_text.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 std::string FlightJson(const FlightOutcome& out, Units u) {
@@ -27,11 +27,11 @@ std::string FlightText(const FlightOutcome& out, Units u) {
   s += "ticks:    " + std::to_string(out.ticks) + "\n";
   s += "end:      " + std::string(endText) + "\n";
   s += "landed:   " + std::string(out.landed() ? "yes" : "no") + "\n";
-  s += "carry:    " + (out.carryChanged ? afx::FormatNumber(L(out.carry)) + m : std::string("unchanged")) + "\n";
-  s += "distance: " + afx::FormatNumber(L(out.distance)) + m + "\n";
-  s += "landing:  x " + afx::FormatNumber(L(out.landing[1])) + m + ", y " + afx::FormatNumber(L(out.landing[2])) +
-       m + ", z " + afx::FormatNumber(L(out.landing[3])) + m + "\n";
-  s += "apex:     " + afx::FormatNumber(L(out.apex)) + m + "\n";
+  s += "carry:    " + (out.carryChanged ? FormatNumber(L(out.carry)) + m : std::string("unchanged")) + "\n";
+  s += "distance: " + FormatNumber(L(out.distance)) + m + "\n";
+  s += "landing:  x " + FormatNumber(L(out.landing[1])) + m + ", y " + FormatNumber(L(out.landing[2])) +
+       m + ", z " + FormatNumber(L(out.landing[3])) + m + "\n";
+  s += "apex:     " + FormatNumber(L(out.apex)) + m + "\n";
   return s;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/units.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::cli {
 

@@ -11,13 +11,13 @@
 #include "cli/refuse.h"
 #include "flight/form_fields.h"
 #include "flight/shot_table.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
 
 std::string Range(double lo, double hi, std::string_view unit) {
-  return afx::FormatNumber(lo) + " to " + afx::FormatNumber(hi) + (unit.empty() ? "" : " ") + std::string(unit);
+  return FormatNumber(lo) + " to " + FormatNumber(hi) + (unit.empty() ? "" : " ") + std::string(unit);
 }
 
 struct Column {
@@ -94,7 +94,7 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
         name = cells[i];
         continue;
       }
-      const std::optional<double> read = afx::ReadDecimal(cells[i]);
+      const std::optional<double> read = ReadDecimal(cells[i]);
       if (!read) {
         error = where + col + QuotedFromFile(cells[i]) + " is not a number";
         return false;

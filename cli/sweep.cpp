@@ -8,12 +8,12 @@
 
 #include "cli/field_names.h"
 #include "cli/flight_row.h"
-#include "cli/number_text.h"
 #include "cli/progress_line.h"
 #include "flight/form_fields.h"
-#include "flight/flight_lanes.h"
+#include "flight/lanes.h"
 #include "flight/parallel_runs.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {

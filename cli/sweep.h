@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "flight/flight_lanes.h"
+#include "flight/lanes.h"
 
 namespace vendrel::cli {
 

@@ -40,7 +40,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/icons/vendrel.svg
 install(FILES ${PROJECT_BINARY_DIR}/man/vendrel.1 ${PROJECT_BINARY_DIR}/man/vendrel-flight.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# Debian package: `make package` builds it from the release preset.
+# Debian package: `make package` builds it from the optimised-release preset.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vendrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel {
 namespace {
@@ -22,20 +22,20 @@ std::string Refusal(const FormField& field, std::string_view name, std::string_v
 }  // namespace
 
 std::string AllowedRange(const FormField& field) {
-  return afx::FormatNumber(field.min) + " to " + afx::FormatNumber(field.max);
+  return FormatNumber(field.min) + " to " + FormatNumber(field.max);
 }
 
 std::string FormValueRefusal(const FormField& field, double value, std::string_view name,
                              std::string_view written) {
   if (field.InRange(value)) return {};
-  const std::string own = written.empty() ? afx::FormatNumber(value) : std::string();
+  const std::string own = written.empty() ? FormatNumber(value) : std::string();
   if (written.empty()) written = own;
   return Refusal(field, name, written, std::isnan(value) ? "is not a number" : "is out of range");
 }
 
 bool ReadFormValue(const FormField& field, std::string_view text, std::string_view name,
                    double& value, std::string& refusal) {
-  const std::optional<double> read = afx::ReadDecimal(text);
+  const std::optional<double> read = ReadDecimal(text);
   refusal = read ? FormValueRefusal(field, *read, name, text)
                  : Refusal(field, name, text, "is not a number");
   if (!refusal.empty()) return false;

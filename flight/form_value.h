@@ -23,7 +23,7 @@ std::string FormValueRefusal(const FormField& field, double value, std::string_v
                              std::string_view written = {});
 
 /// Reads `text` as a value of `field`: a plain decimal with nothing around it
-/// (afx::ReadDecimal) within the field's range. On a refusal returns false, leaves
+/// (ReadDecimal) within the field's range. On a refusal returns false, leaves
 /// `value` alone and sets `refusal` to the line that names the field as `name`.
 bool ReadFormValue(const FormField& field, std::string_view text, std::string_view name,
                    double& value, std::string& refusal);

@@ -1,7 +1,7 @@
 // The lanes on 256-bit registers. This unit alone is compiled for AVX2; it is entered
 // only once the processor has been found to have it.
-#include "flight/lane_packs.h"
-#include "flight/vector_ops.h"
+#include "flight/lanes_loop.h"
+#include "flight/lanes_ops.h"
 
 namespace vendrel::lanes {
 

@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "flight/flight_lanes.h"
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
+#include "flight/lanes.h"
 #include "flight/progress_meter.h"
 
 namespace vendrel {

@@ -10,5 +10,5 @@
 #include "platform/message_map.h"
 #include "platform/messages.h"
 #include "platform/msgbox.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/wnd.h"

@@ -1,6 +1,6 @@
 #include "platform/cstring.h"
 
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 BOOL CString::LoadString(UINT id) {
   const char* text = AfxFindString(id);

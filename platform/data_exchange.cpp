@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
+#include "number_text/number_text.h"
 #include "platform/msgbox.h"
-#include "platform/number_text.h"
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
@@ -50,10 +50,10 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
   QLineEdit* edit = pDX->PrepareEditCtrl(nIDC);
   if (edit == nullptr) return;
   if (!pDX->m_bSaveAndValidate) {
-    edit->setText(QString::fromStdString(afx::FormatNumber(value)));
+    edit->setText(QString::fromStdString(vendrel::FormatNumber(value)));
     return;
   }
-  const std::optional<double> parsed = afx::ParseNumber(edit->text().toStdString());
+  const std::optional<double> parsed = vendrel::ParseNumber(edit->text().toStdString());
   if (!parsed) {
     pDX->Fail(AfxNumberExpectedText());
     return;

@@ -43,7 +43,7 @@ class CDataExchange {
 };
 
 /// A double in an edit box: shown in its shortest round-trip form, read with
-/// afx::ParseNumber; text that is not a number is refused.
+/// vendrel::ParseNumber; text that is not a number is refused.
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 /// Refuses a value outside [minVal, maxVal]; the bounds are allowed.
 void DDV_MinMaxDouble(CDataExchange* pDX, const double& value, double minVal, double maxVal);

@@ -2,7 +2,7 @@
 // Dialog templates made into widgets: the scale of dialog units, the dialog's window
 // and each control at its template position.
 
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 class CDialog;
 class QFontMetrics;

@@ -1,10 +1,8 @@
 #include "platform/gdi.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 // Lines are rasterised here rather than by a general painter. Qt's raster engine works in fixed
@@ -57,102 +55,37 @@ class PixelWriter {
   int width() const { return width_; }
   int height() const { return height_; }
 
-  /// Pixels x0..x1 of row y, each clamped to the surface.
+  /// Pixels x0..x1 of row y, each clamped to the surface. Only the pixels from the first
+  /// to the last that differ are written, and only they count as changed.
   void Span(i64 y, i64 x0, i64 x1) {
     if (y < 0 || y >= height_) return;
     x0 = std::max<i64>(x0, 0);
     x1 = std::min<i64>(x1, width_ - 1);
     if (x0 > x1) return;
-    // Read through the const row: a span that changes nothing leaves the surface's
-    // generation where it was.
-    const std::uint32_t* row = std::as_const(surface_).Row(static_cast<int>(y));
-    // Only first..last change; the pixels between them that already have the colour are
-    // written again, which changes nothing. Long runs go a block at a time (memcmp and
-    // memcpy against a block of the colour): a fill over pixels that already have its
-    // colour, as a minimised window's background at every paint, then costs a few
-    // comparisons of memory a row, not one per pixel.
+    std::uint32_t* row = surface_.Row(static_cast<int>(y));
     i64 first = x0;
-    if (x1 - x0 + 1 >= kLongRun) {
-      while (first <= x1) {
-        const i64 n = std::min<i64>(kBlock, x1 - first + 1);
-        if (std::memcmp(row + first, Block(), Bytes(n)) != 0) break;
-        first += n;
-      }
-    }
     while (first <= x1 && row[first] == word_) ++first;
     if (first > x1) return;
     i64 last = x1;
-    if (last - first + 1 >= kLongRun) {
-      while (true) {  // row[first] differs, so this stops before passing it
-        const i64 n = std::min<i64>(kBlock, last - first + 1);
-        if (std::memcmp(row + last + 1 - n, Block(), Bytes(n)) != 0) break;
-        last -= n;
-      }
-    }
     while (row[last] == word_) --last;  // stops at `first` at the latest
-    std::uint32_t* out = surface_.Row(static_cast<int>(y));
-    if (last - first + 1 >= kLongRun) {
-      for (i64 x = first; x <= last; x += kBlock) {
-        const i64 n = std::min<i64>(kBlock, last - x + 1);
-        std::memcpy(out + x, Block(), Bytes(n));
-      }
-    } else {
-      for (i64 x = first; x <= last; ++x) out[x] = word_;
-    }
+    for (i64 x = first; x <= last; ++x) row[x] = word_;
     changed_ |= CRect{static_cast<int>(first), static_cast<int>(y), static_cast<int>(last + 1),
                       static_cast<int>(y + 1)};
   }
 
-  /// Pixels x0..x1 of rows y0..y1, each clamped to the surface: Span on every row, but
-  /// rows that already have the colour there are passed over after one comparison. A
-  /// fill, or an axis drawn again over itself at every paint, then reads each row once.
+  /// Pixels x0..x1 of rows y0..y1: Span on every row.
   void Rect(i64 y0, i64 y1, i64 x0, i64 x1) {
     y0 = std::max<i64>(y0, 0);
     y1 = std::min<i64>(y1, height_ - 1);
-    x0 = std::max<i64>(x0, 0);
-    x1 = std::min<i64>(x1, width_ - 1);
-    if (x0 > x1 || y0 > y1) return;
-    const PixelBuffer& seen = surface_;
-    const i64 n = x1 - x0 + 1;
-    const std::uint32_t* known = nullptr;  // pixel x0 of a row known to have the colour
-    const std::uint32_t* row = seen.Row(static_cast<int>(y0)) + x0;
-    for (i64 y = y0; y <= y1; ++y, row += width_) {
-      bool already = false;
-      if (n < kLongRun) {  // a few words: compared in place, not through memcmp
-        already = true;
-        for (i64 x = 0; x < n && already; ++x) already = row[x] == word_;
-      } else {
-        already = known != nullptr && std::memcmp(row, known, Bytes(n)) == 0;
-      }
-      if (already) continue;
-      Span(y, x0, x1);
-      known = row;
-    }
+    for (i64 y = y0; y <= y1; ++y) Span(y, x0, x1);
   }
 
  private:
-  static constexpr i64 kLongRun = 64;
-  static constexpr i64 kBlock = 256;
-  static std::size_t Bytes(i64 pixels) {
-    return static_cast<std::size_t>(pixels) * sizeof(std::uint32_t);
-  }
-
-  /// kBlock pixels of the colour, made at the first long run.
-  const std::uint32_t* Block() {
-    if (!blockReady_) {
-      block_.fill(word_);
-      blockReady_ = true;
-    }
-    return block_.data();
-  }
-
   PixelBuffer& surface_;
   int width_;
   int height_;
   std::uint32_t word_;
   CRect& changed_;
-  std::array<std::uint32_t, kBlock> block_;
-  bool blockReady_ = false;
 };
 
 /// A pen's line: every pixel whose centre lies within half the pen's width of the

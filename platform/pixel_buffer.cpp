@@ -9,7 +9,6 @@ PixelBuffer::PixelBuffer(const PixelBuffer& other) { *this = other; }
 
 PixelBuffer& PixelBuffer::operator=(const PixelBuffer& other) {
   if (this == &other) return *this;
-  ++generation_;
   Reserve(other.WordCount());
   width_ = other.width_;
   height_ = other.height_;
@@ -21,8 +20,6 @@ PixelBuffer::PixelBuffer(PixelBuffer&& other) noexcept { *this = std::move(other
 
 PixelBuffer& PixelBuffer::operator=(PixelBuffer&& other) noexcept {
   if (this == &other) return *this;
-  ++generation_;
-  ++other.generation_;
   width_ = std::exchange(other.width_, 0);
   height_ = std::exchange(other.height_, 0);
   capacity_ = std::exchange(other.capacity_, 0);
@@ -39,7 +36,6 @@ void PixelBuffer::Reserve(std::size_t words) {
 }
 
 void PixelBuffer::Reset(int width, int height, COLORREF fill) {
-  ++generation_;
   if (width <= 0 || height <= 0) {
     width_ = height_ = 0;
     return;

@@ -36,10 +36,7 @@ class PixelBuffer {
   std::size_t BytesPerLine() const { return static_cast<std::size_t>(width_) * 4; }
   std::size_t SizeInBytes() const { return WordCount() * 4; }
   /// The first byte of the top row: red of the pixel (0, 0).
-  std::uint8_t* Bits() {
-    ++generation_;
-    return reinterpret_cast<std::uint8_t*>(words_.get());
-  }
+  std::uint8_t* Bits() { return reinterpret_cast<std::uint8_t*>(words_.get()); }
   const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(words_.get()); }
 
   /// The colour at (x, y), which must lie inside the buffer; alpha is not part of it.
@@ -49,18 +46,10 @@ class PixelBuffer {
   /// One pixel of the given colour as it lies in memory, opaque: what the rows hold.
   static std::uint32_t Word(COLORREF colour);
   /// Row `y` as words of Word(); y must lie inside the buffer.
-  std::uint32_t* Row(int y) {
-    ++generation_;
-    return words_.get() + static_cast<std::size_t>(y) * width_;
-  }
+  std::uint32_t* Row(int y) { return words_.get() + static_cast<std::size_t>(y) * width_; }
   const std::uint32_t* Row(int y) const {
     return words_.get() + static_cast<std::size_t>(y) * width_;
   }
-
-  /// Moves on at every access that can change the pixels (the writable Bits and Row,
-  /// SetPixel, Reset, assignment), and only then: whoever keeps a copy of the picture
-  /// (to put it back, to cache it) knows it unchanged without comparing it.
-  std::uint64_t Generation() const { return generation_; }
 
   /// Same size and same pixels.
   friend bool operator==(const PixelBuffer& a, const PixelBuffer& b);
@@ -75,7 +64,6 @@ class PixelBuffer {
   int width_ = 0;
   int height_ = 0;
   std::size_t capacity_ = 0;
-  std::uint64_t generation_ = 0;
   // Whole words keep each pixel aligned. Filled and copied with memcpy, a row or the
   // whole at a time, never a store a pixel (which the sanitizer build checks one by one).
   std::unique_ptr<std::uint32_t[]> words_;

@@ -13,7 +13,7 @@
 #include "platform/gdi.h"
 #include "platform/menu.h"
 #include "platform/message_map.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 class QPoint;
 class QTimer;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "flight/parallel_runs.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::python {
 namespace {

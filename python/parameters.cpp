@@ -6,7 +6,7 @@
 
 #include "flight/form_fields.h"
 #include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::python {
 namespace {
@@ -16,7 +16,7 @@ constexpr std::int64_t kMaxThreads = 1024;
 
 }  // namespace
 
-std::string NumberText(double v) { return afx::FormatNumber(v); }
+std::string NumberText(double v) { return FormatNumber(v); }
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/simulator_dlg.h"
 
-#include "app/about_dlg.h"
 #include "flight/form_fields.h"
+#include "ui/about_dlg.h"
 #include "ui/trajectory_view.h"
 
 using vendrel::FlightForm;
@@ -83,12 +83,8 @@ void CSimulatorDlg::OnPaint() {
   // The view draws through a device context of the window, before the paint cycle,
   // so its lines are not limited to the update region and nothing erases them.
   CDC* pDC = GetDC();
-  CPen pen;
-  vendrel::view::CreateLinePen(pen);
-  CPen* pOldPen = pDC->SelectObject(&pen);
   if (drawMode == vendrel::kDrawModeRunStarted) {
-    vendrel::view::DrawAxes(*pDC);
-    vendrel::view::DrawSegment(*pDC, m_state.pos, m_state.posNext);
+    vendrel::view::DrawRunStep(*pDC, m_state.pos, m_state.posNext);
   }
   if (clearPending == 1) {
     CDC* pClearDC = GetDC();
@@ -96,8 +92,6 @@ void CSimulatorDlg::OnPaint() {
     ReleaseDC(pClearDC);
     clearPending = 0;
   }
-  pDC->SelectObject(pOldPen);
-  pen.DeleteObject();
   ReleaseDC(pDC);
 
   if (IsIconic()) {

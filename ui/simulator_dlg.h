@@ -8,7 +8,7 @@
 #include "flight/flight_records.h"
 #include "flight/run_control.h"
 #include "platform/afxwin.h"
-#include "res/resource.h"
+#include "res/resource_ids.h"
 
 class CSimulatorDlg : public CDialog {
  public:

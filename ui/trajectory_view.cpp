@@ -60,6 +60,15 @@ void DrawSegment(CDC& dc, const Vec5& from, const Vec5& to) {
   Segment(dc, SideViewPoint(from), SideViewPoint(to));
 }
 
+void DrawRunStep(CDC& dc, const Vec5& pos, const Vec5& posNext, bool axes) {
+  CPen pen;
+  CreateLinePen(pen);
+  CPen* old = dc.SelectObject(&pen);
+  if (axes) DrawAxes(dc);
+  DrawSegment(dc, pos, posNext);
+  dc.SelectObject(old);
+}
+
 void FillClear(CDC& dc) {
   dc.FillSolidRect(kClearRect.left, kClearRect.top, kClearRect.Width(), kClearRect.Height(),
                    kClearColour);

@@ -1,8 +1,8 @@
 #pragma once
 // The trajectory view's drawing, free of the dialog: the mapping of a position to the
-// top and side views, the axes, a segment and the fill of a clear, drawn through a
-// device context on any surface. The dialog's paint and the command line's picture
-// both draw with these.
+// top and side views, the axes, a segment, one paint of a run and the fill of a clear,
+// drawn through a device context on any surface. The dialog's paint, the page's canvas
+// and the command line's picture all draw with these.
 
 #include <optional>
 
@@ -34,6 +34,11 @@ void DrawAxes(CDC& dc);
 /// The segment from `from` to `to` in both views, with the pen selected in `dc`. A view
 /// whose mapped end points are not both valid gets no segment.
 void DrawSegment(CDC& dc, const Vec5& from, const Vec5& to);
+/// One paint of a started run: with the line pen, the axes and the segment from `pos` to
+/// `posNext`; the context's pen is as it was afterwards. A surface that has the axes
+/// from an earlier paint gets them again pixel for pixel, so `axes` false may leave
+/// them out there.
+void DrawRunStep(CDC& dc, const Vec5& pos, const Vec5& posNext, bool axes = true);
 /// The fill of a clear.
 void FillClear(CDC& dc);
 

@@ -8,11 +8,10 @@
 #include <QTimer>
 #include <array>
 
-#include "app/about_dlg.h"
 #include "app/simulator_app.h"
-#include "res/vendrel_res.h"
-#include "res/version.h"
+#include "res/program_resources.h"
 #include "tests/ui/dialog_fixture.h"
+#include "ui/about_dlg.h"
 
 namespace vendrel::test {
 namespace {
@@ -117,16 +116,18 @@ TEST_F(Shell, StartUpRunsTheDialogModallyAndEndsWithIt) {
 TEST(Version, TheBlockAndTheApplicationCarryTheProjectsVersion) {
   const ResourceModule& module = res::Module();
   const VersionInfo& v = module.version;
+  // The project's version, 1.0.0.1 (the package's name carries it too).
+  const unsigned short version[4] = {1, 0, 0, 1};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(v.fileVersion[i], res::kVersion[i]) << i;
-    EXPECT_EQ(v.productVersion[i], res::kVersion[i]) << i;
+    EXPECT_EQ(v.fileVersion[i], version[i]) << i;
+    EXPECT_EQ(v.productVersion[i], version[i]) << i;
   }
-  EXPECT_STREQ(v.fileVersionText, res::kVersionBlockText);
-  EXPECT_STREQ(v.productVersionText, res::kVersionBlockText);
-  EXPECT_EQ(AfxVersionText(v), res::kVersionText);
+  EXPECT_STREQ(v.fileVersionText, "1, 0, 0, 1");
+  EXPECT_STREQ(v.productVersionText, "1, 0, 0, 1");
+  EXPECT_EQ(AfxVersionText(v), "1.0.0.1");
   AfxApplyVersionInfo(module);
-  EXPECT_EQ(QCoreApplication::applicationName(), QString::fromUtf8(v.internalName));
-  EXPECT_EQ(QCoreApplication::applicationVersion(), QString(res::kVersionText));
+  EXPECT_EQ(QCoreApplication::applicationName(), QString("VENDREL"));
+  EXPECT_EQ(QCoreApplication::applicationVersion(), QString("1.0.0.1"));
   EXPECT_EQ(QGuiApplication::desktopFileName(), QString::fromUtf8(module.desktopId));
 }
 

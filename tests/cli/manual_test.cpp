@@ -2,22 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "cli/command_line.h"
-#include "cli/field_names.h"
-#include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "tests/support/process.h"
 
 namespace vendrel::cli {
 namespace {
 
+// The page as the build makes it and installs it.
 std::string ReadManual() {
-  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1.in");
+  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1");
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -94,15 +95,102 @@ TEST(Manual, ListsTheOptionsOfHelp) {
   EXPECT_EQ(Names(sweep), Names(HelpOptions(UsageText("sweep"))));
 }
 
+// Each parameter's range and default, written out: the page and --help are both made
+// from the program's table, so comparing one with the other alone would pass whatever
+// the table said.
 TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
   const auto parameters = ManualOptions(ReadManual(), "FLIGHT PARAMETERS");
-  const auto help = HelpOptions(UsageText());
-  for (const FormField& f : FormFields()) {
-    const std::string name = "--" + std::string(NamesOf(f).option);
-    const std::string range = AllowedRange(f) + ", default " + afx::FormatNumber(f.defaultValue);
-    ASSERT_TRUE(parameters.count(name)) << name;
-    EXPECT_NE(parameters.at(name).find(range), std::string::npos) << name << ": " << parameters.at(name);
-    EXPECT_NE(help.at(name).find(AllowedRange(f)), std::string::npos) << help.at(name);
+  const test::ProcessResult r = test::RunFlightTool({"--help"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto help = HelpOptions(r.out);
+  const struct {
+    const char* option;
+    const char* range;
+    const char* byDefault;
+  } rows[] = {
+      {"--angle", "0 to 90", "15"},
+      {"--speed", "0 to 100", "60"},
+      {"--side-spin", "-100000 to 100000", "0"},
+      {"--back-spin", "-100000 to 100000", "2000"},
+      {"--k", "0 to 10", "0.01"},
+      {"--k-prime", "0 to 10", "0.02"},
+      {"--mass", "0 to 10000", "46"},
+      {"--gravity", "0 to 10000", "9.8"},
+      {"--dt", "0.00001 to 0.1", "0.01"},
+  };
+  EXPECT_EQ(parameters.size(), std::size(rows));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.option);
+    ASSERT_TRUE(parameters.count(row.option));
+    ASSERT_TRUE(help.count(row.option));
+    const std::string& page = parameters.at(row.option);
+    EXPECT_NE(page.find(std::string(row.range) + ", default " + row.byDefault + "."), std::string::npos) << page;
+    const std::string& line = help.at(row.option);
+    // The range, then its unit or the default ("0 to 90 deg," and "0 to 10,").
+    const std::string range = std::string("  ") + row.range;
+    const std::size_t at = line.find(range);
+    ASSERT_NE(at, std::string::npos) << line;
+    EXPECT_TRUE(line[at + range.size()] == ' ' || line[at + range.size()] == ',') << line;
+    EXPECT_TRUE(line.ends_with(std::string(", default ") + row.byDefault)) << line;
+  }
+}
+
+// Every option a section of the page names, in its tags or its text.
+std::set<std::string> NamedIn(const std::string& page, const std::string& section) {
+  std::set<std::string> names;
+  std::istringstream in(page);
+  std::string line;
+  bool inSection = false;
+  const std::regex option(R"(--[a-z][a-z-]*[a-z])");
+  while (std::getline(in, line)) {
+    if (line.rfind(".SH ", 0) == 0) {
+      inSection = line == ".SH \"" + section + "\"";
+      continue;
+    }
+    if (!inSection) continue;
+    const std::string plain = Unescape(line);
+    for (std::sregex_iterator m(plain.begin(), plain.end(), option), end; m != end; ++m) names.insert(m->str());
+  }
+  return names;
+}
+
+// The default a text gives ("(default 1000)", "default 0: no spread"), or "" when it
+// names none.
+std::string DefaultIn(const std::string& text) {
+  static const std::regex value(R"(default ([^);:,\s]+))");
+  std::smatch m;
+  return std::regex_search(text, m, value) ? m[1].str() : "";
+}
+
+// The sections of the page on the studies, against what each command's --help lists:
+// every option of the command is described, with the same default, and the section
+// names no option the command does not take. The flight parameters and --help have
+// sections of their own.
+TEST(Manual, DescribesTheStudiesOptionsAsTheirHelpDoes) {
+  const std::string page = ReadManual();
+  const auto parameters = Names(ManualOptions(page, "FLIGHT PARAMETERS"));
+  ASSERT_GE(parameters.size(), 9u);
+  for (const auto& [command, section] : {std::pair<std::string, std::string>{"dispersion", "DISPERSION"},
+                                         std::pair<std::string, std::string>{"fit", "FITTING"}}) {
+    SCOPED_TRACE(command);
+    const test::ProcessResult r = test::RunFlightTool({command, "--help"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto help = HelpOptions(r.out);
+    const std::set<std::string> named = NamedIn(page, section);
+    ASSERT_FALSE(named.empty()) << "no section " << section;
+    for (const std::string& name : named) EXPECT_TRUE(help.count(name)) << name << " is not an option of " << command;
+    std::set<std::string> own;
+    for (const auto& [name, line] : help) {
+      if (!parameters.count(name) && name != "--help") own.insert(name);
+    }
+    ASSERT_GE(own.size(), 5u) << r.out;
+    for (const std::string& name : own) EXPECT_TRUE(named.count(name)) << name << " is missing from " << section;
+    for (const auto& [name, text] : ManualOptions(page, section)) {
+      const std::string described = DefaultIn(text);
+      if (described.empty() || !help.count(name)) continue;
+      EXPECT_EQ(described, DefaultIn(help.at(name)))
+          << name << ": " << text << "\n  --help: " << help.at(name);
+    }
   }
 }
 

@@ -11,7 +11,7 @@
 #include "flight/force_model.h"
 #include "flight/form_fields.h"
 #include "flight/rk4.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/golden.h"
 
 namespace vendrel {

@@ -8,7 +8,7 @@
 #include "flight/force_model.h"
 #include "flight/rk4.h"
 #include "flight/run_control.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/named_rows.h"
 
 namespace vendrel {
@@ -114,7 +114,7 @@ TEST(ForceModel, StraightUpKeepsATinyDownrangeComponent) {
   form.launchAngle = 90;
   form.launchSpeed = 60;
   FlightState st = DefaultParameters(0, 2000);
-  SyncHost host;
+  WindowlessHost host;
   RunControl(form, st, host).ComputeLaunchVelocity();
   EXPECT_GT(st.launchVel[1], 0.0);
   EXPECT_NEAR(st.launchVel[1], 3.67e-15, 0.01e-15);
@@ -160,7 +160,7 @@ TEST(StepRK4, FirstTwoStepsOfTheDefaultFlight) {
   form.ballMass = 46, form.gravity = 9.8, form.k = 0.01, form.sideSpin = 0, form.backSpin = 2000,
   form.kPrime = 0.02, form.launchAngle = 15, form.launchSpeed = 60, form.timeStep = 0.01;
   FlightState st;
-  SyncHost host;
+  WindowlessHost host;
   RunControl run(form, st, host);
   run.CalculateFromForm();
   ExpectNear10(st.force[1], -76.4915032375);

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "platform/afxwin.h"
-#include "res/resource.h"
+#include "res/resource_ids.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
@@ -171,7 +171,7 @@ const char* DialogEvents::Check() {
   if (!Same(last_.vel1, now.vel1) || !Same(last_.vel3, now.vel3)) {
     FlightForm probe = form;
     FlightState expect;
-    SyncHost host;
+    WindowlessHost host;
     RunControl(probe, expect, host).ComputeLaunchVelocity();
     if (!Same(expect.launchVel[1], now.vel1) || !Same(expect.launchVel[3], now.vel3)) {
       return "launchVel is not the form's launch";

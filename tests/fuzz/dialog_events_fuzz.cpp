@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/fuzz/dialog_events.h"
 #include "tests/support/dialog_reset.h"
 #include "ui/simulator_dlg.h"

@@ -22,9 +22,10 @@
 #include <utility>
 #include <vector>
 
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/fuzz/dialog_events.h"
 #include "tests/support/dialog_reset.h"
+#include "tests/support/same_bits.h"
 #include "tests/support/test_access.h"
 #include "ui/simulator_dlg.h"
 
@@ -46,9 +47,8 @@ std::string Hex(double d) {
 }
 
 // All a dialog holds and shows after an event, as one line.
-std::string Describe(CSimulatorDlg& dlg, const char* broken, int messagesBefore) {
-  std::string s = std::string("check=") + (broken ? broken : "ok");
-  s += " timers=" + std::to_string(TestAccess::RunningTimerCount(dlg));
+std::string Describe(CSimulatorDlg& dlg, int messagesBefore) {
+  std::string s = "timers=" + std::to_string(TestAccess::RunningTimerCount(dlg));
   s += " run=" + std::to_string(TestAccess::IsRunning(dlg));
   s += " paintPending=" + std::to_string(TestAccess::IsPaintPending(dlg));
   s += " messages=" + std::to_string(AfxMessageBoxCount() - messagesBefore);
@@ -62,8 +62,7 @@ std::string Describe(CSimulatorDlg& dlg, const char* broken, int messagesBefore)
                                 &FlightForm::timeStep, &FlightForm::carry}) {
     s += Hex(form.*m) + ",";
   }
-  const FlightState& st = TestAccess::State(dlg);
-  s += " state#" + std::to_string(Hash(&st, offsetof(FlightState, firstTick) + sizeof st.firstTick));
+  s += " state=" + test::Describe(TestAccess::State(dlg));
   QWidget* window = dlg.GetSafeHwnd();
   s += " visible=" + std::to_string(window->isVisible());
   s += " minimised=" + std::to_string(window->isMinimized());
@@ -87,15 +86,19 @@ std::string Describe(CSimulatorDlg& dlg, const char* broken, int messagesBefore)
   return s;
 }
 
+// Plays `input` on `dlg`: every event must keep the fuzzer's invariants, on a new
+// dialog and on a put-back one alike.
 std::vector<std::string> Play(CSimulatorDlg& dlg, const Bytes& input) {
   DialogEvents events(dlg);
   const int messagesBefore = AfxMessageBoxCount();
-  std::vector<std::string> seen{Describe(dlg, nullptr, messagesBefore)};  // where it starts
+  std::vector<std::string> seen{Describe(dlg, messagesBefore)};  // where it starts
   const std::uint8_t* p = input.data();
   const std::uint8_t* end = p + std::min(input.size(), DialogEvents::kMaxBytes);
   while (p < end && events.open()) {
     events.Play(p, end);
-    seen.push_back(Describe(dlg, events.Check(), messagesBefore));
+    const char* broken = events.Check();
+    EXPECT_EQ(broken, nullptr) << "event " << seen.size() << " broke: " << broken;
+    seen.push_back(Describe(dlg, messagesBefore));
   }
   return seen;
 }
@@ -131,13 +134,14 @@ TEST(DialogReset, APutBackDialogPlaysEverySequenceAsANewOne) {
   // and goes in between to hand it back the activation that a sequence took away.
   std::vector<std::vector<std::string>> reusedSeen;
   for (const auto& sequence : sequences) {
+    SCOPED_TRACE("put back, " + sequence.first);
     // Put back straight after the sequence before, with no event loop in between that
     // could end what it left running.
     reset.Restore();
     reusedSeen.push_back(Play(*reused, sequence.second));
   }
   for (std::size_t n = 0; n < sequences.size(); ++n) {
-    SCOPED_TRACE(sequences[n].first);
+    SCOPED_TRACE("new, " + sequences[n].first);
     std::unique_ptr<CSimulatorDlg> dlg = OpenDialog();
     ASSERT_NE(dlg, nullptr);
     const std::vector<std::string> fresh = Play(*dlg, sequences[n].second);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 namespace {
 
@@ -15,11 +15,11 @@ bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Written and read back by both readings, the same double.
 void CheckRoundTrip(double v) {
-  char text[afx::kNumberTextMax];
-  const std::string_view written(text, static_cast<std::size_t>(afx::WriteNumber(text, v) - text));
+  char text[vendrel::kNumberTextMax];
+  const std::string_view written(text, static_cast<std::size_t>(vendrel::WriteNumber(text, v) - text));
   if (!std::isfinite(v)) return;
-  const auto strict = afx::ReadDecimal(written);
-  const auto box = afx::ParseNumber(written);
+  const auto strict = vendrel::ReadDecimal(written);
+  const auto box = vendrel::ParseNumber(written);
   if (!strict || !SameBits(*strict, v) || !box || !SameBits(*box, v)) std::abort();
   // Exponent notation only where plain decimals would be long.
   if (written.find('e') != std::string_view::npos && std::fabs(v) >= 1e-5 && std::fabs(v) < 1e15) std::abort();
@@ -29,8 +29,8 @@ void CheckRoundTrip(double v) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const auto strict = afx::ReadDecimal(text);
-  const auto box = afx::ParseNumber(text);
+  const auto strict = vendrel::ReadDecimal(text);
+  const auto box = vendrel::ParseNumber(text);
   if (strict) {
     // The edit boxes take everything the command line takes, as the same double.
     if (!std::isfinite(*strict) || !box || !SameBits(*strict, *box)) std::abort();

@@ -53,8 +53,15 @@ for pkg in "${needed[@]}"; do
   grep -Eq "(^|, )$pkg( \(|,|$)" <<<"$depends" || problem "Depends lacks $pkg"
 done
 
+# The window and the command line need neither Python nor numpy: those come with
+# python3-vendrel only.
+if grep -Eiq "python|numpy" <<<"$depends"; then problem "the vendrel package depends on Python: $depends"; fi
+
 root=$scratch/root
 dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x" >&2; exit 1; }
+if dpkg-deb -c "$deb" | grep -Eq "python|vendrel\.pyi"; then
+  problem "the vendrel package carries the Python module: $(dpkg-deb -c "$deb" | grep -E 'python|\.pyi')"
+fi
 expected=(
   usr/share/applications/$app_id.desktop
   usr/share/metainfo/$app_id.metainfo.xml
@@ -80,6 +87,8 @@ for p in "${programs[@]}"; do
   # A run path into the build tree would work here and nowhere else.
   rpath=$(readelf -d "$bin" | grep -E 'R(UN)?PATH' || true)
   [[ -z $rpath ]] || problem "/usr/bin/$p has a run path: $rpath"
+  pylib=$(readelf -d "$bin" | grep -E 'NEEDED.*python' || true)
+  [[ -z $pylib ]] || problem "/usr/bin/$p needs Python: $pylib"
 done
 
 if has vendrel-flight; then

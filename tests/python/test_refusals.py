@@ -1,12 +1,13 @@
 """What the window would refuse, Python refuses before flying anything: ValueError with
 the command line's reason, TypeError for what is not made of numbers."""
+import json
 import math
 
 import numpy as np
 import pytest
 
 import vendrel
-from conftest import cli_options
+from conftest import cli, cli_options
 
 VALUE_ERRORS = {
     "angle_above_range": ({"angle": 95}, "angle: '95' is out of range (allowed: 0 to 90)"),
@@ -64,8 +65,9 @@ def test_bounds_are_accepted():
     highs = {"angle": 90, "speed": 100, "side_spin": 100000, "back_spin": 100000, "k": 10, "k_prime": 10,
              "mass": 10000, "gravity": 10000, "dt": 0.1}
     for bounds in (lows, highs):
-        assert vendrel.fly(**bounds, max_ticks=10)["ticks"] >= 1
-        assert cli_options(bounds)  # the same values the command line accepts
+        # Accepted here as the command line accepts them, and flown the same.
+        printed = json.loads(cli(*cli_options(bounds), "--max-ticks", 10, "--format", "json"))
+        assert vendrel.fly(**bounds, max_ticks=10) == printed
 
 
 def test_a_refused_element_stops_every_flight():

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "platform/gdi.h"
 #include "ui/trajectory_view.h"
 

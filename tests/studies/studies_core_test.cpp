@@ -11,7 +11,7 @@
 #include "flight/normal_draws.h"
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel {
 namespace {
@@ -82,6 +82,9 @@ TEST(Dispersion, DrawnFormsKeepUnspreadValuesAndTheRanges) {
   EXPECT_EQ(DispersedForm(base, wide, 5, 9).launchAngle, DispersedForm(base, both, 5, 9).launchAngle);
 }
 
+// The χ² quantile of two degrees of freedom at 95 %: −2·ln 0.05, correctly rounded.
+constexpr double kChiSquare95 = 5.991464547107982;
+
 FlightSummary Landing(double x, double y) {
   FlightSummary s;
   s.end = FlightEnd::Ground;
@@ -107,7 +110,7 @@ TEST(Dispersion, StatisticsAndEllipse) {
   EXPECT_DOUBLE_EQ(st.lateral.sd, std::sqrt(2.5));
   EXPECT_DOUBLE_EQ(st.ellipse.centreX, 100.0);
   EXPECT_NEAR(st.ellipse.angle, 45.0, 1e-12);
-  EXPECT_NEAR(st.ellipse.major, std::sqrt(kChiSquare2At95 * 5.0), 1e-12);  // variance 2.5 on each axis
+  EXPECT_NEAR(st.ellipse.major, std::sqrt(kChiSquare95 * 5.0), 1e-12);  // variance 2.5 on each axis
   EXPECT_NEAR(st.ellipse.minor, 0.0, 1e-6);
 
   // Axis-aligned, wider across than along.
@@ -115,8 +118,8 @@ TEST(Dispersion, StatisticsAndEllipse) {
                                    Landing(99, 0)};
   const Ellipse e = SummariseDispersion(cross).ellipse;
   EXPECT_NEAR(std::fabs(e.angle), 90.0, 1e-12);
-  EXPECT_NEAR(e.major, std::sqrt(kChiSquare2At95 * 8.0), 1e-12);
-  EXPECT_NEAR(e.minor, std::sqrt(kChiSquare2At95 * 0.5), 1e-12);
+  EXPECT_NEAR(e.major, std::sqrt(kChiSquare95 * 8.0), 1e-12);
+  EXPECT_NEAR(e.minor, std::sqrt(kChiSquare95 * 0.5), 1e-12);
 
   const DispersionStats one = SummariseDispersion(std::vector<FlightSummary>{Landing(10, 1)});
   EXPECT_EQ(one.distance.sd, 0.0);

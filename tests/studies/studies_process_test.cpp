@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -185,6 +186,52 @@ TEST(Fit, RefusesBadShotsAndFitsThatCannotMove) {
   ExpectRefused({"fit", "--shots", ScratchPath("no-such-file.csv")});
 }
 
+// The example shipped with the program: twelve clubs' averages in mph and yards, its
+// first line a comment naming the source.
+TEST(Fit, TheTourAveragesExample) {
+  const std::string example = VENDREL_EXAMPLES_DIR "/tour-averages.csv";
+  const auto r = RunFlightTool({"fit", "--shots", example, "--units", "imperial"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "fitted:  k = 0.1636161053779566, k-prime = 0.35452648672604414\n"
+            "rms:     19.48305772456691 % of the measured values (454 evaluations)\n"
+            "shot    distance (yd)         apex (yd)\n"
+            "Driver  275.00 / 201.58       32.00 / 22.80\n"
+            "3-wood  243.00 / 199.69       30.00 / 21.79\n"
+            "5-wood  230.00 / 200.74       31.00 / 23.97\n"
+            "Hybrid  225.00 / 195.66       29.00 / 24.35\n"
+            "3-iron  212.00 / 192.59       27.00 / 24.38\n"
+            "4-iron  203.00 / 188.76       28.00 / 24.87\n"
+            "5-iron  194.00 / 187.11       31.00 / 27.44\n"
+            "6-iron  183.00 / 185.59       30.00 / 32.63\n"
+            "7-iron  172.00 / 178.42       32.00 / 36.32\n"
+            "8-iron  160.00 / 171.69       31.00 / 39.40\n"
+            "9-iron  148.00 / 161.52       30.00 / 41.06\n"
+            "PW      136.00 / 146.44       29.00 / 43.03\n"
+            "(measured / modelled)\n");
+  EXPECT_EQ(r.err, "");
+
+  // The same file on standard input gives the same fit; one club alone is met.
+  const std::string file = ReadFile(example);
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(RunFlightTool({"fit", "--shots", "-", "--units", "imperial"}, file).out, r.out);
+  std::string driver;
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t nl = std::min(file.find('\n', at), file.size());
+    const std::string line = file.substr(at, nl + 1 - at);
+    if (line.rfind("name,", 0) == 0 || line.rfind("Driver,", 0) == 0) driver += line;
+    at = nl + 1;
+  }
+  const auto one = RunFlightTool({"fit", "--shots", "-", "--units", "imperial", "--format", "json"}, driver);
+  ASSERT_EQ(one.status, 0) << one.err;
+  const auto j = Json(one);
+  EXPECT_NEAR(j["fitted"]["k"].get<double>(), 0.1624, 0.00005);
+  EXPECT_NEAR(j["fitted"]["k_prime"].get<double>(), 0.2303, 0.00005);
+  EXPECT_LT(j["rms"].get<double>(), 1e-9);
+  EXPECT_EQ(j["shots"][0]["name"], "Driver");
+  EXPECT_EQ(j["shots"][0]["line"], 2);
+}
+
 TEST(Dispersion, SameBitsWhateverTheThreadsAndSeedMatters) {
   const std::vector<std::string> base{"dispersion", "--samples", "300", "--seed", "77", "--angle-sd", "1.5",
                                       "--speed-sd", "2", "--side-spin-sd", "400", "--back-spin-sd", "300"};
@@ -246,6 +293,70 @@ TEST(Units, ConvertOnlyAtTheEdges) {
   ExpectRefused({"--units", "imperial", "--speed", "224"});  // above 100 m/s
   ExpectRefused({"--units", "furlongs"});
   ExpectRefused({"sweep", "--units", "imperial", "--speed", "200:230:10"});
+}
+
+// Speeds and their spread read in mph fly as the same m/s would; every length comes
+// back in yards.
+TEST(Units, DispersionInYardsAndMph) {
+  char speed[32], spread[32];
+  std::snprintf(speed, sizeof speed, "%.17g", 134 * 0.44704);
+  std::snprintf(spread, sizeof spread, "%.17g", 2 * 0.44704);
+  const std::vector<std::string> common{"dispersion", "--samples", "40", "--seed", "5", "--angle-sd", "1",
+                                        "--side-spin-sd", "300", "--format", "json", "--output"};
+  const std::string metricRows = ScratchPath("dispersion-m.csv"), yardRows = ScratchPath("dispersion-yd.csv");
+  std::vector<std::string> metricArgs = common, imperialArgs = common;
+  metricArgs.insert(metricArgs.end(), {metricRows, "--speed", speed, "--speed-sd", spread});
+  imperialArgs.insert(imperialArgs.end(),
+                      {yardRows, "--units", "imperial", "--speed", "134", "--speed-sd", "2"});
+  const auto metric = RunFlightTool(metricArgs), imperial = RunFlightTool(imperialArgs);
+  ASSERT_EQ(metric.status, 0) << metric.err;
+  ASSERT_EQ(imperial.status, 0) << imperial.err;
+  const auto m = Json(metric), y = Json(imperial);
+  for (const char* what : {"carry", "distance", "lateral"}) {
+    for (const char* stat : {"mean", "sd"}) {
+      const double metres = m[what][stat].get<double>();
+      EXPECT_NEAR(y[what][stat].get<double>(), metres / 0.9144, 1e-12 * (1 + std::fabs(metres)))
+          << what << " " << stat;
+    }
+  }
+  for (const char* axis : {"x", "y", "major", "minor"}) {
+    const double metres = m["ellipse"][axis].get<double>();
+    EXPECT_NEAR(y["ellipse"][axis].get<double>(), metres / 0.9144, 1e-12 * (1 + std::fabs(metres))) << axis;
+  }
+  EXPECT_EQ(y["ellipse"]["angle"], m["ellipse"]["angle"]);
+  EXPECT_GT(m["lateral"]["sd"].get<double>(), 0.5);
+
+  // Row by row: the same flights, the distance in yards.
+  auto column = [](const std::string& csv, const std::string& name) {
+    std::istringstream in(csv);
+    std::string line, cell;
+    std::getline(in, line);
+    std::istringstream header(line);
+    int index = 0;
+    while (std::getline(header, cell, ',') && cell != name) ++index;
+    std::vector<double> values;
+    while (std::getline(in, line)) {
+      std::istringstream cells(line);
+      for (int i = 0; i <= index; ++i) std::getline(cells, cell, ',');
+      values.push_back(std::strtod(cell.c_str(), nullptr));
+    }
+    return values;
+  };
+  const auto metresEach = column(ReadFile(metricRows), "distance");
+  const auto yardsEach = column(ReadFile(yardRows), "distance");
+  ASSERT_EQ(metresEach.size(), 40u);
+  ASSERT_EQ(yardsEach.size(), 40u);
+  for (std::size_t i = 0; i < metresEach.size(); ++i) EXPECT_EQ(yardsEach[i], metresEach[i] / 0.9144) << i;
+
+  const auto shown = RunFlightTool({"dispersion", "--samples", "40", "--seed", "5", "--angle-sd", "1",
+                                    "--side-spin-sd", "300", "--units", "imperial", "--speed", "134",
+                                    "--speed-sd", "2"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.out.find("distance: mean "), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find(" yd, sd "), std::string::npos) << shown.out;
+  for (const char* metres : {" m,", " m;", " m ", " m\n"}) {
+    EXPECT_EQ(shown.out.find(metres), std::string::npos) << shown.out;
+  }
 }
 
 TEST(Units, TrajectoriesAndSweepRowsInYardsAndMph) {

@@ -3,7 +3,7 @@
 // landing tick, the carry) are pinned once, by the flight's own tests; the front ends'
 // tests compare with this run instead of repeating them.
 
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::test {
 

@@ -25,7 +25,7 @@ std::pair<int, int> PutBackRows(PixelBuffer& to, const PixelBuffer& from) {
     to = from;  // in the memory it has when that suffices
     return {0, from.Height()};
   }
-  const PixelBuffer& seen = to;  // read without moving its generation
+  const PixelBuffer& seen = to;
   const std::size_t bytes = from.BytesPerLine();
   int top = 0;
   int bottom = from.Height();
@@ -49,8 +49,6 @@ DialogReset::DialogReset(CSimulatorDlg& dlg)
       clearPending_(TestAccess::ClearPending(dlg)),
       surface_(dlg.Surface()),
       paintScreen_(TestAccess::PaintScreen(dlg)),
-      surfaceGeneration_(dlg.Surface().Generation()),
-      paintScreenGeneration_(TestAccess::PaintScreen(dlg).Generation()),
       focus_(QApplication::focusWidget()) {
   for (QLineEdit* box : dlg.GetSafeHwnd()->findChildren<QLineEdit*>()) {
     texts_.emplace_back(box, box->text());
@@ -101,19 +99,11 @@ void DialogReset::Restore() {
   dlg_.ValidateRect(nullptr);
   QCoreApplication::removePostedEvents(window, afx::DialogWidget::PaintRequestEvent());
   TestAccess::ChangedArea(dlg_) = {};
-  // The pictures: one whose generation has not moved was not written to; of one that
-  // was, only the rows that differ go back, and only they are shown again.
+  // The pictures: only the rows that differ go back, and only they are shown again.
   PixelBuffer& surface = TestAccess::Surface(dlg_);
-  if (surface.Generation() != surfaceGeneration_) {
-    const auto [top, bottom] = PutBackRows(surface, surface_);
-    if (top < bottom) window->update(QRect(0, top, surface.Width(), bottom - top));
-    surfaceGeneration_ = surface.Generation();
-  }
-  PixelBuffer& screen = TestAccess::PaintScreen(dlg_);
-  if (screen.Generation() != paintScreenGeneration_) {
-    PutBackRows(screen, paintScreen_);
-    paintScreenGeneration_ = screen.Generation();
-  }
+  const auto [top, bottom] = PutBackRows(surface, surface_);
+  if (top < bottom) window->update(QRect(0, top, surface.Width(), bottom - top));
+  PutBackRows(TestAccess::PaintScreen(dlg_), paintScreen_);
 }
 
 }  // namespace vendrel::test

@@ -37,8 +37,6 @@ class DialogReset {
   std::int32_t clearPending_;
   PixelBuffer surface_;
   PixelBuffer paintScreen_;
-  std::uint64_t surfaceGeneration_;  // the surface's when it last held surface_
-  std::uint64_t paintScreenGeneration_;
   QPointer<QWidget> focus_;
   std::vector<std::pair<QPointer<QLineEdit>, QString>> texts_;
 };

@@ -30,8 +30,8 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-ProcessResult RunFlightTool(const std::vector<std::string>& args) {
-  return RunProcess(VENDREL_FLIGHT_EXE, args);
+ProcessResult RunFlightTool(const std::vector<std::string>& args, const std::string& input) {
+  return RunProcess(VENDREL_FLIGHT_EXE, args, input);
 }
 
 ProcessResult ExpectRefused(const std::vector<std::string>& args) {
@@ -45,10 +45,13 @@ ProcessResult ExpectRefused(const std::vector<std::string>& args) {
   return r;
 }
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input) {
   static int serial = 0;
+  const std::string inPath = ScratchPath("stdin-" + std::to_string(serial));
   const std::string outPath = ScratchPath("stdout-" + std::to_string(serial));
   const std::string errPath = ScratchPath("stderr-" + std::to_string(serial++));
+  std::ofstream(inPath, std::ios::binary) << input;
   std::vector<char*> argv;
   std::string exe = program;
   argv.push_back(exe.data());
@@ -61,10 +64,10 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   if (pid == 0) {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int null = open("/dev/null", O_RDONLY);
+    const int in = open(inPath.c_str(), O_RDONLY);
     dup2(out, 1);
     dup2(err, 2);
-    dup2(null, 0);
+    dup2(in, 0);
     execv(argv[0], argv.data());
     _exit(127);
   }

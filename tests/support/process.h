@@ -13,11 +13,13 @@ struct ProcessResult {
   long peakRssKiB = 0;  ///< the child's peak resident memory
 };
 
-/// Runs a program with these arguments (no shell involved), standard input empty.
-ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args);
+/// Runs a program with these arguments (no shell involved), `input` on its standard
+/// input.
+ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args,
+                         const std::string& input = "");
 
 /// Runs vendrel-flight.
-ProcessResult RunFlightTool(const std::vector<std::string>& args);
+ProcessResult RunFlightTool(const std::vector<std::string>& args, const std::string& input = "");
 
 /// Runs vendrel-flight with arguments it must refuse, and checks the refusal: exit
 /// status 2, nothing on standard output (nothing was run), one line on standard error.

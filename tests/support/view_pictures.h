@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "platform/gdi.h"
 #include "ui/trajectory_view.h"
 

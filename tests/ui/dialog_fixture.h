@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/paint_screen.h"
 #include "tests/support/same_bits.h"

@@ -14,10 +14,10 @@
 #include <string>
 
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "platform/afxwin.h"
 #include "platform/qt_surface.h"
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
 #include "tests/support/default_flight.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/paint_screen.h"

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 #include "tests/support/pixels.h"
 #include "tests/support/view_pictures.h"
 #include "ui/trajectory_view.h"
@@ -109,6 +109,26 @@ TEST(Segments, AViewWithoutBothPointsGetsNoSegment) {
       WithLinePen(blank, [](CDC& dc) { view::DrawSegment(dc, P(0, 0, 0), P(1e9, 0, 1e9)); });
   EXPECT_EQ(At(longLine, view::kClientWidth - 1, 200), RGB(0, 255, 0));
   EXPECT_EQ(At(longLine, 10, 750), RGB(0, 255, 0));
+}
+
+TEST(Segments, OnePaintOfARunIsTheAxesAndTheSegmentInTheLinePen) {
+  const PixelBuffer blank = Blank();
+  PixelBuffer s = blank;
+  CDC dc(&s);
+  CPen own(PS_SOLID, 1, RGB(1, 2, 3));
+  dc.SelectObject(&own);
+  view::DrawRunStep(dc, P(20, 10, 5), P(30, 10, 15));
+  std::vector<Seg> lines = kAxes;
+  lines.push_back({50, 180, 70, 180});
+  lines.push_back({50, 740, 70, 720});
+  EXPECT_EQ(DiffCount(s, Reference(blank, lines, 5, view::kLineColour)), 0);
+  EXPECT_EQ(dc.SelectObject(nullptr), &own) << "the caller's pen is selected again";
+  // Without the axes on a surface that has them: the same picture.
+  PixelBuffer again = s;
+  CDC second(&again);
+  view::DrawRunStep(second, P(20, 10, 5), P(30, 10, 15), false);
+  EXPECT_EQ(DiffCount(again, s), 0);
+  EXPECT_TRUE(second.ChangedRect().IsRectEmpty());
 }
 
 TEST(Segments, FlightWithoutSideSpinStaysOnTheDownrangeAxis) {

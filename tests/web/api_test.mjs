@@ -132,3 +132,12 @@ test('a flight that never lands stops at max_ticks', () => {
   assert.equal(flight.landed, false);
   assert.equal(vendrel.trajectory({ gravity: 0, max_ticks: 10 }).length, 11);
 });
+
+// Every row is kept in memory, so a trajectory that is never given a bound stops at a
+// million ticks, not at the command line's ten million.
+test('a trajectory that never lands stops at a million rows after the launch', () => {
+  const rows = vendrel.trajectory({ gravity: 0, angle: 45, dt: 0.1 });
+  assert.equal(rows.length, 1_000_001);
+  assert.equal(rows[1_000_000].tick, 1_000_000);
+  assert.ok(rows[1_000_000].z > 0, 'still up');
+});

@@ -8,7 +8,7 @@ import { extname, join, normalize, resolve } from 'node:path';
 import { chromium } from 'playwright-core';
 
 export const SITE = resolve(process.env.VENDREL_SITE_DIR ?? new URL('../../build/web', import.meta.url).pathname);
-export const FLIGHT_EXE = process.env.VENDREL_FLIGHT_EXE ?? new URL('../../build/dev/cli/vendrel-flight', import.meta.url).pathname;
+export const FLIGHT_EXE = process.env.VENDREL_FLIGHT_EXE ?? new URL('../../build/debug-tests/cli/vendrel-flight', import.meta.url).pathname;
 export const DATA = new URL('../data/', import.meta.url).pathname;
 export const SOURCE = new URL('../../', import.meta.url).pathname;
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "flight/form_value.h"
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 #include "web/core/page_fields.h"
 
 namespace vendrel::web {
@@ -12,7 +12,7 @@ namespace {
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
-std::string NumberText(double v) { return afx::FormatNumber(v); }
+std::string NumberText(double v) { return FormatNumber(v); }
 
 std::string OptionName(const PageField& field) { return "--" + std::string(field.name); }
 
@@ -64,7 +64,7 @@ bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text
                 std::string& error) {
   if (key == "max_ticks") {
     const std::optional<double> value =
-        IsWholeText(text) ? afx::ReadDecimal(text) : std::optional<double>();
+        IsWholeText(text) ? ReadDecimal(text) : std::optional<double>();
     return SetMaxTicks(request, text, value, error);
   }
   const PageField* field = Field(key, error);

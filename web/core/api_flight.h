@@ -11,7 +11,7 @@
 
 #include "flight/flight_records.h"
 #include "flight/form_fields.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel::web {
 

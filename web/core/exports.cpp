@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
+#include "res/resource_ids.h"
 #include "web/core/api_flight.h"
 #include "web/core/page_dialog.h"
 #include "web/core/page_fields.h"

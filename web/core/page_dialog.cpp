@@ -1,7 +1,7 @@
 #include "web/core/page_dialog.h"
 
 #include "flight/form_fields.h"
-#include "res/resource.h"
+#include "res/resource_ids.h"
 #include "web/core/page_fields.h"
 
 namespace vendrel::web {

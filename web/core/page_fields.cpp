@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "res/resource.h"
+#include "res/resource_ids.h"
 
 namespace vendrel::web {
 namespace {

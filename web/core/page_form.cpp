@@ -1,8 +1,8 @@
 #include "web/core/page_form.h"
 
 #include "flight/form_fields.h"
+#include "number_text/number_text.h"
 #include "platform/exchange_text.h"
-#include "platform/number_text.h"
 #include "web/core/page_fields.h"
 
 namespace vendrel::web {
@@ -12,7 +12,7 @@ void PageForm::SetText(int id, std::string text) { texts_[id] = std::move(text);
 std::optional<Refusal> PageForm::Check(int id, std::string_view text, double& value) const {
   const PageField* field = FieldById(id);
   if (field == nullptr) return Refusal{id, AfxNumberExpectedText()};
-  const std::optional<double> parsed = afx::ParseNumber(text);
+  const std::optional<double> parsed = ParseNumber(text);
   if (!parsed) return Refusal{id, AfxNumberExpectedText()};
   const FormField& range = FormFieldFor(field->member);
   if (!range.InRange(*parsed)) return Refusal{id, AfxRangeText(range.min, range.max)};
@@ -35,6 +35,6 @@ void PageForm::Load(const FlightForm& form) {
   for (const PageField& field : ExchangeOrder()) texts_[field.id] = Text(form.*(field.member));
 }
 
-std::string PageForm::Text(double value) { return afx::FormatNumber(value); }
+std::string PageForm::Text(double value) { return FormatNumber(value); }
 
 }  // namespace vendrel::web

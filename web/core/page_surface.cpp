@@ -8,12 +8,7 @@ PageSurface::PageSurface() : pixels_(MakeSurface(view::kClientWidth, view::kClie
 
 void PageSurface::DrawRun(const Vec5& pos, const Vec5& posNext) {
   CDC dc(&pixels_);
-  CPen pen;
-  view::CreateLinePen(pen);
-  CPen* old = dc.SelectObject(&pen);
-  view::DrawAxes(dc);
-  view::DrawSegment(dc, pos, posNext);
-  dc.SelectObject(old);
+  view::DrawRunStep(dc, pos, posNext);
   dirty_ |= dc.ChangedRect();
 }
 

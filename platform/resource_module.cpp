@@ -1,4 +1,4 @@
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 #include <QIcon>
 #include <QString>

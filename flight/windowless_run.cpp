@@ -1,11 +1,11 @@
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel {
 
 FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObserver& observe) {
   FlightOutcome out;
   FlightState& st = out.state;
-  SyncHost host;
+  WindowlessHost host;
   RunControl run(form, st, host);
   run.CalculateFromForm();
 

@@ -1,7 +1,7 @@
 #include <array>
 
-#include "res/resource.h"
-#include "res/vendrel_res.h"
+#include "res/program_resources.h"
+#include "res/resource_ids.h"
 #include "res/version.h"
 
 namespace vendrel::res {
@@ -98,7 +98,5 @@ const ResourceModule kModule{
 }  // namespace
 
 const ResourceModule& Module() { return kModule; }
-
-void Install() { AfxSetResourceHandle(&kModule); }
 
 }  // namespace vendrel::res

@@ -1,14 +1,16 @@
 #pragma once
 // The text of numbers, one reading and one writing for the whole program: the edit
-// boxes, the command line and what it writes, and any other front end. Pure functions,
-// no Qt, so that every front end can link them and they can be fuzzed on their own.
+// boxes, the command line and what it writes, the flight model's refusals and any other
+// front end. Pure functions on the standard library alone, so every part of the program
+// can link them and they can be fuzzed on their own.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace afx {
+namespace vendrel {
 
 /// Room enough for any text WriteNumber writes ("-2.2250738585072014e-308").
 inline constexpr std::size_t kNumberTextMax = 32;
@@ -35,4 +37,14 @@ std::optional<double> ReadDecimal(std::string_view text);
 /// ASCII forms. Refuses everything else, malformed UTF-8 included.
 std::optional<double> ParseNumber(std::string_view utf8);
 
-}  // namespace afx
+/// Reads a whole number from `min` to `max`: plain digits with an optional leading '+',
+/// nothing around them. False, and `out` left alone, for anything else.
+bool ParseWhole(std::string_view text, std::int64_t min, std::int64_t max, std::int64_t& out);
+
+/// Appends WriteNumber's text of `v`.
+void AppendNumber(std::string& s, double v);
+
+/// FormatNumber's text, or JSON's null for a value that is not finite.
+std::string FormatJsonNumber(double v);
+
+}  // namespace vendrel

@@ -1,8 +1,9 @@
 // The text of numbers in edit boxes: what is shown, and what is read back.
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,8 +11,8 @@
 #include <random>
 #include <string>
 
-using afx::FormatNumber;
-using afx::ParseNumber;
+using vendrel::FormatNumber;
+using vendrel::ParseNumber;
 
 // A double and the text it is shown as.
 struct Shown {
@@ -55,8 +56,8 @@ TEST(NumberText, NonFiniteValuesHaveWords) {
   EXPECT_EQ(FormatNumber(std::nan("")), "nan");
   EXPECT_EQ(FormatNumber(-std::nan("")), "nan") << "whatever the sign bit";
   EXPECT_EQ(FormatNumber(-INFINITY), "-inf");
-  char buffer[afx::kNumberTextMax];
-  EXPECT_EQ(afx::WriteNumber(buffer, -2.2250738585072014e-308) - buffer, 24) << "the longest text fits";
+  char buffer[vendrel::kNumberTextMax];
+  EXPECT_EQ(vendrel::WriteNumber(buffer, -2.2250738585072014e-308) - buffer, 24) << "the longest text fits";
 }
 
 TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {
@@ -69,9 +70,23 @@ TEST(NumberText, ReadsDecimalFormsWhateverTheLocale) {
   EXPECT_EQ(ParseNumber("1e-05"), 0.00001);
   EXPECT_EQ(ParseNumber("1E+2"), 100.0);
   EXPECT_EQ(ParseNumber("  7\t"), 7.0);
-  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a decimal comma must not matter
+}
+
+// A program that calls setlocale (Qt does) gets a decimal comma under a German locale;
+// the boxes, the files and the messages must not.
+TEST(NumberText, ADecimalCommaLocaleChangesNothing) {
+  struct Restore {
+    ~Restore() { std::setlocale(LC_ALL, "C"); }
+  } restore;
+  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+      << "no de_DE.UTF-8 locale here: tools/install-deps generates it";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(ParseNumber("9.8"), 9.8);
-  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(ParseNumber("1e-05"), 0.00001);
+  EXPECT_FALSE(ParseNumber("9,8").has_value());
+  EXPECT_EQ(FormatNumber(9.8), "9.8");
+  EXPECT_EQ(FormatNumber(-0.30000000000000004), "-0.30000000000000004");
+  EXPECT_EQ(FormatNumber(1e-06), "1e-06");
 }
 
 TEST(NumberText, ReadsWhatAJapaneseInputMethodTypes) {
@@ -90,6 +105,27 @@ TEST(NumberText, RefusesAnythingElse) {
         "１２ａ", "45°", "\xff", "\xe3\x80", "\xc0\x80", "1\n"}) {
     EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
   }
+}
+
+// Whole numbers as the command line takes them (tick counts, seeds): plain digits and
+// a '+', within the bounds given, nothing else; a refusal leaves the value alone.
+TEST(NumberText, WholeNumbersWithinTheirBounds) {
+  std::int64_t v = -7;
+  EXPECT_TRUE(vendrel::ParseWhole("+42", 1, 100, v));
+  EXPECT_EQ(v, 42);
+  EXPECT_TRUE(vendrel::ParseWhole("9223372036854775807", 0, INT64_MAX, v));
+  EXPECT_EQ(v, INT64_MAX);
+  v = -7;
+  for (const char* text : {"", "+", "-1", " 5", "5 ", "0x10", "1e3", "5.0", "101", "0",
+                           "9223372036854775808", "++5", "５"}) {
+    EXPECT_FALSE(vendrel::ParseWhole(text, 1, 100, v)) << '"' << text << '"';
+    EXPECT_EQ(v, -7) << '"' << text << '"';
+  }
+  std::string json;
+  vendrel::AppendNumber(json, 0.1);
+  EXPECT_EQ(json + "," + vendrel::FormatJsonNumber(-INFINITY) + "," +
+                vendrel::FormatJsonNumber(std::nan("")) + "," + vendrel::FormatJsonNumber(2000),
+            "0.1,null,null,2000");
 }
 
 // What the boxes hold goes through the dialog both ways: every double shown reads back

@@ -10,7 +10,7 @@
 
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
-#include "flight/sync_run.h"
+#include "flight/windowless_run.h"
 
 namespace vendrel {
 

@@ -1,4 +1,4 @@
-#include "platform/number_text.h"
+#include "number_text/number_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <system_error>
 
-namespace afx {
+namespace vendrel {
 namespace {
 
 // Next code point of a UTF-8 text; false at the end or on a malformed sequence.
@@ -200,4 +200,23 @@ std::optional<double> ParseNumber(std::string_view utf8) {
   return ReadDecimal(ascii);
 }
 
-}  // namespace afx
+bool ParseWhole(std::string_view text, std::int64_t min, std::int64_t max, std::int64_t& out) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+  std::int64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < min || v > max) return false;
+  out = v;
+  return true;
+}
+
+void AppendNumber(std::string& s, double v) {
+  char buffer[kNumberTextMax];
+  s.append(buffer, WriteNumber(buffer, v));
+}
+
+std::string FormatJsonNumber(double v) {
+  return std::isfinite(v) ? FormatNumber(v) : std::string("null");
+}
+
+}  // namespace vendrel

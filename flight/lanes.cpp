@@ -1,7 +1,7 @@
-#include "flight/flight_lanes.h"
+#include "flight/lanes.h"
 
 #include "flight/force_model.h"
-#include "flight/lane_packs.h"
+#include "flight/lanes_loop.h"
 #include "flight/run_control.h"
 
 namespace vendrel {
@@ -14,7 +14,7 @@ using lanes::LaneBlock;
 template <int N>
 void LoadLaunch(LaneBlock<N>& b, int lane, FlightForm& form) {
   FlightState st;
-  SyncHost host;
+  WindowlessHost host;
   RunControl(form, st, host).CalculateFromForm();
   const kernel::ForceParams<double> q = ForceParamsOf(st, RootsOfSpins(st));
   b.rbK[lane] = q.rbK;

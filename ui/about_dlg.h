@@ -2,7 +2,7 @@
 // The about box: template 100, modal, no data and no messages of its own.
 
 #include "platform/afxwin.h"
-#include "res/resource.h"
+#include "res/resource_ids.h"
 
 class CAboutDlg : public CDialog {
  public:
