@@ -146,9 +146,10 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   const int threads = static_cast<int>(ReadThreads(threadsArg));
 
   FitProblem problem;
+  const std::vector<FlightForm> forms = grid.Forms(0, grid.count);
   for (std::size_t i = 0; i < count; ++i) {
     Shot shot;
-    shot.form = grid.FormAt(grid.count == 1 ? 0 : static_cast<std::int64_t>(i));
+    shot.form = forms[grid.count == 1 ? 0 : i];
     for (std::size_t t = 0; t < kShotTargets; ++t) {
       if (!targets[t]) continue;
       const auto& values = *targets[t];

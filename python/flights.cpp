@@ -18,19 +18,21 @@ py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float
 
 // Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
 // runner; `store` gets each batch's summaries with the index of its first flight.
-// Between batches the calling thread looks for Ctrl-C (a notebook's interrupt): a long
-// call ends within a batch's time, with KeyboardInterrupt.
+// Between batches the calling thread takes the interpreter's lock to read the next
+// batch's forms from numpy and to look for Ctrl-C (a notebook's interrupt): a long call
+// ends within a batch's time, with KeyboardInterrupt.
 using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
 void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const StoreBatch& store) {
   constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
   std::vector<FlightForm> forms;
   for (std::int64_t first = 0; first < grid.count; first += kBatch) {
-    forms.resize(static_cast<std::size_t>(std::min(kBatch, grid.count - first)));
-    for (std::size_t i = 0; i < forms.size(); ++i) forms[i] = grid.FormAt(first + static_cast<std::int64_t>(i));
+    {
+      const py::gil_scoped_acquire locked;
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+      forms = grid.Forms(first, std::min(kBatch, grid.count - first));
+    }
     store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
-    const py::gil_scoped_acquire locked;
-    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
   }
 }
 
@@ -121,9 +123,9 @@ void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx,
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
   std::vector<TrajectoryRow> rows;
+  FlightForm form = grid.FormAt(0);
   {
     py::gil_scoped_release unlocked;
-    FlightForm form = grid.FormAt(0);
     // Row 0 is the launch at the origin; then the end of every tick's step, at tick × dt.
     RunFlight(form, maxTicks, [&](std::int64_t tick, const FlightState& st) {
       if (tick == 1) {

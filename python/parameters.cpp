@@ -52,21 +52,6 @@ std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& s
 
 std::string TypeName(const py::handle& obj) { return py::str(py::type::handle_of(obj).attr("__name__")); }
 
-// Calls fn(value, flat index) for every element of a float64 array of any strides.
-template <class Fn>
-void ForEachElement(const py::array_t<double>& a, Fn fn) {
-  const auto ndim = static_cast<std::size_t>(a.ndim());
-  const char* base = reinterpret_cast<const char*>(a.data());
-  for (py::ssize_t flat = 0; flat < a.size(); ++flat) {
-    py::ssize_t rest = flat, offset = 0;
-    for (std::size_t d = ndim; d-- > 0;) {
-      offset += (rest % a.shape(d)) * a.strides(d);
-      rest /= a.shape(d);
-    }
-    fn(*reinterpret_cast<const double*>(base + offset), flat);
-  }
-}
-
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
 [[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f, std::string_view name) {
   std::string written;
@@ -80,9 +65,12 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
   throw py::value_error(FormValueRefusal(f, above ? HUGE_VAL : -HUGE_VAL, name, written));
 }
 
+// C-ordered float64, copied only when the argument is not that already.
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
 // The argument as a float64 array (0-d for a number), refusing what is not made of
 // real numbers.
-py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
+Doubles ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
   const std::string name(fieldName);
   if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
     throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
@@ -96,7 +84,7 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
     throw py::type_error(name + ": " + py::str(e.value()).cast<std::string>());
   }
   const char kind = arr.dtype().kind();
-  if (kind == 'i' || kind == 'u' || kind == 'f') return py::array_t<double, py::array::forcecast>::ensure(arr);
+  if (kind == 'i' || kind == 'u' || kind == 'f') return Doubles::ensure(arr);
   if (kind == 'O' && arr.ndim() == 0 && PyLong_Check(obj.ptr())) RefuseHugeInteger(obj, f, name);
   const std::string got = py::isinstance<py::array>(obj)
                               ? "an array of " + py::str(arr.dtype()).cast<std::string>()
@@ -104,80 +92,79 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
   throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
 }
 
-void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
-  std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
-  ForEachElement(values, [&](double v, py::ssize_t flat) {
-    if (!f.InRange(v)) throw py::value_error(FormValueRefusal(f, v, ElementName(name, shape, flat)));
-  });
+void CheckRange(const Doubles& values, const FormField& f, std::string_view name) {
+  const double* v = values.data();
+  for (py::ssize_t i = 0; i < values.size(); ++i) {
+    if (!f.InRange(v[i])) {
+      throw py::value_error(FormValueRefusal(f, v[i], ElementName(name, {values.shape(), values.shape() + values.ndim()}, i)));
+    }
+  }
+}
+
+std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shape() + a.ndim()}; }
+
+// Names the first pair of arguments with two different lengths, neither 1, on one axis
+// (shapes aligned on the right), as numpy found when it refused to broadcast them.
+[[noreturn]] void RefuseShapes(const std::array<Doubles, 9>& values) {
+  for (std::size_t c = 1; c < values.size(); ++c) {
+    const auto& v = values[c];
+    for (py::ssize_t d = 0; d < v.ndim(); ++d) {
+      const py::ssize_t fromRight = v.ndim() - d, len = v.shape(d);
+      for (std::size_t j = 0; j < c && len != 1; ++j) {
+        const auto& other = values[j];
+        if (other.ndim() < fromRight) continue;
+        const py::ssize_t otherLen = other.shape(other.ndim() - fromRight);
+        if (otherLen != 1 && otherLen != len) {
+          throw py::value_error(std::string(kNames[j]) + " of shape " + ShapeText(ShapeOf(other)) + " and " +
+                                std::string(kNames[c]) + " of shape " + ShapeText(ShapeOf(v)) +
+                                " do not broadcast together");
+        }
+      }
+    }
+  }
+  throw py::value_error("the flight parameters do not broadcast together");
 }
 
 }  // namespace
 
 std::span<const std::string_view> FieldNames() { return kNames; }
 
-FlightForm FlightGrid::FormAt(std::int64_t flat) const {
-  std::array<py::ssize_t, 9> offset{};
-  py::ssize_t rest = static_cast<py::ssize_t>(flat);
-  for (std::size_t d = shape.size(); d-- > 0;) {
-    const py::ssize_t i = rest % shape[d];
-    rest /= shape[d];
-    for (std::size_t c = 0; c < columns.size(); ++c) offset[c] += i * columns[c].strides[d];
-  }
-  FlightForm form = DefaultForm();
+std::vector<FlightForm> FlightGrid::Forms(std::int64_t first, std::int64_t n) const {
+  std::vector<FlightForm> forms(static_cast<std::size_t>(n), DefaultForm());
   const auto fields = FormFields();
+  const py::slice range(static_cast<py::ssize_t>(first), static_cast<py::ssize_t>(first + n), 1);
   for (std::size_t c = 0; c < columns.size(); ++c) {
-    form.*(fields[c].member) = *reinterpret_cast<const double*>(columns[c].data + offset[c]);
+    // numpy walks the broadcast view in C order and copies the run out.
+    const Doubles run(columns[c].attr("flat")[range]);
+    const double* v = run.data();
+    for (std::size_t i = 0; i < forms.size(); ++i) forms[i].*(fields[c].member) = v[i];
   }
-  return form;
+  return forms;
 }
 
 FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
   const auto fields = FormFields();
-  std::array<py::array_t<double>, 9> values;
+  std::array<Doubles, 9> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
     values[c] = ReadNumbers(args[c], fields[c], kNames[c]);
     CheckRange(values[c], fields[c], kNames[c]);
   }
 
-  // numpy's rule: align the shapes on the right; each axis has one length, or 1.
   FlightGrid grid;
-  std::size_t ndim = 0;
-  for (const auto& v : values) ndim = std::max(ndim, static_cast<std::size_t>(v.ndim()));
-  grid.shape.assign(ndim, 1);
-  std::vector<std::size_t> setBy(ndim, 0);  // which argument gave an axis its length
-  for (std::size_t c = 0; c < values.size(); ++c) {
-    const auto& v = values[c];
-    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
-    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
-      const py::ssize_t len = v.shape(d);
-      py::ssize_t& axis = grid.shape[lead + d];
-      if (len == axis || len == 1) continue;
-      if (axis != 1) {
-        const auto& other = values[setBy[lead + d]];
-        throw py::value_error(
-            std::string(kNames[setBy[lead + d]]) + " of shape " +
-            ShapeText({other.shape(), other.shape() + other.ndim()}) + " and " + std::string(kNames[c]) +
-            " of shape " + ShapeText({v.shape(), v.shape() + v.ndim()}) + " do not broadcast together");
-      }
-      axis = len;
-      setBy[lead + d] = c;
-    }
-    grid.scalar = grid.scalar && v.ndim() == 0;
+  py::list views;
+  try {
+    views = py::module_::import("numpy").attr("broadcast_arrays")(*py::make_tuple(
+        values[0], values[1], values[2], values[3], values[4], values[5], values[6], values[7], values[8]));
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ValueError)) throw;
+    RefuseShapes(values);
   }
-  grid.count = 1;
-  for (py::ssize_t len : grid.shape) grid.count *= len;
-
   for (std::size_t c = 0; c < values.size(); ++c) {
-    const auto& v = values[c];
-    FlightGrid::Column& col = grid.columns[c];
-    col.data = reinterpret_cast<const char*>(v.data());
-    col.strides.assign(ndim, 0);
-    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
-    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
-      if (v.shape(d) != 1) col.strides[lead + d] = v.strides(d);
-    }
-    grid.keep.push_back(v);
+    grid.columns[c] = views[c].cast<py::array>();
+    grid.scalar = grid.scalar && values[c].ndim() == 0;
   }
+  grid.shape = ShapeOf(grid.columns[0]);
+  grid.count = static_cast<std::int64_t>(grid.columns[0].size());
   return grid;
 }
 

@@ -20,23 +20,19 @@ namespace vendrel::python {
 
 namespace py = pybind11;
 
-/// The nine flight parameters over the broadcast shape. FormAt reads raw memory only,
-/// so workers call it with the interpreter's lock released; the arrays it reads stay
-/// alive in `keep`.
+/// The nine flight parameters over the broadcast shape: numpy's broadcast views of the
+/// arguments. Reading them needs the interpreter's lock.
 struct FlightGrid {
   std::vector<py::ssize_t> shape;  ///< the broadcast shape; empty when every argument is a number
   std::int64_t count = 1;          ///< flights: the product of `shape`
   bool scalar = true;              ///< every argument was a single number (or a 0-d array)
 
-  /// The form of flight `flat`, counted in C order over `shape`.
-  FlightForm FormAt(std::int64_t flat) const;
+  /// The forms of flights first to first + n - 1, counted in C order over `shape`.
+  std::vector<FlightForm> Forms(std::int64_t first, std::int64_t n) const;
+  /// The form of flight `flat`.
+  FlightForm FormAt(std::int64_t flat) const { return Forms(flat, 1).front(); }
 
-  struct Column {
-    const char* data = nullptr;
-    std::vector<py::ssize_t> strides;  ///< bytes per step along each axis of `shape`; 0 where broadcast
-  };
-  std::array<Column, 9> columns;  ///< in FormFields() order
-  std::vector<py::object> keep;
+  std::array<py::array, 9> columns;  ///< in FormFields() order, each broadcast to `shape`
 };
 
 /// A number as people write it: plain decimals, the exponent form only for very large or
