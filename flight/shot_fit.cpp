@@ -107,14 +107,16 @@ FitResult FitShots(const FitProblem& p) {
     lo.push_back(FormFieldFor(member).min);
     hi.push_back(FormFieldFor(member).max);
   }
+  FitResult r;
+  const std::int64_t budget = 1000 * static_cast<std::int64_t>(p.fitted.size());
   auto objective = [&](const std::vector<double>& x) {
     const std::vector<FlightSummary> flown = Fly(p, FormsAt(p, x));
+    // A step of the simplex may pass the budget by a few evaluations.
+    if (p.progress) p.progress(r.evaluations, std::max(budget, r.evaluations));
     std::size_t n = 0;
     return SquaredErrors(p, flown, n);
   };
-  FitResult r;
-  r.values = MinimiseInBox(objective, p.start, lo, hi, 1000 * static_cast<std::int64_t>(p.fitted.size()),
-                           r.evaluations);
+  r.values = MinimiseInBox(objective, p.start, lo, hi, budget, r.evaluations);
   r.modelled = Fly(p, FormsAt(p, r.values));
   std::size_t n = 0;
   const double sum = SquaredErrors(p, r.modelled, n);

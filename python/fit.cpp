@@ -12,6 +12,7 @@
 #include "flight/form_fields.h"
 #include "flight/shot_fit.h"
 #include "python/parameters.h"
+#include "python/progress.h"
 
 namespace vendrel::python {
 namespace {
@@ -86,7 +87,7 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
 }  // namespace
 
 py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicksArg,
-                    const py::object& threadsArg) {
+                    const py::object& threadsArg, const py::object& progressArg) {
   if (!py::hasattr(shots, "keys") || !py::hasattr(shots, "__getitem__")) {
     throw py::type_error("shots: expected a mapping of columns (a dict of arrays), got " +
                          py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
@@ -144,6 +145,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   const std::vector<std::size_t> fitted = ReadFitted(fit);
   const std::int64_t maxTicks = ReadMaxTicks(maxTicksArg);
   const int threads = static_cast<int>(ReadThreads(threadsArg));
+  Progress progress(progressArg);
 
   FitProblem problem;
   const std::vector<FlightForm> forms = grid.Forms(0, grid.count);
@@ -165,6 +167,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   }
   problem.maxTicks = maxTicks;
   problem.threads = threads;
+  problem.progress = [&progress](std::int64_t done, std::int64_t most) { progress.Update(done, most); };
   if (const std::string why = FitCannotMove(problem); !why.empty()) throw py::value_error("fit: " + why);
 
   FitResult result;
@@ -172,6 +175,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     py::gil_scoped_release unlocked;
     result = FitShots(problem);
   }
+  progress.Finish(result.evaluations, result.evaluations);
 
   const auto number = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
   py::dict fittedOut;

@@ -19,20 +19,21 @@ py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float
 // Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
 // runner; `store` gets each batch's summaries with the index of its first flight.
 // Between batches the calling thread takes the interpreter's lock to read the next
-// batch's forms from numpy and to look for Ctrl-C (a notebook's interrupt): a long call
-// ends within a batch's time, with KeyboardInterrupt.
+// batch's forms from numpy, and `progress` looks for Ctrl-C (a notebook's interrupt): a
+// long call ends within a batch's time, with KeyboardInterrupt.
 using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
-void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const StoreBatch& store) {
+void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress,
+             const StoreBatch& store) {
   constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
   std::vector<FlightForm> forms;
   for (std::int64_t first = 0; first < grid.count; first += kBatch) {
     {
       const py::gil_scoped_acquire locked;
-      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
       forms = grid.Forms(first, std::min(kBatch, grid.count - first));
     }
     store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
+    progress.Update(first + static_cast<std::int64_t>(forms.size()), grid.count);
   }
 }
 
@@ -65,7 +66,7 @@ py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
   return d;
 }
 
-py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads) {
+py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress) {
   const auto& shape = grid.shape;
   py::array_t<std::int64_t> ticks(shape);
   py::array_t<std::int8_t> ends(shape);
@@ -80,7 +81,7 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
 
   {
     py::gil_scoped_release unlocked;
-    RunGrid(grid, maxTicks, threads, [&](std::int64_t first, std::span<const FlightSummary> batch) {
+    RunGrid(grid, maxTicks, threads, progress, [&](std::int64_t first, std::span<const FlightSummary> batch) {
       for (const FlightSummary& s : batch) {
         const std::int64_t i = first++;
         out.ticks[i] = s.ticks;

@@ -33,7 +33,7 @@ Units: degrees, m/s, rpm, grams, m/s^2, seconds; distances in metres.
 )";
 
 constexpr const char* kFlyDoc = R"(fly(angle=15, speed=60, side_spin=0, back_spin=2000, k=0.01, k_prime=0.02,
-    mass=46, gravity=9.8, dt=0.01, max_ticks=10_000_000, threads=None) -> dict
+    mass=46, gravity=9.8, dt=0.01, max_ticks=10_000_000, threads=None, progress=None) -> dict
 
 Fly a golf ball from the tee until it comes down, and report where it landed.
 
@@ -49,6 +49,10 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
     dt         time step of one tick, seconds, 0.00001 to 0.1
     max_ticks  give up after this many ticks if the ball is still in the air
     threads    threads for arrays of flights; None uses every core
+    progress   None, or a function called as progress(done, total) with the
+               flights flown so far and all of them: at most four times a second
+               while arrays fly, and once at the end; what it raises stops the
+               flights and comes out of fly()
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -95,7 +99,7 @@ Example:
     >>> tr["z"].max()          # the apex
 )";
 
-constexpr const char* kFitDoc = R"(fit(shots, fit=("k", "k_prime"), max_ticks=10_000_000, threads=None) -> dict
+constexpr const char* kFitDoc = R"(fit(shots, fit=("k", "k_prime"), max_ticks=10_000_000, threads=None, progress=None) -> dict
 
 Find the parameter values that make the model fly like measured shots.
 
@@ -115,6 +119,11 @@ column's value when that is one number for every shot, else from the default,
 and stays within the form's range. The fit minimises the sum of squared relative
 errors over every measured value of every shot (Nelder-Mead; every evaluation
 flies every shot on all cores).
+
+progress, when given, is called as progress(done, total) with the evaluations
+made and the most the fit may make (it usually needs far fewer), at most four
+times a second, and once at the end with the evaluations it took as both; what
+it raises stops the fit and comes out of fit().
 
 Returns what `vendrel-flight fit --format json` prints:
     fitted       {"k": ..., "k_prime": ...}
@@ -138,11 +147,14 @@ std::array<py::object, 9> FormArgs(py::object angle, py::object speed, py::objec
 
 py::dict Fly(py::object angle, py::object speed, py::object sideSpin, py::object backSpin, py::object k,
              py::object kPrime, py::object mass, py::object gravity, py::object dt, py::object maxTicks,
-             py::object threads) {
+             py::object threads, py::object progressArg) {
   const FlightGrid grid = ReadFlightGrid(FormArgs(angle, speed, sideSpin, backSpin, k, kPrime, mass, gravity, dt));
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   const unsigned workers = ReadThreads(threads);
-  return grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers);
+  Progress progress(progressArg);
+  py::dict out = grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers, progress);
+  progress.Finish(grid.count, grid.count);
+  return out;
 }
 
 py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, py::object backSpin, py::object k,
@@ -156,8 +168,8 @@ py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, 
   return Trajectory(grid, ticks);
 }
 
-py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads) {
-  return FitShotsTo(shots, fit, maxTicks, threads);
+py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads, py::object progress) {
+  return FitShotsTo(shots, fit, maxTicks, threads, progress);
 }
 
 }  // namespace
@@ -173,10 +185,10 @@ PYBIND11_MODULE(vendrel, m) {
   m.def("fly", &Fly, kFlyDoc, py::arg("angle") = 15, py::arg("speed") = 60, py::arg("side_spin") = 0,
         py::arg("back_spin") = 2000, py::arg("k") = 0.01, py::arg("k_prime") = 0.02, py::arg("mass") = 46,
         py::arg("gravity") = 9.8, py::arg("dt") = 0.01, py::arg("max_ticks") = 10'000'000,
-        py::arg("threads") = py::none());
+        py::arg("threads") = py::none(), py::arg("progress") = py::none());
   m.def("trajectory", &TrajectoryOf, kTrajectoryDoc, py::arg("angle") = 15, py::arg("speed") = 60,
         py::arg("side_spin") = 0, py::arg("back_spin") = 2000, py::arg("k") = 0.01, py::arg("k_prime") = 0.02,
         py::arg("mass") = 46, py::arg("gravity") = 9.8, py::arg("dt") = 0.01, py::arg("max_ticks") = 10'000'000);
   m.def("fit", &Fit, kFitDoc, py::arg("shots"), py::arg("fit") = py::make_tuple("k", "k_prime"),
-        py::arg("max_ticks") = 10'000'000, py::arg("threads") = py::none());
+        py::arg("max_ticks") = 10'000'000, py::arg("threads") = py::none(), py::arg("progress") = py::none());
 }

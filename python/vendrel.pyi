@@ -1,5 +1,5 @@
 """The Vendrel golf-ball flight model (type hints for the compiled module)."""
-from typing import Literal, Mapping, Optional, Sequence, TypedDict, Union, overload
+from typing import Callable, Literal, Mapping, Optional, Sequence, TypedDict, Union, overload
 
 import numpy as np
 import numpy.typing as npt
@@ -8,6 +8,8 @@ __version__: str
 
 Number = Union[int, float, np.integer, np.floating]
 Numbers = Union[Number, npt.ArrayLike]
+# Called with (done, total).
+Progress = Callable[[int, int], object]
 
 class Landing(TypedDict):
     x: Optional[float]
@@ -39,11 +41,13 @@ class Flights(TypedDict):
 @overload
 def fly(angle: Number = 15, speed: Number = 60, side_spin: Number = 0, back_spin: Number = 2000,
         k: Number = 0.01, k_prime: Number = 0.02, mass: Number = 46, gravity: Number = 9.8,
-        dt: Number = 0.01, max_ticks: int = 10_000_000, threads: Optional[int] = None) -> Flight: ...
+        dt: Number = 0.01, max_ticks: int = 10_000_000, threads: Optional[int] = None,
+        progress: Optional[Progress] = None) -> Flight: ...
 @overload
 def fly(angle: Numbers = 15, speed: Numbers = 60, side_spin: Numbers = 0, back_spin: Numbers = 2000,
         k: Numbers = 0.01, k_prime: Numbers = 0.02, mass: Numbers = 46, gravity: Numbers = 9.8,
-        dt: Numbers = 0.01, max_ticks: int = 10_000_000, threads: Optional[int] = None) -> Flights: ...
+        dt: Numbers = 0.01, max_ticks: int = 10_000_000, threads: Optional[int] = None,
+        progress: Optional[Progress] = None) -> Flights: ...
 
 def trajectory(angle: Number = 15, speed: Number = 60, side_spin: Number = 0, back_spin: Number = 2000,
                k: Number = 0.01, k_prime: Number = 0.02, mass: Number = 46, gravity: Number = 9.8,
@@ -65,4 +69,5 @@ class FitResult(TypedDict):
 
 def fit(shots: Mapping[str, Union[Numbers, Sequence[str]]],
         fit: Union[str, Sequence[str]] = ("k", "k_prime"),
-        max_ticks: int = 10_000_000, threads: Optional[int] = None) -> FitResult: ...
+        max_ticks: int = 10_000_000, threads: Optional[int] = None,
+        progress: Optional[Progress] = None) -> FitResult: ...
