@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "flight/form_fields.h"
 #include "flight/form_value.h"
+#include "flight/parameters.h"
 #include "platform/number_text.h"
 
 namespace vendrel::python {
@@ -20,7 +20,7 @@ std::string NumberText(double v) { return afx::FormatNumber(v); }
 
 namespace {
 
-// Python's names of the form's fields, in FormFields() order.
+// Python's names of the form's fields, in ParametersOf(Model::Form) order.
 constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
                                                     "k_prime", "mass", "gravity", "dt"};
 
@@ -68,7 +68,7 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
 }
 
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
-[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f, std::string_view name) {
+[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const Parameter& f, std::string_view name) {
   std::string written;
   try {
     written = py::str(obj).cast<std::string>();
@@ -82,7 +82,7 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
 
 // The argument as a float64 array (0-d for a number), refusing what is not made of
 // real numbers.
-py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
+py::array_t<double> ReadNumbers(const py::object& obj, const Parameter& f, std::string_view fieldName) {
   const std::string name(fieldName);
   if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
     throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
@@ -104,7 +104,7 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
   throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
 }
 
-void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
+void CheckRange(const py::array_t<double>& values, const Parameter& f, std::string_view name) {
   std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
   ForEachElement(values, [&](double v, py::ssize_t flat) {
     if (!f.InRange(v)) throw py::value_error(FormValueRefusal(f, v, ElementName(name, shape, flat)));
@@ -124,15 +124,15 @@ FlightForm FlightGrid::FormAt(std::int64_t flat) const {
     for (std::size_t c = 0; c < columns.size(); ++c) offset[c] += i * columns[c].strides[d];
   }
   FlightForm form = DefaultForm();
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t c = 0; c < columns.size(); ++c) {
-    form.*(fields[c].member) = *reinterpret_cast<const double*>(columns[c].data + offset[c]);
+    form.*(fields[c].form) = *reinterpret_cast<const double*>(columns[c].data + offset[c]);
   }
   return form;
 }
 
 FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   std::array<py::array_t<double>, 9> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
     values[c] = ReadNumbers(args[c], fields[c], kNames[c]);

@@ -35,7 +35,7 @@ struct FlightGrid {
     const char* data = nullptr;
     std::vector<py::ssize_t> strides;  ///< bytes per step along each axis of `shape`; 0 where broadcast
   };
-  std::array<Column, 9> columns;  ///< in FormFields() order
+  std::array<Column, 9> columns;  ///< in ParametersOf(Model::Form) order
   std::vector<py::object> keep;
 };
 
@@ -43,11 +43,11 @@ struct FlightGrid {
 /// very small magnitudes.
 std::string NumberText(double v);
 
-/// Python's names of the form's fields, in FormFields() order: angle, speed, side_spin,
+/// Python's names of the form's fields, in ParametersOf(Model::Form) order: angle, speed, side_spin,
 /// back_spin, k, k_prime, mass, gravity, dt.
 std::span<const std::string_view> FieldNames();
 
-/// Reads the nine parameters (in FormFields() order). Throws py::type_error for what is
+/// Reads the nine parameters (in ParametersOf(Model::Form) order). Throws py::type_error for what is
 /// not a number, py::value_error for values the command line would refuse and for
 /// arrays that do not broadcast.
 FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args);

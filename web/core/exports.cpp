@@ -117,7 +117,10 @@ EMSCRIPTEN_KEEPALIVE const double* vd_api_fly() {
 }
 // Runs the trajectory; returns the number of rows, eight doubles each at vd_api_rows().
 EMSCRIPTEN_KEEPALIVE int vd_api_trajectory() {
-  g_rows = TrajectoryApi(g_request);
+  g_rows.clear();
+  for (const TrajectoryRow& r : TrajectoryApi(g_request)) {
+    g_rows.insert(g_rows.end(), {static_cast<double>(r.tick), r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz});
+  }
   return static_cast<int>(g_rows.size() / 8);
 }
 EMSCRIPTEN_KEEPALIVE const double* vd_api_rows() { return g_rows.data(); }
