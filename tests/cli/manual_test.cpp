@@ -16,7 +16,7 @@ namespace vendrel::cli {
 namespace {
 
 std::string ReadManual() {
-  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1.in");
+  std::ifstream in(VENDREL_FLIGHT_MANUAL);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
