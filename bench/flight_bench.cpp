@@ -15,9 +15,9 @@
 #include "flight/flight_kernel.h"
 #include "flight/flight_lanes.h"
 #include "flight/force_model.h"
-#include "flight/form_fields.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
+#include "flight/parameters.h"
 #include "flight/rk4.h"
 #include "flight/sync_run.h"
 
@@ -80,7 +80,7 @@ BENCHMARK(BM_LaunchCosSin);
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
 cli::SweepOptions DefaultLikeSweep() {
   cli::SweepOptions opt;
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "python/parameters.h"
 #include "python/progress.h"
@@ -92,7 +92,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     throw py::type_error("shots: expected a mapping of columns (a dict of arrays), got " +
                          py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
   }
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   std::array<py::object, 9> inputs;
   std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
   std::optional<py::object> names;
@@ -160,10 +160,10 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     problem.shots.push_back(shot);
   }
   for (std::size_t c : fitted) {
-    problem.fitted.push_back(fields[c].member);
+    problem.fitted.push_back(fields[c].form);
     // A column of one number for every shot is where the fit starts; otherwise the default.
     const bool one = inputs[c] && py::len(py::module_::import("numpy").attr("shape")(inputs[c])) == 0;
-    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].member) : fields[c].defaultValue);
+    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].form) : fields[c].defaultValue);
   }
   problem.maxTicks = maxTicks;
   problem.threads = threads;

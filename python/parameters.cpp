@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "flight/form_fields.h"
 #include "flight/form_value.h"
+#include "flight/parameters.h"
 #include "platform/number_text.h"
 
 namespace vendrel::python {
@@ -20,7 +20,7 @@ std::string NumberText(double v) { return afx::FormatNumber(v); }
 
 namespace {
 
-// Python's names of the form's fields, in FormFields() order.
+// Python's names of the form's fields, in ParametersOf(Model::Form) order.
 constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
                                                     "k_prime", "mass", "gravity", "dt"};
 
@@ -53,7 +53,7 @@ std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& s
 std::string TypeName(const py::handle& obj) { return py::str(py::type::handle_of(obj).attr("__name__")); }
 
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
-[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f, std::string_view name) {
+[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const Parameter& f, std::string_view name) {
   std::string written;
   try {
     written = py::str(obj).cast<std::string>();
@@ -70,7 +70,7 @@ using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // The argument as a float64 array (0-d for a number), refusing what is not made of
 // real numbers.
-Doubles ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
+Doubles ReadNumbers(const py::object& obj, const Parameter& f, std::string_view fieldName) {
   const std::string name(fieldName);
   if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
     throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
@@ -92,7 +92,7 @@ Doubles ReadNumbers(const py::object& obj, const FormField& f, std::string_view 
   throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
 }
 
-void CheckRange(const Doubles& values, const FormField& f, std::string_view name) {
+void CheckRange(const Doubles& values, const Parameter& f, std::string_view name) {
   const double* v = values.data();
   for (py::ssize_t i = 0; i < values.size(); ++i) {
     if (!f.InRange(v[i])) {
@@ -131,19 +131,19 @@ std::span<const std::string_view> FieldNames() { return kNames; }
 
 std::vector<FlightForm> FlightGrid::Forms(std::int64_t first, std::int64_t n) const {
   std::vector<FlightForm> forms(static_cast<std::size_t>(n), DefaultForm());
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   const py::slice range(static_cast<py::ssize_t>(first), static_cast<py::ssize_t>(first + n), 1);
   for (std::size_t c = 0; c < columns.size(); ++c) {
     // numpy walks the broadcast view in C order and copies the run out.
     const Doubles run(columns[c].attr("flat")[range]);
     const double* v = run.data();
-    for (std::size_t i = 0; i < forms.size(); ++i) forms[i].*(fields[c].member) = v[i];
+    for (std::size_t i = 0; i < forms.size(); ++i) forms[i].*(fields[c].form) = v[i];
   }
   return forms;
 }
 
 FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   std::array<Doubles, 9> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
     values[c] = ReadNumbers(args[c], fields[c], kNames[c]);

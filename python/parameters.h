@@ -32,18 +32,18 @@ struct FlightGrid {
   /// The form of flight `flat`.
   FlightForm FormAt(std::int64_t flat) const { return Forms(flat, 1).front(); }
 
-  std::array<py::array, 9> columns;  ///< in FormFields() order, each broadcast to `shape`
+  std::array<py::array, 9> columns;  ///< in ParametersOf(Model::Form) order, each broadcast to `shape`
 };
 
 /// A number as people write it: plain decimals, the exponent form only for very large or
 /// very small magnitudes.
 std::string NumberText(double v);
 
-/// Python's names of the form's fields, in FormFields() order: angle, speed, side_spin,
+/// Python's names of the form's fields, in ParametersOf(Model::Form) order: angle, speed, side_spin,
 /// back_spin, k, k_prime, mass, gravity, dt.
 std::span<const std::string_view> FieldNames();
 
-/// Reads the nine parameters (in FormFields() order). Throws py::type_error for what is
+/// Reads the nine parameters (in ParametersOf(Model::Form) order). Throws py::type_error for what is
 /// not a number, py::value_error for values the command line would refuse and for
 /// arrays that do not broadcast.
 FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/field_names.h"
 #include "flight/form_value.h"
 #include "platform/number_text.h"
 
@@ -17,7 +16,7 @@ namespace vendrel::cli {
 namespace {
 
 std::string ReadManual() {
-  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1.in");
+  std::ifstream in(VENDREL_FLIGHT_MANUAL);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -97,8 +96,8 @@ TEST(Manual, ListsTheOptionsOfHelp) {
 TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
   const auto parameters = ManualOptions(ReadManual(), "FLIGHT PARAMETERS");
   const auto help = HelpOptions(UsageText());
-  for (const FormField& f : FormFields()) {
-    const std::string name = "--" + std::string(NamesOf(f).option);
+  for (const Parameter& f : ParametersOf(Model::Form)) {
+    const std::string name = "--" + std::string(f.option);
     const std::string range = AllowedRange(f) + ", default " + afx::FormatNumber(f.defaultValue);
     ASSERT_TRUE(parameters.count(name)) << name;
     EXPECT_NE(parameters.at(name).find(range), std::string::npos) << name << ": " << parameters.at(name);

@@ -2,8 +2,8 @@
 #include <QLabel>
 #include <cmath>
 
-#include "flight/form_fields.h"
 #include "flight/launch_trig.h"
+#include "flight/parameters.h"
 #include "tests/support/named_rows.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -173,7 +173,7 @@ TEST_P(Refusals, ShowOneMessageAndLeaveTheFlightAlone) {
 std::string NumberExpected() { return AfxNumberExpectedText(); }
 std::string AngleRange() { return AfxRangeText(0, 90); }
 std::string StepRange() {
-  const FormField& dt = FormFieldFor(&FlightForm::timeStep);
+  const Parameter& dt = ParameterFor(&FlightForm::timeStep);
   return AfxRangeText(dt.min, dt.max);
 }
 
