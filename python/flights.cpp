@@ -9,6 +9,7 @@
 
 #include "flight/parallel_runs.h"
 #include "flight/sync_run.h"
+#include "flight/trajectory.h"
 
 namespace vendrel::python {
 namespace {
@@ -115,26 +116,14 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
   return d;
 }
 
-struct TrajectoryRow {
-  std::int64_t tick;
-  double t, x, y, z, vx, vy, vz;
-};
-
 void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
+  const FlightForm form = grid.FormAt(0);
   std::vector<TrajectoryRow> rows;
-  FlightForm form = grid.FormAt(0);
   {
     py::gil_scoped_release unlocked;
-    // Row 0 is the launch at the origin; then the end of every tick's step, at tick × dt.
-    RunFlight(form, maxTicks, [&](std::int64_t tick, const FlightState& st) {
-      if (tick == 1) {
-        rows.push_back({0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
-      }
-      rows.push_back({tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
-                      st.velNext[1], st.velNext[2], st.velNext[3]});
-    });
+    rows = FlyTrajectory(form, maxTicks);
   }
   py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
   std::copy(rows.begin(), rows.end(), table.mutable_data());
