@@ -11,6 +11,7 @@
 
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
+#include "python/parameter_text.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
@@ -73,8 +74,7 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
     const std::string name = item.cast<std::string>();
     const int index = FieldIndex(name);
     if (index < 0) {
-      throw py::value_error("fit: unknown parameter '" + name +
-                            "' (any of angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt)");
+      throw py::value_error("fit: unknown parameter '" + name + "' (any of " + FlightKeys() + ")");
     }
     if (std::find(fitted.begin(), fitted.end(), static_cast<std::size_t>(index)) != fitted.end()) {
       throw py::value_error("fit: '" + name + "' is named twice");
@@ -93,7 +93,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
                          py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
   }
   const auto fields = ParametersOf(Model::Form);
-  std::array<py::object, 9> inputs;
+  FlightArgs inputs;
   std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
   std::optional<py::object> names;
   py::list shapes;  // every column's, for the one length they must share
@@ -137,7 +137,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   if (shape.size() > 1) throw py::value_error("shots: the columns are not one-dimensional");
   const std::size_t count = shape.empty() ? 1 : shape[0].cast<std::size_t>();
 
-  std::array<py::object, 9> formArgs;
+  FlightArgs formArgs;
   for (std::size_t c = 0; c < fields.size(); ++c) {
     formArgs[c] = inputs[c] ? inputs[c] : py::object(py::float_(fields[c].defaultValue));
   }
@@ -148,7 +148,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   Progress progress(progressArg);
 
   FitProblem problem;
-  const std::vector<FlightForm> forms = grid.Forms(0, grid.count);
+  const std::vector<FlightForm> forms = grid.Forms();
   for (std::size_t i = 0; i < count; ++i) {
     Shot shot;
     shot.form = forms[grid.count == 1 ? 0 : i];

@@ -17,24 +17,25 @@ namespace {
 // JSON has no NaN or infinity: the command line writes null, and so do we.
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
 
-// Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
-// runner; `store` gets each batch's summaries with the index of its first flight.
-// Between batches the calling thread takes the interpreter's lock to read the next
-// batch's forms from numpy, and `progress` looks for Ctrl-C (a notebook's interrupt): a
+// Every flight the reader gives, in batches flown on `threads` threads by the lanes'
+// parallel runner; `store` gets each batch's summaries with the index of its first
+// flight. Between batches the calling thread takes the interpreter's lock to read the
+// next batch's forms from numpy, and `progress` looks for Ctrl-C (a notebook's interrupt): a
 // long call ends within a batch's time, with KeyboardInterrupt.
 using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
-void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress,
-             const StoreBatch& store) {
-  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
-  std::vector<FlightForm> forms;
-  for (std::int64_t first = 0; first < grid.count; first += kBatch) {
+void RunGrid(FlightGrid::Reader& reader, std::int64_t count, std::int64_t maxTicks, unsigned threads,
+             Progress& progress, const StoreBatch& store) {
+  for (std::int64_t first = 0; first < count;) {
+    std::vector<FlightForm> forms;
     {
       const py::gil_scoped_acquire locked;
-      forms = grid.Forms(first, std::min(kBatch, grid.count - first));
+      forms = reader.Next();
     }
+    if (forms.empty()) break;
     store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
-    progress.Update(first + static_cast<std::int64_t>(forms.size()), grid.count);
+    first += static_cast<std::int64_t>(forms.size());
+    progress.Update(first, count);
   }
 }
 
@@ -46,7 +47,7 @@ T* Data(py::array_t<T>& a) {
 }  // namespace
 
 py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
-  FlightForm form = grid.FormAt(0);
+  FlightForm form = grid.Forms().front();
   FlightOutcome out;
   {
     py::gil_scoped_release unlocked;
@@ -80,9 +81,11 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
     double *carry, *distance, *x, *y, *z, *apex;
   } out{Data(ticks), Data(ends), Data(landed), Data(carry), Data(distance), Data(x), Data(y), Data(z), Data(apex)};
 
+  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
+  FlightGrid::Reader reader = grid.Read(kBatch);
   {
     py::gil_scoped_release unlocked;
-    RunGrid(grid, maxTicks, threads, progress, [&](std::int64_t first, std::span<const FlightSummary> batch) {
+    RunGrid(reader, grid.count, maxTicks, threads, progress, [&](std::int64_t first, std::span<const FlightSummary> batch) {
       for (const FlightSummary& s : batch) {
         const std::int64_t i = first++;
         out.ticks[i] = s.ticks;
@@ -119,7 +122,7 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
 void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
-  const FlightForm form = grid.FormAt(0);
+  const FlightForm form = grid.Forms().front();
   std::vector<TrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;

@@ -11,7 +11,6 @@
 namespace vendrel::python {
 namespace {
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // the command line's bound
 constexpr std::int64_t kMaxThreads = 1024;
 
 }  // namespace
@@ -20,9 +19,13 @@ std::string NumberText(double v) { return afx::FormatNumber(v); }
 
 namespace {
 
-// Python's names of the form's fields, in ParametersOf(Model::Form) order.
-constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
-                                                    "k_prime", "mass", "gravity", "dt"};
+// Python's names of the flight parameters: the table's keys.
+const std::array<std::string_view, kFormParameterCount> kNames = [] {
+  std::array<std::string_view, kFormParameterCount> names;
+  const auto rows = ParametersOf(Model::Form);
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = rows[i].key;
+  return names;
+}();
 
 std::string ShapeText(const std::vector<py::ssize_t>& shape) {
   std::string s = "(";
@@ -105,7 +108,7 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
 
 // Names the first pair of arguments with two different lengths, neither 1, on one axis
 // (shapes aligned on the right), as numpy found when it refused to broadcast them.
-[[noreturn]] void RefuseShapes(const std::array<Doubles, 9>& values) {
+[[noreturn]] void RefuseShapes(const std::array<Doubles, kFormParameterCount>& values) {
   for (std::size_t c = 1; c < values.size(); ++c) {
     const auto& v = values[c];
     for (py::ssize_t d = 0; d < v.ndim(); ++d) {
@@ -129,42 +132,77 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
 
 std::span<const std::string_view> FieldNames() { return kNames; }
 
-std::vector<FlightForm> FlightGrid::Forms(std::int64_t first, std::int64_t n) const {
-  std::vector<FlightForm> forms(static_cast<std::size_t>(n), DefaultForm());
-  const auto fields = ParametersOf(Model::Form);
-  const py::slice range(static_cast<py::ssize_t>(first), static_cast<py::ssize_t>(first + n), 1);
-  for (std::size_t c = 0; c < columns.size(); ++c) {
-    // numpy walks the broadcast view in C order and copies the run out.
-    const Doubles run(columns[c].attr("flat")[range]);
-    const double* v = run.data();
-    for (std::size_t i = 0; i < forms.size(); ++i) forms[i].*(fields[c].form) = v[i];
+FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
+  py::tuple operands(columns.size());
+  for (std::size_t c = 0; c < columns.size(); ++c) operands[c] = columns[c];
+  py::list readonly;
+  for (std::size_t c = 0; c < columns.size(); ++c) readonly.append(py::make_tuple("readonly"));
+  using namespace pybind11::literals;
+  Reader reader;
+  // Buffered with an outer loop of our own: runs of `batch` contiguous doubles.
+  reader.iterator_ = py::module_::import("numpy").attr("nditer")(
+      operands, "flags"_a = py::make_tuple("external_loop", "buffered", "zerosize_ok"), "op_flags"_a = readonly,
+      "order"_a = "C", "buffersize"_a = std::max<std::int64_t>(batch, 1));
+  return reader;
+}
+
+std::vector<FlightForm> FlightGrid::Reader::Next() {
+  std::vector<FlightForm> forms;
+  const py::object run = py::reinterpret_steal<py::object>(PyIter_Next(iterator_.ptr()));
+  if (!run) {
+    if (PyErr_Occurred()) throw py::error_already_set();
+    return forms;
+  }
+  const auto rows = ParametersOf(Model::Form);
+  const py::tuple arrays = run;
+  for (std::size_t c = 0; c < rows.size(); ++c) {
+    const py::array a = arrays[c];
+    const auto n = static_cast<std::size_t>(a.size());
+    if (c == 0) forms.assign(n, DefaultForm());
+    const auto* data = static_cast<const char*>(a.data());
+    const py::ssize_t step = a.ndim() == 1 ? a.strides(0) : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      ValueIn(forms[i], rows[c]) = *reinterpret_cast<const double*>(data + static_cast<py::ssize_t>(i) * step);
+    }
   }
   return forms;
 }
 
-FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
+std::vector<FlightForm> FlightGrid::Forms() const {
+  std::vector<FlightForm> all;
+  all.reserve(static_cast<std::size_t>(count));
+  Reader reader = Read(count);
+  for (auto run = reader.Next(); !run.empty(); run = reader.Next()) all.insert(all.end(), run.begin(), run.end());
+  return all;
+}
+
+FlightGrid ReadFlightGrid(const FlightArgs& args) {
   const auto fields = ParametersOf(Model::Form);
-  std::array<Doubles, 9> values;
+  std::array<Doubles, kFormParameterCount> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
     values[c] = ReadNumbers(args[c], fields[c], kNames[c]);
     CheckRange(values[c], fields[c], kNames[c]);
   }
 
   FlightGrid grid;
-  py::list views;
+  py::list shapes;
+  for (std::size_t c = 0; c < values.size(); ++c) {
+    shapes.append(values[c].attr("shape"));
+    grid.columns[c] = values[c];
+    grid.scalar = grid.scalar && values[c].ndim() == 0;
+  }
+  py::tuple shape;
   try {
-    views = py::module_::import("numpy").attr("broadcast_arrays")(*py::make_tuple(
-        values[0], values[1], values[2], values[3], values[4], values[5], values[6], values[7], values[8]));
+    shape = py::module_::import("numpy").attr("broadcast_shapes")(*shapes);
   } catch (py::error_already_set& e) {
     if (!e.matches(PyExc_ValueError)) throw;
     RefuseShapes(values);
   }
-  for (std::size_t c = 0; c < values.size(); ++c) {
-    grid.columns[c] = views[c].cast<py::array>();
-    grid.scalar = grid.scalar && values[c].ndim() == 0;
+  grid.count = 1;
+  for (py::handle len : shape) {
+    grid.shape.push_back(len.cast<py::ssize_t>());
+    grid.count *= grid.shape.back();
   }
-  grid.shape = ShapeOf(grid.columns[0]);
-  grid.count = static_cast<std::int64_t>(grid.columns[0].size());
   return grid;
 }
 
