@@ -57,7 +57,7 @@ BENCHMARK(BM_RungeKuttaStep);
 void BM_DefaultFlight(benchmark::State& state) {
   for (auto _ : state) {
     FlightForm form = DefaultForm();
-    const FlightOutcome out = RunFlight(form, 10000000);
+    const FlightOutcome out = RunFlight(form, kDefaultMaxTicks);
     benchmark::DoNotOptimize(out.distance);
   }
   state.SetItemsProcessed(state.iterations());
@@ -126,7 +126,7 @@ void BM_LaneFlights10000(benchmark::State& state) {
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
   for (auto _ : state) {
-    const std::vector<FlightSummary> out = RunFlightsParallel(forms, 10000000, 1, path);
+    const std::vector<FlightSummary> out = RunFlightsParallel(forms, kDefaultMaxTicks, 1, path);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(forms.size()));
@@ -189,7 +189,7 @@ void BM_SweepAgainstBound(benchmark::State& state) {
     return;
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
-  constexpr std::int64_t kMaxTicks = 10000000;
+  constexpr std::int64_t kMaxTicks = kDefaultMaxTicks;
   std::int64_t laneSteps = 0;  // every tick of every flight is one lane-step
   for (const FlightSummary& s : RunFlightsParallel(forms, kMaxTicks, 2, path)) laneSteps += s.ticks;
   double sink = 0.0;

@@ -24,13 +24,13 @@ struct TrajectoryRow {
 /// The columns' names, in order: tick, t, x, y, z, vx, vy, vz.
 inline constexpr std::array<std::string_view, 8> kTrajectoryColumns{"tick", "t", "x", "y", "z", "vx", "vy", "vz"};
 
-/// Calls `emit(const TrajectoryRow&)` for the rows tick `tick` adds: the launch's row
+/// Calls `out(const TrajectoryRow&)` for the rows tick `tick` adds: the launch's row
 /// before tick 1's, then the tick's own. For a run's tick observer.
-template <class Emit>
-void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Emit&& emit) {
-  if (tick == 1) emit(TrajectoryRow{0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
-  emit(TrajectoryRow{tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
-                     st.velNext[1], st.velNext[2], st.velNext[3]});
+template <class Out>
+void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Out&& out) {
+  if (tick == 1) out(TrajectoryRow{0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
+  out(TrajectoryRow{tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
+                    st.velNext[1], st.velNext[2], st.velNext[3]});
 }
 
 /// Flies `form` (at most `maxTicks` ticks) and keeps every row.
