@@ -32,10 +32,13 @@ def test_reports_end_with_the_whole_and_change_no_result():
     assert calls == [(6, 6)]
 
     calls.clear()
+    start = time.monotonic()
     fitted = vendrel.fit(shots(), progress=report)
+    seconds = time.monotonic() - start
     assert fitted == vendrel.fit(shots())
     evaluations = fitted["evaluations"]
     assert calls[-1] == (evaluations, evaluations)
+    assert len(calls) <= 4 * seconds + 2 < evaluations  # a few a second, not one per evaluation
     assert all(0 < done <= total for done, total in calls)
     assert [done for done, _ in calls] == sorted({done for done, _ in calls})  # rising, each once
 
