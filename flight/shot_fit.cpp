@@ -112,7 +112,7 @@ FitResult FitShots(const FitProblem& p) {
   auto objective = [&](const std::vector<double>& x) {
     const std::vector<FlightSummary> flown = Fly(p, FormsAt(p, x));
     // A step of the simplex may pass the budget by a few evaluations.
-    if (p.progress) p.progress(r.evaluations, std::max(budget, r.evaluations));
+    if (p.afterEvaluation) p.afterEvaluation(r.evaluations, std::max(budget, r.evaluations));
     std::size_t n = 0;
     return SquaredErrors(p, flown, n);
   };

@@ -167,7 +167,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   }
   problem.maxTicks = maxTicks;
   problem.threads = threads;
-  problem.progress = [&progress](std::int64_t done, std::int64_t most) { progress.Update(done, most); };
+  problem.afterEvaluation = [&progress](std::int64_t done, std::int64_t most) { progress.Update(done, most); };
   if (const std::string why = FitCannotMove(problem); !why.empty()) throw py::value_error("fit: " + why);
 
   FitResult result;
