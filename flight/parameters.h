@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "flight/flight_records.h"
@@ -154,6 +155,10 @@ ParameterList ParametersOf(Model m);
 /// Model `m`'s row with this option name ("side-spin") or key ("side_spin"); null if none.
 const Parameter* FindByOption(Model m, std::string_view option);
 const Parameter* FindByKey(Model m, std::string_view key);
+
+/// Model `m`'s option names, or its keys, joined by ", ": for refusals that list them.
+std::string OptionNames(Model m);
+std::string KeyNames(Model m);
 
 /// The row that sets this member of the form. Every member but the carry has one.
 const Parameter& ParameterFor(double FlightForm::*member);
