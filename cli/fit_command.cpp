@@ -136,7 +136,7 @@ bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out
     const std::string name = text.substr(pos, comma - pos);
     const Parameter* f = FindByOption(Model::Form, name);
     if (!f) {
-      error = "--fit: unknown parameter '" + name + "' (any of angle, speed, side-spin, back-spin, k, k-prime, mass, gravity, dt)";
+      error = "--fit: unknown parameter '" + name + "' (any of " + OptionNames(Model::Form) + ")";
       return false;
     }
     if (std::find(out.begin(), out.end(), f) != out.end()) {

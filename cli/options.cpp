@@ -102,9 +102,7 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, 
     const std::string_view name = item.substr(0, eq);
     const Parameter* f = FindByOption(Model::Form, name);
     if (!f) {
-      std::string names;
-      for (const Parameter& g : ParametersOf(Model::Form)) names += (names.empty() ? "" : ", ") + std::string(g.option);
-      refusal = "unknown parameter " + Quoted(name) + " (one of " + names + ")";
+      refusal = "unknown parameter " + Quoted(name) + " (one of " + OptionNames(Model::Form) + ")";
       return false;
     }
     double v = 0.0;

@@ -45,6 +45,18 @@ const Parameter* FindByKey(Model m, std::string_view key) {
   return Find(m, [key](const Parameter& p) { return p.key == key; });
 }
 
+std::string OptionNames(Model m) {
+  std::string s;
+  for (const Parameter& p : ParametersOf(m)) (s += s.empty() ? "" : ", ") += p.option;
+  return s;
+}
+
+std::string KeyNames(Model m) {
+  std::string s;
+  for (const Parameter& p : ParametersOf(m)) (s += s.empty() ? "" : ", ") += p.key;
+  return s;
+}
+
 const Parameter& ParameterFor(double FlightForm::*member) {
   for (const Parameter& p : kParameterTable) {
     if (p.form != nullptr && p.form == member) return p;

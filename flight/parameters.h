@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "flight/flight_records.h"
@@ -155,12 +156,35 @@ ParameterList ParametersOf(Model m);
 const Parameter* FindByOption(Model m, std::string_view option);
 const Parameter* FindByKey(Model m, std::string_view key);
 
+/// Model `m`'s option names, or its keys, joined by ", ": for refusals that list them.
+std::string OptionNames(Model m);
+std::string KeyNames(Model m);
+
 /// The row that sets this member of the form. Every member but the carry has one.
 const Parameter& ParameterFor(double FlightForm::*member);
 
-/// The value `p` holds in `form`; `p` must apply to the form's model.
-inline double& ValueIn(FlightForm& form, const Parameter& p) { return form.*(p.form); }
-inline double ValueIn(const FlightForm& form, const Parameter& p) { return form.*(p.form); }
+/// The member a row sets in a model's record (FlightForm, BallParams); null when the
+/// row is not that model's. Code that works on any model's record goes through this.
+template <class Record>
+constexpr double Record::*MemberOf(const Parameter& p);
+template <>
+constexpr double FlightForm::*MemberOf<FlightForm>(const Parameter& p) {
+  return p.form;
+}
+template <>
+constexpr double BallParams::*MemberOf<BallParams>(const Parameter& p) {
+  return p.ball;
+}
+
+/// The value `p` holds in `record`; `p` must apply to the record's model.
+template <class Record>
+double& ValueIn(Record& record, const Parameter& p) {
+  return record.*MemberOf<Record>(p);
+}
+template <class Record>
+double ValueIn(const Record& record, const Parameter& p) {
+  return record.*MemberOf<Record>(p);
+}
 
 /// A value of `p` as a person in `u` gives it, in the model's unit; and back.
 inline double ToModel(const Parameter& p, Units u, double v) { return ToModel(p.quantity, u, v); }

@@ -40,9 +40,7 @@ bool IsWholeText(std::string_view text) {
 const Parameter* Field(std::string_view key, std::string& error) {
   const Parameter* field = FindByKey(Model::Form, key);
   if (field == nullptr) {
-    std::string known;
-    for (const Parameter& p : ParametersOf(Model::Form)) (known += p.key) += ", ";
-    error = "unknown parameter " + Quote(key) + " (known: " + known + "max_ticks)";
+    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(Model::Form) + ", max_ticks)";
   }
   return field;
 }

@@ -12,6 +12,7 @@ export function loadCore() {
 function wrap(m) {
   const text = (pointer) => m.UTF8ToString(pointer);
   const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
+  const fieldId = withString('vd_page_field_id', 'number', ['string']);
   return {
     /** The message of the last refusal. */
     message: () => text(m._vd_message()),
@@ -26,9 +27,9 @@ function wrap(m) {
       ticks: (count) => m._vd_page_ticks(count),
       running: () => m._vd_page_running() !== 0,
       carryShown: () => m._vd_page_carry_shown() !== 0,
-      fieldId: withString('vd_page_field_id', 'number', ['string']),
-      /** The form values' names in links, in the parameter table's order. */
-      names: m.parameters().map((p) => p.option),
+      fieldId,
+      /** The names in links of the values the form has a box for, in the parameter table's order. */
+      names: m.parameters().map((p) => p.option).filter((name) => fieldId(name) !== 0),
     },
     surface: {
       width: m._vd_surface_width(),
