@@ -11,7 +11,6 @@
 
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
-#include "python/parameter_text.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
@@ -74,7 +73,7 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
     const std::string name = item.cast<std::string>();
     const int index = FieldIndex(name);
     if (index < 0) {
-      throw py::value_error("fit: unknown parameter '" + name + "' (any of " + FlightKeys() + ")");
+      throw py::value_error("fit: unknown parameter '" + name + "' (any of " + KeyNames(Model::Form) + ")");
     }
     if (std::find(fitted.begin(), fitted.end(), static_cast<std::size_t>(index)) != fitted.end()) {
       throw py::value_error("fit: '" + name + "' is named twice");

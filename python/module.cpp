@@ -181,7 +181,7 @@ const char* Doc(const char* text, std::string_view name, std::vector<std::string
   docs.push_back(std::make_unique<std::string>(Expand(text, {
       {"@SIGNATURE@", SignatureLine(name, params, returns)},
       {"@FLIGHT_PARAMETERS@", FlightHelpLines()},
-      {"@FLIGHT_KEYS@", FlightKeys()},
+      {"@FLIGHT_KEYS@", KeyNames(Model::Form)},
   })));
   return docs.back()->c_str();
 }

@@ -68,12 +68,6 @@ std::string FlightHelpLines() {
   return out;
 }
 
-std::string FlightKeys() {
-  std::string out;
-  for (const Parameter& p : ParametersOf(Model::Form)) out += (out.empty() ? "" : ", ") + std::string(p.key);
-  return out;
-}
-
 std::string StubParameters(std::string_view type, std::string_view indent) {
   std::string out;
   for (const Parameter& p : ParametersOf(Model::Form)) {

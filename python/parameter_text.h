@@ -27,9 +27,6 @@ std::string SignatureLine(std::string_view name, const std::vector<std::string>&
 /// and its note on a line of its own.
 std::string FlightHelpLines();
 
-/// "angle, speed, ..., dt": the flight parameters' keys.
-std::string FlightKeys();
-
 /// One "key: type = default," line per flight parameter, each after `indent`.
 std::string StubParameters(std::string_view type, std::string_view indent);
 
