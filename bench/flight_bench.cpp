@@ -14,10 +14,9 @@
 #include "cli/sweep.h"
 #include "flight/flight_kernel.h"
 #include "flight/force_model.h"
-#include "flight/form_fields.h"
-#include "flight/lanes.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
+#include "flight/parameters.h"
 #include "flight/rk4.h"
 #include "flight/windowless_run.h"
 
@@ -57,7 +56,7 @@ BENCHMARK(BM_RungeKuttaStep);
 void BM_DefaultFlight(benchmark::State& state) {
   for (auto _ : state) {
     FlightForm form = DefaultForm();
-    const FlightOutcome out = RunFlight(form, 10000000);
+    const FlightOutcome out = RunFlight(form, kDefaultMaxTicks);
     benchmark::DoNotOptimize(out.distance);
   }
   state.SetItemsProcessed(state.iterations());
@@ -80,7 +79,7 @@ BENCHMARK(BM_LaunchCosSin);
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
 cli::SweepOptions DefaultLikeSweep() {
   cli::SweepOptions opt;
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   }
@@ -126,7 +125,7 @@ void BM_LaneFlights10000(benchmark::State& state) {
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
   for (auto _ : state) {
-    const std::vector<FlightSummary> out = RunFlightsParallel(forms, 10000000, 1, path);
+    const std::vector<FlightSummary> out = RunFlightsParallel(forms, kDefaultMaxTicks, 1, path);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(forms.size()));
@@ -189,7 +188,7 @@ void BM_SweepAgainstBound(benchmark::State& state) {
     return;
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
-  constexpr std::int64_t kMaxTicks = 10000000;
+  constexpr std::int64_t kMaxTicks = kDefaultMaxTicks;
   std::int64_t laneSteps = 0;  // every tick of every flight is one lane-step
   for (const FlightSummary& s : RunFlightsParallel(forms, kMaxTicks, 2, path)) laneSteps += s.ticks;
   double sink = 0.0;

@@ -8,9 +8,8 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/field_names.h"
-#include "flight/form_fields.h"
 #include "number_text/number_text.h"
+#include "flight/parameters.h"
 
 namespace vendrel::cli {
 namespace {
@@ -18,7 +17,7 @@ namespace {
 // What a column holds.
 struct Column {
   enum Kind { Input, Target, Name, Ignored } kind = Ignored;
-  const FormField* field = nullptr;  ///< Input
+  const Parameter* field = nullptr;  ///< Input
   ShotTarget target{};               ///< Target
   std::string name;
 };
@@ -45,14 +44,14 @@ std::vector<std::string_view> Split(std::string_view line) {
 
 std::string KnownColumns() {
   std::string s;
-  for (const FormField& f : FormFields()) s += std::string(NamesOf(f).column) + ", ";
+  for (const Parameter& f : ParametersOf(Model::Form)) s += std::string(f.key) + ", ";
   return s + "distance, apex, lateral, name (and a sweep's ticks, end, carry)";
 }
 
 bool ReadColumn(std::string_view cell, Column& c) {
   c.name = std::string(cell);
-  for (const FormField& f : FormFields()) {
-    if (NamesOf(f).column == cell) {
+  for (const Parameter& f : ParametersOf(Model::Form)) {
+    if (f.key == cell) {
       c.kind = Column::Input;
       c.field = &f;
       return true;
@@ -167,14 +166,14 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
       }
       const double v = *read;
       if (c.kind == Column::Input) {
-        const FormField& f = *c.field;
-        const double model = FieldToModel(f, units, v);
+        const Parameter& f = *c.field;
+        const double model = ToModel(f, units, v);
         if (!f.InRange(model)) {
           error = where + col + "'" + std::string(cells[i]) + "' is out of range (allowed: " +
-                  Range(FieldFromModel(f, units, f.min), FieldFromModel(f, units, f.max), FieldUnit(f, units)) + ")";
+                  Range(FromModel(f, units, f.min), FromModel(f, units, f.max), f.Unit(units)) + ")";
           return false;
         }
-        shot.form.*(f.member) = model;
+        shot.form.*(f.form) = model;
       } else {
         if (c.target != ShotTarget::Lateral && !(v > 0.0)) {
           error = where + col + "'" + std::string(cells[i]) + "' is out of range (a measured " + c.name +

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "flight/dispersion.h"
-#include "flight/form_fields.h"
 #include "flight/normal_draws.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/windowless_run.h"
 
