@@ -60,9 +60,11 @@ double SaturationVapourPressure(double temperature) {
 
 double StandardPressure(double altitude) {
   // The troposphere of the standard atmosphere (ISO 2533:1975): 288.15 K and
-  // 1013.25 hPa at sea level, 6.5 K/km lapse rate.
+  // 1013.25 hPa at sea level, 6.5 K/km lapse rate, over the geopotential height.
+  constexpr double kEarthRadius = 6356766.0;
+  const double geopotential = kEarthRadius * altitude / (kEarthRadius + altitude);
   const double exponent = 9.80665 / (kDryAirR * 0.0065);
-  return 1013.25 * PortablePow(1.0 - 0.0065 * altitude / 288.15, exponent);
+  return 1013.25 * PortablePow(1.0 - 0.0065 * geopotential / 288.15, exponent);
 }
 
 double AirDensity(double temperature, double pressure, double humidity) {
