@@ -283,6 +283,22 @@ void BM_BallStep(benchmark::State& state) {
 }
 BENCHMARK(BM_BallStep);
 
+// A shot's constants and launch, once per flight: air, decay factor, angles.
+void BM_BallLaunch(benchmark::State& state) {
+  BallParams p = BallDriver();
+  p.altitude = 300.0;
+  p.humidity = 50.0;
+  p.windSpeed = 5.0;
+  p.windDirection = 30.0;
+  p.spinAxis = 3.0;
+  p.direction = 1.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(p);
+    benchmark::DoNotOptimize(LaunchBall(p));
+  }
+}
+BENCHMARK(BM_BallLaunch);
+
 void BM_BallDriverFlight(benchmark::State& state) {
   BallParams p = BallDriver();
   p.windSpeed = static_cast<double>(state.range(0));  // m/s, from 45 degrees

@@ -334,19 +334,19 @@ void RunBallLanes(LanePath path, bool wind, const BallLaneRunner<1>::Next& next,
   switch (path) {
 #if VENDREL_X86_LANES
     case LanePath::Avx2:
-      RunBallWith<lanes::kAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx2(b, feed, wind);
       });
       return;
     case LanePath::Avx512:
-      RunBallWith<lanes::kAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx512(b, feed, wind);
       });
       return;
 #endif
     default:
-      RunBallWith<lanes::kScalarLanes>(next, done, [&](auto& b, auto& feed) {
-        using Ops = lanes::GroupOps<ScalarOps, lanes::kScalarLanes>;
+      RunBallWith<lanes::kBallScalarLanes>(next, done, [&](auto& b, auto& feed) {
+        using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
         if (wind) {
           lanes::RunBallPacks<Ops, true>(b, feed);
         } else {

@@ -291,7 +291,13 @@ void RunBallPacks(BallLaneBlock<N>& b, LaneFeed& feed) {
   }
 }
 
-void RunBallPacksAvx2(BallLaneBlock<kAvx2Lanes>& b, LaneFeed& feed, bool wind);
-void RunBallPacksAvx512(BallLaneBlock<kAvx512Lanes>& b, LaneFeed& feed, bool wind);
+// Ball flights in flight per thread: as for the form's flights (one register a thread
+// left the ball's chain of dependent operations waiting; four gained nothing).
+inline constexpr int kBallScalarLanes = 4;
+inline constexpr int kBallAvx2Lanes = 3 * 4;
+inline constexpr int kBallAvx512Lanes = 3 * 8;
+
+void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind);
+void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind);
 
 }  // namespace vendrel::lanes

@@ -10,8 +10,8 @@ void RunPacksAvx2(LaneBlock<kAvx2Lanes>& b, std::int64_t maxTicks, LaneFeed& fee
   RunPacks<GroupOps<Avx2Ops, kAvx2Lanes / Avx2Ops::kLanes>>(b, maxTicks, feed);
 }
 
-void RunBallPacksAvx2(BallLaneBlock<kAvx2Lanes>& b, LaneFeed& feed, bool wind) {
-  using Ops = GroupOps<Avx2Ops, kAvx2Lanes / Avx2Ops::kLanes>;
+void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind) {
+  using Ops = GroupOps<Avx2Ops, kBallAvx2Lanes / Avx2Ops::kLanes>;
   if (wind) {
     RunBallPacks<Ops, true>(b, feed);
   } else {

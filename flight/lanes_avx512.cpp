@@ -10,8 +10,8 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
   RunPacks<GroupOps<Avx512Ops, kAvx512Lanes / Avx512Ops::kLanes>>(b, maxTicks, feed);
 }
 
-void RunBallPacksAvx512(BallLaneBlock<kAvx512Lanes>& b, LaneFeed& feed, bool wind) {
-  using Ops = GroupOps<Avx512Ops, kAvx512Lanes / Avx512Ops::kLanes>;
+void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind) {
+  using Ops = GroupOps<Avx512Ops, kBallAvx512Lanes / Avx512Ops::kLanes>;
   if (wind) {
     RunBallPacks<Ops, true>(b, feed);
   } else {
