@@ -89,6 +89,12 @@ BallLaunch LaunchBall(const BallParams& p) {
   c.cl1 = p.cl1;
   c.cl2 = p.cl2;
   c.cap = p.spinRatioCap;
+  // Sutherland's law for the viscosity of air (as in the standard atmosphere,
+  // ISO 2533): Reynolds number Re = ρ·s·d/μ, so s = Re·μ/(ρ·d) at the crisis.
+  const double kelvin = p.temperature + 273.15;
+  const double viscosity = 1.458e-6 * (kelvin * std::sqrt(kelvin)) / (kelvin + 110.4);
+  c.crisis = p.dragCrisis;
+  c.reScale = l.density * (p.diameter / 1000.0) / (viscosity * p.crisisReynolds);
   c.negG = -p.gravity;
   c.dt = p.dt;
   c.halfDt = p.dt / 2.0;

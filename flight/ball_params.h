@@ -26,10 +26,14 @@ struct BallParams {
   double mass = 45.93;         ///< g
   double diameter = 42.67;     ///< mm
   // Its aerodynamics: Cd and Cl as quadratics in the spin ratio S = r·ω/|v − w|,
-  // held at S = spinRatioCap, and the spin's exponential decay.
-  double cd0 = 0.1304, cd1 = 0.9287, cd2 = -0.8259;
+  // held at S = spinRatioCap, Cd rising by up to dragCrisis below the critical
+  // Reynolds number, and the spin's exponential decay. Where the defaults come from:
+  // ball_params.cpp.
+  double cd0 = 0.161, cd1 = 0.717, cd2 = -0.638;
   double cl0 = 0.0504, cl1 = 1.2031, cl2 = -1.1490;
   double spinRatioCap = 0.75;
+  double dragCrisis = 0.1;          ///< Cd added at zero speed, falling linearly to 0 at:
+  double crisisReynolds = 100000.0; ///< the critical Reynolds number
   double spinDecay = 4.0;      ///< % of the spin lost per second
   // The air.
   double temperature = 15.0;   ///< °C

@@ -174,10 +174,13 @@ struct BallConsts {
   V decayHalf, decayFull;  ///< the spin's factor over half a step and a whole one
   V wx, wy;         ///< wind at the reference height, m/s (the ground's frame)
   V invHeight;      ///< 1 / the reference height
+  V crisis;         ///< drag added below the critical Reynolds number, at zero speed
+  V reScale;        ///< 1 / the relative speed at the critical Reynolds number
 };
 
 /// The acceleration for the air-relative velocity (rx, ry, rz) and the spin's surface
-/// speed u = r·ω: one root and one division.
+/// speed u = r·ω: one root and one division. Cd and Cl are quadratics in the spin
+/// ratio, Cd with the drag crisis's rise at low Reynolds numbers added.
 template <class Ops, class V = typename Ops::V>
 [[gnu::always_inline]] inline void BallAcceleration(const BallConsts<V>& c, const V& rx, const V& ry,
                                                     const V& rz, const V& u, V* a) {
@@ -186,7 +189,11 @@ template <class Ops, class V = typename Ops::V>
   // the cap: drag and lift then vanish with s anyway.
   const V ratio = u / s;
   const V S = Ops::Select(c.cap > ratio, ratio, c.cap);
-  const V cd = (c.cd2 * S + c.cd1) * S + c.cd0;
+  // Below the critical Reynolds number a dimpled ball's boundary layer no longer trips
+  // to turbulence as readily and its drag rises: linearly toward zero speed here.
+  const V below = Ops::Splat(1.0) - s * c.reScale;
+  const V rise = Ops::Select(below > Ops::Splat(0.0), below, Ops::Splat(0.0)) * c.crisis;
+  const V cd = ((c.cd2 * S + c.cd1) * S + c.cd0) + rise;
   const V cl = (c.cl2 * S + c.cl1) * S + c.cl0;
   const V ks = c.k * s;
   const V drag = ks * cd;

@@ -208,7 +208,7 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 // ---- The ball model's flights ----
 
 /// The ball model's constants in the order BallConstsOf loads them.
-inline constexpr int kBallConstCount = 20;
+inline constexpr int kBallConstCount = 22;
 inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
 
 template <class V>
@@ -216,7 +216,8 @@ template <class V>
   V* const slots[kBallConstCount] = {&c.k,   &c.cd0,       &c.cd1,       &c.cd2,     &c.cl0, &c.cl1,
                                      &c.cl2, &c.cap,       &c.ax,        &c.ay,      &c.az,  &c.negG,
                                      &c.dt,  &c.halfDt,    &c.sixthDt,   &c.decayHalf,
-                                     &c.decayFull, &c.wx,  &c.wy,        &c.invHeight};
+                                     &c.decayFull, &c.wx,  &c.wy,        &c.invHeight,
+                                     &c.crisis, &c.reScale};
   return slots[i];
 }
 

@@ -203,14 +203,15 @@ TEST(BallModel, TourAveragesWithTheDefaultConstants) {
                 c.name.c_str(), carry, c.carry, carry - c.carry, apex, c.apex, apex - c.apex,
                 s.landingAngle, c.landing, s.landingAngle - c.landing);
     sq += (carry - c.carry) * (carry - c.carry);
-    // The bands the published quadratics reach (README: what is met and what is not).
-    EXPECT_NEAR(carry, c.carry, 9.0) << c.name;
+    // Carry within 5 yd and apex within 3 yd of every club; landing angles within the
+    // 8 degrees reached (the long irons land too shallow: README says why).
+    EXPECT_NEAR(carry, c.carry, 5.0) << c.name;
     EXPECT_NEAR(apex, c.apex, 3.0) << c.name;
-    EXPECT_NEAR(s.landingAngle, c.landing, 9.0) << c.name;
+    EXPECT_NEAR(s.landingAngle, c.landing, 8.0) << c.name;
   }
   const double rms = std::sqrt(sq / 12.0);
   std::printf("carry RMS %.2f yd\n", rms);
-  EXPECT_LT(rms, 4.6);
+  EXPECT_LE(rms, 3.0);
 }
 
 }  // namespace
