@@ -140,6 +140,48 @@ TEST(BallModel, DefaultStepIsConvergedAndTheLandingLiesOnTheGround) {
   EXPECT_LT(points.back().v[2], 0.0);
 }
 
+// Three flights pinned to the bit: the same on gcc, clang and emscripten when they were
+// taken; any change to the model's arithmetic or its order shows here first.
+TEST(BallModel, PinnedFlights) {
+  BallParams a;
+  BallParams b;
+  b.speed = 53.6448;
+  b.angle = 16.3;
+  b.totalSpin = 7097;
+  b.spinAxis = -4;
+  b.windSpeed = 6;
+  b.windDirection = 135;
+  b.altitude = 1600;
+  b.temperature = 28;
+  b.humidity = 60;
+  BallParams c;
+  c.spinAsComponents = true;
+  c.backSpin = 9304;
+  c.sideSpin = -800;
+  c.speed = 45.6;
+  c.angle = 24.2;
+  c.direction = -3;
+  c.pressure = 990;
+  c.dt = 0.01;
+  struct Want { double distance, apex, landingAngle, flightTime, lateral; std::int64_t ticks; };
+  const Want want[] = {
+      {0x1.ee588334d2664p+7, 0x1.d8cb612639bc2p+4, 0x1.31acef24fcce9p+5, 0x1.ae9d5316a0724p+2, 0x0p+0, 135},
+      {0x1.5fb2376170a32p+7, 0x1.7b20d64100e39p+4, 0x1.1109eb3f43275p+5, 0x1.62848380d7afcp+2, -0x1.ad093001663f9p+3, 111},
+      {0x1.f17bf7f81decfp+6, 0x1.c6e270ae1447ap+4, 0x1.867ec9b9db1d7p+5, 0x1.68d7f057e049cp+2, -0x1.65cf7a8e435edp+3, 564},
+  };
+  const BallParams shots[] = {a, b, c};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const BallSummary s = FlyBall(shots[i]);
+    EXPECT_EQ(s.distance, want[i].distance);
+    EXPECT_EQ(s.apex, want[i].apex);
+    EXPECT_EQ(s.landingAngle, want[i].landingAngle);
+    EXPECT_EQ(s.flightTime, want[i].flightTime);
+    EXPECT_EQ(s.lateral, want[i].lateral);
+    EXPECT_EQ(s.ticks, want[i].ticks);
+  }
+}
+
 TEST(BallParams, RefusalsUseTheFormsWording) {
   BallParams p;
   EXPECT_EQ(BallParamsRefusal(p), "");
