@@ -139,7 +139,9 @@ BallLaunch LaunchBall(const BallParams& p) {
   c.wy = -(p.windSpeed * sinW);
   c.invHeight = 1.0 / p.windHeight;
   l.windy = p.windSpeed > 0.0;
-  l.maxSteps = static_cast<std::int64_t>(std::ceil(kBallMaxFlightSeconds / p.dt));
+  // A step outside its range (0, NaN) must not make the bound undefined: one step then.
+  const double bound = std::ceil(kBallMaxFlightSeconds / p.dt);
+  l.maxSteps = bound >= 1.0 && bound <= 1e9 ? static_cast<std::int64_t>(bound) : 1;
   return l;
 }
 

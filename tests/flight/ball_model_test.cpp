@@ -84,6 +84,24 @@ TEST(BallModel, SpinEdgesGiveNoLiftNoNaNAndNoStrayLateral) {
   EXPECT_NEAR(std::atan2(aimedOut.lateral, aimedOut.landing[1]) * 180 / M_PI, 5.0, 1e-9);
 }
 
+TEST(BallModel, ValuesTheChecksWouldRefuseStillEndSoundly) {
+  // The front ends refuse these first; the model itself must still neither hang nor
+  // run into undefined behaviour.
+  BallParams p;
+  p.dt = 0.0;
+  EXPECT_EQ(FlyBall(p).ticks, 1);
+  p = BallParams{};
+  p.speed = NAN;
+  EXPECT_EQ(FlyBall(p).end, FlightEnd::NotANumber);
+  p = BallParams{};
+  p.speed = 0.0;  // dropped from the tee: lands at once, where it was
+  const BallSummary s = FlyBall(p);
+  EXPECT_EQ(s.end, FlightEnd::Ground);
+  EXPECT_EQ(s.distance, 0.0);
+  EXPECT_FALSE(s.carryChanged);
+  EXPECT_FALSE(std::isnan(s.landingAngle));
+}
+
 TEST(BallModel, WindPushesTheRightWayAndEveryWindEnds) {
   const BallParams calm = Club(120, 16.3, 7097);
   const double carry = FlyBall(calm).distance;
