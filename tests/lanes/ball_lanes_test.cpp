@@ -71,6 +71,18 @@ TEST(BallLanes, EveryPathGivesTheSingleFlightsBits) {
   }
 }
 
+TEST(BallLanes, PreparedLaunchesOnTheCallingThread) {
+  const std::vector<BallParams> shots = MixedShots(60);
+  std::vector<BallLaunch> launches;
+  for (const BallParams& p : shots) launches.push_back(LaunchBall(p));
+  std::vector<int> seen(shots.size(), 0);
+  FlyBallsInLanes(BestLanePath(), launches, [&](std::size_t i, const BallSummary& s) {
+    ++seen[i];
+    EXPECT_TRUE(Same(s, FlyBall(shots[i]))) << i;
+  });
+  for (int n : seen) EXPECT_EQ(n, 1);
+}
+
 TEST(BallLanes, FewerShotsThanLanesAndNone) {
   EXPECT_TRUE(FlyBallsParallel({}, 2).empty());
   const std::vector<BallParams> one(1);
