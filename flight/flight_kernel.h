@@ -220,6 +220,17 @@ template <class Ops, class V = typename Ops::V>
   wy = c.wy * f;
 }
 
+/// The acceleration at one stage's ground velocity `vs`, against the air when it moves.
+template <class Ops, bool kWind, class V = typename Ops::V>
+[[gnu::always_inline]] inline void BallStage(const BallConsts<V>& c, const V* vs, const V& wx,
+                                             const V& wy, const V& u, V* a) {
+  if constexpr (kWind) {
+    BallAcceleration<Ops>(c, vs[0] - wx, vs[1] - wy, vs[2], u, a);
+  } else {
+    BallAcceleration<Ops>(c, vs[0], vs[1], vs[2], u, a);
+  }
+}
+
 /// One classical Runge-Kutta step of the ball from velocity `v`, position `p` and
 /// spin surface speed `u`, into `vNext`, `pNext`, `uNext`. The spin decays exactly
 /// (the factors are exp(−λ·dt/2) and its square); with `kWind` the wind of BallWind
@@ -233,20 +244,13 @@ template <class Ops, bool kWind, class V = typename Ops::V>
   const V uHalf = u * c.decayHalf;
   const V uFull = u * c.decayFull;
   V a1[3], a2[3], a3[3], a4[3], v2[3], v3[3], v4[3];
-  auto accel = [&](const V* vs, const V& us, V* a) {
-    if constexpr (kWind) {
-      BallAcceleration<Ops>(c, vs[0] - wx, vs[1] - wy, vs[2], us, a);
-    } else {
-      BallAcceleration<Ops>(c, vs[0], vs[1], vs[2], us, a);
-    }
-  };
-  accel(v, u, a1);
+  BallStage<Ops, kWind>(c, v, wx, wy, u, a1);
   for (int i = 0; i < 3; ++i) v2[i] = a1[i] * c.halfDt + v[i];
-  accel(v2, uHalf, a2);
+  BallStage<Ops, kWind>(c, v2, wx, wy, uHalf, a2);
   for (int i = 0; i < 3; ++i) v3[i] = a2[i] * c.halfDt + v[i];
-  accel(v3, uHalf, a3);
+  BallStage<Ops, kWind>(c, v3, wx, wy, uHalf, a3);
   for (int i = 0; i < 3; ++i) v4[i] = a3[i] * c.dt + v[i];
-  accel(v4, uFull, a4);
+  BallStage<Ops, kWind>(c, v4, wx, wy, uFull, a4);
   for (int i = 0; i < 3; ++i) {
     vNext[i] = ((a2[i] + a3[i]) * two + (a1[i] + a4[i])) * c.sixthDt + v[i];
     pNext[i] = ((v2[i] + v3[i]) * two + (v[i] + v4[i])) * c.sixthDt + p[i];
