@@ -23,7 +23,7 @@ struct Column {
 };
 
 // The sweep's result columns that are not targets: a sweep's CSV reads back as is.
-constexpr std::string_view kIgnored[] = {"ticks", "end", "carry"};
+constexpr std::string_view kIgnored[] = {"ticks", "end", "carry", "landing_angle"};
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::array<const char*, kShotTargets> kTargets = {"distance", "apex", "lateral"};
 // A sweep's result columns read back as shots mean nothing to a fit.
-constexpr std::array<const char*, 3> kIgnored = {"ticks", "end", "carry"};
+constexpr std::array<const char*, 4> kIgnored = {"ticks", "end", "carry", "landing_angle"};
 
 std::string KnownColumns() {
   std::string s;

@@ -1,6 +1,7 @@
 #include "web/core/page_form.h"
 
 #include "flight/parameters.h"
+#include "number_text/number_text.h"
 #include "platform/exchange_text.h"
 #include "web/core/page_fields.h"
 
