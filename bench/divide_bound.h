@@ -55,4 +55,44 @@ void DivideBoundLoop(std::int64_t steps, double* sink) {
 void DivideBoundAvx2(std::int64_t steps, double* sink);
 void DivideBoundAvx512(std::int64_t steps, double* sink);
 
+/// The ball model's lane-step: one division and one root per force evaluation (four
+/// each), and three roots more for the wind's height profile. As above, the chains
+/// are independent: one chain per operation of a lane-step.
+inline constexpr int kBallDivisionsPerLaneStep = 4;
+inline constexpr int kBallRootsPerLaneStep = 4;
+inline constexpr int kBallWindRootsPerLaneStep = 3;
+
+template <class Ops, int kRoots>
+void BallDivideBoundLoop(std::int64_t steps, double* sink) {
+  using V = typename Ops::V;
+  volatile double cIn = 3.1415926535897931, eIn = 2.7182818284590451;
+  const V c = Ops::Splat(cIn);
+  const V e = Ops::Splat(eIn);
+  V d[kBallDivisionsPerLaneStep], r[kRoots];
+  for (int k = 0; k < kBallDivisionsPerLaneStep; ++k) d[k] = Ops::Splat(1.1 + 0.1 * k);
+  for (int k = 0; k < kRoots; ++k) r[k] = Ops::Splat(1.9 + 0.2 * k);
+  for (std::int64_t i = 0; i < steps; ++i) {
+    for (int k = 0; k < kBallDivisionsPerLaneStep; ++k) d[k] = c / d[k];
+    for (int k = 0; k < kRoots; ++k) r[k] = Ops::Sqrt(e * r[k]);
+  }
+  V all = d[0];
+  for (int k = 1; k < kBallDivisionsPerLaneStep; ++k) all = all + d[k];
+  for (int k = 0; k < kRoots; ++k) all = all + r[k];
+  double lanes[Ops::kLanes];
+  Ops::Store(lanes, all);
+  for (int i = 0; i < Ops::kLanes; ++i) sink[0] += lanes[i];
+}
+
+template <class Ops>
+void BallDivideBoundLoop(bool wind, std::int64_t steps, double* sink) {
+  if (wind) {
+    BallDivideBoundLoop<Ops, kBallRootsPerLaneStep + kBallWindRootsPerLaneStep>(steps, sink);
+  } else {
+    BallDivideBoundLoop<Ops, kBallRootsPerLaneStep>(steps, sink);
+  }
+}
+
+void BallDivideBoundAvx2(bool wind, std::int64_t steps, double* sink);
+void BallDivideBoundAvx512(bool wind, std::int64_t steps, double* sink);
+
 }  // namespace vendrel::bench

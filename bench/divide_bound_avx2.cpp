@@ -6,6 +6,9 @@ namespace vendrel::bench {
 
 #if defined(__AVX2__)
 void DivideBoundAvx2(std::int64_t steps, double* sink) { DivideBoundLoop<lanes::Avx2Ops>(steps, sink); }
+void BallDivideBoundAvx2(bool wind, std::int64_t steps, double* sink) {
+  BallDivideBoundLoop<lanes::Avx2Ops>(wind, steps, sink);
+}
 #endif
 
 }  // namespace vendrel::bench

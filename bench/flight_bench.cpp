@@ -6,18 +6,19 @@
 #include <ctime>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/divide_bound.h"
 #include "cli/options.h"
 #include "cli/sweep.h"
+#include "flight/ball_flight.h"
 #include "flight/flight_kernel.h"
 #include "flight/force_model.h"
-#include "flight/form_fields.h"
-#include "flight/lanes.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
+#include "flight/parameters.h"
 #include "flight/rk4.h"
 #include "flight/windowless_run.h"
 
@@ -57,7 +58,7 @@ BENCHMARK(BM_RungeKuttaStep);
 void BM_DefaultFlight(benchmark::State& state) {
   for (auto _ : state) {
     FlightForm form = DefaultForm();
-    const FlightOutcome out = RunFlight(form, 10000000);
+    const FlightOutcome out = RunFlight(form, kDefaultMaxTicks);
     benchmark::DoNotOptimize(out.distance);
   }
   state.SetItemsProcessed(state.iterations());
@@ -80,7 +81,7 @@ BENCHMARK(BM_LaunchCosSin);
 // 10,000 default-like flights: angles 10 to 19.999 degrees.
 cli::SweepOptions DefaultLikeSweep() {
   cli::SweepOptions opt;
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   }
@@ -126,7 +127,7 @@ void BM_LaneFlights10000(benchmark::State& state) {
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
   for (auto _ : state) {
-    const std::vector<FlightSummary> out = RunFlightsParallel(forms, 10000000, 1, path);
+    const std::vector<FlightSummary> out = RunFlightsParallel(forms, kDefaultMaxTicks, 1, path);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(forms.size()));
@@ -189,7 +190,7 @@ void BM_SweepAgainstBound(benchmark::State& state) {
     return;
   }
   const std::vector<FlightForm> forms = DefaultLikeForms();
-  constexpr std::int64_t kMaxTicks = 10000000;
+  constexpr std::int64_t kMaxTicks = kDefaultMaxTicks;
   std::int64_t laneSteps = 0;  // every tick of every flight is one lane-step
   for (const FlightSummary& s : RunFlightsParallel(forms, kMaxTicks, 2, path)) laneSteps += s.ticks;
   double sink = 0.0;
@@ -262,6 +263,123 @@ void BM_SweepThreadScaling(benchmark::State& state) {
   state.SetLabel(LanePathName(BestLanePath()));
 }
 BENCHMARK(BM_SweepThreadScaling)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// ---- The ball model ----
+
+BallParams BallDriver() { return BallParams{}; }  // the defaults are the tour driver
+
+void BM_BallStep(benchmark::State& state) {
+  const BallLaunch l = LaunchBall(BallDriver());
+  double v[3] = {l.v[0], l.v[1], l.v[2]}, p[3] = {0, 0, 0}, u = l.u;
+  for (auto _ : state) {
+    double vn[3], pn[3], un;
+    benchmark::DoNotOptimize(v);
+    kernel::StepBall<kernel::ScalarOps, false>(l.consts, v, p, u, vn, pn, un);
+    benchmark::DoNotOptimize(pn);
+    benchmark::DoNotOptimize(vn);
+    benchmark::DoNotOptimize(un);
+  }
+}
+BENCHMARK(BM_BallStep);
+
+// A shot's constants and launch, once per flight: air, decay factor, angles.
+void BM_BallLaunch(benchmark::State& state) {
+  BallParams p = BallDriver();
+  p.altitude = 300.0;
+  p.humidity = 50.0;
+  p.windSpeed = 5.0;
+  p.windDirection = 30.0;
+  p.spinAxis = 3.0;
+  p.direction = 1.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(p);
+    benchmark::DoNotOptimize(LaunchBall(p));
+  }
+}
+BENCHMARK(BM_BallLaunch);
+
+void BM_BallDriverFlight(benchmark::State& state) {
+  BallParams p = BallDriver();
+  p.windSpeed = static_cast<double>(state.range(0));  // m/s, from 45 degrees
+  p.windDirection = 45.0;
+  std::int64_t steps = 0;
+  for (auto _ : state) {
+    const BallSummary s = FlyBall(p);
+    steps = s.ticks;
+    benchmark::DoNotOptimize(s.distance);
+  }
+  state.counters["steps"] = static_cast<double>(steps);
+  state.SetLabel(p.windSpeed > 0 ? "wind" : "calm");
+}
+BENCHMARK(BM_BallDriverFlight)->Arg(0)->Arg(5)->Unit(benchmark::kMicrosecond);
+
+// The ball driver's flight against the default form flight, timed in turns on the
+// same thread (processor time), best of the iterations: "ratio" is ball over form.
+void BM_BallDriverAgainstFormFlight(benchmark::State& state) {
+  const BallParams ball = BallDriver();
+  constexpr int kRuns = 2000;
+  double bestBall = 1e300, bestForm = 1e300;
+  for (auto _ : state) {
+    bestForm = std::min(bestForm, ThreadSeconds([&] {
+      for (int i = 0; i < kRuns; ++i) {
+        FlightForm form = DefaultForm();
+        benchmark::DoNotOptimize(RunFlight(form, 10000000).distance);
+      }
+    }));
+    bestBall = std::min(bestBall, ThreadSeconds([&] {
+      for (int i = 0; i < kRuns; ++i) benchmark::DoNotOptimize(FlyBall(ball).distance);
+    }));
+  }
+  state.counters["form_us"] = bestForm / kRuns * 1e6;
+  state.counters["ball_us"] = bestBall / kRuns * 1e6;
+  state.counters["ratio"] = bestBall / bestForm;
+}
+BENCHMARK(BM_BallDriverAgainstFormFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// 10,000 driver-like ball flights (angles 6 to 16 degrees, spins 2000 to 4000 rpm)
+// through the lanes on one thread against the divide unit's pace for the ball's own
+// divisions and roots; arg 1 is the path, arg 2 the wind (0 calm, 1 a 5 m/s wind).
+void BM_BallSweepAgainstBound(benchmark::State& state) {
+  const LanePath path = kPaths[state.range(0)];
+  const bool wind = state.range(1) != 0;
+  if (!LanePathAvailable(path)) {
+    state.SkipWithError("not on this machine");
+    return;
+  }
+  std::vector<BallParams> shots;
+  for (int i = 0; i < 10000; ++i) {
+    BallParams p = BallDriver();
+    p.angle = 6.0 + 0.001 * i;
+    p.totalSpin = 2000.0 + 0.2 * i;
+    p.windSpeed = wind ? 5.0 : 0.0;
+    p.windDirection = 30.0;
+    shots.push_back(p);
+  }
+  std::int64_t laneSteps = 0;
+  for (const BallSummary& s : FlyBallsParallel(shots, 2, path)) laneSteps += s.ticks;
+  double sink = 0.0, bound = 1e300, one = 1e300;
+  for (auto _ : state) {
+    bound = std::min(bound, ThreadSeconds([&] {
+      switch (path) {
+#if VENDREL_X86_LANES
+        case LanePath::Avx2: bench::BallDivideBoundAvx2(wind, laneSteps / 4, &sink); return;
+        case LanePath::Avx512: bench::BallDivideBoundAvx512(wind, laneSteps / 8, &sink); return;
+#endif
+        default: bench::BallDivideBoundLoop<kernel::ScalarOps>(wind, laneSteps, &sink); return;
+      }
+    }));
+    one = std::min(one, ThreadSeconds([&] { benchmark::DoNotOptimize(FlyBallsParallel(shots, 1, path).data()); }));
+  }
+  benchmark::DoNotOptimize(sink);
+  const double steps = static_cast<double>(laneSteps);
+  state.counters["bound_ns"] = bound / steps * 1e9;
+  state.counters["sweep_ns"] = one / steps * 1e9;
+  state.counters["ratio"] = bound / one;
+  state.counters["flights_per_s"] = static_cast<double>(shots.size()) / one;
+  state.SetLabel(std::string(LanePathName(path)) + (wind ? " wind" : " calm"));
+}
+BENCHMARK(BM_BallSweepAgainstBound)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->Iterations(5);
 
 }  // namespace
 }  // namespace vendrel

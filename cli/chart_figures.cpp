@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "cli/field_names.h"
 #include "flight/shot_table.h"
 
 namespace vendrel::cli {
@@ -19,11 +18,11 @@ std::string Length(double metres, Units u) {
 }
 
 // "angle 30°", "speed 70 m/s", "K' 0.03".
-std::string ParameterValue(const FormField& f, Units u, double model) {
-  const std::string unit(FieldUnit(f, u));
-  std::string name = f.member == &FlightForm::k ? "K" : f.member == &FlightForm::kPrime ? "K'" : std::string(NamesOf(f).column);
+std::string ParameterValue(const Parameter& f, Units u, double model) {
+  const std::string unit(f.Unit(u));
+  std::string name = f.form == &FlightForm::k ? "K" : f.form == &FlightForm::kPrime ? "K'" : std::string(f.key);
   for (char& c : name) c = c == '_' ? ' ' : c;
-  const std::string v = Show(FieldFromModel(f, u, model));
+  const std::string v = Show(FromModel(f, u, model));
   if (unit == "deg") return name + " " + v + "°";
   return name + " " + v + (unit.empty() ? "" : " " + (unit == "m/s^2" ? std::string("m/s²") : unit));
 }
@@ -53,14 +52,11 @@ void FlightPath::Add(const Vec5& pos) {
   }
 }
 
-std::string ParameterTitle(const FormField& f, Units u) {
-  static const char* const titles[] = {"launch angle", "launch speed", "side spin", "back spin", "K",
-                                       "K'",           "ball mass",    "gravity",   "time step"};
-  const std::size_t i = static_cast<std::size_t>(&f - FormFields().data());
-  std::string unit(FieldUnit(f, u));
+std::string ParameterTitle(const Parameter& f, Units u) {
+  std::string unit(f.Unit(u));
   if (unit == "deg") unit = "°";
   if (unit == "m/s^2") unit = "m/s²";
-  return std::string(titles[i]) + (unit.empty() ? "" : " (" + unit + ")");
+  return std::string(f.label) + (unit.empty() ? "" : " (" + unit + ")");
 }
 
 Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
@@ -78,9 +74,9 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
     }
     // The legend names a flight by what differs from the first.
     std::string name;
-    for (const FormField& field : FormFields()) {
-      if (i == 0 || f.form.*(field.member) == flights[0].form.*(field.member)) continue;
-      name += (name.empty() ? "" : ", ") + ParameterValue(field, u, f.form.*(field.member));
+    for (const Parameter& field : ParametersOf(Model::Form)) {
+      if (i == 0 || f.form.*(field.form) == flights[0].form.*(field.form)) continue;
+      name += (name.empty() ? "" : ", ") + ParameterValue(field, u, f.form.*(field.form));
     }
     s.legend = i == 0 ? "first flight" : name.empty() ? "same as the first" : name;
     side.lines.push_back(s);
@@ -101,7 +97,7 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
   return fig;
 }
 
-Figure SweepLineFigure(const FormField& f, const std::vector<double>& values,
+Figure SweepLineFigure(const Parameter& f, const std::vector<double>& values,
                        const std::vector<FlightSummary>& flights, Units u) {
   Figure fig;
   fig.title = "Sweep over " + ParameterTitle(f, u).substr(0, ParameterTitle(f, u).find(" ("));
@@ -129,7 +125,7 @@ Figure SweepLineFigure(const FormField& f, const std::vector<double>& values,
   return fig;
 }
 
-Figure SweepHeatFigure(const FormField& fx, const std::vector<double>& xs, const FormField& fy,
+Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const Parameter& fy,
                        const std::vector<double>& ys, const std::vector<double>& values,
                        const std::string& quantity, Units u) {
   Figure fig;
@@ -154,8 +150,8 @@ Figure SweepHeatFigure(const FormField& fx, const std::vector<double>& xs, const
     const double x = xs[best % xs.size()], y = ys[best / xs.size()];
     p.title += "; the best marked";
     p.marks.push_back({Pt(x, y),
-                       "best: " + ParameterValue(fx, u, FieldToModel(fx, u, x)) + ", " +
-                           ParameterValue(fy, u, FieldToModel(fy, u, y)) + ": " + Length(values[best], u),
+                       "best: " + ParameterValue(fx, u, ToModel(fx, u, x)) + ", " +
+                           ParameterValue(fy, u, ToModel(fy, u, y)) + ": " + Length(values[best], u),
                        QColor(230, 30, 30)});
   }
   fig.panels = {p};
@@ -214,7 +210,7 @@ Figure ConvergenceFigure(const std::vector<double>& steps, const std::vector<Fli
 std::string FittedText(const FitProblem& problem, const FitResult& r, Units u) {
   std::string s;
   for (std::size_t i = 0; i < problem.fitted.size(); ++i) {
-    const FormField& f = FormFieldFor(problem.fitted[i]);
+    const Parameter& f = ParameterFor(problem.fitted[i]);
     const std::string v = ParameterValue(f, u, r.values[i]);
     const std::size_t space = v.find(' ');
     s += (i ? ", " : "") + v.substr(0, space) + " =" + v.substr(space);

@@ -9,11 +9,11 @@
 
 #include "cli/chart_drawing.h"
 #include "cli/shots_csv.h"
-#include "cli/units.h"
 #include "flight/dispersion.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/windowless_run.h"
+#include "flight/units.h"
 
 namespace vendrel::cli {
 
@@ -42,15 +42,15 @@ struct ChartedFlight {
 Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units units);
 
 /// How a swept parameter is named on an axis: "launch angle (°)".
-std::string ParameterTitle(const FormField& f, Units units);
+std::string ParameterTitle(const Parameter& f, Units units);
 
 /// Carry, apex and lateral against one swept parameter (values in the user's units).
-Figure SweepLineFigure(const FormField& f, const std::vector<double>& values,
+Figure SweepLineFigure(const Parameter& f, const std::vector<double>& values,
                        const std::vector<FlightSummary>& flights, Units units);
 
 /// A heat map over two swept parameters of one quantity (metres, NaN where a flight
 /// did not come down), the largest marked. `values` holds ys.size() rows of xs.size().
-Figure SweepHeatFigure(const FormField& fx, const std::vector<double>& xs, const FormField& fy,
+Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const Parameter& fy,
                        const std::vector<double>& ys, const std::vector<double>& values,
                        const std::string& quantity, Units units);
 

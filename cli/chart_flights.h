@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/chart_drawing.h"
-#include "cli/units.h"
 #include "flight/flight_records.h"
+#include "flight/units.h"
 
 namespace vendrel::cli {
 

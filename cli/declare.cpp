@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "cli/chart_drawing.h"
-#include "cli/field_names.h"
+#include "number_text/number_text.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"
@@ -24,8 +24,8 @@ std::string WholeRange(std::int64_t min, std::int64_t max) {
              : std::to_string(min) + " to " + std::to_string(max);
 }
 
-std::string FieldHelp(const FormField& f) {
-  return AllowedRange(f) + (f.unit.empty() ? "" : " ") + std::string(f.unit) + ", default " +
+std::string FieldHelp(const Parameter& f) {
+  return AllowedRange(f) + (f.Unit().empty() ? "" : " ") + std::string(f.Unit()) + ", default " +
          FormatNumber(f.defaultValue);
 }
 
@@ -153,22 +153,22 @@ CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std:
 }
 
 void AddFormValues(CLI::App& app, FlightForm& form, const Units& units) {
-  for (const FormField& f : FormFields()) {
-    const std::string name = "--" + std::string(NamesOf(f).option);
+  for (const Parameter& f : ParametersOf(Model::Form)) {
+    const std::string name = "--" + std::string(f.option);
     AddValue(app, name, "X", FieldHelp(f), [&f, name, &form, &units](const std::string& text) {
       std::string refusal;
       double v = 0.0;
-      if (ReadFormValue(InUnits(f, units), text, name, v, refusal)) form.*(f.member) = FieldToModel(f, units, v);
+      if (ReadFormValue(InUnits(f, units), text, name, v, refusal)) form.*(f.form) = ToModel(f, units, v);
       return refusal;
     });
   }
 }
 
-void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges, const Units& units) {
-  const auto fields = FormFields();
+void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units) {
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const FormField& f = fields[i];
-    const std::string name = "--" + std::string(NamesOf(f).option);
+    const Parameter& f = fields[i];
+    const std::string name = "--" + std::string(f.option);
     ParamRange& range = ranges[i];
     AddValue(app, name, "X", FieldHelp(f), [&f, name, &range, &units](const std::string& text) {
       std::string refusal;

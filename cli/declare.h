@@ -71,7 +71,7 @@ CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std:
 void AddFormValues(CLI::App& app, FlightForm& form, const Units& units);
 
 /// The same parameters taking X or START:STOP:STEP, kept in `units`.
-void AddFormRanges(CLI::App& app, std::array<ParamRange, 9>& ranges, const Units& units);
+void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units);
 
 // The choice's words as indices, so the template needs nothing of the parser. A
 // `current` past the words names no default.

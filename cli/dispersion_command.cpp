@@ -89,14 +89,14 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
       {"--back-spin-sd", "standard deviation of the back spin", &LaunchSpread::backSpin, &FlightForm::backSpin},
   };
   for (const Spread& s : spreads) {
-    const FormField& f = FormFieldFor(s.field);
+    const Parameter& f = ParameterFor(s.field);
     const std::string name = s.name;
     AddValue(app, name, "X",
              std::string(s.help) + " (0 or more, in the parameter's unit, default 0)",
              [&opt, &f, &s, name](const std::string& text) {
                const std::optional<double> v = ReadDecimal(text);
                if (!v || !(*v >= 0.0)) return name + ": '" + text + "' is not a number of 0 or more";
-               opt.spread.*(s.sd) = FieldToModel(f, opt.units, *v);
+               opt.spread.*(s.sd) = ToModel(f, opt.units, *v);
                return std::string();
              });
   }

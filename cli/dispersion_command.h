@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "cli/units.h"
 #include "flight/dispersion.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
+#include "flight/units.h"
 
 namespace CLI {
 class App;
@@ -24,7 +24,7 @@ struct DispersionOptions {
   std::int64_t seed = 1;
   std::int64_t maxFlights = 10000000;
   unsigned threads = 0;  ///< 0: the core count
-  std::int64_t maxTicks = 10000000;
+  std::int64_t maxTicks = kDefaultMaxTicks;
   bool json = false;
   Units units = Units::Metric;
   std::optional<std::string> output;  ///< every flight as a sweep row; "-" for standard output

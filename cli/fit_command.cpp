@@ -10,7 +10,6 @@
 #include "cli/chart_drawing.h"
 #include "cli/chart_figures.h"
 #include "cli/declare.h"
-#include "cli/field_names.h"
 #include "cli/json_text.h"
 #include "cli/progress_line.h"
 #include "cli/refuse.h"
@@ -122,8 +121,8 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   if (opt.json) {
     Json fitted = Json::object();
     for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-      const FormField& f = FormFieldFor(p.fitted[i]);
-      fitted[std::string(NamesOf(f).column)] = JsonNumber(FieldFromModel(f, u, r.values[i]));
+      const Parameter& f = ParameterFor(p.fitted[i]);
+      fitted[std::string(f.key)] = JsonNumber(FromModel(f, u, r.values[i]));
     }
     Json shots = Json::array();
     for (std::size_t i = 0; i < file.shots.size(); ++i) {
@@ -147,9 +146,9 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   }
   s = "fitted:  ";
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-    const FormField& f = FormFieldFor(p.fitted[i]);
-    const std::string unit(FieldUnit(f, u));
-    s += (i ? ", " : "") + std::string(NamesOf(f).option) + " = " + FormatNumber(FieldFromModel(f, u, r.values[i])) +
+    const Parameter& f = ParameterFor(p.fitted[i]);
+    const std::string unit(f.Unit(u));
+    s += (i ? ", " : "") + std::string(f.option) + " = " + FormatNumber(FromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
   }
   s += "\nrms:     " + FormatNumber(r.rms * 100.0) + " % of the measured values (" +
@@ -189,15 +188,15 @@ void DeclareFit(CLI::App& app, FitOptions& opt) {
   app.final_callback([&opt] { opt.shots = opt.shotsGiven.value_or(""); });
 }
 
-bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out, std::string& error) {
+bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out, std::string& error) {
   out.clear();
   std::size_t pos = 0;
   while (pos <= text.size()) {
     const std::size_t comma = std::min(text.find(',', pos), text.size());
     const std::string name = text.substr(pos, comma - pos);
-    const FormField* f = FindFieldByOption(name);
+    const Parameter* f = FindByOption(Model::Form, name);
     if (!f) {
-      error = "--fit: unknown parameter '" + name + "' (any of angle, speed, side-spin, back-spin, k, k-prime, mass, gravity, dt)";
+      error = "--fit: unknown parameter '" + name + "' (any of " + OptionNames(Model::Form) + ")";
       return false;
     }
     if (std::find(out.begin(), out.end(), f) != out.end()) {
@@ -217,11 +216,11 @@ int RunFit(const FitOptions& opt) {
 
   FitProblem p;
   p.shots = file.shots;
-  std::vector<const FormField*> fitted = opt.fitted;
-  if (fitted.empty()) fitted = {&FormFieldFor(&FlightForm::k), &FormFieldFor(&FlightForm::kPrime)};
-  for (const FormField* f : fitted) {
-    p.fitted.push_back(f->member);
-    p.start.push_back(opt.form.*(f->member));
+  std::vector<const Parameter*> fitted = opt.fitted;
+  if (fitted.empty()) fitted = {&ParameterFor(&FlightForm::k), &ParameterFor(&FlightForm::kPrime)};
+  for (const Parameter* f : fitted) {
+    p.fitted.push_back(f->form);
+    p.start.push_back(opt.form.*(f->form));
   }
   p.maxTicks = opt.maxTicks;
   p.threads = static_cast<int>(opt.threads);

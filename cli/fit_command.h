@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/units.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
+#include "flight/units.h"
 
 namespace CLI {
 class App;
@@ -19,8 +19,8 @@ namespace vendrel::cli {
 struct FitOptions {
   FlightForm form = DefaultForm();  ///< values of the columns a file lacks; starting values
   std::string shots;                ///< the CSV file, "-" for standard input
-  std::vector<const FormField*> fitted;  ///< empty: K and K'
-  std::int64_t maxTicks = 10000000;
+  std::vector<const Parameter*> fitted;  ///< empty: K and K'
+  std::int64_t maxTicks = kDefaultMaxTicks;
   bool json = false;
   Units units = Units::Metric;
   unsigned threads = 0;
@@ -36,6 +36,6 @@ int RunFit(const FitOptions& opt);
 
 /// Reads "k,k-prime": parameter names as the options spell them. False with `error`
 /// on an unknown or repeated name.
-bool ParseFittedList(const std::string& text, std::vector<const FormField*>& out, std::string& error);
+bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out, std::string& error);
 
 }  // namespace vendrel::cli

@@ -132,7 +132,7 @@ int RunFlightCommand(const FlightOptions& opt) {
     // Later flights draw over the earlier ones, as runs accumulate in the window.
     for (const Overrides& overlay : opt.overlays) {
       FlightForm more = form;
-      for (const auto& [field, value] : overlay) more.*(field->member) = value;
+      for (const auto& [field, value] : overlay) more.*(field->form) = value;
       RunFlight(more, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) { picture->OnTick(tick, st); });
     }
     if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
@@ -143,7 +143,7 @@ int RunFlightCommand(const FlightOptions& opt) {
     std::vector<FlightForm> overlays;
     for (const Overrides& overlay : opt.overlays) {
       FlightForm more = opt.form;
-      for (const auto& [field, value] : overlay) more.*(field->member) = value;
+      for (const auto& [field, value] : overlay) more.*(field->form) = value;
       overlays.push_back(more);
     }
     if (!chart.Write(ChartOfFlights(opt.form, overlays, opt.maxTicks, opt.units), error)) return Refuse(error);

@@ -1,14 +1,14 @@
 #include "cli/flight_row.h"
 
 #include "cli/sweep.h"
-#include "flight/form_fields.h"
 #include "number_text/number_text.h"
+#include "flight/parameters.h"
 
 namespace vendrel::cli {
 
 const char* FlightRowHeader() { return SweepHeader(); }
 
-void AppendFlightRow(std::string& s, std::span<const double, 9> params, const FlightSummary& r, Units u) {
+void AppendFlightRow(std::string& s, std::span<const double, kFormParameterCount> params, const FlightSummary& r, Units u) {
   for (double p : params) {
     AppendNumber(s, p);
     s += ',';
@@ -25,10 +25,10 @@ void AppendFlightRow(std::string& s, std::span<const double, 9> params, const Fl
   s += '\n';
 }
 
-std::array<double, 9> ParamsOf(const FlightForm& form, Units u) {
-  std::array<double, 9> p{};
-  const auto fields = FormFields();
-  for (std::size_t i = 0; i < p.size(); ++i) p[i] = FieldFromModel(fields[i], u, form.*(fields[i].member));
+std::array<double, kFormParameterCount> ParamsOf(const FlightForm& form, Units u) {
+  std::array<double, kFormParameterCount> p{};
+  const auto fields = ParametersOf(Model::Form);
+  for (std::size_t i = 0; i < p.size(); ++i) p[i] = FromModel(fields[i], u, form.*(fields[i].form));
   return p;
 }
 

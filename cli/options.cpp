@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "cli/field_names.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"
@@ -32,9 +31,9 @@ double ParamRange::Value(std::int64_t i) const {
   return v > stop ? stop : v;
 }
 
-std::array<ParamRange, 9> SweepOptions::DefaultRanges() {
-  std::array<ParamRange, 9> ranges;
-  const auto fields = FormFields();
+std::array<ParamRange, kFormParameterCount> SweepOptions::DefaultRanges() {
+  std::array<ParamRange, kFormParameterCount> ranges;
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < ranges.size(); ++i) {
     const double d = fields[i].defaultValue;
     ranges[i] = ParamRange{d, d, 1.0, true};
@@ -54,7 +53,7 @@ std::int64_t SweepSize(const SweepOptions& s) {
   return total;
 }
 
-bool ReadParamRange(const FormField& field, std::string_view text, std::string_view name,
+bool ReadParamRange(const Parameter& field, std::string_view text, std::string_view name,
                     ParamRange& range, std::string& refusal) {
   const std::size_t c1 = text.find(':');
   if (c1 == std::string_view::npos) {
@@ -101,16 +100,14 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, 
       return false;
     }
     const std::string_view name = item.substr(0, eq);
-    const FormField* f = FindFieldByOption(name);
+    const Parameter* f = FindByOption(Model::Form, name);
     if (!f) {
-      std::string names;
-      for (const FormField& g : FormFields()) names += (names.empty() ? "" : ", ") + std::string(NamesOf(g).option);
-      refusal = "unknown parameter " + Quoted(name) + " (one of " + names + ")";
+      refusal = "unknown parameter " + Quoted(name) + " (one of " + OptionNames(Model::Form) + ")";
       return false;
     }
     double v = 0.0;
     if (!ReadFormValue(InUnits(*f, units), item.substr(eq + 1), name, v, refusal)) return false;
-    out.emplace_back(f, FieldToModel(*f, units, v));
+    out.emplace_back(f, ToModel(*f, units, v));
     pos = comma + 1;
   }
   return true;

@@ -11,22 +11,19 @@
 #include <vector>
 
 #include "flight/flight_records.h"
-#include "cli/units.h"
-#include "flight/form_fields.h"
+#include "flight/units.h"
+#include "flight/parameters.h"
 
 namespace vendrel::cli {
-
-/// The largest tick bound a flight or a sweep takes: about 30 years of 1 ms ticks.
-inline constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;
 
 enum class Format { Text, Json };
 
 /// Overrides of the main flight's parameters: (field, value) pairs.
-using Overrides = std::vector<std::pair<const FormField*, double>>;
+using Overrides = std::vector<std::pair<const Parameter*, double>>;
 
 struct FlightOptions {
   FlightForm form = DefaultForm();
-  std::int64_t maxTicks = 10000000;
+  std::int64_t maxTicks = kDefaultMaxTicks;
   Format format = Format::Text;
   std::optional<std::string> trajectory;  ///< CSV path, "-" for standard output
   std::optional<std::string> png;
@@ -53,8 +50,8 @@ struct ParamRange {
 enum class BestBy { None, Carry, Distance, Apex };
 
 struct SweepOptions {
-  std::array<ParamRange, 9> ranges = DefaultRanges();  ///< in FormFields() order
-  std::int64_t maxTicks = 10000000;
+  std::array<ParamRange, kFormParameterCount> ranges = DefaultRanges();  ///< in ParametersOf(Model::Form) order
+  std::int64_t maxTicks = kDefaultMaxTicks;
   std::int64_t maxFlights = 10000000;
   unsigned threads = 0;  ///< 0: the core count
   BestBy best = BestBy::None;
@@ -63,11 +60,11 @@ struct SweepOptions {
   Units units = Units::Metric;        ///< of the ranges and of the rows
   /// Parameters left at the model's default: flown as that default whatever the units
   /// (a default converted there and back could miss its last bit).
-  std::array<bool, 9> defaulted{};
+  std::array<bool, kFormParameterCount> defaulted{};
   std::optional<std::string> chart;   ///< .png or .svg
 
   /// Every parameter at its default.
-  static std::array<ParamRange, 9> DefaultRanges();
+  static std::array<ParamRange, kFormParameterCount> DefaultRanges();
 };
 
 /// Total flights of a sweep, saturating at INT64_MAX.
@@ -75,7 +72,7 @@ std::int64_t SweepSize(const SweepOptions& s);
 
 /// Reads a sweep parameter: X or START:STOP:STEP within `field`'s range. On a refusal
 /// returns false with one line naming the option as `name`.
-bool ReadParamRange(const FormField& field, std::string_view text, std::string_view name,
+bool ReadParamRange(const Parameter& field, std::string_view text, std::string_view name,
                     ParamRange& range, std::string& refusal);
 
 /// Reads an overlay, name=value,... with the names of the parameter options. On a

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "cli/units.h"
 #include "flight/windowless_run.h"
+#include "flight/units.h"
 
 namespace vendrel::cli {
 

@@ -9,9 +9,10 @@
 
 #include "cli/csv_reader.h"
 #include "cli/refuse.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_table.h"
 #include "number_text/number_text.h"
+#include "flight/parameters.h"
 
 namespace vendrel::cli {
 namespace {
@@ -101,14 +102,14 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
       }
       const double v = *read;
       if (c.kind == ShotColumn::Kind::Launch) {
-        const FormField& f = *c.field;
-        const double model = FieldToModel(f, units, v);
+        const Parameter& f = *c.field;
+        const double model = ToModel(f, units, v);
         if (!f.InRange(model)) {
           error = where + col + QuotedFromFile(cells[i]) + " is out of range (allowed: " +
-                  Range(FieldFromModel(f, units, f.min), FieldFromModel(f, units, f.max), FieldUnit(f, units)) + ")";
+                  Range(FromModel(f, units, f.min), FromModel(f, units, f.max), f.Unit(units)) + ")";
           return false;
         }
-        shot.form.*(f.member) = model;
+        shot.form.*(f.form) = model;
       } else {
         if (const std::string why = MeasuredValueRefusal(c.target, v); !why.empty()) {
           error = where + col + QuotedFromFile(cells[i]) + " " + why;

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/units.h"
 #include "flight/flight_records.h"
 #include "flight/shot_fit.h"
+#include "flight/units.h"
 
 namespace vendrel::cli {
 

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "cli/field_names.h"
 #include "cli/flight_row.h"
 #include "cli/progress_line.h"
-#include "flight/form_fields.h"
+#include "number_text/number_text.h"
+#include "flight/parameters.h"
 #include "flight/lanes.h"
 #include "flight/parallel_runs.h"
 #include "flight/windowless_run.h"
@@ -18,7 +18,7 @@
 namespace vendrel::cli {
 namespace {
 
-constexpr std::size_t kFields = 9;
+constexpr std::size_t kFields = kFormParameterCount;
 
 // A row: the flight's parameters and what it came to.
 struct Result : FlightSummary {
@@ -28,16 +28,16 @@ struct Result : FlightSummary {
 // The form of flight `index` of the sweep, its parameters kept for the row: the last
 // parameter (dt) varies fastest.
 FlightForm FormOf(const SweepOptions& opt, std::int64_t index, Result& r) {
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   FlightForm form = DefaultForm();
   for (std::size_t f = kFields; f-- > 0;) {
     const ParamRange& range = opt.ranges[f];
     const std::int64_t n = range.Count();
     const double v = range.Value(index % n);
     index /= n;
-    const FormField& field = fields[f];
-    form.*(field.member) = opt.defaulted[f] ? field.defaultValue : FieldToModel(field, opt.units, v);
-    r.params[f] = opt.defaulted[f] ? FieldFromModel(field, opt.units, field.defaultValue) : v;
+    const Parameter& field = fields[f];
+    form.*(field.form) = opt.defaulted[f] ? field.defaultValue : ToModel(field, opt.units, v);
+    r.params[f] = opt.defaulted[f] ? FromModel(field, opt.units, field.defaultValue) : v;
   }
   return form;
 }
@@ -66,7 +66,7 @@ bool Better(const Result& a, const Result& b, BestBy by) {
 const char* SweepHeader() {
   static const std::string header = [] {
     std::string h;
-    for (const FormField& f : FormFields()) (h += NamesOf(f).column) += ',';
+    for (const Parameter& f : ParametersOf(Model::Form)) (h += f.key) += ',';
     return h + "ticks,end,carry,distance,lateral,apex\n";
   }();
   return header.c_str();

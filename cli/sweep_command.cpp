@@ -10,7 +10,6 @@
 
 #include "cli/chart_drawing.h"
 #include "cli/declare.h"
-#include "cli/field_names.h"
 #include "cli/chart_figures.h"
 #include "cli/output_file.h"
 #include "cli/refuse.h"
@@ -38,11 +37,11 @@ std::vector<double> ValuesOf(const ParamRange& r) {
 // the flights in sweep order.
 Figure SweepFigure(const SweepOptions& opt, const std::vector<FlightSummary>& every) {
   const std::vector<std::size_t> swept = Swept(opt);
-  const auto fields = FormFields();
-  const FormField& fx = fields[swept[0]];
+  const auto fields = ParametersOf(Model::Form);
+  const Parameter& fx = fields[swept[0]];
   const std::vector<double> xs = ValuesOf(opt.ranges[swept[0]]);
   if (swept.size() == 1) return SweepLineFigure(fx, xs, every, opt.units);
-  const FormField& fy = fields[swept[1]];
+  const Parameter& fy = fields[swept[1]];
   const std::vector<double> ys = ValuesOf(opt.ranges[swept[1]]);
   // The later parameter varies faster in the sweep; the map's rows run along y.
   std::vector<double> values(xs.size() * ys.size());
@@ -82,9 +81,9 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
              "(nothing was run).");
   app.final_callback([&opt, &app] {
-    const auto fields = FormFields();
+    const auto fields = ParametersOf(Model::Form);
     for (std::size_t i = 0; i < fields.size(); ++i) {
-      opt.defaulted[i] = app.get_option("--" + std::string(NamesOf(fields[i]).option))->count() == 0;
+      opt.defaulted[i] = app.get_option("--" + std::string(fields[i].option))->count() == 0;
     }
     if (opt.chart && (Swept(opt).empty() || Swept(opt).size() > 2)) {
       throw CLI::ValidationError("--chart: a sweep has a chart over one or two swept parameters, this one sweeps " +

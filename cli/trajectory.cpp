@@ -3,27 +3,30 @@
 #include <string>
 
 #include "number_text/number_text.h"
+#include "flight/trajectory.h"
 
 namespace vendrel::cli {
 
 TrajectoryWriter::TrajectoryWriter(std::FILE* out, Units units) : out_(out), units_(units) {
-  std::fputs("tick,t,x,y,z,vx,vy,vz\n", out_);
+  std::string header;
+  for (std::string_view column : kTrajectoryColumns) (header += header.empty() ? "" : ",") += column;
+  header += '\n';
+  std::fputs(header.c_str(), out_);
 }
 
 void TrajectoryWriter::OnTick(std::int64_t tick, const FlightState& st) {
-  if (tick == 1) Row(0, 0.0, Vec5{}, st.launchVel);
-  Row(tick, static_cast<double>(tick) * st.dt, st.posNext, st.velNext);
+  EmitTrajectoryRows(tick, st, [this](const TrajectoryRow& row) { Row(row); });
 }
 
-void TrajectoryWriter::Row(std::int64_t tick, double t, const Vec5& pos, const Vec5& vel) {
-  std::string line = std::to_string(tick);
+void TrajectoryWriter::Row(const TrajectoryRow& row) {
+  std::string line = std::to_string(row.tick);
   line += ',';
-  AppendNumber(line, t);
-  for (double v : {pos[1], pos[2], pos[3]}) {
+  AppendNumber(line, row.t);
+  for (double v : {row.x, row.y, row.z}) {
     line += ',';
     AppendNumber(line, LengthFromModel(units_, v));
   }
-  for (double v : {vel[1], vel[2], vel[3]}) {
+  for (double v : {row.vx, row.vy, row.vz}) {
     line += ',';
     AppendNumber(line, SpeedFromModel(units_, v));
   }

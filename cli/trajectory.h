@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/units.h"
 #include "flight/flight_records.h"
+#include "flight/trajectory.h"
+#include "flight/units.h"
 
 namespace vendrel::cli {
 
@@ -13,12 +14,11 @@ class TrajectoryWriter {
  public:
   /// Positions and velocities in `units` (yards and mph for imperial).
   explicit TrajectoryWriter(std::FILE* out, Units units = Units::Metric);
-  /// Row 0 (the origin and the launch velocity) before tick 1's row, then one row of
-  /// `posNext` and `velNext` per tick, at t = tick × dt.
+  /// The rows the tick adds (flight/trajectory.h).
   void OnTick(std::int64_t tick, const FlightState& st);
 
  private:
-  void Row(std::int64_t tick, double t, const Vec5& pos, const Vec5& vel);
+  void Row(const TrajectoryRow& row);
   std::FILE* out_;
   Units units_;
 };

@@ -15,10 +15,8 @@ set(VENDREL_PROJECT_LICENSE "LicenseRef-proprietary" CACHE STRING
 set(VENDREL_DESKTOP_BUILD_DIR ${PROJECT_BINARY_DIR}/desktop)
 configure_file(${PROJECT_SOURCE_DIR}/res/desktop/${VENDREL_APP_ID}.metainfo.xml.in
                ${VENDREL_DESKTOP_BUILD_DIR}/${VENDREL_APP_ID}.metainfo.xml @ONLY)
-foreach(page vendrel.1 vendrel-flight.1)
-  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.in
-                 ${PROJECT_BINARY_DIR}/man/${page} @ONLY)
-endforeach()
+# vendrel-flight's page is made at build time (cli/CMakeLists.txt).
+configure_file(${PROJECT_SOURCE_DIR}/docs/man/vendrel.1.in ${PROJECT_BINARY_DIR}/man/vendrel.1 @ONLY)
 
 # The programs find Qt in the system's library directories; the run path
 # qt_standard_project_setup gives them ($ORIGIN/../lib) would only let a stray
@@ -37,7 +35,7 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/res/icons/vendrel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${VENDREL_APP_ID}.svg)
-install(FILES ${PROJECT_BINARY_DIR}/man/vendrel.1 ${PROJECT_BINARY_DIR}/man/vendrel-flight.1
+install(FILES ${PROJECT_BINARY_DIR}/man/vendrel.1 ${VENDREL_FLIGHT_MANUAL}
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Debian package: `make package` builds it from the optimised-release preset.

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flight/form_fields.h"
 #include "flight/normal_draws.h"
+#include "flight/parameters.h"
 
 namespace vendrel {
 namespace {
 
 double Drawn(double FlightForm::*member, const FlightForm& base, double sd, double z) {
-  const FormField& f = FormFieldFor(member);
+  const Parameter& f = ParameterFor(member);
   const double v = base.*member + sd * z;
   return std::clamp(v, f.min, f.max);
 }

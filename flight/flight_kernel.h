@@ -159,4 +159,103 @@ template <class Ops, class V = typename Ops::V>
   }
 }
 
+// ---- The ball model: drag and lift from the spin ratio, spin decay, wind ----
+
+/// A ball flight's constants, worked out once per flight (flight/ball_flight.cpp).
+template <class V>
+struct BallConsts {
+  V k;              ///< ρ·A / (2 m), 1/m: a coefficient times k·|v−w|·(v−w) is an acceleration
+  V cd0, cd1, cd2;  ///< Cd = (cd2·S + cd1)·S + cd0
+  V cl0, cl1, cl2;  ///< Cl likewise
+  V cap;            ///< the spin ratio is held at this value above it (NaN and ∞ included)
+  V ax, ay, az;     ///< unit spin axis (lift along axis × relative velocity); 0 without spin
+  V negG;           ///< −g
+  V dt, halfDt, sixthDt;
+  V decayHalf, decayFull;  ///< the spin's factor over half a step and a whole one
+  V wx, wy;         ///< wind at the reference height, m/s (the ground's frame)
+  V invHeight;      ///< 1 / the reference height
+  V crisis;         ///< drag added below the critical Reynolds number, at zero speed
+  V reScale;        ///< 1 / the relative speed at the critical Reynolds number
+};
+
+/// The acceleration for the air-relative velocity (rx, ry, rz) and the spin's surface
+/// speed u = r·ω: one root and one division. Cd and Cl are quadratics in the spin
+/// ratio, Cd with the drag crisis's rise at low Reynolds numbers added.
+template <class Ops, class V = typename Ops::V>
+[[gnu::always_inline]] inline void BallAcceleration(const BallConsts<V>& c, const V& rx, const V& ry,
+                                                    const V& rz, const V& u, V* a) {
+  const V s = Ops::Sqrt((rx * rx + ry * ry) + rz * rz);
+  // S = u / s. At rest (s = 0) the quotient is ∞ or NaN and the comparison sends it to
+  // the cap: drag and lift then vanish with s anyway.
+  const V ratio = u / s;
+  const V S = Ops::Select(c.cap > ratio, ratio, c.cap);
+  // Below the critical Reynolds number a dimpled ball's boundary layer no longer trips
+  // to turbulence as readily and its drag rises: linearly toward zero speed here.
+  const V below = Ops::Splat(1.0) - s * c.reScale;
+  const V rise = Ops::Select(below > Ops::Splat(0.0), below, Ops::Splat(0.0)) * c.crisis;
+  const V cd = ((c.cd2 * S + c.cd1) * S + c.cd0) + rise;
+  const V cl = (c.cl2 * S + c.cl1) * S + c.cl0;
+  const V ks = c.k * s;
+  const V drag = ks * cd;
+  const V lift = ks * cl;  // times axis × r, whose length is s·sin(angle between them)
+  const V cx = c.ay * rz - c.az * ry;
+  const V cy = c.az * rx - c.ax * rz;
+  const V cz = c.ax * ry - c.ay * rx;
+  a[0] = lift * cx - drag * rx;
+  a[1] = lift * cy - drag * ry;
+  a[2] = (lift * cz - drag * rz) + c.negG;
+}
+
+/// The wind over one step, taken at the height the step is expected to reach half way:
+/// a power law in the height with exponent 1/8, (z/zref)^(1/8) as three square roots,
+/// none below the ground.
+template <class Ops, class V = typename Ops::V>
+[[gnu::always_inline]] inline void BallWind(const BallConsts<V>& c, const V& z, const V& vz, V& wx,
+                                            V& wy) {
+  const V zero = Ops::Splat(0.0);
+  const V mid = z + vz * c.halfDt;
+  const V h = Ops::Select(mid > zero, mid * c.invHeight, zero);
+  const V f = Ops::Sqrt(Ops::Sqrt(Ops::Sqrt(h)));
+  wx = c.wx * f;
+  wy = c.wy * f;
+}
+
+/// The acceleration at one stage's ground velocity `vs`, against the air when it moves.
+template <class Ops, bool kWind, class V = typename Ops::V>
+[[gnu::always_inline]] inline void BallStage(const BallConsts<V>& c, const V* vs, const V& wx,
+                                             const V& wy, const V& u, V* a) {
+  if constexpr (kWind) {
+    BallAcceleration<Ops>(c, vs[0] - wx, vs[1] - wy, vs[2], u, a);
+  } else {
+    BallAcceleration<Ops>(c, vs[0], vs[1], vs[2], u, a);
+  }
+}
+
+/// One classical Runge-Kutta step of the ball from velocity `v`, position `p` and
+/// spin surface speed `u`, into `vNext`, `pNext`, `uNext`. The spin decays exactly
+/// (the factors are exp(−λ·dt/2) and its square); with `kWind` the wind of BallWind
+/// blows through the step, otherwise the air is still and nothing of it is formed.
+template <class Ops, bool kWind, class V = typename Ops::V>
+[[gnu::always_inline]] inline void StepBall(const BallConsts<V>& c, const V* v, const V* p, const V& u,
+                                            V* vNext, V* pNext, V& uNext) {
+  const V two = Ops::Splat(2.0);
+  V wx = Ops::Splat(0.0), wy = Ops::Splat(0.0);
+  if constexpr (kWind) BallWind<Ops>(c, p[2], v[2], wx, wy);
+  const V uHalf = u * c.decayHalf;
+  const V uFull = u * c.decayFull;
+  V a1[3], a2[3], a3[3], a4[3], v2[3], v3[3], v4[3];
+  BallStage<Ops, kWind>(c, v, wx, wy, u, a1);
+  for (int i = 0; i < 3; ++i) v2[i] = a1[i] * c.halfDt + v[i];
+  BallStage<Ops, kWind>(c, v2, wx, wy, uHalf, a2);
+  for (int i = 0; i < 3; ++i) v3[i] = a2[i] * c.halfDt + v[i];
+  BallStage<Ops, kWind>(c, v3, wx, wy, uHalf, a3);
+  for (int i = 0; i < 3; ++i) v4[i] = a3[i] * c.dt + v[i];
+  BallStage<Ops, kWind>(c, v4, wx, wy, uFull, a4);
+  for (int i = 0; i < 3; ++i) {
+    vNext[i] = ((a2[i] + a3[i]) * two + (a1[i] + a4[i])) * c.sixthDt + v[i];
+    pNext[i] = ((v2[i] + v3[i]) * two + (v[i] + v4[i])) * c.sixthDt + p[i];
+  }
+  uNext = uFull;
+}
+
 }  // namespace vendrel::kernel

@@ -8,7 +8,7 @@
 namespace vendrel {
 namespace {
 
-std::string Refusal(const FormField& field, std::string_view name, std::string_view written,
+std::string Refusal(const Parameter& field, std::string_view name, std::string_view written,
                     const char* what) {
   std::string s(name);
   s += ": '";
@@ -21,11 +21,11 @@ std::string Refusal(const FormField& field, std::string_view name, std::string_v
 
 }  // namespace
 
-std::string AllowedRange(const FormField& field) {
+std::string AllowedRange(const Parameter& field) {
   return FormatNumber(field.min) + " to " + FormatNumber(field.max);
 }
 
-std::string FormValueRefusal(const FormField& field, double value, std::string_view name,
+std::string FormValueRefusal(const Parameter& field, double value, std::string_view name,
                              std::string_view written) {
   if (field.InRange(value)) return {};
   const std::string own = written.empty() ? FormatNumber(value) : std::string();
@@ -33,7 +33,7 @@ std::string FormValueRefusal(const FormField& field, double value, std::string_v
   return Refusal(field, name, written, std::isnan(value) ? "is not a number" : "is out of range");
 }
 
-bool ReadFormValue(const FormField& field, std::string_view text, std::string_view name,
+bool ReadFormValue(const Parameter& field, std::string_view text, std::string_view name,
                    double& value, std::string& refusal) {
   const std::optional<double> read = ReadDecimal(text);
   refusal = read ? FormValueRefusal(field, *read, name, text)

@@ -9,6 +9,15 @@ namespace vendrel::lanes {
 void RunPacksAvx2(LaneBlock<kAvx2Lanes>& b, std::int64_t maxTicks, LaneFeed& feed) {
   RunPacks<GroupOps<Avx2Ops, kAvx2Lanes / Avx2Ops::kLanes>>(b, maxTicks, feed);
 }
+
+void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind) {
+  using Ops = GroupOps<Avx2Ops, kBallAvx2Lanes / Avx2Ops::kLanes>;
+  if (wind) {
+    RunBallPacks<Ops, true>(b, feed);
+  } else {
+    RunBallPacks<Ops, false>(b, feed);
+  }
+}
 #endif
 
 }  // namespace vendrel::lanes

@@ -9,6 +9,15 @@ namespace vendrel::lanes {
 void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed& feed) {
   RunPacks<GroupOps<Avx512Ops, kAvx512Lanes / Avx512Ops::kLanes>>(b, maxTicks, feed);
 }
+
+void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind) {
+  using Ops = GroupOps<Avx512Ops, kBallAvx512Lanes / Avx512Ops::kLanes>;
+  if (wind) {
+    RunBallPacks<Ops, true>(b, feed);
+  } else {
+    RunBallPacks<Ops, false>(b, feed);
+  }
+}
 #endif
 
 }  // namespace vendrel::lanes

@@ -205,4 +205,100 @@ inline constexpr int kAvx512Lanes = 3 * 8;
 void RunPacksAvx2(LaneBlock<kAvx2Lanes>& b, std::int64_t maxTicks, LaneFeed& feed);
 void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed& feed);
 
+// ---- The ball model's flights ----
+
+/// The ball model's constants in the order BallConstsOf loads them.
+inline constexpr int kBallConstCount = 22;
+inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
+
+template <class V>
+[[gnu::always_inline]] inline V* BallConstSlot(kernel::BallConsts<V>& c, int i) {
+  V* const slots[kBallConstCount] = {&c.k,   &c.cd0,       &c.cd1,       &c.cd2,     &c.cl0, &c.cl1,
+                                     &c.cl2, &c.cap,       &c.ax,        &c.ay,      &c.az,  &c.negG,
+                                     &c.dt,  &c.halfDt,    &c.sixthDt,   &c.decayHalf,
+                                     &c.decayFull, &c.wx,  &c.wy,        &c.invHeight,
+                                     &c.crisis, &c.reScale};
+  return slots[i];
+}
+
+/// The lanes of one block of ball flights. Between ticks `v`, `p`, `u` hold the start
+/// of the next step; when a flight ends, `v0`/`p0` the start of its last step and
+/// `v`/`p` its end.
+template <int N>
+struct BallLaneBlock {
+  alignas(64) double consts[kBallConstCount][N];
+  alignas(64) double v[3][N];
+  alignas(64) double p[3][N];
+  alignas(64) double v0[3][N];
+  alignas(64) double p0[3][N];
+  alignas(64) double u[N];
+  alignas(64) double apex[N];
+  std::int64_t ticks[N];
+  std::int64_t maxTicks[N];
+};
+
+/// Ticks every lane of `b` until the feed has no flights left; a lane ends when its
+/// step ends below the ground (or not a number) or after its own `maxTicks`.
+template <class Ops, bool kWind, int N>
+void RunBallPacks(BallLaneBlock<N>& b, LaneFeed& feed) {
+  static_assert(N == Ops::kLanes && N <= 64);
+  using V = typename Ops::V;
+  constexpr std::uint64_t kAll = N == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << N) - 1;
+  const V zero = Ops::Splat(0.0);
+  for (;;) {
+    kernel::BallConsts<V> c;
+    for (int i = 0; i < kBallConstCount; ++i) *BallConstSlot(c, i) = Ops::Load(b.consts[i]);
+    V v[3], p[3];
+    for (int k = 0; k < 3; ++k) {
+      v[k] = Ops::Load(b.v[k]);
+      p[k] = Ops::Load(b.p[k]);
+    }
+    V u = Ops::Load(b.u);
+    V apex = Ops::Load(b.apex);
+    std::int64_t passLimit = b.maxTicks[0] - b.ticks[0];
+    for (int i = 1; i < N; ++i) {
+      if (b.maxTicks[i] - b.ticks[i] < passLimit) passLimit = b.maxTicks[i] - b.ticks[i];
+    }
+    for (std::int64_t pass = 1;; ++pass) {
+      V vn[3], pn[3], un;
+      kernel::StepBall<Ops, kWind>(c, v, p, u, vn, pn, un);
+      apex = Ops::Select(pn[2] > apex, pn[2], apex);
+      std::uint64_t ended = ~Ops::Bits(pn[2] >= zero) & kAll;
+      if (pass >= passLimit) {
+        for (int i = 0; i < N; ++i) {
+          if (pass >= b.maxTicks[i] - b.ticks[i]) ended |= std::uint64_t{1} << i;
+        }
+      }
+      if (ended == 0) {
+        for (int k = 0; k < 3; ++k) {
+          v[k] = vn[k];
+          p[k] = pn[k];
+        }
+        u = un;
+        continue;
+      }
+      for (int k = 0; k < 3; ++k) {
+        Ops::Store(b.v0[k], v[k]);
+        Ops::Store(b.p0[k], p[k]);
+        Ops::Store(b.v[k], vn[k]);
+        Ops::Store(b.p[k], pn[k]);
+      }
+      Ops::Store(b.u, un);
+      Ops::Store(b.apex, apex);
+      for (int i = 0; i < N; ++i) b.ticks[i] += pass;
+      if (feed.HandleEnded(ended) == 0) return;
+      break;
+    }
+  }
+}
+
+// Ball flights in flight per thread: as for the form's flights (one register a thread
+// left the ball's chain of dependent operations waiting; four gained nothing).
+inline constexpr int kBallScalarLanes = 4;
+inline constexpr int kBallAvx2Lanes = 3 * 4;
+inline constexpr int kBallAvx512Lanes = 3 * 8;
+
+void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind);
+void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind);
+
 }  // namespace vendrel::lanes

@@ -5,8 +5,8 @@
 #include <limits>
 #include <numeric>
 
-#include "flight/form_fields.h"
 #include "flight/parallel_runs.h"
+#include "flight/parameters.h"
 
 namespace vendrel {
 namespace {
@@ -14,9 +14,9 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 bool SameShot(const Shot& a, const Shot& b, const std::vector<double FlightForm::*>& fitted) {
-  for (const FormField& f : FormFields()) {
-    const bool isFitted = std::find(fitted.begin(), fitted.end(), f.member) != fitted.end();
-    if (!isFitted && a.form.*(f.member) != b.form.*(f.member)) return false;
+  for (const Parameter& f : ParametersOf(Model::Form)) {
+    const bool isFitted = std::find(fitted.begin(), fitted.end(), f.form) != fitted.end();
+    if (!isFitted && a.form.*(f.form) != b.form.*(f.form)) return false;
   }
   return a.measured == b.measured;
 }
@@ -104,17 +104,19 @@ std::string FitCannotMove(const FitProblem& p) {
 FitResult FitShots(const FitProblem& p) {
   std::vector<double> lo, hi;
   for (auto member : p.fitted) {
-    lo.push_back(FormFieldFor(member).min);
-    hi.push_back(FormFieldFor(member).max);
+    lo.push_back(ParameterFor(member).min);
+    hi.push_back(ParameterFor(member).max);
   }
+  FitResult r;
+  const std::int64_t budget = 1000 * static_cast<std::int64_t>(p.fitted.size());
   auto objective = [&](const std::vector<double>& x) {
     const std::vector<FlightSummary> flown = Fly(p, FormsAt(p, x));
+    // A step of the simplex may pass the budget by a few evaluations.
+    if (p.afterEvaluation) p.afterEvaluation(r.evaluations, std::max(budget, r.evaluations));
     std::size_t n = 0;
     return SquaredErrors(p, flown, n);
   };
-  FitResult r;
-  r.values = MinimiseInBox(objective, p.start, lo, hi, 1000 * static_cast<std::int64_t>(p.fitted.size()),
-                           r.evaluations);
+  r.values = MinimiseInBox(objective, p.start, lo, hi, budget, r.evaluations);
   r.modelled = Fly(p, FormsAt(p, r.values));
   std::size_t n = 0;
   const double sum = SquaredErrors(p, r.modelled, n);

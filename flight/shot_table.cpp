@@ -5,28 +5,8 @@
 namespace vendrel {
 namespace {
 
-// The shot table's key of each launch parameter, as a sweep's CSV names its columns.
-struct ColumnKey {
-  double FlightForm::*member;
-  std::string_view key;
-};
-constexpr ColumnKey kLaunchKeys[] = {
-    {&FlightForm::launchAngle, "angle"}, {&FlightForm::launchSpeed, "speed"},
-    {&FlightForm::sideSpin, "side_spin"}, {&FlightForm::backSpin, "back_spin"},
-    {&FlightForm::k, "k"},                {&FlightForm::kPrime, "k_prime"},
-    {&FlightForm::ballMass, "mass"},      {&FlightForm::gravity, "gravity"},
-    {&FlightForm::timeStep, "dt"},
-};
-
-std::string_view KeyOf(const FormField& f) {
-  for (const ColumnKey& c : kLaunchKeys) {
-    if (c.member == f.member) return c.key;
-  }
-  return {};
-}
-
 // A sweep's result columns that are not targets: a sweep's CSV reads back as shots.
-constexpr std::string_view kIgnored[] = {"ticks", "end", "carry"};
+constexpr std::string_view kIgnored[] = {"ticks", "end", "carry", "landing_angle"};
 
 }  // namespace
 
@@ -40,9 +20,7 @@ const char* ShotTargetColumn(ShotTarget t) {
 }
 
 std::optional<ShotColumn> FindShotColumn(std::string_view name) {
-  for (const FormField& f : FormFields()) {
-    if (KeyOf(f) == name) return ShotColumn{ShotColumn::Kind::Launch, &f, {}};
-  }
+  if (const Parameter* p = FindByKey(Model::Form, name)) return ShotColumn{ShotColumn::Kind::Launch, p, {}};
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (name == ShotTargetColumn(static_cast<ShotTarget>(t))) {
       return ShotColumn{ShotColumn::Kind::Target, nullptr, static_cast<ShotTarget>(t)};
@@ -56,9 +34,7 @@ std::optional<ShotColumn> FindShotColumn(std::string_view name) {
 }
 
 std::string KnownShotColumns() {
-  std::string s;
-  for (const FormField& f : FormFields()) (s += KeyOf(f)) += ", ";
-  return s + "distance, apex, lateral, name (and a sweep's ticks, end, carry)";
+  return KeyNames(Model::Form) + ", distance, apex, lateral, name (and a sweep's ticks, end, carry, landing_angle)";
 }
 
 std::string ShotTargetsRefusal(const std::array<bool, kShotTargets>& targets, bool carryColumn) {

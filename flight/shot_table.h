@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 
 namespace vendrel {
@@ -20,17 +20,18 @@ struct ShotColumn {
     Launch,   ///< a parameter of the form, by its key ("side_spin")
     Target,   ///< a measured target: distance, apex or lateral
     Name,     ///< the shot's label
-    Ignored,  ///< a sweep's result column that is not a target: ticks, end, carry
+    Ignored,  ///< a sweep's result column that is not a target: ticks, end, carry, landing_angle
   };
   Kind kind = Kind::Ignored;
-  const FormField* field = nullptr;  ///< Launch
+  const Parameter* field = nullptr;  ///< Launch
   ShotTarget target{};               ///< Target
 };
 
 /// The column called `name`, or nothing for a column the table does not know.
 std::optional<ShotColumn> FindShotColumn(std::string_view name);
 
-/// Every known column, for a refusal: "angle, speed, ..., name (and a sweep's ticks, end, carry)".
+/// Every known column, for a refusal: "angle, speed, ..., name (and a sweep's ticks, end, carry,
+/// landing_angle)".
 std::string KnownShotColumns();
 
 /// The column of a target: "distance", "apex", "lateral".

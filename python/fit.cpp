@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
 #include "python/parameters.h"
+#include "python/progress.h"
 
 namespace vendrel::python {
 namespace {
@@ -61,8 +62,7 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
     const std::string name = item.cast<std::string>();
     const int index = FieldIndex(name);
     if (index < 0) {
-      throw py::value_error("fit: unknown parameter '" + name +
-                            "' (any of angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt)");
+      throw py::value_error("fit: unknown parameter '" + name + "' (any of " + KeyNames(Model::Form) + ")");
     }
     if (std::find(fitted.begin(), fitted.end(), static_cast<std::size_t>(index)) != fitted.end()) {
       throw py::value_error("fit: '" + name + "' is named twice");
@@ -75,13 +75,13 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
 }  // namespace
 
 py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicksArg,
-                    const py::object& threadsArg) {
+                    const py::object& threadsArg, const py::object& progressArg) {
   if (!py::hasattr(shots, "keys") || !py::hasattr(shots, "__getitem__")) {
     throw py::type_error("shots: expected a mapping of columns (a dict of arrays), got " +
                          py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
   }
-  const auto fields = FormFields();
-  std::array<py::object, 9> inputs;
+  const auto fields = ParametersOf(Model::Form);
+  FlightArgs inputs;
   std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
   std::optional<py::object> names;
   py::list shapes;  // every column's, for the one length they must share
@@ -97,7 +97,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     if (!what) throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownShotColumns() + ")");
     carryColumn = carryColumn || name == "carry";
     if (what->kind == ShotColumn::Kind::Launch) {
-      inputs[static_cast<std::size_t>(what->field - fields.data())] = column;
+      inputs[fields.IndexOf(*what->field)] = column;
       shapes.append(py::module_::import("numpy").attr("shape")(column));
     } else if (what->kind == ShotColumn::Kind::Target) {
       const auto t = static_cast<std::size_t>(what->target);
@@ -125,7 +125,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   if (shape.size() > 1) throw py::value_error("shots: the columns are not one-dimensional");
   const std::size_t count = shape.empty() ? 1 : shape[0].cast<std::size_t>();
 
-  std::array<py::object, 9> formArgs;
+  FlightArgs formArgs;
   for (std::size_t c = 0; c < fields.size(); ++c) {
     formArgs[c] = inputs[c] ? inputs[c] : py::object(py::float_(fields[c].defaultValue));
   }
@@ -133,11 +133,13 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   const std::vector<std::size_t> fitted = ReadFitted(fit);
   const std::int64_t maxTicks = ReadMaxTicks(maxTicksArg);
   const int threads = static_cast<int>(ReadThreads(threadsArg));
+  Progress progress(progressArg);
 
   FitProblem problem;
+  const std::vector<FlightForm> forms = grid.Forms();
   for (std::size_t i = 0; i < count; ++i) {
     Shot shot;
-    shot.form = grid.FormAt(grid.count == 1 ? 0 : static_cast<std::int64_t>(i));
+    shot.form = forms[grid.count == 1 ? 0 : i];
     for (std::size_t t = 0; t < kShotTargets; ++t) {
       if (!targets[t]) continue;
       const auto& values = *targets[t];
@@ -146,13 +148,14 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     problem.shots.push_back(shot);
   }
   for (std::size_t c : fitted) {
-    problem.fitted.push_back(fields[c].member);
+    problem.fitted.push_back(fields[c].form);
     // A column of one number for every shot is where the fit starts; otherwise the default.
     const bool one = inputs[c] && py::len(py::module_::import("numpy").attr("shape")(inputs[c])) == 0;
-    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].member) : fields[c].defaultValue);
+    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].form) : fields[c].defaultValue);
   }
   problem.maxTicks = maxTicks;
   problem.threads = threads;
+  problem.afterEvaluation = [&progress](std::int64_t done, std::int64_t most) { progress.Update(done, most); };
   if (const std::string why = FitCannotMove(problem); !why.empty()) throw py::value_error("fit: " + why);
 
   FitResult result;
@@ -160,6 +163,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     py::gil_scoped_release unlocked;
     result = FitShots(problem);
   }
+  progress.Finish(result.evaluations, result.evaluations);
 
   const auto number = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
   py::dict fittedOut;

@@ -10,8 +10,8 @@ namespace py = pybind11;
 
 /// Reads the shots, checks them as the fit command checks its CSV, fits and returns
 /// what `vendrel-flight fit --format json` prints (a shot's `index` in place of its
-/// file line).
+/// file line). `progress` (None or a callable) hears of the evaluations made.
 py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicks,
-                    const py::object& threads);
+                    const py::object& threads, const py::object& progress);
 
 }  // namespace vendrel::python

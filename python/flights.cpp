@@ -9,6 +9,7 @@
 
 #include "flight/parallel_runs.h"
 #include "flight/windowless_run.h"
+#include "flight/trajectory.h"
 
 namespace vendrel::python {
 namespace {
@@ -16,21 +17,25 @@ namespace {
 // JSON has no NaN or infinity: the command line writes null, and so do we.
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
 
-// Every flight of the grid, in batches flown on `threads` threads by the lanes' parallel
-// runner; `store` gets each batch's summaries with the index of its first flight.
-// Between batches the calling thread looks for Ctrl-C (a notebook's interrupt): a long
-// call ends within a batch's time, with KeyboardInterrupt.
+// Every flight the reader gives, in batches flown on `threads` threads by the lanes'
+// parallel runner; `store` gets each batch's summaries with the index of its first
+// flight. Between batches the calling thread takes the interpreter's lock to read the
+// next batch's forms from numpy, and `progress` looks for Ctrl-C (a notebook's interrupt): a
+// long call ends within a batch's time, with KeyboardInterrupt.
 using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
-void RunGrid(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, const StoreBatch& store) {
-  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
-  std::vector<FlightForm> forms;
-  for (std::int64_t first = 0; first < grid.count; first += kBatch) {
-    forms.resize(static_cast<std::size_t>(std::min(kBatch, grid.count - first)));
-    for (std::size_t i = 0; i < forms.size(); ++i) forms[i] = grid.FormAt(first + static_cast<std::int64_t>(i));
+void RunGrid(FlightGrid::Reader& reader, std::int64_t count, std::int64_t maxTicks, unsigned threads,
+             Progress& progress, const StoreBatch& store) {
+  for (std::int64_t first = 0; first < count;) {
+    std::vector<FlightForm> forms;
+    {
+      const py::gil_scoped_acquire locked;
+      forms = reader.Next();
+    }
+    if (forms.empty()) break;
     store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
-    const py::gil_scoped_acquire locked;
-    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    first += static_cast<std::int64_t>(forms.size());
+    progress.Update(first, count);
   }
 }
 
@@ -42,7 +47,7 @@ T* Data(py::array_t<T>& a) {
 }  // namespace
 
 py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
-  FlightForm form = grid.FormAt(0);
+  FlightForm form = grid.Forms().front();
   FlightOutcome out;
   {
     py::gil_scoped_release unlocked;
@@ -63,7 +68,7 @@ py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
   return d;
 }
 
-py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads) {
+py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress) {
   const auto& shape = grid.shape;
   py::array_t<std::int64_t> ticks(shape);
   py::array_t<std::int8_t> ends(shape);
@@ -76,9 +81,11 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
     double *carry, *distance, *x, *y, *z, *apex;
   } out{Data(ticks), Data(ends), Data(landed), Data(carry), Data(distance), Data(x), Data(y), Data(z), Data(apex)};
 
+  constexpr std::int64_t kBatch = 8192;  // default flights: some 30 ms on two cores
+  FlightGrid::Reader reader = grid.Read(kBatch);
   {
     py::gil_scoped_release unlocked;
-    RunGrid(grid, maxTicks, threads, [&](std::int64_t first, std::span<const FlightSummary> batch) {
+    RunGrid(reader, grid.count, maxTicks, threads, progress, [&](std::int64_t first, std::span<const FlightSummary> batch) {
       for (const FlightSummary& s : batch) {
         const std::int64_t i = first++;
         out.ticks[i] = s.ticks;
@@ -112,26 +119,14 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
   return d;
 }
 
-struct TrajectoryRow {
-  std::int64_t tick;
-  double t, x, y, z, vx, vy, vz;
-};
-
 void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
+  const FlightForm form = grid.Forms().front();
   std::vector<TrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
-    FlightForm form = grid.FormAt(0);
-    // Row 0 is the launch at the origin; then the end of every tick's step, at tick × dt.
-    RunFlight(form, maxTicks, [&](std::int64_t tick, const FlightState& st) {
-      if (tick == 1) {
-        rows.push_back({0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
-      }
-      rows.push_back({tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
-                      st.velNext[1], st.velNext[2], st.velNext[3]});
-    });
+    rows = FlyTrajectory(form, maxTicks);
   }
   py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
   std::copy(rows.begin(), rows.end(), table.mutable_data());

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "python/parameters.h"
+#include "python/progress.h"
 
 namespace vendrel::python {
 
@@ -16,8 +17,9 @@ namespace vendrel::python {
 py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks);
 
 /// Every flight of the grid, on `threads` threads (0: every core) with the interpreter's
-/// lock released: a dict of arrays in the grid's shape.
-py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads);
+/// lock released: a dict of arrays in the grid's shape. `progress` hears of the flights
+/// flown between batches (its last report is the caller's).
+py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress);
 
 /// Tells numpy the row types of the results; once, when the module loads.
 void RegisterTypes();

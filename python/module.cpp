@@ -3,13 +3,19 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <array>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "flight/parameters.h"
 #include "python/fit.h"
 #include "python/flights.h"
+#include "python/parameter_text.h"
 #include "python/parameters.h"
 
 namespace py = pybind11;
+using namespace vendrel;
 using namespace vendrel::python;
 
 namespace {
@@ -32,23 +38,19 @@ Functions:
 Units: degrees, m/s, rpm, grams, m/s^2, seconds; distances in metres.
 )";
 
-constexpr const char* kFlyDoc = R"(fly(angle=15, speed=60, side_spin=0, back_spin=2000, k=0.01, k_prime=0.02,
-    mass=46, gravity=9.8, dt=0.01, max_ticks=10_000_000, threads=None) -> dict
+// The docstrings are templates: @...@ is filled in from the parameter table when the
+// module loads (python/parameter_text.h).
+constexpr const char* kFlyDoc = R"(@SIGNATURE@
 
 Fly a golf ball from the tee until it comes down, and report where it landed.
 
 Parameters (each flight parameter is a number or a numpy array of numbers):
-    angle      launch angle above the horizontal, degrees, 0 to 90
-    speed      launch speed, m/s, 0 to 100
-    side_spin  side spin, rpm, -100000 to 100000 (positive bends toward +y)
-    back_spin  back spin, rpm, -100000 to 100000 (positive lifts the ball)
-    k          lift coefficient K of the spin forces, 0 to 10
-    k_prime    drag coefficient K', 0 to 10
-    mass       ball mass, grams, 0 to 10000
-    gravity    gravitational acceleration, m/s^2, 0 to 10000
-    dt         time step of one tick, seconds, 0.00001 to 0.1
-    max_ticks  give up after this many ticks if the ball is still in the air
+@FLIGHT_PARAMETERS@    max_ticks  give up after this many ticks if the ball is still in the air
     threads    threads for arrays of flights; None uses every core
+    progress   None, or a function called as progress(done, total) with the
+               flights flown so far and all of them: at most four times a second
+               while arrays fly, and once at the end; what it raises stops the
+               flights and comes out of fly()
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -78,8 +80,7 @@ Examples:
     (2, 9)
 )";
 
-constexpr const char* kTrajectoryDoc = R"(trajectory(angle=15, speed=60, side_spin=0, back_spin=2000, k=0.01, k_prime=0.02,
-    mass=46, gravity=9.8, dt=0.01, max_ticks=10_000_000) -> numpy.ndarray
+constexpr const char* kTrajectoryDoc = R"(@SIGNATURE@
 
 Every tick of one flight, like `vendrel-flight --trajectory`.
 
@@ -95,13 +96,13 @@ Example:
     >>> tr["z"].max()          # the apex
 )";
 
-constexpr const char* kFitDoc = R"(fit(shots, fit=("k", "k_prime"), max_ticks=10_000_000, threads=None) -> dict
+constexpr const char* kFitDoc = R"(@SIGNATURE@
 
 Find the parameter values that make the model fly like measured shots.
 
 shots is a mapping of columns, such as a dict of numpy arrays (or a pandas
 DataFrame), with the names vendrel-flight's sweep writes:
-    angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt
+    @FLIGHT_KEYS@
               how each shot was launched; a column left out takes the default,
               and a single number counts for every shot
     distance, apex, lateral
@@ -115,6 +116,11 @@ column's value when that is one number for every shot, else from the default,
 and stays within the form's range. The fit minimises the sum of squared relative
 errors over every measured value of every shot (Nelder-Mead; every evaluation
 flies every shot on all cores).
+
+progress, when given, is called as progress(done, total) with the evaluations
+made and the most the fit may make (it usually needs far fewer), at most four
+times a second, and once at the end with the evaluations it took as both; what
+it raises stops the fit and comes out of fit().
 
 Returns what `vendrel-flight fit --format json` prints:
     fitted       {"k": ..., "k_prime": ...}
@@ -130,25 +136,18 @@ Example:
     >>> vendrel.fit(shots)["fitted"]
 )";
 
-std::array<py::object, 9> FormArgs(py::object angle, py::object speed, py::object sideSpin, py::object backSpin,
-                                   py::object k, py::object kPrime, py::object mass, py::object gravity,
-                                   py::object dt) {
-  return {angle, speed, sideSpin, backSpin, k, kPrime, mass, gravity, dt};
-}
-
-py::dict Fly(py::object angle, py::object speed, py::object sideSpin, py::object backSpin, py::object k,
-             py::object kPrime, py::object mass, py::object gravity, py::object dt, py::object maxTicks,
-             py::object threads) {
-  const FlightGrid grid = ReadFlightGrid(FormArgs(angle, speed, sideSpin, backSpin, k, kPrime, mass, gravity, dt));
+py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg) {
+  const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   const unsigned workers = ReadThreads(threads);
-  return grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers);
+  Progress progress(progressArg);
+  py::dict out = grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers, progress);
+  progress.Finish(grid.count, grid.count);
+  return out;
 }
 
-py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, py::object backSpin, py::object k,
-                       py::object kPrime, py::object mass, py::object gravity, py::object dt,
-                       py::object maxTicks) {
-  const FlightGrid grid = ReadFlightGrid(FormArgs(angle, speed, sideSpin, backSpin, k, kPrime, mass, gravity, dt));
+py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks) {
+  const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   if (!grid.scalar) {
     throw py::type_error("trajectory flies one flight: give single numbers, not arrays");
@@ -156,8 +155,71 @@ py::array TrajectoryOf(py::object angle, py::object speed, py::object sideSpin, 
   return Trajectory(grid, ticks);
 }
 
-py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads) {
-  return FitShotsTo(shots, fit, maxTicks, threads);
+py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads, py::object progress) {
+  return FitShotsTo(shots, fit, maxTicks, threads, progress);
+}
+
+// A default as Python has it: whole numbers as ints, as the docstrings write them.
+py::object PythonValue(double v) {
+  return IsWhole(v) ? py::object(py::int_(static_cast<long long>(v))) : py::object(py::float_(v));
+}
+
+// The keyword of flight parameter i, with its default. Names and docstrings must outlive
+// the module's definition, so they live here.
+py::arg_v FlightKeyword(std::size_t i) {
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> k;
+    for (const Parameter& p : ParametersOf(Model::Form)) k.emplace_back(p.key);
+    return k;
+  }();
+  const Parameter& p = ParametersOf(Model::Form)[i];
+  return py::arg(keys[i].c_str()) = PythonValue(p.Default(Model::Form));
+}
+
+const char* Doc(const char* text, std::string_view name, std::vector<std::string> params, std::string_view returns) {
+  static std::vector<std::unique_ptr<std::string>> docs;
+  docs.push_back(std::make_unique<std::string>(Expand(text, {
+      {"@SIGNATURE@", SignatureLine(name, params, returns)},
+      {"@FLIGHT_PARAMETERS@", FlightHelpLines()},
+      {"@FLIGHT_KEYS@", KeyNames(Model::Form)},
+  })));
+  return docs.back()->c_str();
+}
+
+std::vector<std::string> With(std::vector<std::string> params, std::initializer_list<std::string> more) {
+  params.insert(params.end(), more);
+  return params;
+}
+
+template <std::size_t>
+using Object = py::object;
+
+// fly and trajectory take one keyword per flight parameter of the table, in its order;
+// their count is the table's, known when this compiles.
+template <std::size_t... I>
+void DefineFlights(py::module_& m, std::index_sequence<I...>) {
+  const py::object defaultTicks = py::int_(kDefaultMaxTicks);
+  const std::string maxTicksDefault = "max_ticks=" + PythonLiteral(static_cast<double>(kDefaultMaxTicks));
+  m.def(
+      "fly",
+      [](Object<I>... flight, py::object maxTicks, py::object threads, py::object progress) {
+        return Fly(FlightArgs{std::move(flight)...}, std::move(maxTicks), std::move(threads), std::move(progress));
+      },
+      Doc(kFlyDoc, "fly", With(FlightDefaults(), {maxTicksDefault, "threads=None", "progress=None"}), "dict"),
+      FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks, py::arg("threads") = py::none(),
+      py::arg("progress") = py::none());
+  m.def(
+      "trajectory",
+      [](Object<I>... flight, py::object maxTicks) {
+        return TrajectoryOf(FlightArgs{std::move(flight)...}, std::move(maxTicks));
+      },
+      Doc(kTrajectoryDoc, "trajectory", With(FlightDefaults(), {maxTicksDefault}), "numpy.ndarray"),
+      FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks);
+  m.def("fit", &Fit,
+        Doc(kFitDoc, "fit", {"shots", "fit=(\"k\", \"k_prime\")", maxTicksDefault, "threads=None", "progress=None"},
+            "dict"),
+        py::arg("shots"), py::arg("fit") = py::make_tuple("k", "k_prime"), py::arg("max_ticks") = defaultTicks,
+        py::arg("threads") = py::none(), py::arg("progress") = py::none());
 }
 
 }  // namespace
@@ -169,14 +231,5 @@ PYBIND11_MODULE(vendrel, m) {
   m.doc() = kModuleDoc;
   RegisterTypes();
   m.attr("__version__") = VENDREL_VERSION;
-
-  m.def("fly", &Fly, kFlyDoc, py::arg("angle") = 15, py::arg("speed") = 60, py::arg("side_spin") = 0,
-        py::arg("back_spin") = 2000, py::arg("k") = 0.01, py::arg("k_prime") = 0.02, py::arg("mass") = 46,
-        py::arg("gravity") = 9.8, py::arg("dt") = 0.01, py::arg("max_ticks") = 10'000'000,
-        py::arg("threads") = py::none());
-  m.def("trajectory", &TrajectoryOf, kTrajectoryDoc, py::arg("angle") = 15, py::arg("speed") = 60,
-        py::arg("side_spin") = 0, py::arg("back_spin") = 2000, py::arg("k") = 0.01, py::arg("k_prime") = 0.02,
-        py::arg("mass") = 46, py::arg("gravity") = 9.8, py::arg("dt") = 0.01, py::arg("max_ticks") = 10'000'000);
-  m.def("fit", &Fit, kFitDoc, py::arg("shots"), py::arg("fit") = py::make_tuple("k", "k_prime"),
-        py::arg("max_ticks") = 10'000'000, py::arg("threads") = py::none());
+  DefineFlights(m, std::make_index_sequence<kFormParameterCount>());
 }

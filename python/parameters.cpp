@@ -4,14 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "flight/form_fields.h"
 #include "flight/form_value.h"
+#include "flight/parameters.h"
 #include "number_text/number_text.h"
 
 namespace vendrel::python {
 namespace {
 
-constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;  // the command line's bound
 constexpr std::int64_t kMaxThreads = 1024;
 
 }  // namespace
@@ -20,9 +19,13 @@ std::string NumberText(double v) { return FormatNumber(v); }
 
 namespace {
 
-// Python's names of the form's fields, in FormFields() order.
-constexpr std::array<std::string_view, 9> kNames = {"angle", "speed", "side_spin", "back_spin", "k",
-                                                    "k_prime", "mass", "gravity", "dt"};
+// Python's names of the flight parameters: the table's keys.
+const std::array<std::string_view, kFormParameterCount> kNames = [] {
+  std::array<std::string_view, kFormParameterCount> names;
+  const auto rows = ParametersOf(Model::Form);
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = rows[i].key;
+  return names;
+}();
 
 std::string ShapeText(const std::vector<py::ssize_t>& shape) {
   std::string s = "(";
@@ -52,23 +55,8 @@ std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& s
 
 std::string TypeName(const py::handle& obj) { return py::str(py::type::handle_of(obj).attr("__name__")); }
 
-// Calls fn(value, flat index) for every element of a float64 array of any strides.
-template <class Fn>
-void ForEachElement(const py::array_t<double>& a, Fn fn) {
-  const auto ndim = static_cast<std::size_t>(a.ndim());
-  const char* base = reinterpret_cast<const char*>(a.data());
-  for (py::ssize_t flat = 0; flat < a.size(); ++flat) {
-    py::ssize_t rest = flat, offset = 0;
-    for (std::size_t d = ndim; d-- > 0;) {
-      offset += (rest % a.shape(d)) * a.strides(d);
-      rest /= a.shape(d);
-    }
-    fn(*reinterpret_cast<const double*>(base + offset), flat);
-  }
-}
-
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
-[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const FormField& f, std::string_view name) {
+[[noreturn]] void RefuseHugeInteger(const py::handle& obj, const Parameter& f, std::string_view name) {
   std::string written;
   try {
     written = py::str(obj).cast<std::string>();
@@ -80,9 +68,12 @@ void ForEachElement(const py::array_t<double>& a, Fn fn) {
   throw py::value_error(FormValueRefusal(f, above ? HUGE_VAL : -HUGE_VAL, name, written));
 }
 
+// C-ordered float64, copied only when the argument is not that already.
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
 // The argument as a float64 array (0-d for a number), refusing what is not made of
 // real numbers.
-py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::string_view fieldName) {
+Doubles ReadNumbers(const py::object& obj, const Parameter& f, std::string_view fieldName) {
   const std::string name(fieldName);
   if (py::isinstance<py::bool_>(obj) || py::isinstance(obj, py::module_::import("numpy").attr("bool_"))) {
     throw py::type_error(name + ": expected a number or an array of numbers, got " + TypeName(obj));
@@ -96,7 +87,7 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
     throw py::type_error(name + ": " + py::str(e.value()).cast<std::string>());
   }
   const char kind = arr.dtype().kind();
-  if (kind == 'i' || kind == 'u' || kind == 'f') return py::array_t<double, py::array::forcecast>::ensure(arr);
+  if (kind == 'i' || kind == 'u' || kind == 'f') return Doubles::ensure(arr);
   if (kind == 'O' && arr.ndim() == 0 && PyLong_Check(obj.ptr())) RefuseHugeInteger(obj, f, name);
   const std::string got = py::isinstance<py::array>(obj)
                               ? "an array of " + py::str(arr.dtype()).cast<std::string>()
@@ -104,79 +95,113 @@ py::array_t<double> ReadNumbers(const py::object& obj, const FormField& f, std::
   throw py::type_error(name + ": expected a number or an array of numbers, got " + got);
 }
 
-void CheckRange(const py::array_t<double>& values, const FormField& f, std::string_view name) {
-  std::vector<py::ssize_t> shape(values.shape(), values.shape() + values.ndim());
-  ForEachElement(values, [&](double v, py::ssize_t flat) {
-    if (!f.InRange(v)) throw py::value_error(FormValueRefusal(f, v, ElementName(name, shape, flat)));
-  });
+void CheckRange(const Doubles& values, const Parameter& f, std::string_view name) {
+  const double* v = values.data();
+  for (py::ssize_t i = 0; i < values.size(); ++i) {
+    if (!f.InRange(v[i])) {
+      throw py::value_error(FormValueRefusal(f, v[i], ElementName(name, {values.shape(), values.shape() + values.ndim()}, i)));
+    }
+  }
+}
+
+std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shape() + a.ndim()}; }
+
+// Names the first pair of arguments with two different lengths, neither 1, on one axis
+// (shapes aligned on the right), as numpy found when it refused to broadcast them.
+[[noreturn]] void RefuseShapes(const std::array<Doubles, kFormParameterCount>& values) {
+  for (std::size_t c = 1; c < values.size(); ++c) {
+    const auto& v = values[c];
+    for (py::ssize_t d = 0; d < v.ndim(); ++d) {
+      const py::ssize_t fromRight = v.ndim() - d, len = v.shape(d);
+      for (std::size_t j = 0; j < c && len != 1; ++j) {
+        const auto& other = values[j];
+        if (other.ndim() < fromRight) continue;
+        const py::ssize_t otherLen = other.shape(other.ndim() - fromRight);
+        if (otherLen != 1 && otherLen != len) {
+          throw py::value_error(std::string(kNames[j]) + " of shape " + ShapeText(ShapeOf(other)) + " and " +
+                                std::string(kNames[c]) + " of shape " + ShapeText(ShapeOf(v)) +
+                                " do not broadcast together");
+        }
+      }
+    }
+  }
+  throw py::value_error("the flight parameters do not broadcast together");
 }
 
 }  // namespace
 
 std::span<const std::string_view> FieldNames() { return kNames; }
 
-FlightForm FlightGrid::FormAt(std::int64_t flat) const {
-  std::array<py::ssize_t, 9> offset{};
-  py::ssize_t rest = static_cast<py::ssize_t>(flat);
-  for (std::size_t d = shape.size(); d-- > 0;) {
-    const py::ssize_t i = rest % shape[d];
-    rest /= shape[d];
-    for (std::size_t c = 0; c < columns.size(); ++c) offset[c] += i * columns[c].strides[d];
-  }
-  FlightForm form = DefaultForm();
-  const auto fields = FormFields();
-  for (std::size_t c = 0; c < columns.size(); ++c) {
-    form.*(fields[c].member) = *reinterpret_cast<const double*>(columns[c].data + offset[c]);
-  }
-  return form;
+FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
+  py::tuple operands(columns.size());
+  for (std::size_t c = 0; c < columns.size(); ++c) operands[c] = columns[c];
+  py::list readonly;
+  for (std::size_t c = 0; c < columns.size(); ++c) readonly.append(py::make_tuple("readonly"));
+  using namespace pybind11::literals;
+  Reader reader;
+  // Buffered with an outer loop of our own: runs of `batch` contiguous doubles.
+  reader.iterator_ = py::module_::import("numpy").attr("nditer")(
+      operands, "flags"_a = py::make_tuple("external_loop", "buffered", "zerosize_ok"), "op_flags"_a = readonly,
+      "order"_a = "C", "buffersize"_a = std::max<std::int64_t>(batch, 1));
+  return reader;
 }
 
-FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args) {
-  const auto fields = FormFields();
-  std::array<py::array_t<double>, 9> values;
+std::vector<FlightForm> FlightGrid::Reader::Next() {
+  std::vector<FlightForm> forms;
+  const py::object run = py::reinterpret_steal<py::object>(PyIter_Next(iterator_.ptr()));
+  if (!run) {
+    if (PyErr_Occurred()) throw py::error_already_set();
+    return forms;
+  }
+  const auto rows = ParametersOf(Model::Form);
+  const py::tuple arrays = run;
+  for (std::size_t c = 0; c < rows.size(); ++c) {
+    const py::array a = arrays[c];
+    const auto n = static_cast<std::size_t>(a.size());
+    if (c == 0) forms.assign(n, DefaultForm());
+    const auto* data = static_cast<const char*>(a.data());
+    const py::ssize_t step = a.ndim() == 1 ? a.strides(0) : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      ValueIn(forms[i], rows[c]) = *reinterpret_cast<const double*>(data + static_cast<py::ssize_t>(i) * step);
+    }
+  }
+  return forms;
+}
+
+std::vector<FlightForm> FlightGrid::Forms() const {
+  std::vector<FlightForm> all;
+  all.reserve(static_cast<std::size_t>(count));
+  Reader reader = Read(count);
+  for (auto run = reader.Next(); !run.empty(); run = reader.Next()) all.insert(all.end(), run.begin(), run.end());
+  return all;
+}
+
+FlightGrid ReadFlightGrid(const FlightArgs& args) {
+  const auto fields = ParametersOf(Model::Form);
+  std::array<Doubles, kFormParameterCount> values;
   for (std::size_t c = 0; c < args.size(); ++c) {
     values[c] = ReadNumbers(args[c], fields[c], kNames[c]);
     CheckRange(values[c], fields[c], kNames[c]);
   }
 
-  // numpy's rule: align the shapes on the right; each axis has one length, or 1.
   FlightGrid grid;
-  std::size_t ndim = 0;
-  for (const auto& v : values) ndim = std::max(ndim, static_cast<std::size_t>(v.ndim()));
-  grid.shape.assign(ndim, 1);
-  std::vector<std::size_t> setBy(ndim, 0);  // which argument gave an axis its length
+  py::list shapes;
   for (std::size_t c = 0; c < values.size(); ++c) {
-    const auto& v = values[c];
-    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
-    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
-      const py::ssize_t len = v.shape(d);
-      py::ssize_t& axis = grid.shape[lead + d];
-      if (len == axis || len == 1) continue;
-      if (axis != 1) {
-        const auto& other = values[setBy[lead + d]];
-        throw py::value_error(
-            std::string(kNames[setBy[lead + d]]) + " of shape " +
-            ShapeText({other.shape(), other.shape() + other.ndim()}) + " and " + std::string(kNames[c]) +
-            " of shape " + ShapeText({v.shape(), v.shape() + v.ndim()}) + " do not broadcast together");
-      }
-      axis = len;
-      setBy[lead + d] = c;
-    }
-    grid.scalar = grid.scalar && v.ndim() == 0;
+    shapes.append(values[c].attr("shape"));
+    grid.columns[c] = values[c];
+    grid.scalar = grid.scalar && values[c].ndim() == 0;
+  }
+  py::tuple shape;
+  try {
+    shape = py::module_::import("numpy").attr("broadcast_shapes")(*shapes);
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ValueError)) throw;
+    RefuseShapes(values);
   }
   grid.count = 1;
-  for (py::ssize_t len : grid.shape) grid.count *= len;
-
-  for (std::size_t c = 0; c < values.size(); ++c) {
-    const auto& v = values[c];
-    FlightGrid::Column& col = grid.columns[c];
-    col.data = reinterpret_cast<const char*>(v.data());
-    col.strides.assign(ndim, 0);
-    const std::size_t lead = ndim - static_cast<std::size_t>(v.ndim());
-    for (std::size_t d = 0; d < static_cast<std::size_t>(v.ndim()); ++d) {
-      if (v.shape(d) != 1) col.strides[lead + d] = v.strides(d);
-    }
-    grid.keep.push_back(v);
+  for (py::handle len : shape) {
+    grid.shape.push_back(len.cast<py::ssize_t>());
+    grid.count *= grid.shape.back();
   }
   return grid;
 }

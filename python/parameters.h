@@ -15,42 +15,52 @@
 #include <vector>
 
 #include "flight/flight_records.h"
+#include "flight/parameters.h"
 
 namespace vendrel::python {
 
 namespace py = pybind11;
 
-/// The nine flight parameters over the broadcast shape. FormAt reads raw memory only,
-/// so workers call it with the interpreter's lock released; the arrays it reads stay
-/// alive in `keep`.
+/// The form's flight parameters, one Python object each, in the table's order.
+using FlightArgs = std::array<py::object, kFormParameterCount>;
+
+/// The flight parameters over the shape numpy broadcasts them to. Reading them needs
+/// the interpreter's lock.
 struct FlightGrid {
   std::vector<py::ssize_t> shape;  ///< the broadcast shape; empty when every argument is a number
   std::int64_t count = 1;          ///< flights: the product of `shape`
   bool scalar = true;              ///< every argument was a single number (or a 0-d array)
 
-  /// The form of flight `flat`, counted in C order over `shape`.
-  FlightForm FormAt(std::int64_t flat) const;
+  /// The forms in C order over `shape`, a run at a time, from numpy's iterator over the
+  /// arguments (which broadcasts them).
+  class Reader {
+   public:
+    /// The next run of forms, at most the batch Read was given; none at the end.
+    std::vector<FlightForm> Next();
 
-  struct Column {
-    const char* data = nullptr;
-    std::vector<py::ssize_t> strides;  ///< bytes per step along each axis of `shape`; 0 where broadcast
+   private:
+    friend struct FlightGrid;
+    py::object iterator_;
   };
-  std::array<Column, 9> columns;  ///< in FormFields() order
-  std::vector<py::object> keep;
+  Reader Read(std::int64_t batch) const;
+
+  /// Every form, in order.
+  std::vector<FlightForm> Forms() const;
+
+  std::array<py::array, kFormParameterCount> columns;  ///< the arguments as float64, in the table's order
 };
 
 /// A number as people write it: plain decimals, the exponent form only for very large or
 /// very small magnitudes.
 std::string NumberText(double v);
 
-/// Python's names of the form's fields, in FormFields() order: angle, speed, side_spin,
-/// back_spin, k, k_prime, mass, gravity, dt.
+/// Python's names of the form's flight parameters (their keys), in the table's order.
 std::span<const std::string_view> FieldNames();
 
-/// Reads the nine parameters (in FormFields() order). Throws py::type_error for what is
-/// not a number, py::value_error for values the command line would refuse and for
-/// arrays that do not broadcast.
-FlightGrid ReadFlightGrid(const std::array<py::object, 9>& args);
+/// Reads the flight parameters. Throws py::type_error for what is not a number,
+/// py::value_error for values the command line would refuse and for arrays that do not
+/// broadcast.
+FlightGrid ReadFlightGrid(const FlightArgs& args);
 
 /// `max_ticks`: a whole number from 1 to the command line's bound.
 std::int64_t ReadMaxTicks(const py::object& arg);

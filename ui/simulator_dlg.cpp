@@ -1,11 +1,11 @@
 #include "ui/simulator_dlg.h"
 
-#include "flight/form_fields.h"
 #include "ui/about_dlg.h"
+#include "flight/parameters.h"
 #include "ui/trajectory_view.h"
 
 using vendrel::FlightForm;
-using vendrel::FormFieldFor;
+using vendrel::ParameterFor;
 
 BEGIN_MESSAGE_MAP(CSimulatorDlg, CDialog)
   ON_WM_SYSCOMMAND()
@@ -34,7 +34,7 @@ void CSimulatorDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   // The nine parameters with their ranges, in this fixed order; the carry unchecked.
   const auto exchange = [pDX](int id, double& value, double FlightForm::*member) {
-    const vendrel::FormField& field = FormFieldFor(member);
+    const vendrel::Parameter& field = ParameterFor(member);
     DDX_Text(pDX, id, value);
     DDV_MinMaxDouble(pDX, value, field.min, field.max);
   };

@@ -18,7 +18,7 @@ namespace {
 
 // The page as the build makes it and installs it.
 std::string ReadManual() {
-  std::ifstream in(VENDREL_MAN_DIR "/vendrel-flight.1");
+  std::ifstream in(VENDREL_FLIGHT_MANUAL);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/field_names.h"
 #include "flight/form_value.h"
 
 namespace vendrel::cli {
@@ -52,7 +51,7 @@ TEST(CommandLine, OverlaysInOrder) {
       << error;
   ASSERT_EQ(cmd.flight.overlays.size(), 2u);
   ASSERT_EQ(cmd.flight.overlays[0].size(), 2u);
-  EXPECT_EQ(cmd.flight.overlays[0][0].first->member, &FlightForm::launchAngle);
+  EXPECT_EQ(cmd.flight.overlays[0][0].first->form, &FlightForm::launchAngle);
   EXPECT_EQ(cmd.flight.overlays[1][0].second, -1500);
 }
 
@@ -155,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRefusal, testing::ValuesIn(kRefusals),
 
 // The refusal the web edition and the Python module show, with their own names.
 TEST(FormValueRefusal, NamesTheFieldItsCallersWay) {
-  const FormField& angle = *FindFieldByOption("angle");
+  const Parameter& angle = *FindByOption(Model::Form, "angle");
   EXPECT_EQ(FormValueRefusal(angle, 45, "angle"), "");
   EXPECT_EQ(FormValueRefusal(angle, 90, "angle"), "") << "ranges are inclusive";
   EXPECT_EQ(FormValueRefusal(angle, 100000, "angle"), "angle: '100000' is out of range (allowed: 0 to 90)");

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "cli/field_names.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "tests/support/process.h"
 #include "tests/support/golden.h"
@@ -207,7 +206,7 @@ TEST(FlightTool, HelpAndVersion) {
   EXPECT_EQ(v.out, "vendrel-flight 1.0.0.1\n");
   const auto h = RunFlightTool({"--help"});
   EXPECT_EQ(h.status, 0);
-  for (const auto& f : FormFields()) EXPECT_NE(h.out.find("--" + std::string(cli::NamesOf(f).option)), std::string::npos);
+  for (const auto& f : ParametersOf(Model::Form)) EXPECT_NE(h.out.find("--" + std::string(f.option)), std::string::npos);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "flight/force_model.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/rk4.h"
 #include "flight/windowless_run.h"
 #include "tests/support/golden.h"

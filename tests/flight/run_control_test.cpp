@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/run_control.h"
 #include "flight/windowless_run.h"
 #include "tests/support/named_rows.h"

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "platform/afxwin.h"
 #include "res/resource_ids.h"
@@ -147,8 +147,8 @@ const char* DialogEvents::Check() {
   if (TestAccess::RunningTimerCount(dlg_) > 1) return "more than one timer runs";
   if (g_maxDepth > 1) return "a second validation message opened over the first";
   const FlightForm& form = TestAccess::Form(dlg_);
-  for (const auto& f : FormFields()) {
-    if (!f.InRange(form.*(f.member))) return "a form field lies outside its range";
+  for (const auto& f : ParametersOf(Model::Form)) {
+    if (!f.InRange(form.*(f.form))) return "a form field lies outside its range";
   }
   // A parameter that changed holds the form's value: a commit or a calculate took it,
   // and the form holds only accepted values.

@@ -9,7 +9,7 @@
 
 #include "cli/csv_reader.h"
 #include "cli/shots_csv.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/shot_table.h"
 
 namespace {
@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (file.given.size() != n || file.names.size() != n || file.lines.size() != n) std::abort();
     for (std::size_t i = 0; i < n; ++i) {
       if (i > 0 && file.lines[i] <= file.lines[i - 1]) std::abort();
-      for (const vendrel::FormField& f : vendrel::FormFields()) {
-        if (!f.InRange(file.shots[i].form.*(f.member))) std::abort();
+      for (const vendrel::Parameter& f : vendrel::ParametersOf(vendrel::Model::Form)) {
+        if (!f.InRange(file.shots[i].form.*(f.form))) std::abort();
       }
       for (std::size_t t = 0; t < vendrel::kShotTargets; ++t) {
         const auto& given = file.given[i][t];

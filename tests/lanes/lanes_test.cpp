@@ -16,9 +16,9 @@
 
 #include "cli/options.h"
 #include "cli/sweep.h"
-#include "flight/form_fields.h"
 #include "flight/lanes.h"
 #include "flight/parallel_runs.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "tests/support/default_flight.h"
 #include "tests/support/golden.h"
@@ -89,23 +89,23 @@ std::vector<Case> MakeCases() {
     f.timeStep = uniform(0.005, 0.05);
     forms.push_back(f);
   }
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (int i = 0; i < 600; ++i) {  // anywhere in range, with the ranges' ends and zeros
     FlightForm f = DefaultForm();
-    for (const FormField& field : fields) {
+    for (const Parameter& field : fields) {
       const double r = uniform(0.0, 1.0);
       double v = r < 0.1 ? field.min : r < 0.2 ? field.max : r < 0.35 ? field.defaultValue
                                                                      : uniform(field.min, field.max);
       if (field.min < 0.0 && chance(0.1)) v = 0.0;
-      f.*(field.member) = v;
+      f.*(field.form) = v;
     }
     forms.push_back(f);
   }
   for (int i = 0; i < 400; ++i) {  // corners: every field at its minimum, maximum or default
     FlightForm f = DefaultForm();
-    for (const FormField& field : fields) {
+    for (const Parameter& field : fields) {
       const int pick = static_cast<int>(rng() % 3);
-      f.*(field.member) = pick == 0 ? field.min : pick == 1 ? field.max : field.defaultValue;
+      f.*(field.form) = pick == 0 ? field.min : pick == 1 ? field.max : field.defaultValue;
     }
     forms.push_back(f);
   }
@@ -338,7 +338,7 @@ std::string SweepText(const cli::SweepOptions& opt, LanePath path) {
 
 TEST(LaneSweep, RowsAreTheSameOnEveryPath) {
   cli::SweepOptions opt;
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i)
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   opt.ranges[0] = cli::ParamRange{0.0, 90.0, 15.0, false};        // angle
@@ -365,7 +365,7 @@ TEST(LaneSweep, RowsAreTheSameOnEveryPath) {
 TEST(LaneSweep, RowsKeepTheirOrderAcrossBatches) {
   // More flights than one batch holds, each over within a few ticks (launched at rest).
   cli::SweepOptions opt;
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < fields.size(); ++i)
     opt.ranges[i] = cli::ParamRange{fields[i].defaultValue, fields[i].defaultValue, 1.0, true};
   opt.ranges[1] = cli::ParamRange{0.0, 0.0, 1.0, true};

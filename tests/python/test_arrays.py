@@ -84,3 +84,12 @@ def test_ctrl_c_stops_a_long_call():
         vendrel.fly(angle=np.full(2_000_000, 45.0), gravity=0.0, max_ticks=1000, threads=1)
     assert time.monotonic() - start < 10
     assert vendrel.fly(angle=[15.0])["carry"].tolist() == [183.0]
+
+
+def test_runs_of_many_flights_keep_each_element_in_place():
+    # 21,000 flights cross the runs numpy hands over (8192 at a time) inside a row.
+    angle, speed = np.array([[5.0], [20.0], [40.0]]), np.linspace(30.0, 90.0, 7000)
+    out = vendrel.fly(angle=angle, speed=speed, max_ticks=5)
+    for row, col in [(0, 0), (1, 1191), (1, 1192), (1, 1193), (2, 2383), (2, 2384), (2, 6999)]:
+        one = vendrel.fly(angle=float(angle[row, 0]), speed=float(speed[col]), max_ticks=5)
+        assert out["apex"][row, col] == one["apex"] and out["x"][row, col] == one["landing"]["x"], (row, col)

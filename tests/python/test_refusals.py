@@ -21,6 +21,8 @@ VALUE_ERRORS = {
     "huge_int": ({"angle": 10**400}, "angle: '10000000000000000000...' is out of range (allowed: 0 to 90)"),
     "not_broadcasting": ({"angle": [10, 20], "speed": [50, 60, 70]},
                          "angle of shape (2,) and speed of shape (3,) do not broadcast together"),
+    "not_broadcasting_first_axis": ({"angle": [[10], [20]], "speed": [50, 60, 70], "k": np.zeros((3, 1))},
+                                    "angle of shape (2, 1) and k of shape (3, 1) do not broadcast together"),
     "ragged_list": ({"side_spin": [[1, 2], [3]]}, "side_spin: setting an array element with a sequence"),
     "max_ticks_zero": ({"max_ticks": 0}, "max_ticks: '0' is not a whole number from 1 to 1000000000000"),
     "threads_too_many": ({"threads": 1025}, "threads: '1025' is not a whole number from 1 to 1024"),

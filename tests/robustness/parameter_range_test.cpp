@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "platform/gdi.h"
 #include "ui/trajectory_view.h"
@@ -14,7 +14,7 @@ namespace vendrel {
 namespace {
 
 TEST(ParameterRange, EveryCornerEndsInADefinedWay) {
-  const auto fields = FormFields();
+  const auto fields = ParametersOf(Model::Form);
   constexpr int kCombinations = 19683;  // 3^9
   constexpr std::int64_t kTickBound = 1000;
   PixelBuffer surface = MakeSurface(view::kClientWidth, view::kClientHeight);
@@ -27,9 +27,9 @@ TEST(ParameterRange, EveryCornerEndsInADefinedWay) {
   for (int combo = 0; combo < kCombinations; ++combo) {
     FlightForm form = DefaultForm();
     int rest = combo;
-    for (const FormField& f : fields) {
+    for (const Parameter& f : fields) {
       const double choices[3] = {f.min, f.max, f.defaultValue};
-      form.*(f.member) = choices[rest % 3];
+      form.*(f.form) = choices[rest % 3];
       rest /= 3;
     }
     const FlightOutcome out = RunFlight(form, kTickBound);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/shots_csv.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 
 namespace vendrel::cli {
 namespace {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "flight/dispersion.h"
-#include "flight/form_fields.h"
 #include "flight/normal_draws.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
 #include "flight/windowless_run.h"
@@ -196,15 +196,15 @@ TEST(ShotTable, ColumnsTargetsAndMeasuredValues) {
   const auto side = FindShotColumn("side_spin");
   ASSERT_TRUE(side);
   EXPECT_EQ(side->kind, ShotColumn::Kind::Launch);
-  EXPECT_EQ(side->field->member, &FlightForm::sideSpin);
+  EXPECT_EQ(side->field->form, &FlightForm::sideSpin);
   ASSERT_TRUE(FindShotColumn("lateral"));
   EXPECT_EQ(FindShotColumn("lateral")->target, ShotTarget::Lateral);
   EXPECT_EQ(FindShotColumn("name")->kind, ShotColumn::Kind::Name);
-  for (const char* ignored : {"ticks", "end", "carry"}) EXPECT_EQ(FindShotColumn(ignored)->kind, ShotColumn::Kind::Ignored);
+  for (const char* ignored : {"ticks", "end", "carry", "landing_angle"}) EXPECT_EQ(FindShotColumn(ignored)->kind, ShotColumn::Kind::Ignored);
   for (const char* unknown : {"side-spin", "Distance", "", "spin"}) EXPECT_FALSE(FindShotColumn(unknown)) << unknown;
   EXPECT_EQ(KnownShotColumns(),
             "angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, distance, apex, lateral, name "
-            "(and a sweep's ticks, end, carry)");
+            "(and a sweep's ticks, end, carry, landing_angle)");
 
   // distance, apex, lateral present?
   EXPECT_EQ(ShotTargetsRefusal({true, false, true}, false), "");

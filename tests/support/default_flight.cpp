@@ -1,6 +1,6 @@
 #include "tests/support/default_flight.h"
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 
 namespace vendrel::test {
 

@@ -1,5 +1,5 @@
 // Runs from the calculate button through the real timer: landing, STOP, restart.
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "tests/support/default_flight.h"
 #include "tests/ui/dialog_fixture.h"

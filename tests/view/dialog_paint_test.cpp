@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "platform/afxwin.h"
 #include "platform/qt_surface.h"

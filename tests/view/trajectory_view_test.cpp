@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
 #include "tests/support/pixels.h"
 #include "tests/support/view_pictures.h"

@@ -14,7 +14,7 @@ std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 std::string NumberText(double v) { return FormatNumber(v); }
 
-std::string OptionName(const PageField& field) { return "--" + std::string(field.name); }
+std::string OptionName(const Parameter& p) { return "--" + std::string(p.option); }
 
 bool SetMaxTicks(ApiRequest& request, std::string_view text, std::optional<double> value,
                  std::string& error) {
@@ -38,12 +38,10 @@ bool IsWholeText(std::string_view text) {
   return true;
 }
 
-const PageField* Field(std::string_view key, std::string& error) {
-  const PageField* field = FieldByKey(key);
+const Parameter* Field(std::string_view key, std::string& error) {
+  const Parameter* field = FindByKey(Model::Form, key);
   if (field == nullptr) {
-    error = "unknown parameter " + Quote(key) +
-            " (known: angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, "
-            "max_ticks)";
+    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(Model::Form) + ", max_ticks)";
   }
   return field;
 }
@@ -52,11 +50,11 @@ const PageField* Field(std::string_view key, std::string& error) {
 
 bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error) {
   if (key == "max_ticks") return SetMaxTicks(request, NumberText(value), value, error);
-  const PageField* field = Field(key, error);
+  const Parameter* field = Field(key, error);
   if (field == nullptr) return false;
-  error = FormValueRefusal(FormFieldFor(field->member), value, OptionName(*field));
+  error = FormValueRefusal(*field, value, OptionName(*field));
   if (!error.empty()) return false;
-  request.form.*(field->member) = value;
+  ValueIn(request.form, *field) = value;
   return true;
 }
 
@@ -67,11 +65,10 @@ bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text
         IsWholeText(text) ? ReadDecimal(text) : std::optional<double>();
     return SetMaxTicks(request, text, value, error);
   }
-  const PageField* field = Field(key, error);
+  const Parameter* field = Field(key, error);
   if (field == nullptr) return false;
   // Text is read as the command line reads its options: a plain decimal, nothing around it.
-  return ReadFormValue(FormFieldFor(field->member), text, OptionName(*field),
-                       request.form.*(field->member), error);
+  return ReadFormValue(*field, text, OptionName(*field), ValueIn(request.form, *field), error);
 }
 
 FlightOutcome FlyApi(const ApiRequest& request) {
@@ -79,19 +76,8 @@ FlightOutcome FlyApi(const ApiRequest& request) {
   return RunFlight(form, request.maxTicks.value_or(kDefaultMaxTicks));
 }
 
-std::vector<double> TrajectoryApi(const ApiRequest& request) {
-  std::vector<double> rows;
-  const auto row = [&rows](std::int64_t tick, double t, const Vec5& pos, const Vec5& vel) {
-    rows.insert(rows.end(), {static_cast<double>(tick), t, pos[1], pos[2], pos[3], vel[1],
-                             vel[2], vel[3]});
-  };
-  FlightForm form = request.form;
-  const std::int64_t maxTicks = request.maxTicks.value_or(kTrajectoryDefaultMaxTicks);
-  RunFlight(form, maxTicks, [&row](std::int64_t tick, const FlightState& st) {
-    if (tick == 1) row(0, 0.0, Vec5{}, st.launchVel);
-    row(tick, static_cast<double>(tick) * st.dt, st.posNext, st.velNext);
-  });
-  return rows;
+std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request) {
+  return FlyTrajectory(request.form, request.maxTicks.value_or(kTrajectoryDefaultMaxTicks));
 }
 
 }  // namespace vendrel::web

@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "flight/flight_records.h"
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "flight/windowless_run.h"
+#include "flight/trajectory.h"
 
 namespace vendrel::web {
-
-/// The command line's tick bound: its default and the largest it takes.
-inline constexpr std::int64_t kDefaultMaxTicks = 10'000'000;
-inline constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;
 
 /// A trajectory keeps every row in memory, so without an explicit bound it stops
 /// sooner: a million rows (64 MB) outlast any flight that lands.
@@ -28,7 +25,7 @@ struct ApiRequest {
   std::optional<std::int64_t> maxTicks;  ///< the caller's bound, if any
 };
 
-/// Sets the parameter `key` ("angle", "side_spin", ..., "max_ticks") from a number or
+/// Sets the parameter `key` (a key of the table, or "max_ticks") from a number or
 /// from text. On a refusal returns false and `error` holds the command line's message
 /// for the same value; the request is unchanged.
 bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error);
@@ -38,8 +35,7 @@ bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text
 /// The whole flight, as `vendrel-flight` runs it.
 FlightOutcome FlyApi(const ApiRequest& request);
 
-/// The rows `vendrel-flight --trajectory` writes, eight numbers each: tick, t, x, y,
-/// z, vx, vy, vz. Row 0 is the launch.
-std::vector<double> TrajectoryApi(const ApiRequest& request);
+/// The rows `vendrel-flight --trajectory` writes (flight/trajectory.h).
+std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request);
 
 }  // namespace vendrel::web

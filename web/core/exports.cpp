@@ -1,12 +1,16 @@
-// The functions the page and the API call, as plain C: numbers in and out, strings as
-// UTF-8 pointers into the module's memory. The page's dialog and the API's request
-// live here for the life of the module.
+// The functions the page and the API call. The page's are plain C: numbers in and out,
+// strings as UTF-8 pointers into the module's memory. The API's results and the names
+// of the parameter table cross as named fields (embind). The page's dialog and the
+// API's request live here for the life of the module.
+#include <emscripten/bind.h>
 #include <emscripten/emscripten.h>
+#include <emscripten/val.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "flight/parameters.h"
+#include "flight/trajectory.h"
 #include "res/resource_ids.h"
 #include "web/core/api_flight.h"
 #include "web/core/page_dialog.h"
@@ -25,23 +29,67 @@ PageDialog& Dialog() {
 std::string g_message;  // the last refusal
 std::string g_text;     // the last text handed out
 ApiRequest g_request;
-double g_outcome[10];
 std::vector<double> g_rows;
 int g_dirty[4];
+
+struct Point {
+  double x, y, z;
+};
+
+// One flight, as the command line's JSON gives it (the page writes null for what is
+// not finite, and for the carry when there is none).
+struct ApiOutcome {
+  double ticks;
+  std::string end;
+  bool landed;
+  bool carryChanged;
+  double carry;
+  double distance;
+  Point landing;
+  double apex;
+};
+
+ApiOutcome Fly() {
+  const FlightOutcome out = FlyApi(g_request);
+  return {static_cast<double>(out.ticks), FlightEndName(out.end), out.landed(), out.carryChanged,
+          out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex};
+}
+
+// The trajectory's rows, their columns in kTrajectoryColumns order, at trajectoryRows().
+int Trajectory() {
+  g_rows.clear();
+  for (const TrajectoryRow& r : TrajectoryApi(g_request)) {
+    g_rows.insert(g_rows.end(), {static_cast<double>(r.tick), r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz});
+  }
+  return static_cast<int>(g_rows.size() / kTrajectoryColumns.size());
+}
+emscripten::val TrajectoryRows() {
+  return emscripten::val(emscripten::typed_memory_view(g_rows.size(), g_rows.data()));
+}
+void ReleaseRows() { std::vector<double>().swap(g_rows); }
+
+// The form model's parameters as the page and the API name them: [{option, key}, ...].
+emscripten::val Parameters() {
+  emscripten::val list = emscripten::val::array();
+  for (const Parameter& p : ParametersOf(Model::Form)) {
+    emscripten::val row = emscripten::val::object();
+    row.set("option", std::string(p.option));
+    row.set("key", std::string(p.key));
+    list.call<void>("push", row);
+  }
+  return list;
+}
+
+emscripten::val TrajectoryColumns() {
+  emscripten::val list = emscripten::val::array();
+  for (std::string_view c : kTrajectoryColumns) list.call<void>("push", std::string(c));
+  return list;
+}
 
 int Report(const std::optional<Refusal>& refusal) {
   if (!refusal) return 0;
   g_message = refusal->message;
   return refusal->id;
-}
-
-int EndCode(FlightEnd end) {
-  switch (end) {
-    case FlightEnd::Ground: return 0;
-    case FlightEnd::NotANumber: return 1;
-    case FlightEnd::MaxTicks: break;
-  }
-  return 2;
 }
 
 }  // namespace
@@ -98,29 +146,25 @@ EMSCRIPTEN_KEEPALIVE int vd_api_set_number(const char* key, double value) {
 EMSCRIPTEN_KEEPALIVE int vd_api_set_text(const char* key, const char* utf8) {
   return SetApiText(g_request, key, utf8, g_message) ? 1 : 0;
 }
-// ticks, end (0 ground, 1 nan, 2 max-ticks), carry changed, carry, distance, landing
-// x, y, z, apex.
-EMSCRIPTEN_KEEPALIVE const double* vd_api_fly() {
-  const FlightOutcome out = FlyApi(g_request);
-  const double values[10] = {static_cast<double>(out.ticks),
-                             static_cast<double>(EndCode(out.end)),
-                             out.carryChanged ? 1.0 : 0.0,
-                             out.carry,
-                             out.distance,
-                             out.landing[1],
-                             out.landing[2],
-                             out.landing[3],
-                             out.apex,
-                             0.0};
-  std::copy(values, values + 10, g_outcome);
-  return g_outcome;
-}
-// Runs the trajectory; returns the number of rows, eight doubles each at vd_api_rows().
-EMSCRIPTEN_KEEPALIVE int vd_api_trajectory() {
-  g_rows = TrajectoryApi(g_request);
-  return static_cast<int>(g_rows.size() / 8);
-}
-EMSCRIPTEN_KEEPALIVE const double* vd_api_rows() { return g_rows.data(); }
-EMSCRIPTEN_KEEPALIVE void vd_api_release_rows() { std::vector<double>().swap(g_rows); }
 
 }  // extern "C"
+
+EMSCRIPTEN_BINDINGS(vendrel_api) {
+  using namespace emscripten;
+  value_object<Point>("Point").field("x", &Point::x).field("y", &Point::y).field("z", &Point::z);
+  value_object<ApiOutcome>("ApiOutcome")
+      .field("ticks", &ApiOutcome::ticks)
+      .field("end", &ApiOutcome::end)
+      .field("landed", &ApiOutcome::landed)
+      .field("carryChanged", &ApiOutcome::carryChanged)
+      .field("carry", &ApiOutcome::carry)
+      .field("distance", &ApiOutcome::distance)
+      .field("landing", &ApiOutcome::landing)
+      .field("apex", &ApiOutcome::apex);
+  function("apiFly", &Fly);
+  function("apiTrajectory", &Trajectory);
+  function("apiTrajectoryRows", &TrajectoryRows);
+  function("apiReleaseRows", &ReleaseRows);
+  function("parameters", &Parameters);
+  function("trajectoryColumns", &TrajectoryColumns);
+}

@@ -1,6 +1,6 @@
 #include "web/core/page_dialog.h"
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "res/resource_ids.h"
 #include "web/core/page_fields.h"
 

@@ -8,37 +8,33 @@ namespace vendrel::web {
 namespace {
 
 constexpr std::array<PageField, 9> kFields{{
-    {IDC_BALL_MASS, "mass", "mass", &FlightForm::ballMass},
-    {IDC_GRAVITY, "gravity", "gravity", &FlightForm::gravity},
-    {IDC_K, "k", "k", &FlightForm::k},
-    {IDC_SIDE_SPIN, "side-spin", "side_spin", &FlightForm::sideSpin},
-    {IDC_BACK_SPIN, "back-spin", "back_spin", &FlightForm::backSpin},
-    {IDC_K_PRIME, "k-prime", "k_prime", &FlightForm::kPrime},
-    {IDC_LAUNCH_ANGLE, "angle", "angle", &FlightForm::launchAngle},
-    {IDC_LAUNCH_SPEED, "speed", "speed", &FlightForm::launchSpeed},
-    {IDC_TIME_STEP, "dt", "dt", &FlightForm::timeStep},
+    {IDC_BALL_MASS, &FlightForm::ballMass},
+    {IDC_GRAVITY, &FlightForm::gravity},
+    {IDC_K, &FlightForm::k},
+    {IDC_SIDE_SPIN, &FlightForm::sideSpin},
+    {IDC_BACK_SPIN, &FlightForm::backSpin},
+    {IDC_K_PRIME, &FlightForm::kPrime},
+    {IDC_LAUNCH_ANGLE, &FlightForm::launchAngle},
+    {IDC_LAUNCH_SPEED, &FlightForm::launchSpeed},
+    {IDC_TIME_STEP, &FlightForm::timeStep},
 }};
-
-template <typename Pred>
-const PageField* Find(Pred pred) {
-  for (const PageField& f : kFields) {
-    if (pred(f)) return &f;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
 std::span<const PageField> ExchangeOrder() { return kFields; }
 
 const PageField* FieldById(int id) {
-  return Find([id](const PageField& f) { return f.id == id; });
+  for (const PageField& f : kFields) {
+    if (f.id == id) return &f;
+  }
+  return nullptr;
 }
+
 const PageField* FieldByName(std::string_view name) {
-  return Find([name](const PageField& f) { return f.name == name; });
-}
-const PageField* FieldByKey(std::string_view key) {
-  return Find([key](const PageField& f) { return f.key == key; });
+  for (const PageField& f : kFields) {
+    if (f.name() == name) return &f;
+  }
+  return nullptr;
 }
 
 }  // namespace vendrel::web

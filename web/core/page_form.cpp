@@ -1,6 +1,6 @@
 #include "web/core/page_form.h"
 
-#include "flight/form_fields.h"
+#include "flight/parameters.h"
 #include "number_text/number_text.h"
 #include "platform/exchange_text.h"
 #include "web/core/page_fields.h"
@@ -14,7 +14,7 @@ std::optional<Refusal> PageForm::Check(int id, std::string_view text, double& va
   if (field == nullptr) return Refusal{id, AfxNumberExpectedText()};
   const std::optional<double> parsed = ParseNumber(text);
   if (!parsed) return Refusal{id, AfxNumberExpectedText()};
-  const FormField& range = FormFieldFor(field->member);
+  const Parameter& range = ParameterFor(field->member);
   if (!range.InRange(*parsed)) return Refusal{id, AfxRangeText(range.min, range.max)};
   value = *parsed;
   return std::nullopt;

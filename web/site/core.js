@@ -12,7 +12,7 @@ export function loadCore() {
 function wrap(m) {
   const text = (pointer) => m.UTF8ToString(pointer);
   const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
-  const f64 = (pointer, count) => m.HEAPF64.subarray(pointer >> 3, (pointer >> 3) + count);
+  const fieldId = withString('vd_page_field_id', 'number', ['string']);
   return {
     /** The message of the last refusal. */
     message: () => text(m._vd_message()),
@@ -27,7 +27,9 @@ function wrap(m) {
       ticks: (count) => m._vd_page_ticks(count),
       running: () => m._vd_page_running() !== 0,
       carryShown: () => m._vd_page_carry_shown() !== 0,
-      fieldId: withString('vd_page_field_id', 'number', ['string']),
+      fieldId,
+      /** The names in links of the values the form has a box for, in the parameter table's order. */
+      names: m.parameters().map((p) => p.option).filter((name) => fieldId(name) !== 0),
     },
     surface: {
       width: m._vd_surface_width(),
@@ -47,11 +49,15 @@ function wrap(m) {
       reset: () => m._vd_api_reset(),
       setNumber: withString('vd_api_set_number', 'number', ['string', 'number']),
       setText: withString('vd_api_set_text', 'number', ['string', 'string']),
-      fly: () => f64(m._vd_api_fly(), 9),
+      /** The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex}. */
+      fly: () => m.apiFly(),
+      /** The names of a trajectory row's values, in order. */
+      columns: m.trajectoryColumns(),
+      /** Every row's values one after the other, `columns.length` per row. */
       trajectory() {
-        const rows = m._vd_api_trajectory();
-        const values = Float64Array.from(f64(m._vd_api_rows(), rows * 8));
-        m._vd_api_release_rows();
+        m.apiTrajectory();
+        const values = Float64Array.from(m.apiTrajectoryRows());
+        m.apiReleaseRows();
         return values;
       },
     },

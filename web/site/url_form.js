@@ -1,13 +1,13 @@
 // Shareable shots: the form taken from the page's address (?angle=30&speed=70, names
-// as the command line's options), and a link that gives the current form back.
-const NAMES = ['angle', 'speed', 'side-spin', 'back-spin', 'k', 'k-prime', 'mass', 'gravity', 'dt'];
+// as the command line's options, from the module's parameter table), and a link that
+// gives the current form back.
 
 export class UrlForm {
   constructor(form, page) {
     this.form = form;
     this.page = page;
     // What the boxes show before anything changes them: the defaults a link can leave out.
-    this.defaults = new Map(NAMES.map((name) => [name, this.text(name)]));
+    this.defaults = new Map(page.names.map((name) => [name, this.text(name)]));
   }
 
   text(name) {
@@ -35,7 +35,7 @@ export class UrlForm {
     const url = new URL(base);
     url.search = '';
     url.hash = '';
-    for (const name of NAMES) {
+    for (const name of this.page.names) {
       const value = this.text(name);
       if (value !== this.defaults.get(name)) url.searchParams.set(name, value);
     }

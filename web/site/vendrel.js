@@ -8,9 +8,6 @@
 //   vendrel.trajectory({side_spin: 1500}); // the rows of `vendrel-flight --trajectory`
 import { loadCore } from './core.js';
 
-const ENDS = ['ground', 'nan', 'max-ticks'];
-const COLUMNS = ['tick', 't', 'x', 'y', 'z', 'vx', 'vy', 'vz'];
-
 let core = null;
 
 /** Resolves once the module has loaded; from then on every call is synchronous. */
@@ -19,7 +16,7 @@ export const ready = loadCore().then((loaded) => {
   return vendrel;
 });
 
-// Parameters: angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt and
+// Parameters: the keys of the parameter table (angle, speed, side_spin, ...) and
 // max_ticks, any subset, numbers or text; the rest keep the form's defaults.
 function load(options) {
   if (core === null) throw new Error('vendrel is still loading: await vendrel.ready first');
@@ -43,15 +40,14 @@ const json = (v) => (Number.isFinite(v) ? v : null);
 export function fly(options = {}) {
   load(options);
   const r = core.api.fly();
-  const end = ENDS[r[1]];
   return {
-    ticks: r[0],
-    end,
-    landed: end !== 'max-ticks',
-    carry: r[2] !== 0 ? json(r[3]) : null,
-    distance: json(r[4]),
-    landing: { x: json(r[5]), y: json(r[6]), z: json(r[7]) },
-    apex: json(r[8]),
+    ticks: r.ticks,
+    end: r.end,
+    landed: r.landed,
+    carry: r.carryChanged ? json(r.carry) : null,
+    distance: json(r.distance),
+    landing: { x: json(r.landing.x), y: json(r.landing.y), z: json(r.landing.z) },
+    apex: json(r.apex),
   };
 }
 
@@ -59,10 +55,11 @@ export function fly(options = {}) {
 export function trajectory(options = {}) {
   load(options);
   const values = core.api.trajectory();
-  const rows = new Array(values.length / 8);
+  const columns = core.api.columns;
+  const rows = new Array(values.length / columns.length);
   for (let i = 0; i < rows.length; ++i) {
     const row = {};
-    for (let c = 0; c < 8; ++c) row[COLUMNS[c]] = values[i * 8 + c];
+    for (let c = 0; c < columns.length; ++c) row[columns[c]] = values[i * columns.length + c];
     rows[i] = row;
   }
   return rows;

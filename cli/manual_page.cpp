@@ -1,0 +1,93 @@
+// Writes the manual page of vendrel-flight from its template, with the paragraphs of
+// the flight parameters made from the parameter table. It runs at build time, so the
+// page cannot fall behind the options.
+//
+//   vendrel-flight-manual TEMPLATE PAGE VERSION
+//
+// The template's line kMarker (a roff comment) becomes the paragraphs; every
+// @PROJECT_VERSION@ becomes VERSION and every @DEFAULT_MAX_TICKS@ the default tick bound.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "flight/form_value.h"
+#include "flight/parameters.h"
+#include "number_text/number_text.h"
+
+namespace {
+
+constexpr std::string_view kMarker = R"(.\" @FLIGHT_PARAMETERS@)";
+
+// roff's text: a hyphen that is a minus or part of an option is "\-", a square "\(S2".
+std::string Roff(std::string_view text) {
+  std::string s;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 2) == "^2") {
+      s += "\\(S2";
+      ++i;
+    } else if (text[i] == '-') {
+      s += "\\-";
+    } else {
+      s += text[i];
+    }
+  }
+  return s;
+}
+
+std::string Paragraphs() {
+  using namespace vendrel;
+  std::string s;
+  for (const Parameter& p : AllParameters()) {
+    const std::string unit = p.Unit().empty() ? "value" : Roff(p.Unit());
+    s += ".TP\n.BI \\-\\-" + Roff(p.option) + " \"" + " " + unit + "\"\n";
+    s += std::string(p.help) + ": " + Roff(AllowedRange(p)) + ", default " +
+         Roff(FormatNumber(p.defaultValue)) + ".\n";
+    if (!p.note.empty()) s += std::string(p.note) + "\n";
+  }
+  return s;
+}
+
+void Fill(std::string& line, std::string_view name, const std::string& value) {
+  for (std::size_t at = 0; (at = line.find(name, at)) != std::string::npos; at += value.size()) {
+    line.replace(at, name.size(), value);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: vendrel-flight-manual TEMPLATE PAGE VERSION\n";
+    return 2;
+  }
+  std::ifstream in(argv[1]);
+  if (!in) {
+    std::cerr << argv[1] << ": cannot be read\n";
+    return 1;
+  }
+  std::ostringstream page;
+  bool placed = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line == kMarker) {
+      page << Paragraphs();
+      placed = true;
+    } else {
+      Fill(line, "@PROJECT_VERSION@", argv[3]);
+      Fill(line, "@DEFAULT_MAX_TICKS@", std::to_string(vendrel::kDefaultMaxTicks));
+      page << line << '\n';
+    }
+  }
+  if (!placed) {
+    std::cerr << argv[1] << ": no line " << kMarker << " to put the parameters on\n";
+    return 1;
+  }
+  std::ofstream out(argv[2], std::ios::binary);
+  out << page.str();
+  if (!out.flush()) {
+    std::cerr << argv[2] << ": cannot be written\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,431 @@
+#include "flight/ball_flight.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
+#include "flight/lanes_loop.h"
+#include "flight/launch_trig.h"
+#include "flight/portable_math.h"
+#include "flight/run_control.h"
+
+namespace vendrel {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+// Specific gas constants of dry air (the standard atmosphere's, ISO 2533) and of water
+// vapour, J/(kg·K).
+constexpr double kDryAirR = 287.05287;
+constexpr double kVapourR = 461.52;
+
+using kernel::ScalarOps;
+
+template <bool kWind>
+void Step(const BallLaunch& l, const double* v, const double* p, double u, double* vn, double* pn,
+          double& un) {
+  kernel::StepBall<ScalarOps, kWind>(l.consts, v, p, u, vn, pn, un);
+}
+
+// The path inside the last step: the cubic Hermite through both ends, s from 0 to 1.
+struct Hermite {
+  const double *p0, *v0, *p1, *v1;
+  double dt;
+  double At(int i, double s) const {
+    const double t = 1.0 - s;
+    return ((1.0 + 2.0 * s) * t * t) * p0[i] + (s * t * t) * (dt * v0[i]) +
+           (s * s * (3.0 - 2.0 * s)) * p1[i] + (s * s * (s - 1.0)) * (dt * v1[i]);
+  }
+  double Slope(int i, double s) const {  // d/dt
+    const double d00 = 6.0 * s * s - 6.0 * s;
+    return (d00 * p0[i] - d00 * p1[i]) / dt + (3.0 * s * s - 4.0 * s + 1.0) * v0[i] +
+           (3.0 * s * s - 2.0 * s) * v1[i];
+  }
+};
+
+double DescentDegrees(double vx, double vy, double vz) {
+  return PortableAtan2(-vz, std::sqrt(vx * vx + vy * vy)) / kTwoPi * 360.0;
+}
+
+}  // namespace
+
+double SaturationVapourPressure(double temperature) {
+  // Buck, A. L. (1981), "New equations for computing vapor pressure and enhancement
+  // factor", J. Appl. Meteorol. 20, 1527-1532 (the 1996 coefficients over water).
+  const double t = temperature;
+  return 6.1121 * PortableExp((18.678 - t / 234.5) * (t / (257.14 + t)));
+}
+
+double StandardPressure(double altitude) {
+  // The troposphere of the standard atmosphere (ISO 2533:1975): 288.15 K and
+  // 1013.25 hPa at sea level, 6.5 K/km lapse rate, over the geopotential height.
+  constexpr double kEarthRadius = 6356766.0;
+  const double geopotential = kEarthRadius * altitude / (kEarthRadius + altitude);
+  const double exponent = 9.80665 / (kDryAirR * 0.0065);
+  return 1013.25 * PortablePow(1.0 - 0.0065 * geopotential / 288.15, exponent);
+}
+
+double AirDensity(double temperature, double pressure, double humidity) {
+  const double kelvin = temperature + 273.15;
+  const double vapour = humidity / 100.0 * SaturationVapourPressure(temperature) * 100.0;  // Pa
+  const double dry = pressure * 100.0 - vapour;
+  return dry / (kDryAirR * kelvin) + vapour / (kVapourR * kelvin);
+}
+
+BallLaunch LaunchBall(const BallParams& p) {
+  BallLaunch l;
+  kernel::BallConsts<double>& c = l.consts;
+  const double pressure = std::isnan(p.pressure) ? StandardPressure(p.altitude) : p.pressure;
+  l.density = AirDensity(p.temperature, pressure, p.humidity);
+  const double r = p.diameter / 2000.0;
+  const double area = kPi * r * r;
+  c.k = l.density * area / (2.0 * (p.mass / 1000.0));
+  c.cd0 = p.cd0;
+  c.cd1 = p.cd1;
+  c.cd2 = p.cd2;
+  c.cl0 = p.cl0;
+  c.cl1 = p.cl1;
+  c.cl2 = p.cl2;
+  c.cap = p.spinRatioCap;
+  // Sutherland's law for the viscosity of air (as in the standard atmosphere,
+  // ISO 2533): Reynolds number Re = ρ·s·d/μ, so s = Re·μ/(ρ·d) at the crisis.
+  const double kelvin = p.temperature + 273.15;
+  const double viscosity = 1.458e-6 * (kelvin * std::sqrt(kelvin)) / (kelvin + 110.4);
+  c.crisis = p.dragCrisis;
+  c.reScale = l.density * (p.diameter / 1000.0) / (viscosity * p.crisisReynolds);
+  c.negG = -p.gravity;
+  c.dt = p.dt;
+  c.halfDt = p.dt / 2.0;
+  c.sixthDt = p.dt / 6.0;
+  c.decayHalf = PortableExp(-(p.spinDecay / 100.0) * c.halfDt);
+  c.decayFull = c.decayHalf * c.decayHalf;
+
+  // Launch: vertical angle as the form's, then the horizontal direction.
+  const double va = p.angle / 360.0 * kTwoPi;
+  const double cosA = LaunchCos(va), sinA = LaunchSin(va);
+  double cosD = 1.0, sinD = 0.0;
+  CosSinDegrees(p.direction, cosD, sinD);
+  l.v[0] = p.speed * cosA * cosD;
+  l.v[1] = p.speed * cosA * sinD;
+  l.v[2] = p.speed * sinA;
+
+  // Spin: the axis for pure back spin points left of the direction of play, so that
+  // axis × velocity is up; tilting it (side spin) turns the lift to the right. The
+  // axis keeps its direction in space for the whole flight.
+  double spin = 0.0, cosT = 1.0, sinT = 0.0;
+  if (p.spinAsComponents) {
+    spin = std::sqrt(p.backSpin * p.backSpin + p.sideSpin * p.sideSpin);
+    if (spin > 0.0) {
+      cosT = p.backSpin / spin;
+      sinT = p.sideSpin / spin;
+    }
+  } else {
+    spin = p.totalSpin;
+    CosSinDegrees(p.spinAxis, cosT, sinT);
+  }
+  if (spin > 0.0) {  // without spin there is no lift: its direction is undefined
+    c.ax = cosT * sinD;
+    c.ay = -(cosT * cosD);
+    c.az = sinT;
+  }
+  l.u = r * (spin / 60.0 * kTwoPi);
+
+  // The wind blows from windDirection: toward the golfer at 0, toward the left at 90.
+  double cosW = 1.0, sinW = 0.0;
+  CosSinDegrees(p.windDirection, cosW, sinW);
+  c.wx = -(p.windSpeed * cosW);
+  c.wy = -(p.windSpeed * sinW);
+  c.invHeight = 1.0 / p.windHeight;
+  l.windy = p.windSpeed > 0.0;
+  // A step outside its range (0, NaN) must not make the bound undefined: one step then.
+  const double bound = std::ceil(kBallMaxFlightSeconds / p.dt);
+  l.maxSteps = bound >= 1.0 && bound <= 1e9 ? static_cast<std::int64_t>(bound) : 1;
+  return l;
+}
+
+BallSummary FinishBall(const double* p0, const double* v0, const double* p1, const double* v1,
+                       double dt, std::int64_t steps, double apex, FlightEnd end,
+                       BallPoint* last) {
+  BallSummary s;
+  s.ticks = steps;
+  s.end = end;
+  s.apex = apex;
+  double at[3] = {p1[0], p1[1], p1[2]};
+  double vel[3] = {v1[0], v1[1], v1[2]};
+  double frac = 1.0;
+  if (end == FlightEnd::Ground) {
+    // The ground lies between the step's ends (z0 >= 0 > z1): halve the bracket to the
+    // last bit the iterations can reach.
+    const Hermite h{p0, v0, p1, v1, dt};
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 60; ++i) {
+      const double mid = (lo + hi) / 2.0;
+      if (h.At(2, mid) >= 0.0) {
+        lo = mid;
+      } else {
+        hi = mid;
+      }
+    }
+    frac = lo;
+    for (int i = 0; i < 3; ++i) {
+      at[i] = h.At(i, frac);
+      vel[i] = h.Slope(i, frac);
+    }
+    at[2] = 0.0;
+  }
+  s.flightTime = end == FlightEnd::Ground ? (static_cast<double>(steps - 1) + frac) * dt
+                                          : static_cast<double>(steps) * dt;
+  if (last) *last = BallPoint{s.flightTime, {at[0], at[1], at[2]}, {vel[0], vel[1], vel[2]}};
+  s.landing = Vec5{0.0, at[0], at[1], at[2], 0.0};
+  s.distance = std::sqrt(at[0] * at[0] + at[1] * at[1]);
+  s.lateral = at[1];
+  s.landingAngle = DescentDegrees(vel[0], vel[1], vel[2]);
+  double carry = 0.0;
+  if (end == FlightEnd::Ground && CarryForDistance(s.distance, carry)) {
+    s.carry = carry;
+    s.carryChanged = true;
+  }
+  return s;
+}
+
+namespace {
+
+FlightEnd EndOf(double z) {
+  if (z < 0.0) return FlightEnd::Ground;
+  return std::isnan(z) ? FlightEnd::NotANumber : FlightEnd::MaxTicks;
+}
+
+}  // namespace
+
+BallSummary FlyBall(const BallParams& params, const BallObserver& observe) {
+  const BallLaunch l = LaunchBall(params);
+  double v[3] = {l.v[0], l.v[1], l.v[2]};
+  double p[3] = {0.0, 0.0, 0.0};
+  double u = l.u;
+  double apex = 0.0;
+  for (std::int64_t steps = 1;; ++steps) {
+    double vn[3], pn[3], un = 0.0;
+    if (l.windy) {
+      Step<true>(l, v, p, u, vn, pn, un);
+    } else {
+      Step<false>(l, v, p, u, vn, pn, un);
+    }
+    apex = pn[2] > apex ? pn[2] : apex;
+    if (!(pn[2] >= 0.0) || steps >= l.maxSteps) {
+      BallPoint last;
+      const BallSummary s = FinishBall(p, v, pn, vn, l.consts.dt, steps, apex, EndOf(pn[2]), &last);
+      if (observe) observe(steps, last);
+      return s;
+    }
+    if (observe) {
+      observe(steps, BallPoint{static_cast<double>(steps) * l.consts.dt, {pn[0], pn[1], pn[2]},
+                               {vn[0], vn[1], vn[2]}});
+    }
+    for (int i = 0; i < 3; ++i) {
+      v[i] = vn[i];
+      p[i] = pn[i];
+    }
+    u = un;
+  }
+}
+
+namespace {
+
+using lanes::BallLaneBlock;
+
+/// Feeds ball flights to a block; an idle lane shadows a running one (see LaneRunner).
+template <int N>
+class BallLaneRunner final : public lanes::LaneFeed {
+ public:
+  using Next = std::function<bool(std::size_t&, BallLaunch&)>;
+  using Done = std::function<void(std::size_t, const BallSummary&)>;
+  BallLaneRunner(const Next& next, const Done& done) : next_(next), done_(done) {}
+
+  bool Fill() {
+    for (int i = 0; i < N; ++i) active_[i] = Take(i);
+    return Shadow();
+  }
+
+  int HandleEnded(std::uint64_t bits) override {
+    for (int i = 0; i < N; ++i) {
+      if (!(bits >> i & 1) || !active_[i]) continue;
+      Report(i);
+      active_[i] = Take(i);
+    }
+    if (!Shadow()) return 0;
+    int n = 0;
+    for (int i = 0; i < N; ++i) n += active_[i] ? 1 : 0;
+    return n;
+  }
+
+  BallLaneBlock<N> block{};
+
+ private:
+  bool Take(int lane) {
+    if (exhausted_) return false;
+    BallLaunch l;
+    std::size_t id = 0;
+    if (!next_(id, l)) {
+      exhausted_ = true;
+      return false;
+    }
+    id_[lane] = id;
+    kernel::BallConsts<double> c = l.consts;
+    for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][lane] = *lanes::BallConstSlot(c, k);
+    for (int k = 0; k < 3; ++k) {
+      block.v[k][lane] = l.v[k];
+      block.p[k][lane] = 0.0;
+    }
+    block.u[lane] = l.u;
+    block.apex[lane] = 0.0;
+    block.ticks[lane] = 0;
+    block.maxTicks[lane] = l.maxSteps;
+    return true;
+  }
+
+  void Copy(int to, int from) {
+    for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][to] = block.consts[k][from];
+    for (int k = 0; k < 3; ++k) {
+      block.v[k][to] = block.v[k][from];
+      block.p[k][to] = block.p[k][from];
+    }
+    block.u[to] = block.u[from];
+    block.apex[to] = block.apex[from];
+    block.ticks[to] = block.ticks[from];
+    block.maxTicks[to] = block.maxTicks[from];
+  }
+
+  bool Shadow() {
+    int live = -1;
+    for (int i = 0; i < N && live < 0; ++i) {
+      if (active_[i]) live = i;
+    }
+    if (live < 0) return false;
+    for (int i = 0; i < N; ++i) {
+      if (!active_[i]) Copy(i, live);
+    }
+    return true;
+  }
+
+  void Report(int lane) {
+    double p0[3], v0[3], p1[3], v1[3];
+    for (int k = 0; k < 3; ++k) {
+      p0[k] = block.p0[k][lane];
+      v0[k] = block.v0[k][lane];
+      p1[k] = block.p[k][lane];
+      v1[k] = block.v[k][lane];
+    }
+    done_(id_[lane], FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
+                                block.apex[lane], EndOf(p1[2])));
+  }
+
+  const Next& next_;
+  const Done& done_;
+  bool exhausted_ = false;
+  bool active_[N]{};
+  std::size_t id_[N]{};
+};
+
+template <int N, class Run>
+void RunBallWith(const typename BallLaneRunner<N>::Next& next,
+                 const typename BallLaneRunner<N>::Done& done, Run run) {
+  BallLaneRunner<N> runner(next, done);
+  if (runner.Fill()) run(runner.block, runner);
+}
+
+// Every launch `next` hands out, all calm or all windy as `wind` says.
+void RunBallLanes(LanePath path, bool wind, const BallLaneRunner<1>::Next& next,
+                  const BallLaneRunner<1>::Done& done) {
+  if (!LanePathAvailable(path)) path = LanePath::Scalar;
+  switch (path) {
+#if VENDREL_X86_LANES
+    case LanePath::Avx2:
+      RunBallWith<lanes::kBallAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
+        lanes::RunBallPacksAvx2(b, feed, wind);
+      });
+      return;
+    case LanePath::Avx512:
+      RunBallWith<lanes::kBallAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
+        lanes::RunBallPacksAvx512(b, feed, wind);
+      });
+      return;
+#endif
+    default:
+      RunBallWith<lanes::kBallScalarLanes>(next, done, [&](auto& b, auto& feed) {
+        using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
+        if (wind) {
+          lanes::RunBallPacks<Ops, true>(b, feed);
+        } else {
+          lanes::RunBallPacks<Ops, false>(b, feed);
+        }
+      });
+      return;
+  }
+}
+
+}  // namespace
+
+void FlyBallsInLanes(LanePath path, std::span<const BallLaunch> launches,
+                     const std::function<void(std::size_t, const BallSummary&)>& done) {
+  for (const bool wind : {false, true}) {
+    std::size_t at = 0;
+    const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+      while (at < launches.size() && launches[at].windy != wind) ++at;
+      if (at == launches.size()) return false;
+      id = at;
+      l = launches[at++];
+      return true;
+    };
+    RunBallLanes(path, wind, next, done);
+  }
+}
+
+std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int threads,
+                                          LanePath path) {
+  const std::size_t count = shots.size();
+  std::vector<BallSummary> out(count);
+  constexpr std::size_t kChunk = 64;
+  std::atomic<std::size_t> nextChunk[2] = {0, 0};
+  auto work = [&] {
+    for (const bool wind : {false, true}) {
+      std::size_t at = 0, end = 0;
+      const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+        for (;;) {
+          if (at == end) {
+            at = nextChunk[wind].fetch_add(kChunk);
+            if (at >= count) {
+              at = end = count;
+              return false;
+            }
+            end = std::min(count, at + kChunk);
+          }
+          const std::size_t i = at++;
+          if ((shots[i].windSpeed > 0.0) != wind) continue;
+          id = i;
+          l = LaunchBall(shots[i]);
+          return true;
+        }
+      };
+      const BallLaneRunner<1>::Done record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
+      RunBallLanes(path, wind, next, record);
+    }
+  };
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads),
+                                                              (count + kChunk - 1) / kChunk));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < workers; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (auto& t : pool) t.join();
+  return out;
+}
+
+}  // namespace vendrel

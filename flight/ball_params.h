@@ -1,0 +1,78 @@
+#pragma once
+// The ball model's parameters: one plain record in the units people give them, and
+// one description per parameter (key, option, unit, range, default, help), from which
+// the front ends derive their names and the checks refuse values.
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vendrel {
+
+/// One shot of the ball model, as a person would describe it.
+struct BallParams {
+  // The shot.
+  double speed = 74.66;        ///< m/s, ball speed at launch
+  double angle = 10.9;         ///< degrees above the horizontal
+  double direction = 0.0;      ///< degrees, positive to the right of the target line
+  double totalSpin = 2686.0;   ///< rpm
+  double spinAxis = 0.0;       ///< degrees; positive tilts the axis so the ball curves right
+  double backSpin = 0.0;       ///< rpm, used instead of the two above when spinAsComponents
+  double sideSpin = 0.0;       ///< rpm, positive curves right
+  bool spinAsComponents = false;
+  // The ball.
+  double mass = 45.93;         ///< g
+  double diameter = 42.67;     ///< mm
+  // Its aerodynamics: Cd and Cl as quadratics in the spin ratio S = r·ω/|v − w|,
+  // held at S = spinRatioCap, Cd rising by up to dragCrisis below the critical
+  // Reynolds number, and the spin's exponential decay. Where the defaults come from:
+  // ball_params.cpp.
+  double cd0 = 0.161, cd1 = 0.717, cd2 = -0.638;
+  double cl0 = 0.0504, cl1 = 1.2031, cl2 = -1.1490;
+  double spinRatioCap = 0.75;
+  double dragCrisis = 0.1;          ///< Cd added at zero speed, falling linearly to 0 at:
+  double crisisReynolds = 100000.0; ///< the critical Reynolds number
+  double spinDecay = 4.0;      ///< % of the spin lost per second
+  // The air.
+  double temperature = 15.0;   ///< °C
+  double altitude = 0.0;       ///< m above sea level: gives the pressure when `pressure` is NaN
+  double pressure = NAN;       ///< hPa at the course; NaN: the standard atmosphere's at `altitude`
+  double humidity = 0.0;       ///< % relative humidity
+  double windSpeed = 0.0;      ///< m/s at `windHeight`
+  double windDirection = 0.0;  ///< degrees it blows from: 0 head, 90 from the right, 180 tail
+  double windHeight = 10.0;    ///< m, the height the wind speed is measured at
+  // The integration.
+  double gravity = 9.80665;    ///< m/s²
+  double dt = 0.05;            ///< s, the time step
+};
+
+/// How one parameter is named, bounded and explained.
+struct BallParamInfo {
+  std::string_view key;     ///< JSON, CSV, web API and Python: "spin_axis"
+  std::string_view option;  ///< command line, without the dashes: "spin-axis"
+  std::string_view unit;    ///< "deg", "rpm", ... ("" for none)
+  double BallParams::*member;
+  double min;
+  double max;
+  double defaultValue;      ///< NaN: not given (the pressure)
+  std::string_view help;
+};
+
+/// Every parameter, in the order a help text lists them.
+std::span<const BallParamInfo> BallParamInfos();
+
+/// The description of `key`, or nullptr.
+const BallParamInfo* FindBallParam(std::string_view key);
+
+/// The first value of `p` its parameter refuses, as the form's refusal line naming
+/// the parameter `--option` (or by its key when `byKey`); empty when every value is
+/// taken. A NaN pressure means "not given" and is taken.
+std::string BallParamsRefusal(const BallParams& p, bool byKey = false);
+
+/// The refusal for a shot that gives its spin both as total spin and axis and as back
+/// and side spin: empty when it gives one form at most.
+std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven);
+
+}  // namespace vendrel

@@ -1,0 +1,203 @@
+#pragma once
+// Every parameter of every flight model, described once: how each front end names it,
+// what it measures, its range and default, the record member it sets, and a line of
+// help. The command line's options and manual, the CSV columns and JSON keys, the web
+// edition's API keys and link names and the Python keywords are all derived from this
+// table, so a new parameter is one row here (and its physics), nothing in a front end.
+//
+// Rows keep the order people see: the options, the CSV columns and the keywords come
+// in this order. A row applies to the models whose record member it names.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "flight/flight_records.h"
+#include "flight/units.h"
+
+namespace vendrel {
+
+/// The ball model's record; a row that applies to that model names its member.
+struct BallParams;
+
+enum class Model { Form, Ball };
+
+/// The tick bound a flight takes when none is given, and the largest any front end
+/// takes (about 30 years of 1 ms ticks).
+inline constexpr std::int64_t kDefaultMaxTicks = 10'000'000;
+inline constexpr std::int64_t kMaxTicksLimit = 1'000'000'000'000;
+
+struct Parameter {
+  std::string_view option;  ///< the command line's option without "--", the page link's name: "side-spin"
+  std::string_view key;     ///< JSON, CSV, the web API and Python: "side_spin"
+  std::string_view label;   ///< a chart's axis: "side spin", "K"
+  Quantity quantity;        ///< its unit in each system (flight/units.h)
+  double min;               ///< inclusive, in the model's unit
+  double max;
+  double defaultValue;                 ///< the default of every model that names no other
+  std::optional<double> ballDefault{};  ///< the ball model's own default, if it differs
+  double FlightForm::*form = nullptr;  ///< the member it sets in the form's model; null: not that model's
+  double BallParams::*ball = nullptr;  ///< the member it sets in the ball model; null: not that model's
+  std::string_view help{};             ///< what it is, one line: "Launch speed"
+  std::string_view note{};             ///< a further sentence for the manual, if any
+
+  constexpr bool AppliesTo(Model m) const { return m == Model::Form ? form != nullptr : ball != nullptr; }
+  constexpr double Default(Model m) const {
+    return m == Model::Ball && ballDefault ? *ballDefault : defaultValue;
+  }
+  constexpr bool InRange(double v) const { return v >= min && v <= max; }
+  /// Its unit as a person in `u` reads it: "deg", "mph", "" for a coefficient.
+  std::string_view Unit(Units u = Units::Metric) const { return UnitText(quantity, u); }
+};
+
+// clang-format off
+inline constexpr std::array kParameterTable{
+    Parameter{.option = "angle", .key = "angle", .label = "launch angle",
+              .quantity = Quantity::Angle,
+              .min = 0.0, .max = 90.0, .defaultValue = 15.0,
+              .form = &FlightForm::launchAngle, .help = "Launch angle above the ground, in degrees"},
+    Parameter{.option = "speed", .key = "speed", .label = "launch speed",
+              .quantity = Quantity::Speed,
+              .min = 0.0, .max = 100.0, .defaultValue = 60.0,
+              .form = &FlightForm::launchSpeed, .help = "Launch speed"},
+    Parameter{.option = "side-spin", .key = "side_spin", .label = "side spin",
+              .quantity = Quantity::SpinRate,
+              .min = -100000.0, .max = 100000.0, .defaultValue = 0.0,
+              .form = &FlightForm::sideSpin, .help = "Side spin in revolutions per minute",
+              .note = "Positive side spin curves the ball towards positive y."},
+    Parameter{.option = "back-spin", .key = "back_spin", .label = "back spin",
+              .quantity = Quantity::SpinRate,
+              .min = -100000.0, .max = 100000.0, .defaultValue = 2000.0,
+              .form = &FlightForm::backSpin, .help = "Back spin in revolutions per minute"},
+    Parameter{.option = "k", .key = "k", .label = "K",
+              .quantity = Quantity::Coefficient,
+              .min = 0.0, .max = 10.0, .defaultValue = 0.01,
+              .form = &FlightForm::k, .help = "Lift coefficient K of the spin force"},
+    Parameter{.option = "k-prime", .key = "k_prime", .label = "K'",
+              .quantity = Quantity::Coefficient,
+              .min = 0.0, .max = 10.0, .defaultValue = 0.02,
+              .form = &FlightForm::kPrime, .help = "Drag coefficient K'"},
+    Parameter{.option = "mass", .key = "mass", .label = "ball mass",
+              .quantity = Quantity::Mass,
+              .min = 0.0, .max = 10000.0, .defaultValue = 46.0,
+              .form = &FlightForm::ballMass, .help = "Mass of the ball in grams"},
+    Parameter{.option = "gravity", .key = "gravity", .label = "gravity",
+              .quantity = Quantity::Acceleration,
+              .min = 0.0, .max = 10000.0, .defaultValue = 9.8,
+              .form = &FlightForm::gravity, .help = "Gravitational acceleration",
+              .note = "(The window always uses its default.)"},
+    Parameter{.option = "dt", .key = "dt", .label = "time step",
+              .quantity = Quantity::Time,
+              .min = 0.00001, .max = 0.1, .defaultValue = 0.01,
+              .form = &FlightForm::timeStep, .help = "Time step of the integration"},
+};
+// clang-format on
+
+/// How many rows apply to model `m`.
+constexpr std::size_t ParameterCount(Model m) {
+  std::size_t n = 0;
+  for (const Parameter& p : kParameterTable) n += p.AppliesTo(m) ? 1 : 0;
+  return n;
+}
+
+/// The form's model has a fixed count, so its values fit in arrays.
+inline constexpr std::size_t kFormParameterCount = ParameterCount(Model::Form);
+
+/// The rows of one model, in the table's order.
+class ParameterList {
+ public:
+  class Iterator {
+   public:
+    using value_type = Parameter;
+    using difference_type = std::ptrdiff_t;
+    Iterator() = default;
+    explicit Iterator(const Parameter* const* at) : at_(at) {}
+    const Parameter& operator*() const { return **at_; }
+    const Parameter* operator->() const { return *at_; }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator was = *this;
+      ++at_;
+      return was;
+    }
+    bool operator==(const Iterator&) const = default;
+
+   private:
+    const Parameter* const* at_ = nullptr;
+  };
+
+  explicit ParameterList(std::span<const Parameter* const> rows) : rows_(rows) {}
+  std::size_t size() const { return rows_.size(); }
+  const Parameter& operator[](std::size_t i) const { return *rows_[i]; }
+  Iterator begin() const { return Iterator(rows_.data()); }
+  Iterator end() const { return Iterator(rows_.data() + rows_.size()); }
+  /// The position of `p` in this list; size() when it is not in it.
+  std::size_t IndexOf(const Parameter& p) const;
+
+ private:
+  std::span<const Parameter* const> rows_;
+};
+
+/// Every row of every model.
+inline std::span<const Parameter> AllParameters() { return kParameterTable; }
+
+/// The rows of model `m`. The form's are, in order: angle, speed, side spin, back spin,
+/// K, K', mass, gravity, time step.
+ParameterList ParametersOf(Model m);
+
+/// Model `m`'s row with this option name ("side-spin") or key ("side_spin"); null if none.
+const Parameter* FindByOption(Model m, std::string_view option);
+const Parameter* FindByKey(Model m, std::string_view key);
+
+/// Model `m`'s option names, or its keys, joined by ", ": for refusals that list them.
+std::string OptionNames(Model m);
+std::string KeyNames(Model m);
+
+/// The row that sets this member of the form. Every member but the carry has one.
+const Parameter& ParameterFor(double FlightForm::*member);
+
+/// The member a row sets in a model's record (FlightForm, BallParams); null when the
+/// row is not that model's. Code that works on any model's record goes through this.
+template <class Record>
+constexpr double Record::*MemberOf(const Parameter& p);
+template <>
+constexpr double FlightForm::*MemberOf<FlightForm>(const Parameter& p) {
+  return p.form;
+}
+template <>
+constexpr double BallParams::*MemberOf<BallParams>(const Parameter& p) {
+  return p.ball;
+}
+
+/// The value `p` holds in `record`; `p` must apply to the record's model.
+template <class Record>
+double& ValueIn(Record& record, const Parameter& p) {
+  return record.*MemberOf<Record>(p);
+}
+template <class Record>
+double ValueIn(const Record& record, const Parameter& p) {
+  return record.*MemberOf<Record>(p);
+}
+
+/// A value of `p` as a person in `u` gives it, in the model's unit; and back.
+inline double ToModel(const Parameter& p, Units u, double v) { return ToModel(p.quantity, u, v); }
+inline double FromModel(const Parameter& p, Units u, double v) { return FromModel(p.quantity, u, v); }
+
+/// The row as a person in `u` sees it: its range and defaults converted, so values
+/// read against it are in the person's units.
+Parameter InUnits(const Parameter& p, Units u);
+
+/// Loads every default into the form. The carry is a result and stays as it is.
+void LoadDefaults(FlightForm& form);
+
+/// A form holding the defaults and a carry of 0.
+FlightForm DefaultForm();
+
+}  // namespace vendrel

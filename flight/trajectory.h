@@ -1,0 +1,39 @@
+#pragma once
+// A flight row by row, as every front end hands it out: row 0 is the launch (the
+// origin and the launch velocity), then one row per tick with the state at the end of
+// that tick's step, at t = tick × dt. Consecutive rows are the segments the window draws.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "flight/flight_records.h"
+
+namespace vendrel {
+
+/// One row, in the model's units. Plain data in column order, so it can be a numpy
+/// record or a CSV line as it is.
+struct TrajectoryRow {
+  std::int64_t tick;
+  double t;
+  double x, y, z;     ///< position, m
+  double vx, vy, vz;  ///< velocity, m/s
+};
+
+/// The columns' names, in order: tick, t, x, y, z, vx, vy, vz.
+inline constexpr std::array<std::string_view, 8> kTrajectoryColumns{"tick", "t", "x", "y", "z", "vx", "vy", "vz"};
+
+/// Calls `out(const TrajectoryRow&)` for the rows tick `tick` adds: the launch's row
+/// before tick 1's, then the tick's own. For a run's tick observer.
+template <class Out>
+void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Out&& out) {
+  if (tick == 1) out(TrajectoryRow{0, 0.0, 0.0, 0.0, 0.0, st.launchVel[1], st.launchVel[2], st.launchVel[3]});
+  out(TrajectoryRow{tick, static_cast<double>(tick) * st.dt, st.posNext[1], st.posNext[2], st.posNext[3],
+                    st.velNext[1], st.velNext[2], st.velNext[3]});
+}
+
+/// Flies `form` (at most `maxTicks` ticks) and keeps every row.
+std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks);
+
+}  // namespace vendrel

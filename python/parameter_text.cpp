@@ -1,0 +1,89 @@
+#include "python/parameter_text.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "flight/form_value.h"
+#include "flight/parameters.h"
+
+namespace vendrel::python {
+
+bool IsWhole(double v) { return std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15; }
+
+std::string PythonLiteral(double v) {
+  if (!IsWhole(v)) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;  // shortest round trip
+    return std::string(buf, end);
+  }
+  std::string digits = std::to_string(static_cast<long long>(std::fabs(v)));
+  // Grouped by thousands past four digits, as the docs write 10_000_000.
+  if (digits.size() > 4) {
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), "_");
+  }
+  return (v < 0 ? "-" : "") + digits;
+}
+
+std::vector<std::string> FlightDefaults() {
+  std::vector<std::string> out;
+  for (const Parameter& p : ParametersOf(Model::Form)) {
+    out.push_back(std::string(p.key) + "=" + PythonLiteral(p.Default(Model::Form)));
+  }
+  return out;
+}
+
+std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns) {
+  constexpr std::size_t kWidth = 90;
+  std::string out(name), line;
+  out += '(';
+  line = out;
+  out.clear();
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    const std::string piece = params[i] + (i + 1 < params.size() ? "," : ")");
+    if (line.size() + 1 + piece.size() > kWidth && line.back() == ',') {
+      out += line + "\n";
+      line = "    " + piece;
+    } else {
+      line += (line.back() == '(' ? "" : " ") + piece;
+    }
+  }
+  if (params.empty()) line += ')';
+  line += " -> ";
+  line += returns;
+  return out + line;
+}
+
+std::string FlightHelpLines() {
+  std::size_t width = 0;
+  for (const Parameter& p : ParametersOf(Model::Form)) width = std::max(width, p.key.size());
+  std::string out;
+  for (const Parameter& p : ParametersOf(Model::Form)) {
+    std::string key(p.key);
+    key.resize(width + 2, ' ');
+    out += "    " + key + std::string(p.help) + ", " + AllowedRange(p);
+    if (!p.Unit().empty()) out += " " + std::string(p.Unit());
+    out += "\n";
+    if (!p.note.empty()) out += std::string(4 + width + 2, ' ') + std::string(p.note) + "\n";
+  }
+  return out;
+}
+
+std::string StubParameters(std::string_view type, std::string_view indent) {
+  std::string out;
+  for (const Parameter& p : ParametersOf(Model::Form)) {
+    out += std::string(indent) + std::string(p.key) + ": " + std::string(type) + " = " +
+           PythonLiteral(p.Default(Model::Form)) + ",\n";
+  }
+  return out;
+}
+
+std::string Expand(std::string text, const std::vector<std::pair<std::string_view, std::string>>& values) {
+  for (const auto& [from, to] : values) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  return text;
+}
+
+}  // namespace vendrel::python

@@ -1,0 +1,36 @@
+#pragma once
+// The form's flight parameters as Python text, from the parameter table: the defaults as
+// literals, the signature lines and parameter lines of the docstrings, and the parameter
+// lists of the type stub. Plain C++: the module and the stub's generator both use it.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vendrel::python {
+
+/// A default as Python writes it: a whole number as an int ("15", "10_000_000"),
+/// anything else as the shortest decimal that reads back as the same double ("0.01").
+std::string PythonLiteral(double v);
+
+/// Whether PythonLiteral writes `v` as an int.
+bool IsWhole(double v);
+
+/// "key=default" for each flight parameter, in the table's order.
+std::vector<std::string> FlightDefaults();
+
+/// "name(a, b, ...) -> returns", wrapped before 90 columns with an indent of four.
+std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns);
+
+/// One line per flight parameter for a docstring: its key, its help, its range and unit,
+/// and its note on a line of its own.
+std::string FlightHelpLines();
+
+/// One "key: type = default," line per flight parameter, each after `indent`.
+std::string StubParameters(std::string_view type, std::string_view indent);
+
+/// `text` with each pair's first string replaced by its second.
+std::string Expand(std::string text, const std::vector<std::pair<std::string_view, std::string>>& values);
+
+}  // namespace vendrel::python
