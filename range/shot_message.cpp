@@ -185,6 +185,9 @@ Message Read(std::string_view text) {
       return {Message::Refused, {}, {}, "not JSON: NaN and Infinity are not numbers in JSON"};
     }
     return {Message::Refused, {}, {}, std::string("not JSON: ") + e.what()};
+  } catch (const Json::exception& e) {
+    // A number too large for a double (1e400) is refused by the reader as out of range.
+    return {Message::Refused, {}, {}, std::string("not JSON: ") + e.what()};
   }
   if (!json.is_object()) return {Message::Refused, {}, {}, "not JSON: a message is a JSON object"};
 
