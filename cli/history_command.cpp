@@ -34,14 +34,14 @@ std::string ShotName(const range::StoredShot& shot) {
 }
 
 // The columns fit --shots reads, in the model's units. The side spin is the form's,
-// whose positive bends left; `distance` is the monitor's own carry where it gave one,
+// whose positive bends left (0 - x: no negative zero); `distance` is the monitor's own carry where it gave one,
 // else the carry flown.
 std::string Csv(const std::vector<range::StoredShot>& shots) {
   std::string s = "name,speed,angle,side_spin,back_spin,distance\r\n";
   for (const range::StoredShot& shot : shots) {
     const range::ShotLaunch& l = shot.launch;
     s += CsvField(ShotName(shot));
-    for (double v : {l.speed, l.verticalAngle, -l.sideSpin, l.backSpin, shot.measuredCarry.value_or(shot.result.carry)}) {
+    for (double v : {l.speed, l.verticalAngle, 0.0 - l.sideSpin, l.backSpin, shot.measuredCarry.value_or(shot.result.carry)}) {
       s += ',' + FormatJsonNumber(v);
     }
     s += "\r\n";

@@ -14,8 +14,11 @@
 namespace vendrel::range {
 namespace {
 
-// Bytes read from one connector before the others get their turn.
-constexpr qint64 kReadChunk = 64 * 1024;
+// Bytes read from one connector before the others get their turn: a few dozen shots.
+constexpr qint64 kReadChunk = 16 * 1024;
+// The kernel's buffer for replies: small, so that a connector that does not read its
+// replies meets the backlog limit soon and stops being served until it does.
+constexpr int kSendBuffer = 64 * 1024;
 
 struct Connection {
   std::uint64_t id = 0;
@@ -80,6 +83,7 @@ struct RangeServer::Impl {
       // Qt stops taking bytes from the kernel past this, so a connector that sends
       // faster than it is served is slowed by TCP, not by our memory.
       socket->setReadBufferSize(kReadChunk);
+      socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBuffer);
       const std::uint64_t id = c->id;
       QObject::connect(socket, &QTcpSocket::readyRead, [this, id] { Read(id); });
       QObject::connect(socket, &QTcpSocket::bytesWritten, [this, id] { Read(id); });

@@ -31,9 +31,13 @@ constexpr Range kSpin{-20000, 20000, "rpm"};
 constexpr Range kCarryYards{0, 1000, "yd"};
 constexpr Range kCarryMetres{0, 1000, "m"};
 
+// The shortest text that reads back to `v`, in plain decimals where that is short.
 std::string Number(double v) {
-  char buf[32];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  char buf[400];
+  const double a = std::fabs(v);
+  const bool plain = a == 0.0 || (a >= 1e-6 && a < 1e16);
+  const auto r = plain ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                       : std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, r.ptr);
 }
 
