@@ -66,7 +66,12 @@ struct RangeProcess {
   std::string out;
 };
 
-std::string Device(int c) { return "C" + std::to_string(c); }
+// Appended: gcc 12 warns falsely (-Wrestrict) about "C" + string.
+std::string Device(int c) {
+  std::string d = "C";
+  d += std::to_string(c);
+  return d;
+}
 
 // Each connector sends its shots one at a time, as a swing at a time, and notes every
 // one acknowledged; it stops at the first that is not.
