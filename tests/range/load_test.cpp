@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -182,6 +184,33 @@ TEST(RangeLoad, KilledHalfwayLosesNothingItAcknowledged) {
     kept += static_cast<int>(have.size());
   }
   std::printf("killed after %d acknowledged shots; %d in the file\n", acknowledged, kept);
+}
+
+}  // namespace
+}  // namespace vendrel::range
+
+namespace vendrel::range {
+namespace {
+
+TEST(RangeProcess, SaysWhenThePortNeedsPrivilegesAndNamesPort) {
+  // Where anyone may bind 921 the range would start and serve: nothing to see then.
+  std::ifstream start("/proc/sys/net/ipv4/ip_unprivileged_port_start");
+  int firstUnprivileged = 0;
+  if (!(start >> firstUnprivileged) || firstUnprivileged <= 921) GTEST_SKIP() << "anyone may bind 921 here";
+  const std::string db = "/tmp/vendrel-privileges-" + std::to_string(getpid()) + ".sqlite";
+  // As root, run it as nobody, who may not bind ports below 1024.
+  test::ProcessResult r;
+  if (geteuid() == 0) {
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "no setpriv to drop root";
+    r = test::RunProcess("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", VENDREL_FLIGHT_EXE,
+                                              "range", "--port", "921", "--database", db});
+  } else {
+    r = test::RunFlightTool({"range", "--port", "921", "--database", db});
+  }
+  for (const char* suffix : {"", "-wal", "-shm"}) std::remove((db + suffix).c_str());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("need privileges"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--port"), std::string::npos) << r.err;
 }
 
 }  // namespace
