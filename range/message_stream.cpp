@@ -41,7 +41,7 @@ void MessageStream::Feed(std::string_view bytes, std::vector<StreamPiece>& out) 
       over_ = true;
       object_.clear();
       object_.shrink_to_fit();
-      out.push_back({StreamPiece::Overflow, "message longer than " + std::to_string(kMaxMessageBytes / 1024) +
+      out.push_back({StreamPiece::Overflow, std::string("message longer than ") + std::to_string(kMaxMessageBytes / 1024) +
                                                 " KiB without closing; the connection is closed"});
       return;
     }
@@ -64,7 +64,7 @@ void MessageStream::Feed(std::string_view bytes, std::vector<StreamPiece>& out) 
     } else if (--depth_ == 0) {
       state_ = State::Between;
       if (deepest_ > kMaxMessageDepth) {
-        out.push_back({StreamPiece::Refused, "message nested deeper than " + std::to_string(kMaxMessageDepth) + " levels"});
+        out.push_back({StreamPiece::Refused, std::string("message nested deeper than ") + std::to_string(kMaxMessageDepth) + " levels"});
       } else {
         out.push_back({StreamPiece::Object, std::move(object_)});
       }

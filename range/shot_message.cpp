@@ -124,7 +124,7 @@ std::optional<std::int64_t> ReadShotNumber(const Json& object) {
   constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
   if (v->is_number_unsigned()) {
     if (v->get<std::uint64_t>() > static_cast<std::uint64_t>(kMax)) {
-      throw Refusal{"ShotNumber: beyond " + std::to_string(kMax)};
+      throw Refusal{std::string("ShotNumber: beyond ") + std::to_string(kMax)};
     }
     return static_cast<std::int64_t>(v->get<std::uint64_t>());
   }

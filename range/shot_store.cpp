@@ -138,7 +138,7 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
       return nullptr;
     }
   }
-  const std::string setVersion = "PRAGMA user_version=" + std::to_string(kSchemaVersion) + "; COMMIT";
+  const std::string setVersion = std::string("PRAGMA user_version=") + std::to_string(kSchemaVersion) + "; COMMIT";
   if (!store->Exec(setVersion.c_str(), e)) {
     error = where + e;
     return nullptr;
@@ -301,7 +301,7 @@ bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& e
     return false;
   }
   if (sqlite3_changes(db_) == 0) {
-    error = "no shot " + std::to_string(id);
+    error = std::string("no shot ") + std::to_string(id);
     return false;
   }
   return true;

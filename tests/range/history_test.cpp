@@ -36,7 +36,7 @@ std::string Session(const std::string& name) {
     s.launch = m.shot.launch;
     s.conditions = flyer.Conditions();
     s.result = flyer.Fly(s.launch);
-    s.time = "2026-05-0" + std::to_string(i) + "T10:00:00.000Z";
+    s.time = std::string("2026-05-0") + std::to_string(i) + "T10:00:00.000Z";
     s.measuredCarry = i % 2 ? std::optional<double>(150.0 + 5 * i) : std::nullopt;
     shots.push_back(s);
   }

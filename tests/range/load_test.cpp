@@ -38,7 +38,7 @@ constexpr int kShots = 500;
 struct RangeProcess {
   explicit RangeProcess(const std::string& db) {
     static int serial = 0;
-    out = test::ScratchPath("range-out-" + std::to_string(serial++));
+    out = test::ScratchPath(std::string("range-out-") + std::to_string(serial++));
     pid = fork();
     if (pid == 0) {
       std::freopen(out.c_str(), "w", stdout);
@@ -197,7 +197,7 @@ TEST(RangeProcess, SaysWhenThePortNeedsPrivilegesAndNamesPort) {
   std::ifstream start("/proc/sys/net/ipv4/ip_unprivileged_port_start");
   int firstUnprivileged = 0;
   if (!(start >> firstUnprivileged) || firstUnprivileged <= 921) GTEST_SKIP() << "anyone may bind 921 here";
-  const std::string db = "/tmp/vendrel-privileges-" + std::to_string(getpid()) + ".sqlite";
+  const std::string db = std::string("/tmp/vendrel-privileges-") + std::to_string(getpid()) + ".sqlite";
   // As root, run it as nobody, who may not bind ports below 1024.
   test::ProcessResult r;
   if (geteuid() == 0) {

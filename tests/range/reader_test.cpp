@@ -41,7 +41,7 @@ TEST(RangeStream, ReadsObjectsHoweverTheyAreCut) {
   // Two in one read, the third split; and every byte its own read.
   const std::string all = a + b + "\n" + c;
   MessageStream two;
-  EXPECT_EQ(Objects(FeedAll(two, {a + b, "\n" + c.substr(0, 7), c.substr(7)})), (std::vector<std::string>{a, b, c}));
+  EXPECT_EQ(Objects(FeedAll(two, {a + b, std::string("\n") + c.substr(0, 7), c.substr(7)})), (std::vector<std::string>{a, b, c}));
   MessageStream bytes;
   std::vector<std::string> reads;
   for (char ch : all) reads.emplace_back(1, ch);
@@ -85,11 +85,11 @@ TEST(RangeStream, AnObjectThatNeverClosesIsCutOffWithMemoryBounded) {
   EXPECT_EQ(out.size(), 1u);
   // Just within the limit is taken; deeper than the nesting limit is refused.
   MessageStream fits;
-  const std::string big = "{\"a\":\"" + std::string(kMaxMessageBytes - 8, 'y') + "\"}";
+  const std::string big = std::string("{\"a\":\"") + std::string(kMaxMessageBytes - 8, 'y') + "\"}";
   ASSERT_EQ(big.size(), kMaxMessageBytes);
   EXPECT_EQ(Objects(FeedAll(fits, {big})).size(), 1u);
   MessageStream deep;
-  const auto nested = FeedAll(deep, {"{\"a\":" + std::string(100, '[') + std::string(100, ']') + "}"});
+  const auto nested = FeedAll(deep, {std::string("{\"a\":") + std::string(100, '[') + std::string(100, ']') + "}"});
   ASSERT_EQ(nested.size(), 1u);
   EXPECT_EQ(nested[0].kind, StreamPiece::Refused);
 }

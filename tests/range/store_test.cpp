@@ -55,7 +55,7 @@ TEST(ShotStore, KeepsEveryValueAndAnnouncesAfterTheCommit) {
   std::vector<std::string> seen;
   store->Subscribe([&](const StoredShot& shot) {
     // Another connection sees the shot already: it was committed first.
-    seen.push_back(Query(path, "SELECT device FROM shots WHERE id = " + std::to_string(shot.id)));
+    seen.push_back(Query(path, std::string("SELECT device FROM shots WHERE id = ") + std::to_string(shot.id)));
   });
   std::vector<StoredShot> batch = {Sample("A", 1), Sample("B", 4294967297)};
   batch[1].measuredCarry.reset();
