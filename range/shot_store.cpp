@@ -307,6 +307,8 @@ bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& e
   return true;
 }
 
+void ShotStore::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+
 std::size_t ShotStore::Subscribe(Listener listener) {
   listeners_.emplace_back(nextToken_, std::move(listener));
   return nextToken_++;

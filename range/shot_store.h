@@ -71,6 +71,10 @@ class ShotStore {
   std::size_t Subscribe(Listener listener);
   void Unsubscribe(std::size_t token);
 
+  /// How long a commit waits for another writer of the file (an export never blocks
+  /// it; a second program writing may) before it fails. 5 s by default.
+  void SetBusyTimeout(int milliseconds);
+
   /// The current time as StoredShot::time writes it.
   static std::string Now();
 

@@ -2,6 +2,7 @@
 // ones: each test runs the server on this thread's event loop and its connectors on
 // threads of their own, every wait bounded.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -183,6 +184,37 @@ TEST(RangeServer, ASlowOrDeafConnectorDelaysNoOne) {
     slow.join();
     deaf.join();
   });
+}
+
+TEST(RangeServer, AShotThatCannotBeStoredIsNotAcknowledged) {
+  LiveRange range("locked.sqlite");
+  range.store->SetBusyTimeout(50);
+  // Another program holds the file's write lock.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(test::ScratchPath("locked.sqlite").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::atomic<bool> refused{false};
+  range.Serve([&] {
+    Connector c(range.port);
+    c.Send(ShotText("LM", 1));
+    const auto reply = c.Reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(ReplyCode(*reply), 501);
+    EXPECT_NE(reply->find("could not be stored"), std::string::npos) << *reply;
+    refused = true;
+  });
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(range.server->counts().shots, 0);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  range.Serve([&] {
+    Connector c(range.port);
+    c.Send(ShotText("LM", 2));
+    EXPECT_EQ(ReplyCode(c.Reply().value_or("")), 200);
+  });
+  const auto shots = range.Shots();
+  ASSERT_EQ(shots.size(), 1u);
+  EXPECT_EQ(shots[0].shotNumber, 2);
 }
 
 TEST(RangeServer, LimitsConnections) {
