@@ -29,6 +29,11 @@ const Subcommand kSubcommands[] = {
      [](const Command& c) { return RunDispersion(c.dispersion); }},
     {"fit", "the values of K and K' (or other parameters) that meet measured shots", Mode::Fit,
      [](CLI::App& app, Command& c) { DeclareFit(app, c.fit); }, [](const Command& c) { return RunFit(c.fit); }},
+    {"range", "takes shots from launch monitors' connectors, flies them and keeps them", Mode::Range,
+     [](CLI::App& app, Command& c) { DeclareRange(app, c.range); }, [](const Command& c) { return RunRange(c.range); }},
+    {"history", "the shots the range kept, as CSV for fit --shots or as JSON", Mode::History,
+     [](CLI::App& app, Command& c) { DeclareHistory(app, c.history); },
+     [](const Command& c) { return RunHistory(c.history); }},
 };
 
 constexpr const char* kProgram = "vendrel-flight";

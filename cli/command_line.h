@@ -7,11 +7,13 @@
 
 #include "cli/dispersion_command.h"
 #include "cli/fit_command.h"
+#include "cli/history_command.h"
 #include "cli/options.h"
+#include "cli/range_command.h"
 
 namespace vendrel::cli {
 
-enum class Mode { Flight, Sweep, Dispersion, Fit, Help, Version };
+enum class Mode { Flight, Sweep, Dispersion, Fit, Range, History, Help, Version };
 
 struct Command {
   Mode mode = Mode::Flight;
@@ -19,6 +21,8 @@ struct Command {
   SweepOptions sweep;
   DispersionOptions dispersion;
   FitOptions fit;
+  RangeOptions range;
+  HistoryOptions history;
   std::string help;  ///< with Mode::Help: the usage text asked for
 };
 

@@ -31,7 +31,7 @@ std::string NameOf(int id) {
     default: break;
   }
   const vendrel::web::PageField* field = FieldById(id);
-  return field != nullptr ? std::string(field->name) : std::string();
+  return field != nullptr ? std::string(field->name()) : std::string();
 }
 
 /// The box each static text of dialog 102 labels, in template order; 0 for a text that

@@ -1,0 +1,29 @@
+#pragma once
+// vendrel-flight range: takes shots from launch monitors' connectors, flies them and
+// keeps them in the shot history, until it is stopped.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace CLI {
+class App;
+}  // namespace CLI
+
+namespace vendrel::cli {
+
+struct RangeOptions {
+  std::string bind = "127.0.0.1";
+  std::int64_t port = 921;
+  std::optional<std::string> database;  ///< empty: the user's data directory
+  std::int64_t maxConnections = 64;
+};
+
+/// Declares the range's options on its subcommand `app`, read into `opt`.
+void DeclareRange(CLI::App& app, RangeOptions& opt);
+
+/// Serves until SIGINT or SIGTERM; returns the exit status (1: cannot open the
+/// history or listen).
+int RunRange(const RangeOptions& opt);
+
+}  // namespace vendrel::cli

@@ -1,0 +1,51 @@
+#include "range/ball_flyer.h"
+
+#include <cmath>
+
+#include <nlohmann/json.hpp>
+
+#include "flight/ball_flight.h"
+
+namespace vendrel::range {
+
+ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
+  BallParams p = conditions_;
+  p.speed = launch.speed;
+  p.angle = launch.verticalAngle;
+  p.direction = launch.horizontalAngle;
+  p.totalSpin = launch.totalSpin;
+  p.spinAxis = launch.spinAxis;
+  p.spinAsComponents = false;
+  const BallSummary s = FlyBall(p);
+  ShotResult r;
+  r.carry = s.distance;
+  r.apex = s.apex;
+  r.landingAngle = s.landingAngle;
+  r.lateral = s.lateral;
+  // No ground phase yet: the ball rests where it lands.
+  r.total = s.distance;
+  r.restX = s.landing[1];
+  r.restY = s.landing[2];
+  r.flightTime = s.flightTime;
+  return r;
+}
+
+std::string BallFlyer::Conditions() const {
+  nlohmann::ordered_json j;
+  j["model"] = "ball";
+  for (const BallParamInfo& i : BallParamInfos()) {
+    const double v = conditions_.*(i.member);
+    // Launch values are the shot's own; a pressure not given is taken from the altitude.
+    if (i.member == &BallParams::speed || i.member == &BallParams::angle || i.member == &BallParams::direction ||
+        i.member == &BallParams::totalSpin || i.member == &BallParams::spinAxis ||
+        i.member == &BallParams::backSpin || i.member == &BallParams::sideSpin)
+      continue;
+    if (std::isnan(v)) j[std::string(i.key)] = nullptr;
+    else j[std::string(i.key)] = v;
+  }
+  return j.dump();
+}
+
+std::unique_ptr<ShotFlyer> MakeRangeFlyer() { return std::make_unique<BallFlyer>(); }
+
+}  // namespace vendrel::range

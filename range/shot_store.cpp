@@ -1,0 +1,321 @@
+#include "range/shot_store.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+namespace vendrel::range {
+namespace {
+
+// Each step brings the schema from its index to the next version. A new version adds
+// a step; files written by older versions are brought up on opening.
+constexpr const char* kMigrations[] = {
+    // 0 -> 1
+    "CREATE TABLE shots ("
+    " id INTEGER PRIMARY KEY,"
+    " time TEXT NOT NULL,"
+    " device TEXT NOT NULL,"
+    " shot_number INTEGER,"
+    " club TEXT,"
+    " raw TEXT NOT NULL,"
+    " speed REAL NOT NULL, vertical_angle REAL NOT NULL, horizontal_angle REAL NOT NULL,"
+    " back_spin REAL NOT NULL, side_spin REAL NOT NULL, total_spin REAL NOT NULL, spin_axis REAL NOT NULL,"
+    " measured_carry REAL,"
+    " club_data TEXT,"
+    " conditions TEXT NOT NULL,"
+    " carry REAL NOT NULL, apex REAL NOT NULL, landing_angle REAL NOT NULL, lateral REAL NOT NULL,"
+    " total REAL NOT NULL, rest_x REAL NOT NULL, rest_y REAL NOT NULL, flight_time REAL NOT NULL);"
+    "CREATE INDEX shots_time ON shots(time);"
+    "CREATE INDEX shots_club ON shots(club);",
+};
+static_assert(std::size(kMigrations) == ShotStore::kSchemaVersion);
+
+constexpr const char* kColumns =
+    "id, time, device, shot_number, club, raw, speed, vertical_angle, horizontal_angle, back_spin, side_spin,"
+    " total_spin, spin_axis, measured_carry, club_data, conditions, carry, apex, landing_angle, lateral, total,"
+    " rest_x, rest_y, flight_time";
+
+std::string Message(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+
+// A statement that finalises itself.
+struct Statement {
+  sqlite3_stmt* s = nullptr;
+  ~Statement() { sqlite3_finalize(s); }
+};
+
+void BindText(sqlite3_stmt* s, int i, const std::string& t, bool nullWhenEmpty) {
+  if (nullWhenEmpty && t.empty()) {
+    sqlite3_bind_null(s, i);
+  } else {
+    sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+  }
+}
+
+std::string Text(sqlite3_stmt* s, int i) {
+  const unsigned char* t = sqlite3_column_text(s, i);
+  return t ? std::string(reinterpret_cast<const char*>(t), static_cast<std::size_t>(sqlite3_column_bytes(s, i)))
+           : std::string();
+}
+
+}  // namespace
+
+ShotStore::ShotStore(sqlite3* db) : db_(db) {}
+
+ShotStore::~ShotStore() {
+  sqlite3_finalize(insert_);
+  sqlite3_close(db_);
+}
+
+bool ShotStore::Exec(const char* sql, std::string& error) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+  error = message ? message : Message(db_);
+  sqlite3_free(message);
+  return false;
+}
+
+std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, std::string& error) {
+  const std::string where = path + ": ";
+  if (mode == Mode::Existing && !std::filesystem::exists(path)) {
+    error = where + "no such file";
+    return nullptr;
+  }
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  std::unique_ptr<ShotStore> store(new ShotStore(db));
+  if (rc != SQLITE_OK) {
+    error = where + Message(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, 5000);
+  // WAL: readers (an export, the page) never block the server's commits. FULL: a
+  // committed shot survives the machine going down, not only the program.
+  std::string e;
+  Statement wal;
+  if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &wal.s, nullptr) != SQLITE_OK ||
+      sqlite3_step(wal.s) != SQLITE_ROW) {
+    error = where + Message(db);
+    return nullptr;
+  }
+  const std::string journal = Text(wal.s, 0);
+  sqlite3_reset(wal.s);
+  if (journal != "wal") {
+    error = where + "cannot use write-ahead logging (journal mode " + journal + ")";
+    return nullptr;
+  }
+  if (!store->Exec("PRAGMA synchronous=FULL; BEGIN IMMEDIATE", e)) {
+    error = where + e;
+    return nullptr;
+  }
+  // Under the write lock: the version, and nothing else of somebody else's.
+  Statement version, tables;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr);
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &tables.s, nullptr);
+  if (!version.s || !tables.s || sqlite3_step(version.s) != SQLITE_ROW || sqlite3_step(tables.s) != SQLITE_ROW) {
+    error = where + Message(db);
+    return nullptr;
+  }
+  const int have = sqlite3_column_int(version.s, 0);
+  const int objects = sqlite3_column_int(tables.s, 0);
+  sqlite3_reset(version.s);
+  sqlite3_reset(tables.s);
+  if (have > kSchemaVersion) {
+    error = where + "written by a newer Vendrel (schema " + std::to_string(have) + "; this one knows up to " +
+            std::to_string(kSchemaVersion) + ")";
+    return nullptr;
+  }
+  if (have == 0 && objects != 0) {
+    error = where + "an SQLite database, but not a shot history";
+    return nullptr;
+  }
+  for (int v = have; v < kSchemaVersion; ++v) {
+    if (!store->Exec(kMigrations[v], e)) {
+      error = where + "cannot bring the schema to version " + std::to_string(v + 1) + ": " + e;
+      return nullptr;
+    }
+  }
+  const std::string setVersion = std::string("PRAGMA user_version=") + std::to_string(kSchemaVersion) + "; COMMIT";
+  if (!store->Exec(setVersion.c_str(), e)) {
+    error = where + e;
+    return nullptr;
+  }
+  const std::string insert = std::string("INSERT INTO shots (") + (kColumns + 4) +
+                             ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+  if (sqlite3_prepare_v3(db, insert.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &store->insert_, nullptr) != SQLITE_OK) {
+    error = where + Message(db);
+    return nullptr;
+  }
+  return store;
+}
+
+std::string ShotStore::DefaultPath(std::string& error) {
+  std::filesystem::path dir;
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  // The base directory specification ignores a relative XDG_DATA_HOME.
+  if (data && *data == '/') {
+    dir = data;
+  } else if (home && *home) {
+    dir = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    error = "no HOME or XDG_DATA_HOME to keep the shot history in; give --database FILE";
+    return {};
+  }
+  dir /= "vendrel";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    error = dir.string() + ": " + ec.message();
+    return {};
+  }
+  return (dir / "shots.sqlite").string();
+}
+
+std::string ShotStore::Now() {
+  const auto now = std::chrono::system_clock::now();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+  const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<int>(ms % 1000));
+  return buf;
+}
+
+bool ShotStore::Add(std::vector<StoredShot>& shots, std::string& error) {
+  if (shots.empty()) return true;
+  if (!Exec("BEGIN IMMEDIATE", error)) return false;
+  const std::string now = Now();
+  for (StoredShot& shot : shots) {
+    if (shot.time.empty()) shot.time = now;
+    sqlite3_stmt* s = insert_;
+    sqlite3_reset(s);
+    int i = 0;
+    BindText(s, ++i, shot.time, false);
+    BindText(s, ++i, shot.device, false);
+    if (shot.shotNumber) {
+      sqlite3_bind_int64(s, ++i, *shot.shotNumber);
+    } else {
+      sqlite3_bind_null(s, ++i);
+    }
+    BindText(s, ++i, shot.club, true);
+    BindText(s, ++i, shot.raw, false);
+    const ShotLaunch& l = shot.launch;
+    for (double v : {l.speed, l.verticalAngle, l.horizontalAngle, l.backSpin, l.sideSpin, l.totalSpin, l.spinAxis}) {
+      sqlite3_bind_double(s, ++i, v);
+    }
+    if (shot.measuredCarry) {
+      sqlite3_bind_double(s, ++i, *shot.measuredCarry);
+    } else {
+      sqlite3_bind_null(s, ++i);
+    }
+    BindText(s, ++i, shot.clubData, true);
+    BindText(s, ++i, shot.conditions, false);
+    const ShotResult& r = shot.result;
+    for (double v : {r.carry, r.apex, r.landingAngle, r.lateral, r.total, r.restX, r.restY, r.flightTime}) {
+      sqlite3_bind_double(s, ++i, v);
+    }
+    if (sqlite3_step(s) != SQLITE_DONE) {
+      error = Message(db_);
+      sqlite3_reset(s);
+      std::string ignored;
+      Exec("ROLLBACK", ignored);
+      return false;
+    }
+    shot.id = sqlite3_last_insert_rowid(db_);
+  }
+  sqlite3_reset(insert_);
+  if (!Exec("COMMIT", error)) {
+    std::string ignored;
+    Exec("ROLLBACK", ignored);
+    return false;
+  }
+  // A listener may subscribe or unsubscribe another: call a copy of the list.
+  const auto listeners = listeners_;
+  for (const StoredShot& shot : shots) {
+    for (const auto& [token, listener] : listeners) listener(shot);
+  }
+  return true;
+}
+
+bool ShotStore::Read(const ShotQuery& query, std::vector<StoredShot>& out, std::string& error) {
+  const std::string sql = std::string("SELECT ") + kColumns +
+                          " FROM shots WHERE (?1 IS NULL OR club = ?1) AND (?2 IS NULL OR time >= ?2) ORDER BY id";
+  Statement st;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st.s, nullptr) != SQLITE_OK) {
+    error = Message(db_);
+    return false;
+  }
+  if (query.club) BindText(st.s, 1, *query.club, false);
+  if (query.since) BindText(st.s, 2, *query.since, false);
+  out.clear();
+  int rc;
+  while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
+    sqlite3_stmt* s = st.s;
+    StoredShot shot;
+    int i = 0;
+    shot.id = sqlite3_column_int64(s, i++);
+    shot.time = Text(s, i++);
+    shot.device = Text(s, i++);
+    if (sqlite3_column_type(s, i) != SQLITE_NULL) shot.shotNumber = sqlite3_column_int64(s, i);
+    ++i;
+    shot.club = Text(s, i++);
+    shot.raw = Text(s, i++);
+    ShotLaunch& l = shot.launch;
+    for (double* v : {&l.speed, &l.verticalAngle, &l.horizontalAngle, &l.backSpin, &l.sideSpin, &l.totalSpin,
+                      &l.spinAxis}) {
+      *v = sqlite3_column_double(s, i++);
+    }
+    if (sqlite3_column_type(s, i) != SQLITE_NULL) shot.measuredCarry = sqlite3_column_double(s, i);
+    ++i;
+    shot.clubData = Text(s, i++);
+    shot.conditions = Text(s, i++);
+    ShotResult& r = shot.result;
+    for (double* v : {&r.carry, &r.apex, &r.landingAngle, &r.lateral, &r.total, &r.restX, &r.restY, &r.flightTime}) {
+      *v = sqlite3_column_double(s, i++);
+    }
+    out.push_back(std::move(shot));
+  }
+  if (rc != SQLITE_DONE) {
+    error = Message(db_);
+    return false;
+  }
+  return true;
+}
+
+bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& error) {
+  Statement st;
+  if (sqlite3_prepare_v2(db_, "UPDATE shots SET club = ?1 WHERE id = ?2", -1, &st.s, nullptr) != SQLITE_OK) {
+    error = Message(db_);
+    return false;
+  }
+  BindText(st.s, 1, club, true);
+  sqlite3_bind_int64(st.s, 2, id);
+  if (sqlite3_step(st.s) != SQLITE_DONE) {
+    error = Message(db_);
+    return false;
+  }
+  if (sqlite3_changes(db_) == 0) {
+    error = std::string("no shot ") + std::to_string(id);
+    return false;
+  }
+  return true;
+}
+
+void ShotStore::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+
+std::size_t ShotStore::Subscribe(Listener listener) {
+  listeners_.emplace_back(nextToken_, std::move(listener));
+  return nextToken_++;
+}
+
+void ShotStore::Unsubscribe(std::size_t token) {
+  std::erase_if(listeners_, [token](const auto& l) { return l.first == token; });
+}
+
+}  // namespace vendrel::range
