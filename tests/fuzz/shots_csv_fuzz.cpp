@@ -63,7 +63,7 @@ void CheckPrintable(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckRoundTrip(text);
-  for (const vendrel::cli::Units units : {vendrel::cli::Units::Metric, vendrel::cli::Units::Imperial}) {
+  for (const vendrel::Units units : {vendrel::Units::Metric, vendrel::Units::Imperial}) {
     vendrel::cli::ShotsFile file;
     std::string error;
     if (!vendrel::cli::ParseShots(text, "f.csv", vendrel::DefaultForm(), units, file, error)) {
