@@ -15,6 +15,7 @@
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
 #include "range/ball_flyer.h"
+#include "range/http_server.h"
 #include "range/range_server.h"
 #include "range/shot_store.h"
 
@@ -55,6 +56,16 @@ void DeclareRange(CLI::App& app, RangeOptions& opt) {
              return std::string();
            });
   AddWhole(app, "--max-connections", "N", "connectors served at once", 1, 10000, opt.maxConnections);
+  AddWhole(app, "--http-port", "N",
+           "also serve the web edition's site and the live shot stream over HTTP on this port, at the --bind "
+           "address (0: any free port)",
+           0, 65535, opt.httpPort, "off");
+  AddValue(app, "--site", "DIR", "the site directory served with --http-port (default build/web)",
+           [&opt](const std::string& text) {
+             if (text.empty()) return std::string("--site: an empty directory name");
+             opt.site = text;
+             return std::string();
+           });
   app.footer("Exit status: 0 stopped by SIGINT or SIGTERM, 1 the history could not be opened or the port\n"
              "not listened on, 2 the command line was refused.");
 }
@@ -78,6 +89,11 @@ int RunRange(const RangeOptions& opt) {
   range::RangeServer server(*store, *flyer, limits);
   const QHostAddress address(QString::fromStdString(opt.bind));
   if (!server.Listen(address, static_cast<quint16>(opt.port), error)) return Fail(error);
+  std::unique_ptr<range::HttpServer> http;
+  if (opt.httpPort >= 0) {
+    http = std::make_unique<range::HttpServer>(*store, server, opt.site);
+    if (!http->Listen(address, static_cast<quint16>(opt.httpPort), error)) return Fail(error);
+  }
 
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return Fail("cannot watch for signals");
   QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
@@ -92,6 +108,11 @@ int RunRange(const RangeOptions& opt) {
                  "vendrel-flight range: %s is reachable from other machines, and the protocol has no "
                  "authentication: anyone who reaches the port can send shots\n",
                  opt.bind.c_str());
+  }
+  if (http) {
+    std::printf("vendrel-flight range: the page and the shot stream at http://%s:%u/ (site %s)\n",
+                address.protocol() == QAbstractSocket::IPv6Protocol ? ("[" + opt.bind + "]").c_str() : opt.bind.c_str(),
+                static_cast<unsigned>(http->port()), opt.site.c_str());
   }
   std::fflush(stdout);
   // One line a shot, after its commit.

@@ -17,6 +17,8 @@ struct RangeOptions {
   std::int64_t port = 921;
   std::optional<std::string> database;  ///< empty: the user's data directory
   std::int64_t maxConnections = 64;
+  std::int64_t httpPort = -1;  ///< -1: no HTTP side
+  std::string site = "build/web";
 };
 
 /// Declares the range's options on its subcommand `app`, read into `opt`.

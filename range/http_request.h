@@ -1,0 +1,54 @@
+#pragma once
+// The range's HTTP side reads requests with this: a small, exact HTTP/1.1 request-head
+// reader (request line and header fields, no body), and the mapping of a request's
+// path to a file of the site that can never leave the site. Plain C++.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vendrel::range {
+
+struct HttpRequest {
+  std::string method;
+  std::string target;       ///< as sent: path and query
+  std::string lastEventId;  ///< Last-Event-ID, or empty
+  std::string host;         ///< Host, or empty
+};
+
+class HttpRequestReader {
+ public:
+  /// A request head longer than this is refused (431).
+  static constexpr std::size_t kMaxHead = 8 * 1024;
+
+  enum class State { Incomplete, Done, Bad };
+
+  /// Takes the next bytes. Done: `request()` is filled (bytes after the head are
+  /// ignored: the range reads one request a connection). Bad: `status()` and `reason()`.
+  State Feed(std::string_view bytes);
+
+  const HttpRequest& request() const { return request_; }
+  int status() const { return status_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  State Fail(int status, std::string reason);
+  State Parse();
+
+  std::string head_;
+  HttpRequest request_;
+  State state_ = State::Incomplete;
+  int status_ = 0;
+  std::string reason_;
+};
+
+/// The path of a request target (query dropped), percent-decoded and checked: the
+/// result is relative to the site, "index.html" for "/". Empty with `status` (400 or
+/// 404) for a target that is not an origin-form path, is badly encoded, holds a NUL
+/// byte or a backslash, or has a ".." segment once decoded.
+std::string SitePath(std::string_view target, int& status);
+
+/// The content type served for a file name.
+const char* ContentType(std::string_view name);
+
+}  // namespace vendrel::range
