@@ -1,0 +1,236 @@
+// The range's HTTP side: the site's files and nothing outside them, the live stream of
+// shots and monitor states, and clients that misbehave. The servers run on this
+// thread's event loop, the clients on a thread of their own, every wait bounded.
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "range/ball_flyer.h"
+#include "range/http_server.h"
+#include "range/range_server.h"
+#include "range/shot_store.h"
+#include "tests/range/connector.h"
+#include "tests/range/http_client.h"
+#include "tests/support/process.h"
+
+namespace vendrel::range {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::HttpClient;
+using test::HttpGet;
+using Clock = std::chrono::steady_clock;
+
+void Write(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A site with a page, a module and a symbolic link that points out of it, beside a
+// file that must never be served.
+std::string MakeSite(const std::string& name) {
+  const fs::path root = fs::path(test::ScratchPath(name));
+  Write(root / "site" / "index.html", "<!doctype html><title>range</title>");
+  Write(root / "site" / "vendrel.wasm", std::string("\0asm", 4));
+  Write(root / "site" / "js" / "range.mjs", "export {};");
+  Write(root / "secret.txt", "SECRET");
+  fs::create_symlink(root / "secret.txt", root / "site" / "out.txt");
+  return (root / "site").string();
+}
+
+struct LiveHttp {
+  LiveHttp(const std::string& name, HttpLimits limits = {}) {
+    std::string error;
+    store = ShotStore::Open(test::ScratchPath(name + ".sqlite"), ShotStore::Mode::Create, error);
+    EXPECT_TRUE(store) << error;
+    range = std::make_unique<RangeServer>(*store, flyer);
+    EXPECT_TRUE(range->Listen(QHostAddress::LocalHost, 0, error)) << error;
+    http = std::make_unique<HttpServer>(*store, *range, MakeSite(name), limits);
+    EXPECT_TRUE(http->Listen(QHostAddress::LocalHost, 0, error)) << error;
+    rangePort = range->port();
+    port = http->port();
+  }
+
+  // Serves while `clients` runs on a thread of its own.
+  void Serve(const std::function<void()>& clients) {
+    std::atomic<bool> done{false};
+    std::thread t([&] {
+      clients();
+      done = true;
+    });
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (done) loop.quit();
+    });
+    poll.start(2);
+    loop.exec();
+    t.join();
+  }
+
+  BallFlyer flyer;
+  std::unique_ptr<ShotStore> store;
+  std::unique_ptr<RangeServer> range;
+  std::unique_ptr<HttpServer> http;
+  int rangePort = 0;
+  int port = 0;
+};
+
+TEST(RangeHttp, ServesTheSiteAndNothingOutsideIt) {
+  LiveHttp live("site");
+  live.Serve([&] {
+    const std::string page = HttpGet(live.port, "/");
+    EXPECT_EQ(test::StatusOf(page), 200);
+    EXPECT_EQ(test::HeaderOf(page, "content-type"), "text/html; charset=utf-8");
+    EXPECT_EQ(test::BodyOf(page), "<!doctype html><title>range</title>");
+    const std::string wasm = HttpGet(live.port, "/vendrel.wasm?v=2");
+    EXPECT_EQ(test::HeaderOf(wasm, "content-type"), "application/wasm");
+    EXPECT_EQ(test::BodyOf(wasm), std::string("\0asm", 4));
+    EXPECT_EQ(test::HeaderOf(HttpGet(live.port, "/js/%72ange.mjs"), "content-type"), "text/javascript; charset=utf-8");
+
+    // Each way out of the site, plain and encoded, and each malformed target.
+    const std::vector<std::pair<std::string, int>> refused = {
+        {"/../secret.txt", 404},           {"/js/../../secret.txt", 404},     {"/%2e%2e/secret.txt", 404},
+        {"/js/%2E%2E%2F%2E%2E%2Fsecret.txt", 404}, {"/..%5csecret.txt", 400}, {"/out.txt", 404},
+        {"//etc/passwd", 404},             {"/%2Fetc%2Fpasswd", 404},         {"/index.html%00.png", 400},
+        {"/%zz", 400},                     {"/%2", 400},                      {"http://127.0.0.1/index.html", 400},
+        {"secret.txt", 400},               {"/js", 404},                      {"/js/", 404},
+    };
+    for (const auto& [target, status] : refused) {
+      const std::string answer = HttpGet(live.port, target);
+      EXPECT_EQ(test::StatusOf(answer), status) << target << "\n" << answer;
+      EXPECT_EQ(answer.find("SECRET"), std::string::npos) << target;
+    }
+    // Requests that are not requests, or not ones served here.
+    const std::vector<std::pair<std::string, int>> bad = {
+        {"POST / HTTP/1.1\r\nHost: x\r\n\r\n", 405},
+        {"GET / HTTP/2.0\r\n\r\n", 505},
+        {"GET  / HTTP/1.1\r\n\r\n", 400},
+        {"GET / HTTP/1.1\r\nno colon here\r\n\r\n", 400},
+        {"GET / HTTP/1.1\r\nX: " + std::string(9000, 'a') + "\r\n\r\n", 431},
+        {"\x16\x03\x01garbage\r\n\r\n", 400},
+    };
+    for (const auto& [request, status] : bad) {
+      HttpClient c(live.port);
+      c.Send(request);
+      EXPECT_EQ(test::StatusOf(c.ReadToClose()), status) << request.substr(0, 40);
+    }
+  });
+}
+
+TEST(RangeHttp, ConnectionsAreLimitedAndSlowClientsDelayNobody) {
+  HttpLimits limits;
+  limits.maxConnections = 3;
+  limits.requestTimeoutMs = 1500;
+  LiveHttp live("limits", limits);
+  live.Serve([&] {
+    // Two clients that send half a request and then nothing.
+    HttpClient slow1(live.port), slow2(live.port);
+    slow1.Send("GET / HT");
+    slow2.Send("G");
+    const auto start = Clock::now();
+    EXPECT_EQ(test::StatusOf(HttpGet(live.port, "/")), 200);
+    EXPECT_LT(Clock::now() - start, 1s);
+    std::this_thread::sleep_for(200ms);  // the answered one's place is free again
+    HttpClient slow3(live.port);
+    slow3.Send("GET");
+    std::this_thread::sleep_for(100ms);
+    const std::string full = HttpGet(live.port, "/");
+    EXPECT_EQ(test::StatusOf(full), 503) << full;
+    // The slow ones are cut off once their time is up.
+    EXPECT_TRUE(slow1.ReadToClose(3s).empty());
+    EXPECT_EQ(test::StatusOf(HttpGet(live.port, "/")), 200);
+  });
+}
+
+TEST(RangeHttp, StreamsEachShotWithinASecondAndTheHistory) {
+  LiveHttp live("stream");
+  nlohmann::json event;
+  double historyCarry = 0.0;
+  live.Serve([&] {
+    HttpClient stream(live.port);
+    stream.Send("GET /shots/stream HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/event-stream\r\n\r\n");
+    const auto head = stream.NextEvent();
+    ASSERT_TRUE(head);
+    EXPECT_EQ(test::HeaderOf(*head + "\r\n\r\n", "content-type"), "text/event-stream; charset=utf-8");
+    EXPECT_EQ(stream.NextEvent().value_or(""), "retry: 2000");
+    test::Connector monitor(live.rangePort);
+    monitor.Send(test::HeartbeatText("LM", false));
+    const auto status = stream.NextEvent();
+    ASSERT_TRUE(status);
+    const auto state = nlohmann::json::parse(test::DataOf(*status));
+    EXPECT_EQ(status->rfind("event: monitor", 0), 0u) << *status;
+    EXPECT_EQ(state["device"], "LM");
+    EXPECT_EQ(state["ready"], false);
+    EXPECT_EQ(state["heartbeat"], true);
+
+    monitor.Send(test::ShotText("LM", 7, 160.0));
+    ASSERT_EQ(test::ReplyCode(monitor.Reply().value_or("")), 200);
+    const auto replied = Clock::now();
+    const auto shot = stream.NextEvent(1s);
+    ASSERT_TRUE(shot) << "no shot event within a second of the reply";
+    EXPECT_LT(Clock::now() - replied, 1s);
+    EXPECT_EQ(shot->rfind("event: shot\nid: 1\n", 0), 0u) << *shot;
+    event = nlohmann::json::parse(test::DataOf(*shot));
+
+    const std::string history = HttpGet(live.port, "/shots");
+    EXPECT_EQ(test::HeaderOf(history, "content-type"), "application/json");
+    const auto shots = nlohmann::json::parse(test::BodyOf(history));
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots[0], event);
+    historyCarry = shots[0]["result"]["carry"].get<double>();
+
+    // A new client hears the monitor's last state at once.
+    HttpClient late(live.port);
+    late.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    late.NextEvent();
+    late.NextEvent();
+    EXPECT_EQ(test::DataOf(late.NextEvent(1s).value_or("")), test::DataOf(*status));
+  });
+  std::vector<StoredShot> stored;
+  std::string error;
+  ASSERT_TRUE(live.store->Read({}, stored, error)) << error;
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(event["result"]["carry"].get<double>(), stored[0].result.carry);
+  EXPECT_EQ(historyCarry, stored[0].result.carry);
+  EXPECT_EQ(event["shot_number"], 7);
+}
+
+TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
+  HttpLimits limits;
+  limits.streamBacklog = 32 * 1024;
+  LiveHttp live("dropped", limits);
+  constexpr int kShots = 300;  // some 400 KiB of events: far past every buffer on the way
+  int received = 0;
+  live.Serve([&] {
+    HttpClient deaf(live.port, 4096), listener(live.port);
+    deaf.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    listener.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    listener.NextEvent();
+    listener.NextEvent();
+    std::this_thread::sleep_for(100ms);  // both streams are open before the first shot
+    test::Connector monitor(live.rangePort);
+    for (int i = 1; i <= kShots; ++i) {
+      monitor.Send(test::ShotText("LM", i));
+      ASSERT_EQ(test::ReplyCode(monitor.Reply().value_or("")), 200) << i;
+      const auto event = listener.NextEvent(2s);
+      ASSERT_TRUE(event) << i;
+      if (event->find("\"shot_number\":" + std::to_string(i) + ",") != std::string::npos) ++received;
+    }
+  });
+  EXPECT_EQ(received, kShots);
+  EXPECT_EQ(live.http->counts().dropped, 1);
+}
+
+}  // namespace
+}  // namespace vendrel::range
