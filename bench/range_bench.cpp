@@ -1,7 +1,9 @@
 // The range on loopback: shot to reply with the commit included (one connector, one
 // shot at a time, so every shot is its own commit), and shots a second sustained by 20
 // connectors at once. The history is a file on disk, synced as the range syncs it.
-// Prints the figures; takes no options (the benchmark runner's are ignored).
+// Then the live stream: from a shot's 200 reply to its event on a Server-Sent Events
+// client of the HTTP side. Prints the figures; takes no options (the benchmark
+// runner's are ignored).
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -10,13 +12,17 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "range/ball_flyer.h"
+#include "range/http_server.h"
 #include "range/range_server.h"
 #include "range/shot_store.h"
 #include "tests/range/connector.h"
+#include "tests/range/http_client.h"
 
 using namespace vendrel;
 using Clock = std::chrono::steady_clock;
@@ -42,6 +48,47 @@ void Latency(int port) {
   std::printf("shot to reply, commit included (%zu shots, one at a time): p50 %.2f ms, p99 %.2f ms, max %.2f ms"
               " (target p99 <= 5 ms)\n",
               ms.size(), at(0.5), at(0.99), ms.back());
+}
+
+// One shot at a time: the time from its 200 reply to its event on the stream. The
+// range announces a shot on its commit, before the reply is written, so the event may
+// come first: then the figure is 0.
+void PushLatency(int port, int httpPort) {
+  test::HttpClient stream(httpPort);
+  stream.Send("GET /shots/stream HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  stream.NextEvent();  // the head
+  stream.NextEvent();  // retry
+  test::Connector c(port);
+  std::vector<double> ms, whole;
+  for (int i = 1; i <= 500; ++i) {
+    const auto sent = Clock::now();
+    c.Send(test::ShotText("PUSH", i, 100.0 + i % 80));
+    const auto reply = c.Reply();
+    const auto replied = Clock::now();
+    if (!reply || test::ReplyCode(*reply) != 200) {
+      std::printf("push latency: shot %d not acknowledged\n", i);
+      return;
+    }
+    std::optional<std::string> event;
+    do {
+      event = stream.NextEvent(std::chrono::seconds(5));
+    } while (event && event->rfind("event: shot", 0) != 0);
+    if (!event) {
+      std::printf("push latency: no event for shot %d\n", i);
+      return;
+    }
+    const auto received = Clock::now();
+    ms.push_back(std::max(0.0, std::chrono::duration<double, std::milli>(received - replied).count()));
+    whole.push_back(std::chrono::duration<double, std::milli>(received - sent).count());
+  }
+  std::sort(ms.begin(), ms.end());
+  std::sort(whole.begin(), whole.end());
+  const auto at = [](const std::vector<double>& v, double q) {
+    return v[static_cast<std::size_t>(q * static_cast<double>(v.size() - 1))];
+  };
+  std::printf("shot pushed to a stream client (%zu shots, one at a time): 200 reply to event p50 %.3f ms, p99 %.3f ms,"
+              " max %.3f ms (target: within 1 s); shot sent to event p50 %.2f ms, p99 %.2f ms\n",
+              ms.size(), at(ms, 0.5), at(ms, 0.99), ms.back(), at(whole, 0.5), at(whole, 0.99));
 }
 
 void Throughput(int port) {
@@ -94,9 +141,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "range_bench: %s\n", error.c_str());
     return 1;
   }
+  range::HttpServer http(*store, server, dir.string());
+  if (!http.Listen(QHostAddress::LocalHost, 0, error)) {
+    std::fprintf(stderr, "range_bench: %s\n", error.c_str());
+    return 1;
+  }
   const int port = server.port();
-  std::thread clients([port] {
+  const int httpPort = http.port();
+  std::thread clients([port, httpPort] {
     Latency(port);
+    PushLatency(port, httpPort);
     Throughput(port);
     QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
   });

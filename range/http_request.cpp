@@ -154,6 +154,38 @@ std::string SitePath(std::string_view target, int& status) {
   return out;
 }
 
+bool IsAddressOrLocalhost(std::string_view host) {
+  if (host.empty()) return true;
+  std::string_view name = host;
+  if (host.front() == '[') {
+    const std::size_t close = host.find(']');
+    if (close == std::string_view::npos) return false;
+    name = host.substr(1, close - 1);
+    const std::string_view after = host.substr(close + 1);
+    if (!after.empty() && after.front() != ':') return false;
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+      return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.';
+    });
+  }
+  name = host.substr(0, host.find(':'));
+  if (Lower(name) == "localhost") return true;
+  // Dotted decimal: four groups of digits.
+  int dots = 0;
+  bool digit = false;
+  for (char c : name) {
+    if (c == '.') {
+      if (!digit) return false;
+      ++dots;
+      digit = false;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+    } else {
+      return false;
+    }
+  }
+  return dots == 3 && digit;
+}
+
 const char* ContentType(std::string_view name) {
   struct Type {
     const char* ending;

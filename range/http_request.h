@@ -48,6 +48,11 @@ class HttpRequestReader {
 /// byte or a backslash, or has a ".." segment once decoded.
 std::string SitePath(std::string_view target, int& status);
 
+/// True when a Host field names this machine by address or as "localhost" (a port may
+/// follow), or is empty. A server on loopback answers no other name: a page elsewhere
+/// that has its name pointed at 127.0.0.1 would otherwise read the history.
+bool IsAddressOrLocalhost(std::string_view host);
+
 /// The content type served for a file name.
 const char* ContentType(std::string_view name);
 

@@ -47,6 +47,7 @@ const char* StatusText(int status) {
   switch (status) {
     case 200: return "OK";
     case 400: return "Bad Request";
+    case 403: return "Forbidden";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 431: return "Request Header Fields Too Large";
@@ -96,6 +97,7 @@ struct HttpServer::Impl {
   std::size_t shotToken = 0;
   std::shared_ptr<Impl*> self;  ///< the monitor listener outlives us; it checks this
   HttpCounts counts;
+  bool loopback = true;  ///< listening on loopback: only this machine's names are answered
   Clock::time_point lastKeepAlive = Clock::now();
 
   Impl(ShotStore& s, RangeServer& range, const std::string& dir, HttpLimits l)
@@ -139,6 +141,9 @@ struct HttpServer::Impl {
       c->socket = socket;
       socket->setReadBufferSize(static_cast<qint64>(HttpRequestReader::kMaxHead) * 2);
       socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBuffer);
+      // Events are small writes: without this, one waits for the ack of the one before
+      // (delayed by the peer up to 40 ms).
+      socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
       const std::uint64_t id = nextId++;
       QObject::connect(socket, &QTcpSocket::readyRead, [this, id] { Read(id); });
       QObject::connect(socket, &QTcpSocket::bytesWritten, [this, id] { Pump(id); });
@@ -197,6 +202,10 @@ struct HttpServer::Impl {
     const bool head = r.method == "HEAD";
     if (r.method != "GET" && !head) {
       Answer(id, c, 405, "only GET and HEAD are served here", false, "Allow: GET, HEAD\r\n");
+      return;
+    }
+    if (loopback && !IsAddressOrLocalhost(r.host)) {
+      Answer(id, c, 403, "this server answers to localhost and to addresses only", head);
       return;
     }
     const std::string path = r.target.substr(0, r.target.find_first_of("?#"));
@@ -334,6 +343,7 @@ HttpServer::HttpServer(ShotStore& store, RangeServer& range, std::string site, H
 HttpServer::~HttpServer() = default;
 
 bool HttpServer::Listen(const QHostAddress& address, quint16 port, std::string& error) {
+  impl_->loopback = address.isLoopback();
   if (impl_->server.listen(address, port)) return true;
   error = address.toString().toStdString() + ":" + std::to_string(port) + " (HTTP): ";
   switch (impl_->server.serverError()) {

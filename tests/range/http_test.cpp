@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QTcpServer>
 #include <QTimer>
 
 #include <atomic>
@@ -119,6 +120,12 @@ TEST(RangeHttp, ServesTheSiteAndNothingOutsideIt) {
         {"GET / HTTP/1.1\r\nno colon here\r\n\r\n", 400},
         {"GET / HTTP/1.1\r\nX: " + std::string(9000, 'a') + "\r\n\r\n", 431},
         {"\x16\x03\x01garbage\r\n\r\n", 400},
+        // A name pointed at this machine by somebody else's page is not answered.
+        {"GET /shots HTTP/1.1\r\nHost: rebound.example:8921\r\n\r\n", 403},
+        {"GET /shots HTTP/1.1\r\nHost: 127.0.0.1.example\r\n\r\n", 403},
+        {"GET / HTTP/1.1\r\nHost: LocalHost:8921\r\n\r\n", 200},
+        {"GET / HTTP/1.1\r\nHost: [::1]:8921\r\n\r\n", 200},
+        {"GET / HTTP/1.0\r\n\r\n", 200},
     };
     for (const auto& [request, status] : bad) {
       HttpClient c(live.port);
@@ -230,6 +237,17 @@ TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
   });
   EXPECT_EQ(received, kShots);
   EXPECT_EQ(live.http->counts().dropped, 1);
+}
+
+TEST(RangeHttp, CommandLineRefusesABadPortAndSaysWhenItIsTaken) {
+  test::ExpectRefused({"range", "--http-port", "65536"});
+  QTcpServer taken;
+  ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+  const std::string db = test::ScratchPath("taken.sqlite");
+  const auto r = test::RunFlightTool(
+      {"range", "--port", "0", "--http-port", std::to_string(taken.serverPort()), "--database", db});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("--http-port"), std::string::npos) << r.err;
 }
 
 }  // namespace
