@@ -182,7 +182,8 @@ GroundEnd RollOut(const BallGround& g, const double* landing, double t, const do
   // left out), until the rebound is too slow to leave the ground.
   for (;;) {
     Bounce(g, v, spin);
-    if (!(v[2] >= kHopSpeed) || end.bounces >= kMaxBounces) break;
+    // (A gravity the checks refuse, none or negative, ends the bouncing too.)
+    if (!(v[2] >= kHopSpeed) || end.bounces >= kMaxBounces || !(g.gravity > 0.0)) break;
     ++end.bounces;
     const double up = v[2];
     const double hop = 2.0 * up / g.gravity;
@@ -199,8 +200,10 @@ GroundEnd RollOut(const BallGround& g, const double* landing, double t, const do
   // back that way.
   const double slip[2] = {v[0] - spin[1], v[1] + spin[0]};
   const double slipSpeed = std::sqrt(slip[0] * slip[0] + slip[1] * slip[1]);
-  if (slipSpeed > 0.0 && std::isfinite(slipSpeed)) {
-    const double decel = g.friction * g.gravity;
+  const double decel = g.friction * g.gravity;
+  // Without friction or rolling resistance (values the checks refuse) the ball would
+  // slide or roll for ever: it rests where that would begin instead.
+  if (slipSpeed > 0.0 && std::isfinite(slipSpeed) && decel > 0.0 && std::isfinite(decel)) {
     const double slide = slipSpeed / (3.5 * decel);
     const double a[3] = {-(decel * (slip[0] / slipSpeed)), -(decel * (slip[1] / slipSpeed)), 0.0};
     Advance(pieces, t, p, v, a, slide, BallPhase::Roll);
@@ -208,7 +211,7 @@ GroundEnd RollOut(const BallGround& g, const double* landing, double t, const do
   }
   // Rolling: a constant deceleration to rest.
   const double speed = std::sqrt(v[0] * v[0] + v[1] * v[1]);
-  if (speed > 0.0 && std::isfinite(speed)) {
+  if (speed > 0.0 && std::isfinite(speed) && g.rollDecel > 0.0 && std::isfinite(g.rollDecel)) {
     const double roll = speed / g.rollDecel;
     const double a[3] = {-(g.rollDecel * (v[0] / speed)), -(g.rollDecel * (v[1] / speed)), 0.0};
     Advance(pieces, t, p, v, a, roll, BallPhase::Roll);

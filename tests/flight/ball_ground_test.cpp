@@ -102,6 +102,21 @@ TEST(BallGround, EveryLandingComesToRestSoundly) {
   }
 }
 
+// Constants the checks refuse (none, negative, not a number) still end at a finite rest.
+TEST(BallGround, RefusedConstantsStillRestSoundly) {
+  for (double bad : {0.0, -1.0, static_cast<double>(NAN)}) {
+    for (double BallParams::*m : {&BallParams::friction, &BallParams::rollResistance, &BallParams::crater,
+                                  &BallParams::bounceE0, &BallParams::gravity}) {
+      BallParams p = Club(120, 16.3, 7097);
+      p.*m = bad;
+      const BallSummary s = FlyBall(p);
+      if (s.end != FlightEnd::Ground) continue;  // gravity that never brings it down
+      EXPECT_TRUE(std::isfinite(s.total) && std::isfinite(s.timeToRest)) << bad;
+      EXPECT_LE(s.bounces, kMaxBounces);
+    }
+  }
+}
+
 TEST(BallGround, NoForwardSpeedStaysWhereItLands) {
   for (std::string_view name : SurfaceNames()) {
     BallParams p;
