@@ -193,6 +193,41 @@ TEST(BallGround, TrajectoryCarriesEveryPhaseToTheRest) {
   EXPECT_EQ(air.roll, 0.0);
 }
 
+// Three shots' rests pinned to the bit, on each surface: the same on gcc, clang and
+// emscripten when they were taken.
+TEST(BallGround, PinnedRests) {
+  BallParams a, b, c;
+  b.speed = 53.6448;
+  b.angle = 16.3;
+  b.totalSpin = 7097;
+  b.spinAxis = -4;
+  b.windSpeed = 6;
+  b.windDirection = 135;
+  SetSurface(b, "rough");
+  c.spinAsComponents = true;
+  c.backSpin = 9304;
+  c.sideSpin = -800;
+  c.speed = 45.6;
+  c.angle = 24.2;
+  c.direction = -3;
+  SetSurface(c, "green");
+  struct Want { double total, x, y, time; std::int64_t bounces; };
+  const Want want[] = {
+      {0x1.0be0a2ff4965dp+8, 0x1.0be0a2ff4965dp+8, 0x0p+0, 0x1.6561d3634ace8p+3, 5},
+      {0x1.4eb3276d603eep+7, 0x1.4d1221c518b95p+7, -0x1.07da8c9ef6e7dp+4, 0x1.c822495dbe958p+2, 2},
+      {0x1.ece30f5655c7dp+6, 0x1.eaca7a279f36ap+6, -0x1.6b41f77b812e9p+3, 0x1.c55775f8d6f9ap+2, 3},
+  };
+  const BallParams shots[] = {a, b, c};
+  for (int i = 0; i < 3; ++i) {
+    const BallSummary s = FlyBall(shots[i]);
+    EXPECT_EQ(s.total, want[i].total) << i;
+    EXPECT_EQ(s.rest[0], want[i].x) << i;
+    EXPECT_EQ(s.rest[1], want[i].y) << i;
+    EXPECT_EQ(s.timeToRest, want[i].time) << i;
+    EXPECT_EQ(s.bounces, want[i].bounces) << i;
+  }
+}
+
 struct TourTotal {
   std::string name;
   double speed, angle, spin, carry, total;
