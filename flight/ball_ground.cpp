@@ -70,6 +70,15 @@ bool SetSurface(BallParams& p, std::string_view name) {
   return false;
 }
 
+std::string_view BallPhaseName(BallPhase phase) {
+  switch (phase) {
+    case BallPhase::Bounce: return "bounce";
+    case BallPhase::Roll: return "roll";
+    case BallPhase::Flight: break;
+  }
+  return "flight";
+}
+
 BallGround GroundOf(const BallParams& p) {
   BallGround g;
   g.e0 = p.bounceE0;

@@ -47,6 +47,10 @@ void Bounce(const BallGround& g, double* v, double* spin);
 
 enum class BallPhase : std::uint8_t { Flight, Bounce, Roll };
 
+/// The phase as a trajectory's rows name it: "flight", "bounce", "roll" (sliding or
+/// rolling on the ground).
+std::string_view BallPhaseName(BallPhase phase);
+
 /// One piece of the ground phase: from time `t0`, position `p` and velocity `v`, under
 /// the constant acceleration `a`, until the next piece's `t0` (or the rest).
 struct GroundPiece {

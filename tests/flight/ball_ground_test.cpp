@@ -179,6 +179,7 @@ TEST(BallGround, TrajectoryCarriesEveryPhaseToTheRest) {
   }
   EXPECT_GT(seen[0], 0);
   EXPECT_EQ(seen[1] > 0, s.bounces > 0);
+  EXPECT_EQ(BallPhaseName(rows.back().phase), "roll");
   EXPECT_GT(seen[2], 0);
   EXPECT_EQ(rows.back().p[0], s.rest[0]);
   EXPECT_EQ(rows.back().p[1], s.rest[1]);
