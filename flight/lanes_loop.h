@@ -210,6 +210,7 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 /// The ball model's constants in the order BallConstsOf loads them.
 inline constexpr int kBallConstCount = 22;
 inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
+inline constexpr int kBallAxSlot = 8;   ///< and ax, ay, az from here
 
 template <class V>
 [[gnu::always_inline]] inline V* BallConstSlot(kernel::BallConsts<V>& c, int i) {
