@@ -37,7 +37,7 @@ void RunGrid(FlightGrid::Reader& reader, std::int64_t count, std::int64_t maxTic
     if (forms.empty()) break;
     std::vector<FlightSummary> flown;
     RunInterruptibly([&](const StopRequest& stop) {
-      flown = RunFlightsParallel(forms, maxTicks, static_cast<int>(threads), BestLanePath(), &stop);
+      flown = RunFlightsParallel(forms, maxTicks, static_cast<int>(threads), BestLanePath(), nullptr, &stop);
     });
     store(first, flown);
     first += static_cast<std::int64_t>(forms.size());

@@ -311,7 +311,7 @@ TEST_P(LanePathTest, LooksAtAStopKeepTheBitsAndAStopEndsEndlessFlights) {
   const StopRequest unasked;
   for (std::int64_t bound : {kStopLookTicks - 1, kStopLookTicks, kStopLookTicks + 1, 2 * kStopLookTicks + 1,
                              std::int64_t{20000}}) {
-    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path, &unasked);
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path, nullptr, &unasked);
     for (std::size_t i = 0; i < forms.size(); ++i) {
       FlightForm copy = forms[i];
       const FlightOutcome ref = RunFlight(copy, bound, {}, &unasked);
@@ -336,7 +336,7 @@ TEST_P(LanePathTest, LooksAtAStopKeepTheBitsAndAStopEndsEndlessFlights) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       stop.Request();
     });
-    RunFlightsParallel(forms, kForever, threads, path, &stop);
+    RunFlightsParallel(forms, kForever, threads, path, nullptr, &stop);
     stopper.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << threads << " threads";
   }
@@ -357,7 +357,7 @@ TEST(StopRequest, EndsALoneFlightAndItsTrajectory) {
   EXPECT_EQ(out.end, FlightEnd::MaxTicks);
   // Asked before the flight, the stop lets no tick go.
   EXPECT_TRUE(FlyTrajectory(endless, std::numeric_limits<std::int64_t>::max(), &stop).empty());
-  EXPECT_EQ(RunFlightsParallel(std::vector<FlightForm>(100, endless), 1000000, 2, BestLanePath(), &stop).size(), 100u);
+  EXPECT_EQ(RunFlightsParallel(std::vector<FlightForm>(100, endless), 1000000, 2, BestLanePath(), nullptr, &stop).size(), 100u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, LanePathTest,
