@@ -39,9 +39,12 @@ void RunInterruptibly(const std::function<void(const StopRequest&)>& work) {
       std::unique_lock lock(m);
       if (cv.wait_for(lock, std::chrono::milliseconds(50), [&] { return finished; })) break;
     }
-    const py::gil_scoped_acquire locked;
-    if (PyErr_CheckSignals() != 0) {
-      raised.emplace();  // takes the handler's exception while the lock is held
+    {
+      const py::gil_scoped_acquire locked;
+      if (PyErr_CheckSignals() != 0) raised.emplace();  // takes the handler's exception
+    }
+    // The lock is let go before waiting for the work, which may want it.
+    if (raised) {
       stop.Request();
       break;
     }
