@@ -36,6 +36,7 @@ struct Client {
   QTcpSocket* socket = nullptr;
   HttpRequestReader reader;
   Clock::time_point opened = Clock::now();
+  Clock::time_point progress = Clock::now();  ///< when the client last took bytes of an answer
   bool answered = false;  ///< a request was read; what else comes is ignored
   bool stream = false;
   std::unique_ptr<QFile> file;  ///< a body still being sent
@@ -266,6 +267,7 @@ struct HttpServer::Impl {
     const auto it = clients.find(id);
     if (it == clients.end()) return;
     Client& c = *it->second;
+    c.progress = Clock::now();
     if (c.stream || !c.answered) return;
     if (c.socket->bytesToWrite() >= kChunk) return;
     if (c.file && !c.file->atEnd()) {
@@ -321,13 +323,17 @@ struct HttpServer::Impl {
     }
   }
 
-  // Closes connections that have not sent a whole request in time, and keeps the
-  // streams alive.
+  // Closes connections that have not sent a whole request in time, or stopped taking
+  // their answer (a file read by nobody must not hold its place for ever), and keeps
+  // the streams alive.
   void Sweep() {
     const Clock::time_point now = Clock::now();
     std::vector<std::uint64_t> late;
     for (auto& [id, c] : clients) {
       if (!c->answered && now - c->opened > std::chrono::milliseconds(limits.requestTimeoutMs)) late.push_back(id);
+      if (c->answered && !c->stream && now - c->progress > std::chrono::milliseconds(limits.stallTimeoutMs)) {
+        late.push_back(id);
+      }
     }
     for (std::uint64_t id : late) Drop(id);
     if (now - lastKeepAlive >= kKeepAlive) {

@@ -24,6 +24,7 @@ struct HttpLimits {
   int maxConnections = 32;
   std::int64_t streamBacklog = 256 * 1024;  ///< bytes of events a stream client may leave unread
   int requestTimeoutMs = 10000;             ///< to send a whole request head
+  int stallTimeoutMs = 30000;               ///< for a client to take the next part of an answer
 };
 
 struct HttpCounts {

@@ -44,6 +44,7 @@ std::string MakeSite(const std::string& name) {
   Write(root / "site" / "index.html", "<!doctype html><title>range</title>");
   Write(root / "site" / "vendrel.wasm", std::string("\0asm", 4));
   Write(root / "site" / "js" / "range.mjs", "export {};");
+  Write(root / "site" / "big.bin", std::string(4 << 20, 'b'));
   Write(root / "secret.txt", "SECRET");
   fs::create_symlink(root / "secret.txt", root / "site" / "out.txt");
   return (root / "site").string();
@@ -139,6 +140,7 @@ TEST(RangeHttp, ConnectionsAreLimitedAndSlowClientsDelayNobody) {
   HttpLimits limits;
   limits.maxConnections = 3;
   limits.requestTimeoutMs = 1500;
+  limits.stallTimeoutMs = 1500;
   LiveHttp live("limits", limits);
   live.Serve([&] {
     // Two clients that send half a request and then nothing.
@@ -156,6 +158,13 @@ TEST(RangeHttp, ConnectionsAreLimitedAndSlowClientsDelayNobody) {
     EXPECT_EQ(test::StatusOf(full), 503) << full;
     // The slow ones are cut off once their time is up.
     EXPECT_TRUE(slow1.ReadToClose(3s).empty());
+    EXPECT_EQ(test::StatusOf(HttpGet(live.port, "/")), 200);
+    // One that asks for a large file and stops reading it is cut off too: what it got
+    // before then is far short of the file.
+    HttpClient stalled(live.port, 4096);
+    stalled.Send("GET /big.bin HTTP/1.1\r\n\r\n");
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_LT(stalled.ReadToClose(3s).size(), std::size_t{2} << 20);
     EXPECT_EQ(test::StatusOf(HttpGet(live.port, "/")), 200);
   });
 }
