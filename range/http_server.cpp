@@ -296,7 +296,31 @@ struct HttpServer::Impl {
     ++counts.streams;
     std::string hello = "retry: 2000\n\n";
     for (const auto& [device, event] : monitors) hello += event;
+    hello += Missed(c.reader.request().lastEventId);
     c.socket->write(hello.data(), static_cast<qint64>(hello.size()));
+  }
+
+  // A client coming back (its Last-Event-ID the last shot it had) gets the shots stored
+  // since; when they would not fit its backlog, a "reset" tells it to read /shots again.
+  std::string Missed(const std::string& lastEventId) {
+    if (lastEventId.empty() || lastEventId.size() > 18 ||
+        lastEventId.find_first_not_of("0123456789") != std::string::npos) {
+      return {};
+    }
+    const std::int64_t last = std::stoll(lastEventId);
+    std::vector<StoredShot> shots;
+    std::string error;
+    std::string missed;
+    if (store.Read({}, shots, error)) {
+      for (const StoredShot& shot : shots) {
+        if (shot.id > last) missed += Event("shot", ShotJson(shot).dump(), shot.id);
+        if (static_cast<std::int64_t>(missed.size()) > limits.streamBacklog / 2) break;
+      }
+    }
+    if (!error.empty() || static_cast<std::int64_t>(missed.size()) > limits.streamBacklog / 2) {
+      return Event("reset", "{}");
+    }
+    return missed;
   }
 
   void Monitor(const MonitorStatus& status) {

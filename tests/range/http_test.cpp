@@ -212,11 +212,34 @@ TEST(RangeHttp, StreamsEachShotWithinASecondAndTheHistory) {
     late.NextEvent();
     late.NextEvent();
     EXPECT_EQ(test::DataOf(late.NextEvent(1s).value_or("")), test::DataOf(*status));
+
+    // A client coming back hears the shots it missed; one that missed too many is told
+    // to read the history again.
+    monitor.Send(test::ShotText("LM", 8) + test::ShotText("LM", 9));
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(test::ReplyCode(monitor.Reply().value_or("")), 200);
+    HttpClient back(live.port);
+    back.Send("GET /shots/stream HTTP/1.1\r\nLast-Event-ID: 1\r\n\r\n");
+    for (int i = 0; i < 3; ++i) back.NextEvent();  // head, retry, monitor
+    EXPECT_EQ(back.NextEvent(1s).value_or("").rfind("event: shot\nid: 2\n", 0), 0u);
+    EXPECT_EQ(back.NextEvent(1s).value_or("").rfind("event: shot\nid: 3\n", 0), 0u);
   });
+  {
+    HttpLimits tight;
+    tight.streamBacklog = 1000;
+    HttpServer small(*live.store, *live.range, ".", tight);
+    std::string error;
+    ASSERT_TRUE(small.Listen(QHostAddress::LocalHost, 0, error)) << error;
+    live.Serve([&] {
+      HttpClient back(small.port());
+      back.Send("GET /shots/stream HTTP/1.1\r\nLast-Event-ID: 0\r\n\r\n");
+      for (int i = 0; i < 2; ++i) back.NextEvent();
+      EXPECT_EQ(back.NextEvent(1s).value_or(""), "event: reset\ndata: {}");
+    });
+  }
   std::vector<StoredShot> stored;
   std::string error;
   ASSERT_TRUE(live.store->Read({}, stored, error)) << error;
-  ASSERT_EQ(stored.size(), 1u);
+  ASSERT_EQ(stored.size(), 3u);
   EXPECT_EQ(event["result"]["carry"].get<double>(), stored[0].result.carry);
   EXPECT_EQ(historyCarry, stored[0].result.carry);
   EXPECT_EQ(event["shot_number"], 7);
