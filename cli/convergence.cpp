@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 #include "cli/progress_line.h"
 #include "flight/windowless_run.h"
 #include "number_text/number_text.h"

@@ -9,7 +9,7 @@
 #include "cli/chart_figures.h"
 #include "cli/declare.h"
 #include "cli/flight_row.h"
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 #include "cli/output_file.h"
 #include "cli/progress_line.h"
 #include "cli/refuse.h"

@@ -10,7 +10,7 @@
 #include "cli/chart_drawing.h"
 #include "cli/chart_figures.h"
 #include "cli/declare.h"
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 #include "cli/progress_line.h"
 #include "cli/refuse.h"
 #include "cli/shots_csv.h"

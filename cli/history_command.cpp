@@ -1,16 +1,15 @@
 #include "cli/history_command.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "cli/declare.h"
-#include "cli/json_text.h"
 #include "cli/refuse.h"
 #include "number_text/number_text.h"
+#include "range/shot_json.h"
 #include "range/shot_store.h"
 
 namespace vendrel::cli {
@@ -48,38 +47,6 @@ std::string Csv(const std::vector<range::StoredShot>& shots) {
     s += "\r\n";
   }
   return s;
-}
-
-nlohmann::ordered_json Parsed(const std::string& text) {
-  if (text.empty()) return nullptr;
-  return nlohmann::ordered_json::parse(text, nullptr, false);
-}
-
-std::string JsonOf(const std::vector<range::StoredShot>& shots) {
-  auto all = nlohmann::ordered_json::array();
-  for (const range::StoredShot& shot : shots) {
-    const range::ShotLaunch& l = shot.launch;
-    const range::ShotResult& r = shot.result;
-    nlohmann::ordered_json j;
-    j["id"] = shot.id;
-    j["time"] = shot.time;
-    j["device"] = shot.device;
-    j["shot_number"] = shot.shotNumber ? nlohmann::ordered_json(*shot.shotNumber) : nlohmann::ordered_json(nullptr);
-    j["club"] = shot.club.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(shot.club);
-    j["launch"] = {{"speed", l.speed},         {"vertical_angle", l.verticalAngle},
-                   {"horizontal_angle", l.horizontalAngle}, {"back_spin", l.backSpin},
-                   {"side_spin", l.sideSpin}, {"total_spin", l.totalSpin},
-                   {"spin_axis", l.spinAxis}};
-    j["measured_carry"] = shot.measuredCarry ? nlohmann::ordered_json(*shot.measuredCarry) : nlohmann::ordered_json(nullptr);
-    j["result"] = {{"carry", r.carry},     {"apex", r.apex},         {"landing_angle", r.landingAngle},
-                   {"lateral", r.lateral}, {"total", r.total},       {"rest_x", r.restX},
-                   {"rest_y", r.restY},    {"flight_time", r.flightTime}};
-    j["conditions"] = Parsed(shot.conditions);
-    j["club_data"] = Parsed(shot.clubData);
-    j["message"] = Parsed(shot.raw);
-    all.push_back(std::move(j));
-  }
-  return JsonText(all) + "\n";
 }
 
 bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int max, int& out) {
@@ -160,7 +127,7 @@ int RunHistory(const HistoryOptions& opt) {
     std::fprintf(stderr, "vendrel-flight history: %s\n", error.c_str());
     return 1;
   }
-  const std::string text = opt.json ? JsonOf(shots) : Csv(shots);
+  const std::string text = opt.json ? range::ShotsJsonText(shots) : Csv(shots);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

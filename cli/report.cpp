@@ -1,6 +1,6 @@
 #include "cli/report.h"
 
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 #include "number_text/number_text.h"
 
 namespace vendrel::cli {

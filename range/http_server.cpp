@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
+#include "json_text/json_text.h"
 #include "range/http_request.h"
 #include "range/range_server.h"
 #include "range/shot_json.h"
@@ -81,7 +82,7 @@ std::string MonitorEvent(const MonitorStatus& s) {
   j["ball_detected"] = s.ballDetected ? nlohmann::ordered_json(*s.ballDetected) : nlohmann::ordered_json(nullptr);
   j["heartbeat"] = s.heartbeat;
   j["time"] = ShotStore::Now();  // when it was last heard
-  return Event("monitor", j.dump());
+  return Event("monitor", JsonText(j));
 }
 
 }  // namespace
@@ -108,7 +109,7 @@ struct HttpServer::Impl {
     if (ec || !fs::is_directory(site, ec)) site.clear();
     QObject::connect(&server, &QTcpServer::newConnection, [this] { Accept(); });
     shotToken = store.Subscribe([this](const StoredShot& shot) {
-      Broadcast(Event("shot", ShotJson(shot).dump(), shot.id));
+      Broadcast(Event("shot", JsonText(ShotJson(shot)), shot.id));
     });
     std::weak_ptr<Impl*> weak = self;
     range.SubscribeMonitor([weak](const MonitorStatus& status) {
@@ -313,7 +314,7 @@ struct HttpServer::Impl {
     std::string missed;
     if (store.Read({}, shots, error)) {
       for (const StoredShot& shot : shots) {
-        if (shot.id > last) missed += Event("shot", ShotJson(shot).dump(), shot.id);
+        if (shot.id > last) missed += Event("shot", JsonText(ShotJson(shot)), shot.id);
         if (static_cast<std::int64_t>(missed.size()) > limits.streamBacklog / 2) break;
       }
     }

@@ -1,5 +1,7 @@
 #include "range/shot_json.h"
 
+#include "json_text/json_text.h"
+
 namespace vendrel::range {
 namespace {
 
@@ -36,7 +38,7 @@ nlohmann::ordered_json ShotJson(const StoredShot& shot) {
 std::string ShotsJsonText(const std::vector<StoredShot>& shots) {
   auto all = nlohmann::ordered_json::array();
   for (const StoredShot& shot : shots) all.push_back(ShotJson(shot));
-  return all.dump(1) + "\n";
+  return JsonText(all) + "\n";
 }
 
 }  // namespace vendrel::range

@@ -12,7 +12,7 @@ namespace vendrel::range {
 
 nlohmann::ordered_json ShotJson(const StoredShot& shot);
 
-/// The shots as one JSON array, indented by one space a level, with a final newline.
+/// The shots as one JSON array on one line, with a final newline.
 std::string ShotsJsonText(const std::vector<StoredShot>& shots);
 
 }  // namespace vendrel::range

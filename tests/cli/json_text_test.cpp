@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 
 namespace vendrel::cli {
 namespace {

@@ -264,7 +264,7 @@ TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
       ASSERT_EQ(test::ReplyCode(monitor.Reply().value_or("")), 200) << i;
       const auto event = listener.NextEvent(2s);
       ASSERT_TRUE(event) << i;
-      if (event->find("\"shot_number\":" + std::to_string(i) + ",") != std::string::npos) ++received;
+      if (event->find("\"shot_number\": " + std::to_string(i) + ",") != std::string::npos) ++received;
     }
   });
   EXPECT_EQ(received, kShots);

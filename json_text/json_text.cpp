@@ -1,10 +1,10 @@
-#include "cli/json_text.h"
+#include "json_text/json_text.h"
 
 #include <cmath>
 
 #include "number_text/number_text.h"
 
-namespace vendrel::cli {
+namespace vendrel {
 namespace {
 
 void Append(std::string& s, const Json& v) {
@@ -50,4 +50,4 @@ std::string JsonText(const Json& value) {
   return s;
 }
 
-}  // namespace vendrel::cli
+}  // namespace vendrel

@@ -1,5 +1,5 @@
 #pragma once
-// Every JSON the command line prints: built as an ordered_json (keys in the order
+// Every JSON the program prints (the command line, the range): built as an ordered_json (keys in the order
 // they were set) and written by one writer, `{"key": value, ...}` on one line, with
 // doubles in the program's number text rather than the library's.
 
@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace vendrel::cli {
+namespace vendrel {
 
 using Json = nlohmann::ordered_json;
 
@@ -18,4 +18,4 @@ Json JsonNumber(double v);
 /// UTF-8 become U+FFFD, so the output is always valid JSON.
 std::string JsonText(const Json& value);
 
-}  // namespace vendrel::cli
+}  // namespace vendrel
