@@ -5,13 +5,11 @@
 namespace vendrel::cli {
 namespace {
 
-std::string Carry(const FlightOutcome& out, Units u, const char* unchanged) {
+std::string Carry(const FlightSummary& out, Units u, const char* unchanged) {
   return out.carryChanged ? FormatJsonNumber(LengthFromModel(u, out.carry)) : std::string(unchanged);
 }
 
-}  // namespace
-
-std::string FlightJson(const FlightOutcome& out, Units u) {
+std::string SummaryJson(const FlightSummary& out, Units u) {
   const auto L = [u](double v) { return LengthFromModel(u, v); };
   std::string s = "{";
   s += "\"ticks\": " + std::to_string(out.ticks);
@@ -23,11 +21,10 @@ std::string FlightJson(const FlightOutcome& out, Units u) {
        ", \"y\": " + FormatJsonNumber(L(out.landing[2])) +
        ", \"z\": " + FormatJsonNumber(L(out.landing[3])) + "}";
   s += ", \"apex\": " + FormatJsonNumber(L(out.apex));
-  s += "}\n";
   return s;
 }
 
-std::string FlightText(const FlightOutcome& out, Units u) {
+std::string SummaryText(const FlightSummary& out, Units u) {
   const auto L = [u](double v) { return LengthFromModel(u, v); };
   const std::string m = std::string(" ") + LengthUnit(u);
   const char* endText = out.end == FlightEnd::Ground       ? "ground (came down below zero height)"
@@ -45,6 +42,23 @@ std::string FlightText(const FlightOutcome& out, Units u) {
   return s;
 }
 
-int ExitStatusFor(const FlightOutcome& out) { return out.landed() ? 0 : 3; }
+}  // namespace
+
+std::string FlightJson(const FlightOutcome& out, Units u) { return SummaryJson(out, u) + "}\n"; }
+std::string FlightText(const FlightOutcome& out, Units u) { return SummaryText(out, u); }
+
+std::string BallFlightJson(const BallSummary& out, Units u) {
+  return SummaryJson(BallAsFlightSummary(out), u) + ", \"landing_angle\": " + FormatJsonNumber(out.landingAngle) +
+         ", \"flight_time\": " + FormatJsonNumber(out.flightTime) +
+         ", \"lateral\": " + FormatJsonNumber(LengthFromModel(u, out.lateral)) + "}\n";
+}
+
+std::string BallFlightText(const BallSummary& out, Units u) {
+  return SummaryText(BallAsFlightSummary(out), u) + "landing angle: " + FormatNumber(out.landingAngle) +
+         " deg\nflight time: " + FormatNumber(out.flightTime) + " s\nlateral:  " +
+         FormatNumber(LengthFromModel(u, out.lateral)) + " " + LengthUnit(u) + "\n";
+}
+
+int ExitStatusFor(const FlightSummary& out) { return out.landed() ? 0 : 3; }
 
 }  // namespace vendrel::cli

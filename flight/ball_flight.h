@@ -25,6 +25,14 @@ struct BallSummary : FlightSummary {
   double lateral = 0.0;       ///< m, positive right of the target line (landing[2])
 };
 
+/// The summary as the form's record reports it: the carry is the distance.
+inline FlightSummary BallAsFlightSummary(const BallSummary& s) {
+  FlightSummary f = s;
+  f.carryChanged = true;
+  f.carry = s.distance;
+  return f;
+}
+
 /// The longest flight before a run is ended, in seconds of flight time.
 inline constexpr double kBallMaxFlightSeconds = 60.0;
 

@@ -23,6 +23,9 @@ enum class Quantity {
   Height,        ///< m, or ft: altitudes
   Temperature,   ///< °C, or °F
   Pressure,      ///< hPa, or inHg
+  Millimetres,   ///< mm in both: a ball's diameter
+  Percent,       ///< % in both
+  PercentPerSecond,  ///< %/s in both
 };
 
 inline constexpr double kMetresPerYard = 0.9144;
