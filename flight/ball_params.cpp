@@ -30,10 +30,10 @@ std::string BallParamsRefusal(const BallParams& p, bool byKey) {
   return {};
 }
 
-std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven) {
-  if (totalOrAxisGiven && backOrSideGiven)
-    return "--back-spin/--side-spin: give the spin either as total spin and spin axis or as back and side spin, not both";
-  return {};
+std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey) {
+  if (!totalOrAxisGiven || !backOrSideGiven) return {};
+  return std::string(byKey ? "back_spin/side_spin" : "--back-spin/--side-spin") +
+         ": give the spin either as total spin and spin axis or as back and side spin, not both";
 }
 
 }  // namespace vendrel

@@ -53,7 +53,8 @@ struct BallParams {
 std::string BallParamsRefusal(const BallParams& p, bool byKey = false);
 
 /// The refusal for a shot that gives its spin both as total spin and axis and as back
-/// and side spin: empty when it gives one form at most.
-std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven);
+/// and side spin, naming the options (or the keys when `byKey`): empty when it gives
+/// one form at most.
+std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey = false);
 
 }  // namespace vendrel
