@@ -1,27 +1,22 @@
 #include "cli/report.h"
 
+#include "cli/json_text.h"
 #include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
 
-std::string Carry(const FlightSummary& out, Units u, const char* unchanged) {
-  return out.carryChanged ? FormatJsonNumber(LengthFromModel(u, out.carry)) : std::string(unchanged);
-}
-
-std::string SummaryJson(const FlightSummary& out, Units u) {
-  const auto L = [u](double v) { return LengthFromModel(u, v); };
-  std::string s = "{";
-  s += "\"ticks\": " + std::to_string(out.ticks);
-  s += ", \"end\": \"" + std::string(FlightEndName(out.end)) + "\"";
-  s += std::string(", \"landed\": ") + (out.landed() ? "true" : "false");
-  s += ", \"carry\": " + Carry(out, u, "null");
-  s += ", \"distance\": " + FormatJsonNumber(L(out.distance));
-  s += ", \"landing\": {\"x\": " + FormatJsonNumber(L(out.landing[1])) +
-       ", \"y\": " + FormatJsonNumber(L(out.landing[2])) +
-       ", \"z\": " + FormatJsonNumber(L(out.landing[3])) + "}";
-  s += ", \"apex\": " + FormatJsonNumber(L(out.apex));
-  return s;
+Json SummaryJson(const FlightSummary& out, Units u) {
+  const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
+  Json j;
+  j["ticks"] = out.ticks;
+  j["end"] = FlightEndName(out.end);
+  j["landed"] = out.landed();
+  j["carry"] = out.carryChanged ? L(out.carry) : Json(nullptr);
+  j["distance"] = L(out.distance);
+  j["landing"] = {{"x", L(out.landing[1])}, {"y", L(out.landing[2])}, {"z", L(out.landing[3])}};
+  j["apex"] = L(out.apex);
+  return j;
 }
 
 std::string SummaryText(const FlightSummary& out, Units u) {
@@ -44,13 +39,15 @@ std::string SummaryText(const FlightSummary& out, Units u) {
 
 }  // namespace
 
-std::string FlightJson(const FlightOutcome& out, Units u) { return SummaryJson(out, u) + "}\n"; }
+std::string FlightJson(const FlightOutcome& out, Units u) { return JsonText(SummaryJson(out, u)) + "\n"; }
 std::string FlightText(const FlightOutcome& out, Units u) { return SummaryText(out, u); }
 
 std::string BallFlightJson(const BallSummary& out, Units u) {
-  return SummaryJson(BallAsFlightSummary(out), u) + ", \"landing_angle\": " + FormatJsonNumber(out.landingAngle) +
-         ", \"flight_time\": " + FormatJsonNumber(out.flightTime) +
-         ", \"lateral\": " + FormatJsonNumber(LengthFromModel(u, out.lateral)) + "}\n";
+  Json j = SummaryJson(BallAsFlightSummary(out), u);
+  j["landing_angle"] = JsonNumber(out.landingAngle);
+  j["flight_time"] = JsonNumber(out.flightTime);
+  j["lateral"] = JsonNumber(LengthFromModel(u, out.lateral));
+  return JsonText(j) + "\n";
 }
 
 std::string BallFlightText(const BallSummary& out, Units u) {
