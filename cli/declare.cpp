@@ -211,7 +211,8 @@ std::string FinishModelValues(Model model, const std::vector<const Parameter*>& 
     components = components || p->ball == &BallParams::backSpin || p->ball == &BallParams::sideSpin;
   }
   ball.spinAsComponents = components;
-  return SpinFormRefusal(polar, components);
+  const std::string refusal = SpinFormRefusal(polar, components);
+  return refusal.empty() ? BallShotRefusal(ball) : refusal;
 }
 
 void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units) {

@@ -1,9 +1,12 @@
 #include "flight/ball_params.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "flight/parameters.h"
 #include "flight/form_value.h"
+#include "number_text/number_text.h"
 
 namespace vendrel {
 
@@ -26,6 +29,36 @@ std::string BallParamsRefusal(const BallParams& p, bool byKey) {
     const std::string name = byKey ? std::string(row.key) : "--" + std::string(row.option);
     std::string refusal = FormValueRefusal(ForModel(row, Model::Ball), v, name);
     if (!refusal.empty()) return refusal;
+  }
+  return {};
+}
+
+namespace {
+
+// The least of Cd = cd0 + cd1·S + cd2·S² over the spin ratios the model uses, 0 to the
+// cap, and where it is. The drag crisis only adds to it.
+std::pair<double, double> LeastDrag(const BallParams& p) {
+  const auto cd = [&p](double S) { return (p.cd2 * S + p.cd1) * S + p.cd0; };
+  std::pair<double, double> least{cd(0.0), 0.0};
+  std::vector<double> at{p.spinRatioCap};
+  if (p.cd2 > 0.0) at.push_back(-p.cd1 / (2.0 * p.cd2));
+  for (double S : at) {
+    if (S >= 0.0 && S <= p.spinRatioCap && cd(S) < least.first) least = {cd(S), S};
+  }
+  return least;
+}
+
+}  // namespace
+
+std::string BallShotRefusal(const BallParams& p, bool byKey) {
+  std::string refusal = BallParamsRefusal(p, byKey);
+  if (!refusal.empty()) return refusal;
+  // Drag below zero would feed the ball energy: it would speed up without bound.
+  const auto [least, at] = LeastDrag(p);
+  if (least < 0.0) {
+    return std::string(byKey ? "cd0/cd1/cd2" : "--cd0/--cd1/--cd2") +
+           ": the drag coefficient must not fall below 0 up to the spin ratio cap (it is " + FormatNumber(least) +
+           " at spin ratio " + FormatNumber(at) + ")";
   }
   return {};
 }

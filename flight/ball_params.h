@@ -52,6 +52,11 @@ struct BallParams {
 /// taken. A NaN pressure means "not given" and is taken.
 std::string BallParamsRefusal(const BallParams& p, bool byKey = false);
 
+/// The same, then the rules that join parameters: the drag coefficient must not fall
+/// below 0 at any spin ratio up to the cap (the ball would gain energy and speed up
+/// without bound). Every front end checks a shot with this before it flies.
+std::string BallShotRefusal(const BallParams& p, bool byKey = false);
+
 /// The refusal for a shot that gives its spin both as total spin and axis and as back
 /// and side spin, naming the options (or the keys when `byKey`): empty when it gives
 /// one form at most.

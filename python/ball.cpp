@@ -66,9 +66,10 @@ BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::
   for (std::size_t i = 0; i < ballOnly.size(); ++i) {
     if (!ballOnly[i].is_none()) take(BallOnlyRow(i), ballOnly[i]);
   }
-  const std::string refusal = SpinFormRefusal(polar, components, true);
-  if (!refusal.empty()) throw py::value_error(refusal);
   shot.spinAsComponents = components;
+  std::string refusal = SpinFormRefusal(polar, components, true);
+  if (refusal.empty()) refusal = BallShotRefusal(shot, true);
+  if (!refusal.empty()) throw py::value_error(refusal);
   return shot;
 }
 

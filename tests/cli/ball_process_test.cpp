@@ -100,6 +100,7 @@ TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
       {{"--model", "ball", "--humidity", "nan"}, "--humidity: 'nan' is not a number"},
       {{"--model", "ball", "--png", "/dev/null", "--overlay", "speed=40"}, "--overlay: only with --model form"},
       {{"--model", "round"}, "--model: 'round' is not one of form or ball"},
+      {{"--model", "ball", "--cd0", "0.05", "--cd1", "-1"}, "the drag coefficient must not fall below 0"},
   };
   for (const auto& row : rows) {
     const auto r = RunFlightTool(row.args);

@@ -54,6 +54,7 @@ def test_the_form_keywords_left_out_take_the_balls_defaults():
     ({"model": "ball", "humidity": math.nan}, ValueError, "humidity: 'nan' is not a number"),
     ({"model": "ball", "speed": [50, 60]}, TypeError, "give single numbers"),
     ({"model": "ball", "wind_speed": "calm"}, TypeError, "wind_speed"),
+    ({"model": "ball", "cd0": -0.01}, ValueError, "cd0/cd1/cd2: the drag coefficient must not fall below 0"),
     ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
 ])
 def test_refusals(kwargs, error, message):

@@ -159,6 +159,12 @@ EMSCRIPTEN_KEEPALIVE int vd_api_set_text(const char* key, const char* utf8) {
   return SetApiText(g_request, key, utf8, g_message) ? 1 : 0;
 }
 
+// After the last setter: 1, or 0 with the refusal of rules that join parameters.
+EMSCRIPTEN_KEEPALIVE int vd_api_check() {
+  g_message = g_request.model == Model::Ball ? BallShotRefusal(g_request.ball) : std::string();
+  return g_message.empty() ? 1 : 0;
+}
+
 }  // extern "C"
 
 EMSCRIPTEN_BINDINGS(vendrel_api) {

@@ -35,6 +35,7 @@ function load(options) {
       : core.api.setText(key, String(value));
     if (!ok) throw new Error(core.message());
   }
+  if (!core.api.check()) throw new Error(core.message());
 }
 
 // JSON has no infinities or NaN: the command line writes null for them.
