@@ -138,5 +138,32 @@ TEST(BallTool, ImperialUnitsCoverTheAirAndTheWind) {
       << r.err;
 }
 
+TEST(BallTool, DispersionDrawsTheBallsOwnLaunchValues) {
+  const auto json = [](std::vector<std::string> args) {
+    args.insert(args.begin(), "dispersion");
+    args.insert(args.end(), {"--model", "ball", "--samples", "24", "--format", "json"});
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return nlohmann::json::parse(r.out.empty() ? "{}" : r.out);
+  };
+  // No spread: every flight is the single flight (the mean of 24 equal values may
+  // round in its last bits).
+  const auto still = json({});
+  EXPECT_NEAR(still["distance"]["mean"].get<double>(), HexOf(BallShots().at(2).at("outputs").at("distance")), 1e-9);
+  EXPECT_NEAR(still["distance"]["sd"].get<double>(), 0.0, 1e-9);
+  EXPECT_EQ(still["lateral"]["mean"].get<double>(), 0.0);
+  // The spin axis and the direction scatter the ball sideways; the total spin, downrange.
+  const auto sideways = json({"--spin-axis-sd", "4", "--direction-sd", "2"});
+  EXPECT_GT(sideways["lateral"]["sd"].get<double>(), 5.0);
+  EXPECT_EQ(sideways["distance"]["count"], 24);
+  const auto spin = json({"--total-spin-sd", "600"});
+  EXPECT_GT(spin["distance"]["sd"].get<double>(), 0.5);
+  EXPECT_EQ(spin["lateral"]["sd"].get<double>(), 0.0);
+  // The ball's own spreads are refused with the form's model.
+  const auto r = RunFlightTool({"dispersion", "--spin-axis-sd", "2"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--spin-axis-sd: only with --model ball"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace vendrel
