@@ -10,6 +10,7 @@
 
 #include "flight/ball_flight.h"
 #include "flight/flight_records.h"
+#include "flight/stop_request.h"
 
 namespace vendrel {
 
@@ -45,8 +46,10 @@ BallSummary FlyBallRows(const BallParams& p, Out&& out) {
   });
 }
 
-/// Flies `form` (at most `maxTicks` ticks) and keeps every row.
-std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks);
+/// Flies `form` (at most `maxTicks` ticks, fewer once `stop` is requested) and keeps
+/// every row.
+std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks,
+                                         const StopRequest* stop = nullptr);
 /// Flies a ball shot (one BallParamsRefusal takes) and keeps every row.
 std::vector<TrajectoryRow> FlyBallTrajectory(const BallParams& p);
 

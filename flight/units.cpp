@@ -17,7 +17,7 @@ struct Conversion {
 
 double Same(double v) { return v; }
 
-constexpr std::array<Conversion, 14> kConversions{{
+constexpr std::array<Conversion, 16> kConversions{{
     {"", "", Same, Same},
     {"deg", "deg", Same, Same},
     {"rpm", "rpm", Same, Same},
@@ -34,6 +34,8 @@ constexpr std::array<Conversion, 14> kConversions{{
     {"mm", "mm", Same, Same},
     {"%", "%", Same, Same},
     {"%/s", "%/s", Same, Same},
+    {"s/m", "s/m", Same, Same},
+    {"s^2/m^2", "s^2/m^2", Same, Same},
 }};
 
 const Conversion& Of(Quantity q) { return kConversions[static_cast<std::size_t>(q)]; }

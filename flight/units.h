@@ -26,6 +26,8 @@ enum class Quantity {
   Millimetres,   ///< mm in both: a ball's diameter
   Percent,       ///< % in both
   PercentPerSecond,  ///< %/s in both
+  PerSpeed,          ///< s/m in both: a coefficient per m/s of impact speed
+  PerSpeedSquared,   ///< s^2/m^2 in both
 };
 
 inline constexpr double kMetresPerYard = 0.9144;

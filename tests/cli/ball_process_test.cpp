@@ -59,26 +59,33 @@ TEST(BallTool, SharedFlightsToTheBitWithTheirExtraKeys) {
   }
 }
 
-TEST(BallTool, TrajectoryEndsOnTheLanding) {
+// Row `ticks` is the landing; the rows go on through the bounces and the roll.
+TEST(BallTool, TrajectoryPassesTheLandingAndEndsAtRest) {
   const auto r = RunFlightTool({"--model", "ball", "--trajectory", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::istringstream in(r.out);
-  std::string line, last;
+  std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, "tick,t,x,y,z,vx,vy,vz");
-  std::getline(in, line);
-  EXPECT_EQ(line.rfind("0,0,0,0,0,", 0), 0u) << line;  // the launch
-  int rows = 1;
-  while (std::getline(in, line)) last = line, ++rows;
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::istringstream row(line);
+    for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+    ASSERT_EQ(cells.size(), 8u) << line;
+    rows.push_back(cells);
+  }
   const auto& want = BallShots().at(2).at("outputs");  // the default driver
-  EXPECT_EQ(rows, want.at("ticks").get<int>() + 1);
-  std::vector<std::string> cells;
-  std::istringstream row(last);
-  for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-  ASSERT_EQ(cells.size(), 8u) << last;
-  EXPECT_EQ(cells[0], want.at("ticks").dump());
-  EXPECT_EQ(cells[4], "0") << last;  // on the ground
-  EXPECT_EQ(std::strtod(cells[1].c_str(), nullptr), HexOf(want.at("flight_time"))) << last;
+  const auto ticks = want.at("ticks").get<std::size_t>();
+  ASSERT_GT(rows.size(), ticks + 1);
+  EXPECT_EQ(rows[0][0] + rows[0][1] + rows[0][2] + rows[0][3] + rows[0][4], "00000");  // the launch
+  const auto& landing = rows[ticks];
+  EXPECT_EQ(landing[4], "0");  // on the ground
+  EXPECT_EQ(std::strtod(landing[1].c_str(), nullptr), HexOf(want.at("flight_time")));
+  EXPECT_EQ(std::strtod(landing[2].c_str(), nullptr), HexOf(want.at("landing").at(0)));
+  const auto& rest = rows.back();
+  EXPECT_EQ(rest[5] + rest[6] + rest[7], "000");  // at rest
+  EXPECT_GT(std::strtod(rest[2].c_str(), nullptr), std::strtod(landing[2].c_str(), nullptr));  // it rolled on
   // The report went to standard error, the rows to standard output.
   EXPECT_NE(r.err.find("landing angle:"), std::string::npos) << r.err;
 }
