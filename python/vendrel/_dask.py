@@ -12,8 +12,8 @@ from . import _dispersion, _vendrel
 FLY_FIELDS = ("ticks", "end", "landed", "carry", "distance", "x", "y", "z", "apex")
 FLY_DTYPE = np.dtype([("ticks", "i8"), ("end", _dispersion.ENDS.dtype), ("landed", "?")] +
                      [(name, "f8") for name in FLY_FIELDS[3:]])
-# Flights per block along a dispersion's flight axis when `chunks` is not given: some
-# 100 MB of rows, a few seconds of flying on a core.
+# Flights in a dispersion's block when `chunks` is not given: some 100 MB of rows, a
+# few seconds of flying on a core.
 DEFAULT_FLIGHT_CHUNK = 1_000_000
 ELEMENT = re.compile(r"(\w+)\[([0-9, ]+)\]")
 
@@ -40,6 +40,18 @@ def _as_array(value):
     except (ValueError, TypeError):
         return None  # each block refuses it as the numpy call would
     return da.from_array(a, chunks=-1) if a.ndim > 0 else None
+
+
+def _aligned(arrays):
+    """The arrays with their chunks made to meet along each axis (from the right, as they
+    broadcast), and the broadcast result's chunks: map_blocks would take an axis of
+    length 1 in its first array for the result's."""
+    ndim = max(a.ndim for a in arrays)
+    pairs = []
+    for a in arrays:
+        pairs += [a, tuple(range(ndim - a.ndim, ndim))]
+    _, aligned = da.core.unify_chunks(*pairs)
+    return list(aligned), da.core.broadcast_chunks(*[a.chunks for a in aligned])
 
 
 def _no_progress(progress):
@@ -86,7 +98,8 @@ def fly(args, kwargs):
     for name, value in call.items():
         if _dispersion.is_dask(value):
             raise TypeError(f"{name}: expected a whole number, got a dask array")
-    rows = da.map_blocks(_fly_block, *arrays, names=names, kwargs=call, dtype=FLY_DTYPE,
+    arrays, chunks = _aligned(arrays)
+    rows = da.map_blocks(_fly_block, *arrays, names=names, kwargs=call, dtype=FLY_DTYPE, chunks=chunks,
                          meta=np.empty((0,) * max(a.ndim for a in arrays), FLY_DTYPE))
     return {name: rows.map_blocks(_field, name, dtype=FLY_DTYPE[name]) for name in FLY_FIELDS}
 
@@ -106,11 +119,19 @@ def _dispersion_block(*blocks, names, flight, spread, seed, max_ticks, threads, 
         raise _globalised(e, names, block_info) from None
 
 
+def _cells_per_block(arrays):
+    """The most cells (forms) a block of the broadcast arrays can hold."""
+    ndim = max([a.ndim for a in arrays] + [1]) - 1
+    widest = [1] * ndim
+    for a in arrays:
+        for d, sizes in enumerate(a.chunks[:-1]):
+            at = ndim - (a.ndim - 1) + d
+            widest[at] = max(widest[at], max(sizes))
+    return int(np.prod(widest, dtype=np.int64))
+
+
 def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks):
     _no_progress(progress)
-    if chunks is None:
-        chunks = min(n, DEFAULT_FLIGHT_CHUNK)
-    _dispersion.whole(chunks, "chunks", 1, n)
     given = dict(flight)
     given.update(zip(_dispersion.SPREADS, spread))
     names, arrays = [], []
@@ -119,17 +140,25 @@ def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chu
         if a is not None:
             names.append(name)
             arrays.append(a[..., None])
+    if chunks is None:
+        chunks = max(1, min(n, DEFAULT_FLIGHT_CHUNK // _cells_per_block(arrays)))
+    _dispersion.whole(chunks, "chunks", 1, n)
     singles = {name: v for name, v in given.items() if name not in names}
     index = da.arange(start, start + n, chunks=chunks, dtype=np.int64)
     ndim = max([a.ndim for a in arrays] + [1])
+    aligned, out_chunks = _aligned(arrays + [index])
     rows = da.map_blocks(
-        _dispersion_block, *arrays, index, names=names,
+        _dispersion_block, *aligned, names=names,
         flight={k: v for k, v in singles.items() if k not in _dispersion.SPREADS},
         spread=[singles.get(name, 0.0) for name in _dispersion.SPREADS],
         seed=seed, max_ticks=max_ticks, threads=threads,
+        chunks=out_chunks,
         dtype=_dispersion.FLIGHT_DTYPE, meta=np.empty((0,) * ndim, _dispersion.FLIGHT_DTYPE))
-    # Each cell's figures come from all its flights in order, as the command line's do.
-    summary = rows.rechunk({ndim - 1: -1}).map_blocks(
+    # Each cell's figures come from all its flights in order, as the command line's do:
+    # one cell to a block, its flights gathered on one worker.
+    whole = {d: 1 for d in range(ndim - 1)}
+    whole[ndim - 1] = -1
+    summary = rows.rechunk(whole).map_blocks(
         _dispersion.summary_block, drop_axis=ndim - 1, dtype=_dispersion.SUMMARY_DTYPE,
         meta=np.empty((0,) * (ndim - 1), _dispersion.SUMMARY_DTYPE))
 

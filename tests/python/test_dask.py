@@ -31,11 +31,14 @@ ANGLE = np.linspace(0.0, 90.0, 41)
 BACK_SPIN = np.array([[-3000.0], [0.0], [2500.0], [9000.0]])
 
 
-@pytest.mark.parametrize("angle_chunks, spin_chunks", [(1, 1), (7, 3), (41, 4), (10, None)])
-def test_fly_has_the_numpy_bits_whatever_the_chunking(client, angle_chunks, spin_chunks):
-    want = vendrel.fly(angle=ANGLE, back_spin=BACK_SPIN, speed=70, max_ticks=600)
-    spin = BACK_SPIN if spin_chunks is None else da.from_array(BACK_SPIN, chunks=(spin_chunks, 1))
-    got = vendrel.fly(angle=da.from_array(ANGLE, chunks=angle_chunks), back_spin=spin, speed=70, max_ticks=600)
+@pytest.mark.parametrize("angle_chunks, spin_chunks, turned", [(1, 1, False), (7, 3, False), (41, 4, False),
+                                                                (10, None, False), (5, 2, True)])
+def test_fly_has_the_numpy_bits_whatever_the_chunking(client, angle_chunks, spin_chunks, turned):
+    # Turned: the first argument has the axis of length 1 that the other one fills.
+    angle, back_spin = (ANGLE[:, None], BACK_SPIN.T) if turned else (ANGLE, BACK_SPIN)
+    want = vendrel.fly(angle=angle, back_spin=back_spin, speed=70, max_ticks=600)
+    spin = back_spin if spin_chunks is None else da.from_array(back_spin, chunks=spin_chunks)
+    got = vendrel.fly(angle=da.from_array(angle, chunks=angle_chunks), back_spin=spin, speed=70, max_ticks=600)
     assert all(isinstance(v, da.Array) for v in got.values())
     got = client.compute(got).result()
     assert set(got["end"].ravel()) == {"ground", "max-ticks"}  # both kinds of end went through
@@ -45,6 +48,7 @@ def test_fly_has_the_numpy_bits_whatever_the_chunking(client, angle_chunks, spin
 
 @pytest.mark.parametrize("chunks", [3, 37, 250])
 def test_dispersion_has_the_numpy_bits_whatever_the_chunking(client, chunks):
+    # The first array (speed) has the length-1 axis the spreads fill.
     clubs = da.from_array(np.array([[45.0], [60.0], [75.0]]), chunks=2)
     want = vendrel.dispersion(250, 11, angle_sd=2, side_spin_sd=[300.0, 900.0], speed=clubs.compute())
     got = vendrel.dispersion(250, 11, angle_sd=2, side_spin_sd=[300.0, 900.0], speed=clubs, chunks=chunks)
