@@ -3,6 +3,7 @@
 # own values (and, in a dispersion, on the seed and its index), so any chunking, any
 # cluster and the numpy call give the same results.
 import re
+import warnings
 
 import dask.array as da
 import numpy as np
@@ -50,7 +51,9 @@ def _aligned(arrays):
     pairs = []
     for a in arrays:
         pairs += [a, tuple(range(ndim - a.ndim, ndim))]
-    _, aligned = da.core.unify_chunks(*pairs)
+    with warnings.catch_warnings():  # splitting a small array given whole is intended
+        warnings.simplefilter("ignore", da.PerformanceWarning)
+        _, aligned = da.core.unify_chunks(*pairs)
     return list(aligned), da.core.broadcast_chunks(*[a.chunks for a in aligned])
 
 
