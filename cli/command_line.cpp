@@ -107,27 +107,44 @@ std::unique_ptr<CLI::App> MakeApp(Command& cmd) {
   return app;
 }
 
-// CLI11's own words for what it refuses, as one line in ours.
-std::string Explain(const CLI::ParseError& e) {
-  const std::string what = e.what();
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
-    const std::size_t colon = what.find(':');
-    if (what.find("flag override") != std::string::npos) {
-      return "--" + what.substr(0, what.find(' ')) + ": takes no value";
+// The options of the parser and of every subcommand, in the order they were declared.
+std::vector<const CLI::Option*> AllOptions(const CLI::App& app) {
+  std::vector<const CLI::Option*> all = app.get_options();
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    const std::vector<const CLI::Option*> more = sub->get_options();
+    all.insert(all.end(), more.begin(), more.end());
+  }
+  return all;
+}
+
+// What the parser refused, as one line in our words, from the kind of refusal and the
+// options' state (CLI11's own messages are never read).
+std::string Explain(const CLI::ParseError& e, const CLI::App& app, const std::vector<std::string>& args) {
+  // Our readers' refusals, and the flags' "takes no value", are whole lines already.
+  if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr) return e.what();
+  // Every value option collects all its occurrences, so the one count the parser
+  // refuses is too few: the arguments ran out, so it is the last one, --name or --name=.
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && !args.empty()) {
+    return args.back().substr(0, args.back().find('=')) + ": missing value";
+  }
+  const std::vector<const CLI::Option*> options = AllOptions(app);
+  for (const CLI::Option* opt : options) {
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && opt->get_required() && opt->count() == 0) {
+      return opt->get_name() + " is required";
     }
-    if (colon != std::string::npos) {
-      const std::string name = what.substr(0, colon);
-      return name + (what.find("At Most") != std::string::npos ? ": given more than once" : ": missing value");
+    if (opt->count() == 0) continue;
+    if (dynamic_cast<const CLI::ExcludesError*>(&e) != nullptr) {
+      for (const CLI::Option* other : opt->get_excludes()) {
+        if (other->count() > 0) return opt->get_name() + ": not with " + other->get_name();
+      }
+    }
+    if (dynamic_cast<const CLI::RequiresError*>(&e) != nullptr) {
+      for (const CLI::Option* other : opt->get_needs()) {
+        if (other->count() == 0) return opt->get_name() + ": only with " + other->get_name();
+      }
     }
   }
-  for (const char* word : {" requires ", " excludes "}) {
-    const std::size_t at = what.find(word);
-    if (at != std::string::npos && what.rfind("--", 0) == 0) {
-      return what.substr(0, at) + (word[1] == 'r' ? ": only with " : ": not with ") +
-             what.substr(at + std::string(word).size());
-    }
-  }
-  return what;
+  return e.what();
 }
 
 // Refuses what the parser collected but no declaration took.
@@ -157,7 +174,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& cmd, std::s
     cmd.help = app->get_subcommands().empty() ? app->help("", CLI::AppFormatMode::All) : app->help();
     return true;
   } catch (const CLI::ParseError& e) {
-    error = Explain(e);
+    error = Explain(e, *app, args);
     return false;
   }
   if (!RefuseExtras(*app, error)) return false;

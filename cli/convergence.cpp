@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "cli/json_text.h"
+#include "cli/progress_line.h"
 #include "flight/windowless_run.h"
 #include "number_text/number_text.h"
 
@@ -13,10 +15,15 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   const double dt = opt.form.timeStep;
   const double steps[3] = {dt, dt / 2.0, dt / 4.0};
   FlightOutcome runs[3];
-  for (int i = 0; i < 3; ++i) {
-    FlightForm form = opt.form;
-    form.timeStep = steps[i];
-    runs[i] = RunFlight(form, opt.maxTicks);
+  {
+    // Each run may go to the tick bound: three bounds' worth at most.
+    ProgressLine progress(3 * opt.maxTicks, "ticks");
+    TickTally ticks(progress.meter());
+    for (int i = 0; i < 3; ++i) {
+      FlightForm form = opt.form;
+      form.timeStep = steps[i];
+      runs[i] = RunFlight(form, opt.maxTicks, ticks.Observer());
+    }
   }
   const double dCarry = runs[2].carry - runs[1].carry;
   const double dDistance = runs[2].distance - runs[1].distance;
@@ -30,18 +37,22 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   const std::string m = std::string(" ") + LengthUnit(opt.units);
   std::string s;
   if (opt.format == Format::Json) {
-    s = "{\"runs\": [";
+    Json list = Json::array();
     for (int i = 0; i < 3; ++i) {
-      if (i) s += ", ";
-      s += "{\"dt\": " + FormatJsonNumber(steps[i]) + ", \"ticks\": " + std::to_string(runs[i].ticks) +
-           ", \"end\": \"" + FlightEndName(runs[i].end) + "\", \"carry\": " + (runs[i].carryChanged ? FormatJsonNumber(L(runs[i].carry)) : "null") +
-           ", \"distance\": " + FormatJsonNumber(L(runs[i].distance)) +
-           ", \"apex\": " + FormatJsonNumber(L(runs[i].apex)) + "}";
+      list.push_back({{"dt", JsonNumber(steps[i])},
+                      {"ticks", runs[i].ticks},
+                      {"end", FlightEndName(runs[i].end)},
+                      {"carry", runs[i].carryChanged ? JsonNumber(L(runs[i].carry)) : Json(nullptr)},
+                      {"distance", JsonNumber(L(runs[i].distance))},
+                      {"apex", JsonNumber(L(runs[i].apex))}});
     }
-    s += "], \"change\": {\"carry\": " +
-         (runs[1].carryChanged && runs[2].carryChanged ? FormatJsonNumber(L(dCarry)) : "null") +
-         ", \"distance\": " + FormatJsonNumber(L(dDistance)) + ", \"apex\": " + FormatJsonNumber(L(dApex)) +
-         "}, \"converged\": " + (converged ? "true" : "false") + "}\n";
+    Json j;
+    j["runs"] = list;
+    j["change"] = {{"carry", runs[1].carryChanged && runs[2].carryChanged ? JsonNumber(L(dCarry)) : Json(nullptr)},
+                   {"distance", JsonNumber(L(dDistance))},
+                   {"apex", JsonNumber(L(dApex))}};
+    j["converged"] = converged;
+    s = JsonText(j) + "\n";
   } else {
     const char* names[3] = {"dt  ", "dt/2", "dt/4"};
     for (int i = 0; i < 3; ++i) {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
 #include "flight/form_value.h"
@@ -33,10 +33,19 @@ std::string FieldHelp(const Parameter& f) {
 
 CLI::Option* AddValue(CLI::App& app, const std::string& name, const std::string& valueName,
                       const std::string& help, TakeValue take) {
+  // Every occurrence is collected, so that a second one is refused in our words.
   return app
-      .add_option_function<std::string>(
-          name, [take = std::move(take)](const std::string& text) { Throw(take(text)); }, help)
-      ->type_name(valueName);
+      .add_option_function<std::vector<std::string>>(
+          name,
+          [name, take = std::move(take)](const std::vector<std::string>& texts) {
+            if (texts.empty()) return;
+            if (texts.size() > 1) Throw(name + ": given more than once");
+            Throw(take(texts.front()));
+          },
+          help)
+      ->type_name(valueName)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
 CLI::Option* AddRepeatable(CLI::App& app, const std::string& name, const std::string& valueName,
@@ -123,8 +132,10 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
 
 CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help,
                      std::function<void()> given) {
-  return app.add_flag_function(name, [given = std::move(given)](std::int64_t) { given(); }, help)
-      ->disable_flag_override();
+  // A bare flag reads as "true"; anything after '=' is a value it does not take.
+  const CLI::Validator noValue([](const std::string& text) { return text == "true" ? "" : std::string("takes no value"); },
+                               "", "no value");
+  return app.add_flag_function(name, [given = std::move(given)](std::int64_t) { given(); }, help)->check(noValue);
 }
 
 CLI::Option* AddUnits(CLI::App& app, Units& units) {

@@ -5,21 +5,23 @@
 #include <limits>
 #include <memory>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
+#include "cli/chart_figures.h"
 #include "cli/declare.h"
-#include "cli/refuse.h"
 #include "cli/flight_row.h"
-#include "number_text/number_text.h"
+#include "cli/json_text.h"
 #include "cli/output_file.h"
-#include "cli/study_charts.h"
+#include "cli/progress_line.h"
+#include "cli/refuse.h"
 #include "flight/parallel_runs.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
 
-std::string Json(const char* name, const MeanSd& m, Units u) {
-  return std::string("\"") + name + "\": {\"mean\": " + FormatJsonNumber(LengthFromModel(u, m.mean)) +
-         ", \"sd\": " + FormatJsonNumber(LengthFromModel(u, m.sd)) + ", \"count\": " + std::to_string(m.count) + "}";
+Json Figures(const MeanSd& m, Units u) {
+  return {{"mean", JsonNumber(LengthFromModel(u, m.mean))}, {"sd", JsonNumber(LengthFromModel(u, m.sd))},
+          {"count", m.count}};
 }
 
 std::string Text(const char* name, const MeanSd& m, Units u) {
@@ -33,13 +35,16 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   const Units u = opt.units;
   const Ellipse& e = st.ellipse;
   if (opt.json) {
-    return "{\"samples\": " + std::to_string(opt.samples) + ", \"seed\": " + std::to_string(opt.seed) + ", " +
-           Json("carry", st.carry, u) + ", " + Json("distance", st.distance, u) + ", " +
-           Json("lateral", st.lateral, u) + ", \"ellipse\": {\"x\": " + FormatJsonNumber(LengthFromModel(u, e.centreX)) +
-           ", \"y\": " + FormatJsonNumber(LengthFromModel(u, e.centreY)) +
-           ", \"major\": " + FormatJsonNumber(LengthFromModel(u, e.major)) +
-           ", \"minor\": " + FormatJsonNumber(LengthFromModel(u, e.minor)) +
-           ", \"angle\": " + FormatJsonNumber(e.angle) + "}}\n";
+    const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
+    Json j;
+    j["samples"] = opt.samples;
+    j["seed"] = opt.seed;
+    j["carry"] = Figures(st.carry, u);
+    j["distance"] = Figures(st.distance, u);
+    j["lateral"] = Figures(st.lateral, u);
+    j["ellipse"] = {{"x", L(e.centreX)}, {"y", L(e.centreY)}, {"major", L(e.major)}, {"minor", L(e.minor)},
+                    {"angle", JsonNumber(e.angle)}};
+    return JsonText(j) + "\n";
   }
   const std::string unit = std::string(" ") + LengthUnit(u);
   std::string s = "flights:  " + std::to_string(opt.samples) + " (seed " + std::to_string(opt.seed) + ")\n";
@@ -126,7 +131,11 @@ int RunDispersion(const DispersionOptions& opt) {
   }
 
   const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
-  const std::vector<FlightSummary> flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads));
+  std::vector<FlightSummary> flights;
+  {
+    ProgressLine progress(opt.samples, "flights");
+    flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
+  }
   const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {

@@ -4,80 +4,42 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
+#include "cli/chart_figures.h"
 #include "cli/declare.h"
+#include "cli/json_text.h"
+#include "cli/progress_line.h"
 #include "cli/refuse.h"
-#include "number_text/number_text.h"
 #include "cli/shots_csv.h"
-#include "cli/study_charts.h"
 #include "flight/shot_fit.h"
+#include "flight/shot_table.h"
+#include "number_text/number_text.h"
 
 namespace vendrel::cli {
 namespace {
 
-std::string JsonString(const std::string& s) {
-  std::string q = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') q += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      q += buf;
-      continue;
-    }
-    q += c;
-  }
-  return q + "\"";
-}
+// Past this many shots the text report summarises them; JSON and the chart keep all.
+constexpr std::size_t kListedShots = 40;
+// The shots a summary lists: those furthest off.
+constexpr std::size_t kWorstListed = 10;
 
-std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProblem& p, const FitResult& r) {
-  const Units u = opt.units;
-  std::string s;
-  if (opt.json) {
-    s = "{\"fitted\": {";
-    for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-      const Parameter& f = ParameterFor(p.fitted[i]);
-      s += (i ? ", \"" : "\"") + std::string(f.key) + "\": " + FormatJsonNumber(FromModel(f, u, r.values[i]));
-    }
-    s += "}, \"rms\": " + FormatJsonNumber(r.rms) + ", \"evaluations\": " + std::to_string(r.evaluations) +
-         ", \"shots\": [";
-    for (std::size_t i = 0; i < file.shots.size(); ++i) {
-      s += (i ? ", {" : "{") + std::string("\"name\": ") + JsonString(file.names[i]) +
-           ", \"line\": " + std::to_string(file.lines[i]);
-      for (std::size_t t = 0; t < kShotTargets; ++t) {
-        if (!file.shots[i].measured[t]) continue;
-        s += std::string(", \"") + TargetColumn(static_cast<ShotTarget>(t)) + "\": {\"measured\": " +
-             FormatJsonNumber(*file.given[i][t]) + ", \"modelled\": " +
-             FormatJsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)))) + "}";
-      }
-      s += "}";
-    }
-    return s + "]}\n";
-  }
-  s = "fitted:  ";
-  for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-    const Parameter& f = ParameterFor(p.fitted[i]);
-    const std::string unit(f.Unit(u));
-    s += (i ? ", " : "") + std::string(f.option) + " = " + FormatNumber(FromModel(f, u, r.values[i])) +
-         (unit.empty() ? "" : " " + unit);
-  }
-  s += "\nrms:     " + FormatNumber(r.rms * 100.0) + " % of the measured values (" +
-       std::to_string(r.evaluations) + " evaluations)\n";
-  // A table: one line per shot, measured / modelled for each target.
+// Measured / modelled for each target, one line per listed shot.
+std::string ShotTable(const ShotsFile& file, const FitResult& r, Units u, const std::vector<std::size_t>& listed) {
   std::size_t width = 4;
-  for (const std::string& n : file.names) width = std::max(width, n.size());
+  for (std::size_t i : listed) width = std::max(width, file.names[i].size());
   std::string head = "shot" + std::string(width - 4 + 2, ' ');
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (!file.targetColumns[t]) continue;
-    std::string col = std::string(TargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
+    std::string col = std::string(ShotTargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
     col.resize(std::max<std::size_t>(col.size(), 22), ' ');
     head += col;
   }
   while (!head.empty() && head.back() == ' ') head.pop_back();
-  s += head + "\n";
-  for (std::size_t i = 0; i < file.shots.size(); ++i) {
+  std::string s = head + "\n";
+  for (std::size_t i : listed) {
     std::string line = file.names[i] + std::string(width - file.names[i].size() + 2, ' ');
     for (std::size_t t = 0; t < kShotTargets; ++t) {
       if (!file.targetColumns[t]) continue;
@@ -96,8 +58,107 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
     while (!line.empty() && line.back() == ' ') line.pop_back();
     s += line + "\n";
   }
-  s += "(measured / modelled)\n";
   return s;
+}
+
+// A target's relative error in a shot, as the fit weighs it (a lateral offset against
+// the distance); infinite for a shot that did not come down.
+double RelativeError(const Shot& shot, const FlightSummary& flown, ShotTarget t) {
+  if (flown.end != FlightEnd::Ground) return std::numeric_limits<double>::infinity();
+  const std::size_t i = static_cast<std::size_t>(t);
+  const double scale = *shot.measured[t == ShotTarget::Lateral ? static_cast<std::size_t>(ShotTarget::Distance) : i];
+  const double e = (ModelledTarget(flown, t) - *shot.measured[i]) / scale;
+  return std::isnan(e) ? std::numeric_limits<double>::infinity() : e;
+}
+
+// Many shots: each target's means and error over all of them, and the shots furthest off.
+std::string Summary(const ShotsFile& file, const FitResult& r, Units u) {
+  const std::size_t n = file.shots.size();
+  std::string s = "shots:   " + std::to_string(n) + " (each one in --format json and in the chart)\n";
+  std::vector<double> worst(n, 0.0);  // each shot's sum of squared relative errors
+  for (std::size_t t = 0; t < kShotTargets; ++t) {
+    if (!file.targetColumns[t]) continue;
+    const auto target = static_cast<ShotTarget>(t);
+    double measured = 0.0, modelled = 0.0, squares = 0.0;
+    std::size_t count = 0, down = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!file.shots[i].measured[t]) continue;
+      const double e = RelativeError(file.shots[i], r.modelled[i], target);
+      worst[i] += e * e;
+      ++count;
+      if (!std::isfinite(e)) continue;
+      ++down;
+      measured += *file.given[i][t];
+      modelled += LengthFromModel(u, ModelledTarget(r.modelled[i], target));
+      squares += e * e;
+    }
+    const std::string unit = std::string(" ") + LengthUnit(u);
+    std::string name = std::string(ShotTargetColumn(target)) + ":";
+    name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
+    s += name;
+    if (down == 0) {
+      s += "no shot came down (" + std::to_string(count) + " shots)\n";
+      continue;
+    }
+    const double k = static_cast<double>(down);
+    s += "measured mean " + FormatNumber(measured / k) + unit + ", modelled mean " +
+         FormatNumber(modelled / k) + unit + ", rms " + FormatNumber(std::sqrt(squares / k) * 100.0) +
+         " % (" + std::to_string(count) + " shots" +
+         (down < count ? ", " + std::to_string(count - down) + " still up" : std::string()) + ")\n";
+  }
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  // Furthest off first; among equals, the file's order.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return worst[a] > worst[b]; });
+  order.resize(std::min(n, kWorstListed));
+  return s + ShotTable(file, r, u, order) + "(measured / modelled; the " + std::to_string(order.size()) +
+         " shots furthest off)\n";
+}
+
+std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProblem& p, const FitResult& r) {
+  const Units u = opt.units;
+  std::string s;
+  if (opt.json) {
+    Json fitted = Json::object();
+    for (std::size_t i = 0; i < p.fitted.size(); ++i) {
+      const Parameter& f = ParameterFor(p.fitted[i]);
+      fitted[std::string(f.key)] = JsonNumber(FromModel(f, u, r.values[i]));
+    }
+    Json shots = Json::array();
+    for (std::size_t i = 0; i < file.shots.size(); ++i) {
+      Json shot;
+      shot["name"] = file.names[i];
+      shot["line"] = file.lines[i];
+      for (std::size_t t = 0; t < kShotTargets; ++t) {
+        if (!file.shots[i].measured[t]) continue;
+        shot[ShotTargetColumn(static_cast<ShotTarget>(t))] = {
+            {"measured", JsonNumber(*file.given[i][t])},
+            {"modelled", JsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))))}};
+      }
+      shots.push_back(std::move(shot));
+    }
+    Json j;
+    j["fitted"] = std::move(fitted);
+    j["rms"] = JsonNumber(r.rms);
+    j["evaluations"] = r.evaluations;
+    j["shots"] = std::move(shots);
+    return JsonText(j) + "\n";
+  }
+  s = "fitted:  ";
+  for (std::size_t i = 0; i < p.fitted.size(); ++i) {
+    const Parameter& f = ParameterFor(p.fitted[i]);
+    const std::string unit(f.Unit(u));
+    s += (i ? ", " : "") + std::string(f.option) + " = " + FormatNumber(FromModel(f, u, r.values[i])) +
+         (unit.empty() ? "" : " " + unit);
+  }
+  s += "\nrms:     " + FormatNumber(r.rms * 100.0) + " % of the measured values (" +
+       std::to_string(r.evaluations) + " evaluations)\n";
+  if (file.shots.size() <= kListedShots) {
+    std::vector<std::size_t> every(file.shots.size());
+    for (std::size_t i = 0; i < every.size(); ++i) every[i] = i;
+    return s + ShotTable(file, r, u, every) + "(measured / modelled)\n";
+  }
+  return s + Summary(file, r, u);
 }
 
 }  // namespace
@@ -172,7 +233,20 @@ int RunFit(const FitOptions& opt) {
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
 
-  const FitResult r = FitShots(p);
+  FitResult r;
+  {
+    const auto shots = static_cast<std::int64_t>(p.shots.size());
+    ProgressLine progress(0, "flights", true, [shots](const ProgressMeter::Status& s) {
+      const std::int64_t pass = s.done / shots;
+      const std::string rate = std::to_string(s.done) + " flights, " + std::to_string(std::llround(s.rate)) + " flights/s";
+      if (s.done % shots == 0) return "fit: " + std::to_string(pass) + " passes over the " + std::to_string(shots) + " shots, " + rate;
+      return "fit: pass " + std::to_string(pass + 1) + " over the " + std::to_string(shots) + " shots, " +
+             std::to_string(s.done % shots * 100 / shots) + "%; " + rate;
+    });
+    p.progress = progress.meter();
+    r = FitShots(p);
+    p.progress = nullptr;
+  }
   if (opt.chart) {
     const std::string name = opt.shots == "-" ? "standard input" : opt.shots.substr(opt.shots.find_last_of('/') + 1);
     if (!chart.Write(FitFigure(file, p, r, name, opt.units), error)) return Refuse(error);

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/chart.h"
-#include "cli/chart_runs.h"
+#include "cli/chart_drawing.h"
+#include "cli/chart_flights.h"
 #include "cli/convergence.h"
 #include "cli/declare.h"
 #include "cli/output_file.h"
 #include "cli/picture.h"
+#include "cli/progress_line.h"
 #include "cli/refuse.h"
 #include "cli/report.h"
 #include "cli/trajectory.h"
@@ -28,6 +29,17 @@ bool OpenPng(const std::string& path, QFile& file, std::string& error) {
                               : (file.setFileName(QString::fromStdString(path)), file.open(QIODevice::WriteOnly));
   if (!ok) error = "cannot write " + path + ": " + file.errorString().toStdString();
   return ok;
+}
+
+// A flight that stays up runs to its tick bound: how far it is toward that.
+std::string FlightProgressText(const ProgressMeter::Status& s) {
+  ProgressMeter::Status toBound = s;
+  toBound.total = 0;
+  std::string text = "flight: " + ProgressText(toBound, "ticks") + " (the bound is " + std::to_string(s.total) + ")";
+  if (s.secondsLeft >= 0.0) {
+    text += ", the bound in " + std::to_string(static_cast<long long>(s.secondsLeft + 0.5)) + " s";
+  }
+  return text;
 }
 
 }  // namespace
@@ -104,10 +116,16 @@ int RunFlightCommand(const FlightOptions& opt) {
   }
 
   FlightForm form = opt.form;
-  const FlightOutcome out = RunFlight(form, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) {
-    if (trajectory) trajectory->OnTick(tick, st);
-    if (picture) picture->OnTick(tick, st);
-  });
+  FlightOutcome out;
+  {
+    ProgressLine progress(opt.maxTicks, "ticks", true, FlightProgressText);
+    TickTally ticks(progress.meter());
+    out = RunFlight(form, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) {
+      if (trajectory) trajectory->OnTick(tick, st);
+      if (picture) picture->OnTick(tick, st);
+      ticks.Tick();
+    });
+  }  // the line ends before anything else is written
   if (!trajectoryFile.Close(error)) return Refuse(error);
 
   if (picture) {

@@ -20,6 +20,11 @@ inline std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+/// A value read from a file as a refusal quotes it, between quotes: control characters
+/// and bytes that are not UTF-8 as \xNN, so that no byte of a binary file reaches the
+/// terminal as it is; more than 60 bytes are cut with "...".
+std::string QuotedFromFile(std::string_view text);
+
 inline int Refuse(const std::string& line) {
   std::fprintf(stderr, "vendrel-flight: %s\n", line.c_str());
   return kUsageError;

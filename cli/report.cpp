@@ -1,30 +1,20 @@
 #include "cli/report.h"
 
+#include "cli/json_text.h"
 #include "number_text/number_text.h"
 
 namespace vendrel::cli {
-namespace {
-
-std::string Carry(const FlightOutcome& out, Units u, const char* unchanged) {
-  return out.carryChanged ? FormatJsonNumber(LengthFromModel(u, out.carry)) : std::string(unchanged);
-}
-
-}  // namespace
-
 std::string FlightJson(const FlightOutcome& out, Units u) {
-  const auto L = [u](double v) { return LengthFromModel(u, v); };
-  std::string s = "{";
-  s += "\"ticks\": " + std::to_string(out.ticks);
-  s += ", \"end\": \"" + std::string(FlightEndName(out.end)) + "\"";
-  s += std::string(", \"landed\": ") + (out.landed() ? "true" : "false");
-  s += ", \"carry\": " + Carry(out, u, "null");
-  s += ", \"distance\": " + FormatJsonNumber(L(out.distance));
-  s += ", \"landing\": {\"x\": " + FormatJsonNumber(L(out.landing[1])) +
-       ", \"y\": " + FormatJsonNumber(L(out.landing[2])) +
-       ", \"z\": " + FormatJsonNumber(L(out.landing[3])) + "}";
-  s += ", \"apex\": " + FormatJsonNumber(L(out.apex));
-  s += "}\n";
-  return s;
+  const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
+  Json j;
+  j["ticks"] = out.ticks;
+  j["end"] = FlightEndName(out.end);
+  j["landed"] = out.landed();
+  j["carry"] = out.carryChanged ? L(out.carry) : Json(nullptr);
+  j["distance"] = L(out.distance);
+  j["landing"] = {{"x", L(out.landing[1])}, {"y", L(out.landing[2])}, {"z", L(out.landing[3])}};
+  j["apex"] = L(out.apex);
+  return JsonText(j) + "\n";
 }
 
 std::string FlightText(const FlightOutcome& out, Units u) {

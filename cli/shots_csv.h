@@ -1,7 +1,8 @@
 #pragma once
-// Measured shots from a CSV file with the sweep's column names: the launch values
-// (any column missing takes the command line's value) and the measured targets
-// distance, apex and lateral. A sweep's own CSV reads back as shots.
+// Measured shots from a CSV file (RFC 4180, see csv_reader.h) with the sweep's column
+// names: the launch values (any column missing takes the command line's value) and the
+// measured targets distance, apex and lateral, checked by the shot table's rules
+// (flight/shot_table.h). A sweep's own CSV reads back as shots.
 
 #include <array>
 #include <optional>
@@ -34,8 +35,5 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
 /// Reads the file at `path` ("-" for standard input).
 bool ReadShots(const std::string& path, const FlightForm& base, Units units, ShotsFile& out,
                std::string& error);
-
-/// Column name of a target: "distance", "apex", "lateral".
-const char* TargetColumn(ShotTarget t);
 
 }  // namespace vendrel::cli

@@ -1,16 +1,13 @@
 #include "cli/sweep.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <thread>
 #include <vector>
 
 #include "cli/flight_row.h"
+#include "cli/progress_line.h"
 #include "number_text/number_text.h"
 #include "flight/parameters.h"
 #include "flight/lanes.h"
@@ -64,33 +61,6 @@ bool Better(const Result& a, const Result& b, BestBy by) {
   return da > db;  // a full tie keeps the earlier one
 }
 
-class Progress {
- public:
-  Progress(bool enabled, std::int64_t total) : enabled_(enabled && isatty(STDERR_FILENO)), total_(total) {}
-  void Update(std::int64_t done) {
-    if (!enabled_) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (!shown_ && now - start_ < std::chrono::seconds(1)) return;  // short sweeps stay quiet
-    shown_ = true;
-    const int width = 40;
-    const int filled = static_cast<int>(static_cast<double>(done) / static_cast<double>(total_) * width);
-    std::fprintf(stderr, "\r[%-*.*s] %3d%% %lld/%lld flights", width, filled,
-                 "########################################",
-                 static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total_)),
-                 static_cast<long long>(done), static_cast<long long>(total_));
-    std::fflush(stderr);
-  }
-  ~Progress() {
-    if (shown_) std::fputs("\n", stderr);
-  }
-
- private:
-  bool enabled_;
-  bool shown_ = false;
-  std::int64_t total_;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
 }  // namespace
 
 const char* SweepHeader() {
@@ -118,7 +88,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path, std::vector
   std::vector<std::string> texts;  // the rows of a batch, a slice per worker
   Result best{};
   bool haveBest = false;
-  Progress progress(opt.progress, total);
+  ProgressLine progress(total, "flights", opt.progress);
 
   for (std::int64_t first = 0; first < total; first += kBatch) {
     const std::int64_t count = std::min(kBatch, total - first);
@@ -126,7 +96,7 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path, std::vector
     for (std::int64_t i = 0; i < count; ++i)
       forms[static_cast<std::size_t>(i)] = FormOf(opt, first + i, batch[static_cast<std::size_t>(i)]);
     const std::vector<FlightSummary> summaries =
-        RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(threads), path);
+        RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(threads), path, progress.meter());
     for (std::int64_t i = 0; i < count; ++i)
       static_cast<FlightSummary&>(batch[static_cast<std::size_t>(i)]) = summaries[static_cast<std::size_t>(i)];
     if (every) every->insert(every->end(), summaries.begin(), summaries.end());
@@ -157,7 +127,6 @@ int RunSweep(const SweepOptions& opt, std::FILE* out, LanePath path, std::vector
         }
       }
     }
-    progress.Update(first + count);
   }
   if (haveBest) {
     std::string row;

@@ -8,9 +8,9 @@
 #include <vector>
 #include <string>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "cli/declare.h"
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 #include "cli/output_file.h"
 #include "cli/refuse.h"
 #include "cli/sweep.h"

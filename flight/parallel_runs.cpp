@@ -9,7 +9,7 @@ namespace vendrel {
 
 std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
                                               std::int64_t maxTicks, int threads,
-                                              LanePath path) {
+                                              LanePath path, ProgressMeter* progress) {
   const auto count = static_cast<std::int64_t>(forms.size());
   std::vector<FlightSummary> out(forms.size());
   // Threads take small chunks as their lanes come free, so that a few long flights do
@@ -36,6 +36,7 @@ std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
     };
     const FlightDone record = [&](std::int64_t id, const FlightSummary& summary) {
       out[static_cast<std::size_t>(id)] = summary;
+      if (progress) progress->Add(1);
     };
     RunFlightsInLanes(path, maxTicks, take, record);
   };

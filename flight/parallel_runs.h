@@ -10,6 +10,7 @@
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
 #include "flight/lanes.h"
+#include "flight/progress_meter.h"
 
 namespace vendrel {
 
@@ -17,8 +18,10 @@ namespace vendrel {
 /// ticks have passed, on `threads` threads (0 or less: one per core) on lane path
 /// `path` (one the machine lacks falls back to the scalar one). The summaries come in
 /// the order of the forms, with the same bits whatever the thread count and path.
+/// Each finished flight adds one to `progress`, when given.
 std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
                                               std::int64_t maxTicks, int threads,
-                                              LanePath path = BestLanePath());
+                                              LanePath path = BestLanePath(),
+                                              ProgressMeter* progress = nullptr);
 
 }  // namespace vendrel

@@ -39,7 +39,7 @@ std::vector<FlightForm> FormsAt(const FitProblem& p, const std::vector<double>& 
 
 // Every shot in the lanes, on the problem's threads; the bits do not depend on them.
 std::vector<FlightSummary> Fly(const FitProblem& p, const std::vector<FlightForm>& forms) {
-  return RunFlightsParallel(forms, p.maxTicks, p.threads);
+  return RunFlightsParallel(forms, p.maxTicks, p.threads, BestLanePath(), p.progress);
 }
 
 // Sum of squared relative errors and the number of targets; a shot that does not come

@@ -19,6 +19,7 @@
 
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
+#include "flight/progress_meter.h"
 
 namespace vendrel {
 
@@ -39,6 +40,7 @@ struct FitProblem {
   std::vector<double> start;                 ///< their starting values
   std::int64_t maxTicks = 1000000;           ///< a flight still up then scores as a miss
   int threads = 0;                           ///< for the flights; 0: one per core
+  ProgressMeter* progress = nullptr;         ///< counts every shot flown, when given
   /// Called on the fitting thread after each evaluation with the evaluations so far and
   /// the most the fit may make; what it throws ends the fit and leaves FitShots.
   std::function<void(std::int64_t evaluations, std::int64_t most)> afterEvaluation;

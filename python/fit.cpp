@@ -11,21 +11,12 @@
 
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
+#include "flight/shot_table.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
 namespace vendrel::python {
 namespace {
-
-constexpr std::array<const char*, kShotTargets> kTargets = {"distance", "apex", "lateral"};
-// A sweep's result columns read back as shots mean nothing to a fit.
-constexpr std::array<const char*, 4> kIgnored = {"ticks", "end", "carry", "landing_angle"};
-
-std::string KnownColumns() {
-  std::string s;
-  for (std::string_view n : FieldNames()) s += std::string(n) + ", ";
-  return s + "distance, apex, lateral, name (and a sweep's ticks, end, carry)";
-}
 
 int FieldIndex(std::string_view name) {
   const auto names = FieldNames();
@@ -33,9 +24,9 @@ int FieldIndex(std::string_view name) {
   return it == names.end() ? -1 : static_cast<int>(it - names.begin());
 }
 
-// A target column: real numbers, finite; a measured distance or apex above zero.
+// A target column: real numbers the shot table accepts as measured values.
 py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
-  const std::string name = kTargets[target];
+  const std::string name = ShotTargetColumn(static_cast<ShotTarget>(target));
   py::array arr = py::module_::import("numpy").attr("asarray")(obj);
   const char kind = arr.dtype().kind();
   if (kind != 'i' && kind != 'u' && kind != 'f') {
@@ -48,10 +39,8 @@ py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
   for (py::ssize_t i = 0; i < flat.size(); ++i) {
     const double v = flat.at(i);
     const std::string where = name + (values.ndim() ? "[" + std::to_string(i) + "]" : "") + ": '" + NumberText(v) + "' ";
-    if (std::isnan(v)) throw py::value_error(where + "is not a number");
-    if (!std::isfinite(v) || (target != static_cast<std::size_t>(ShotTarget::Lateral) && !(v > 0.0))) {
-      throw py::value_error(where + "is out of range (a measured " + name +
-                            (target == static_cast<std::size_t>(ShotTarget::Lateral) ? " is finite)" : " is greater than zero)"));
+    if (const std::string why = MeasuredValueRefusal(static_cast<ShotTarget>(target), v); !why.empty()) {
+      throw py::value_error(where + why);
     }
   }
   return values;
@@ -96,6 +85,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
   std::optional<py::object> names;
   py::list shapes;  // every column's, for the one length they must share
+  bool carryColumn = false;
   for (py::handle key : shots.attr("keys")()) {
     if (!py::isinstance<py::str>(key)) {
       throw py::type_error("shots: column names are strings, got " +
@@ -103,26 +93,25 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     }
     const std::string name = key.cast<std::string>();
     const py::object column = shots.attr("__getitem__")(key);
-    if (const int i = FieldIndex(name); i >= 0) {
-      inputs[static_cast<std::size_t>(i)] = column;
+    const std::optional<ShotColumn> what = FindShotColumn(name);
+    if (!what) throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownShotColumns() + ")");
+    carryColumn = carryColumn || name == "carry";
+    if (what->kind == ShotColumn::Kind::Launch) {
+      inputs[fields.IndexOf(*what->field)] = column;
       shapes.append(py::module_::import("numpy").attr("shape")(column));
-    } else if (const auto t = std::find(kTargets.begin(), kTargets.end(), name); t != kTargets.end()) {
-      auto& values = targets[static_cast<std::size_t>(t - kTargets.begin())];
-      values = ReadTarget(column, static_cast<std::size_t>(t - kTargets.begin()));
-      shapes.append(py::module_::import("numpy").attr("shape")(*values));
-    } else if (name == "name") {
+    } else if (what->kind == ShotColumn::Kind::Target) {
+      const auto t = static_cast<std::size_t>(what->target);
+      targets[t] = ReadTarget(column, t);
+      shapes.append(py::module_::import("numpy").attr("shape")(*targets[t]));
+    } else if (what->kind == ShotColumn::Kind::Name) {
       names = py::list(column);
       shapes.append(py::make_tuple(py::len(*names)));
-    } else if (std::find(kIgnored.begin(), kIgnored.end(), name) == kIgnored.end()) {
-      throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownColumns() + ")");
     }
   }
-  const auto has = [&](ShotTarget t) { return targets[static_cast<std::size_t>(t)].has_value(); };
-  if (has(ShotTarget::Lateral) && !has(ShotTarget::Distance)) {
-    throw py::value_error("shots: column 'lateral' needs a distance column (the lateral error is weighed against the distance)");
-  }
-  if (!has(ShotTarget::Distance) && !has(ShotTarget::Apex)) {
-    throw py::value_error("shots: no target columns (distance, apex, lateral): nothing to fit");
+  std::array<bool, kShotTargets> present{};
+  for (std::size_t t = 0; t < kShotTargets; ++t) present[t] = targets[t].has_value();
+  if (const std::string why = ShotTargetsRefusal(present, carryColumn); !why.empty()) {
+    throw py::value_error("shots: " + why);
   }
 
   // Every column has one length, or is one number for every shot.
@@ -189,7 +178,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
       py::dict pair;
       pair["measured"] = *problem.shots[i].measured[t];
       pair["modelled"] = number(ModelledTarget(result.modelled[i], static_cast<ShotTarget>(t)));
-      s[kTargets[t]] = pair;
+      s[ShotTargetColumn(static_cast<ShotTarget>(t))] = pair;
     }
     shotsOut.append(s);
   }

@@ -16,12 +16,16 @@ std::string PythonLiteral(double v) {
     const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;  // shortest round trip
     return std::string(buf, end);
   }
-  std::string digits = std::to_string(static_cast<long long>(std::fabs(v)));
-  // Grouped by thousands past four digits, as the docs write 10_000_000.
-  if (digits.size() > 4) {
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), "_");
+  const std::string digits = std::to_string(static_cast<long long>(std::fabs(v)));
+  // Grouped by thousands past four digits, as the docs write 10_000_000. Built by
+  // appending: gcc 12 -O3 misreads inserts and "-" + digits as overlapping copies.
+  std::string literal(v < 0 ? "-" : "");
+  const bool grouped = digits.size() > 4;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (grouped && i > 0 && (digits.size() - i) % 3 == 0) literal += '_';
+    literal += digits[i];
   }
-  return (v < 0 ? "-" : "") + digits;
+  return literal;
 }
 
 std::vector<std::string> FlightDefaults() {
@@ -60,8 +64,15 @@ std::string FlightHelpLines() {
   for (const Parameter& p : ParametersOf(Model::Form)) {
     std::string key(p.key);
     key.resize(width + 2, ' ');
-    out += "    " + key + std::string(p.help) + ", " + AllowedRange(p);
-    if (!p.Unit().empty()) out += " " + std::string(p.Unit());
+    out += "    ";
+    out += key;
+    out += p.help;
+    out += ", ";
+    out += AllowedRange(p);
+    if (!p.Unit().empty()) {
+      out += ' ';
+      out += p.Unit();
+    }
     out += "\n";
     if (!p.note.empty()) out += std::string(4 + width + 2, ' ') + std::string(p.note) + "\n";
   }

@@ -2,6 +2,7 @@
 // the simplex and the fit of K and K'.
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "flight/normal_draws.h"
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
+#include "flight/shot_table.h"
 #include "flight/windowless_run.h"
 
 namespace vendrel {
@@ -188,6 +190,43 @@ TEST(ShotFit, RefusesWhatCannotMove) {
   one.measured[1] = 12.0;
   p.shots = {one};
   EXPECT_EQ(FitCannotMove(p), "");
+}
+
+TEST(ShotTable, ColumnsTargetsAndMeasuredValues) {
+  const auto side = FindShotColumn("side_spin");
+  ASSERT_TRUE(side);
+  EXPECT_EQ(side->kind, ShotColumn::Kind::Launch);
+  EXPECT_EQ(side->field->form, &FlightForm::sideSpin);
+  ASSERT_TRUE(FindShotColumn("lateral"));
+  EXPECT_EQ(FindShotColumn("lateral")->target, ShotTarget::Lateral);
+  EXPECT_EQ(FindShotColumn("name")->kind, ShotColumn::Kind::Name);
+  for (const char* ignored : {"ticks", "end", "carry", "landing_angle"}) EXPECT_EQ(FindShotColumn(ignored)->kind, ShotColumn::Kind::Ignored);
+  for (const char* unknown : {"side-spin", "Distance", "", "spin"}) EXPECT_FALSE(FindShotColumn(unknown)) << unknown;
+  EXPECT_EQ(KnownShotColumns(),
+            "angle, speed, side_spin, back_spin, k, k_prime, mass, gravity, dt, distance, apex, lateral, name "
+            "(and a sweep's ticks, end, carry, landing_angle)");
+
+  // distance, apex, lateral present?
+  EXPECT_EQ(ShotTargetsRefusal({true, false, true}, false), "");
+  EXPECT_EQ(ShotTargetsRefusal({false, true, false}, false), "");
+  EXPECT_NE(ShotTargetsRefusal({false, true, true}, false).find("column 'lateral' needs a distance column"),
+            std::string::npos);
+  EXPECT_EQ(ShotTargetsRefusal({false, false, false}, false),
+            "no target columns (distance, apex, lateral): nothing to fit");
+  EXPECT_NE(ShotTargetsRefusal({false, false, false}, true).find("name a measured carry 'distance'"), std::string::npos);
+
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  for (double good : {1e-300, 250.0}) {
+    EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Distance, good), "");
+    EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Apex, good), "");
+  }
+  for (double bad : {0.0, -0.0, -1.0, inf}) {
+    EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Apex, bad), "is out of range (a measured apex is greater than zero)") << bad;
+  }
+  for (double lateral : {0.0, -4.0, 1e300}) EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Lateral, lateral), "");
+  EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Lateral, -inf), "is out of range (a measured lateral is finite)");
+  EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Distance, nan), "is not a number");
+  EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Lateral, nan), "is not a number");
 }
 
 }  // namespace

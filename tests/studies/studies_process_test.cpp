@@ -130,6 +130,37 @@ TEST(Fit, GivesBackTheParametersASweepWasFlownWith) {
   EXPECT_NE(text.out.find("fitted:  k = 0.01"), std::string::npos) << text.out;
 }
 
+// Past a few dozen shots the text report gives each target's figures and the shots
+// furthest off, not a line per shot.
+TEST(Fit, ManyShotsAreSummarised) {
+  const std::string path = ScratchPath("many.csv");
+  std::string csv = "name,angle,distance\n";
+  for (int i = 0; i < 41; ++i) {  // appended piece by piece: gcc 12 -O3 warns falsely about "s" + string
+    csv += 's';
+    csv += std::to_string(i);
+    csv += ',';
+    csv += std::to_string(10 + i % 5);
+    csv += ",180\n";
+  }
+  csv += "far,12,90\n";  // the one furthest off
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::fputs(csv.c_str(), f);
+  std::fclose(f);
+  const auto r = RunFlightTool({"fit", "--shots", path, "--fit", "k"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("shots:   42 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("distance: measured mean 177.857"), std::string::npos) << r.out;  // (41 × 180 + 90) / 42
+  EXPECT_NE(r.out.find("(42 shots)"), std::string::npos) << r.out;
+  const std::size_t table = r.out.find("\nshot ");
+  ASSERT_NE(table, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.compare(table + 1, 14, "shot  distance"), 0) << "the header";
+  EXPECT_EQ(r.out.compare(r.out.find('\n', table + 1) + 1, 4, "far "), 0) << "furthest off first: " << r.out;
+  const auto lines = std::count(r.out.begin() + static_cast<std::ptrdiff_t>(table), r.out.end(), '\n');
+  EXPECT_EQ(lines, 13) << "header, 10 shots, footer: " << r.out;
+  EXPECT_NE(r.out.find("the 10 shots furthest off"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "") << "no progress where standard error is not a terminal";
+}
+
 TEST(Fit, RefusesBadShotsAndFitsThatCannotMove) {
   struct Case {
     const char* name;

@@ -1,6 +1,6 @@
-#include "cli/chart_runs.h"
+#include "cli/chart_flights.h"
 
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 #include "flight/windowless_run.h"
 
 namespace vendrel::cli {

@@ -1,4 +1,4 @@
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 
 #include <QFile>
 #include <QFont>

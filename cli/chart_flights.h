@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "flight/flight_records.h"
 #include "flight/units.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/chart.h"
+#include "cli/chart_drawing.h"
 #include "cli/shots_csv.h"
 #include "flight/dispersion.h"
 #include "flight/parameters.h"

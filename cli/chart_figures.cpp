@@ -1,9 +1,10 @@
-#include "cli/study_charts.h"
+#include "cli/chart_figures.h"
 
 #include <QString>
 
 #include <cmath>
 
+#include "flight/shot_table.h"
 
 namespace vendrel::cli {
 namespace {
@@ -223,7 +224,7 @@ Figure FitFigure(const ShotsFile& shots, const FitProblem& problem, const FitRes
   fig.title = "Fit to " + fileName + ": " + FittedText(problem, r, u) + ", RMS error " + Show(r.rms * 100.0, 3) + "%";
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (!shots.targetColumns[t]) continue;
-    const char* name = TargetColumn(static_cast<ShotTarget>(t));
+    const char* name = ShotTargetColumn(static_cast<ShotTarget>(t));
     ChartPanel p;
     p.title = std::string(1, static_cast<char>(std::toupper(name[0]))) + (name + 1) + ": modelled against measured";
     p.x.title = std::string("measured ") + name + " (" + LengthUnit(u) + ")";
