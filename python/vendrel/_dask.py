@@ -78,7 +78,7 @@ def _fly_block(*blocks, names, kwargs, block_info=None):
 
 
 def _field(rows, name):
-    return np.ascontiguousarray(rows[name])
+    return rows[name].copy()  # contiguous, and of any shape (0-d included)
 
 
 def fly(args, kwargs):

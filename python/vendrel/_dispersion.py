@@ -129,11 +129,11 @@ def flight_field(flights, name):
         return ENDS[flights["end"]]
     if name == "carry":
         return np.where(flights["carry_changed"], flights["carry"], np.nan)
-    return np.ascontiguousarray(flights[name])
+    return flights[name].copy()  # contiguous, and of any shape (0-d included)
 
 
 def summary_field(summary, name):
-    return np.ascontiguousarray(summary[name])
+    return summary[name].copy()
 
 
 def result(n, seed, flights, summary, field, scalar):

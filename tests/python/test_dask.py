@@ -61,6 +61,18 @@ def test_dispersion_has_the_numpy_bits_whatever_the_chunking(client, chunks):
             assert same(got[name][part], values), (name, part)
 
 
+def test_single_values_stay_single(client):
+    got = client.compute(vendrel.fly(angle=da.asarray(30.0), speed=70)).result()
+    assert got["carry"].shape == () and got["carry"] == vendrel.fly(angle=30.0, speed=70)["carry"]
+    want = vendrel.dispersion(500, 3, angle_sd=1, speed_sd=2)
+    got = client.compute(vendrel.dispersion(500, 3, angle_sd=1, speed_sd=2, chunks=64)).result()
+    for name in ("carry", "distance", "lateral", "ellipse"):
+        for part, value in want[name].items():
+            assert got[name][part].shape == () and got[name][part] == value, (name, part)
+    for name, values in want["flights"].items():
+        assert same(got["flights"][name], values), name
+
+
 def test_a_worker_killed_mid_run_is_replaced_and_the_result_is_the_same(client):
     want = vendrel.dispersion(60_000, 5, angle_sd=1, speed_sd=2, side_spin_sd=500, threads=1)["flights"]["distance"]
     before = client.run(os.getpid)
