@@ -35,7 +35,7 @@ FlightArgs ArgsFrom(const py::dict& flight) {
   const auto rows = ParametersOf(Model::Form);
   FlightArgs args;
   for (std::size_t c = 0; c < args.size(); ++c) {
-    const py::str key(std::string(keys[c]));
+    const py::str key{std::string(keys[c])};
     args[c] = flight.contains(key) ? py::object(flight[key]) : py::object(py::float_(rows[c].Default(Model::Form)));
   }
   for (auto item : flight) {
