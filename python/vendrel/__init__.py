@@ -22,5 +22,10 @@ def dispersion(n=1000, seed=1, *, start=0, angle_sd=0.0, speed_sd=0.0, side_spin
                        threads, progress, chunks)
 
 
-fly.__doc__ = _vendrel.fly.__doc__
+fly.__doc__ = _vendrel.fly.__doc__ + """
+With any flight parameter a dask array, the result is a dict of dask arrays of the
+broadcast shape, flown block by block where dask runs them (import dask only then),
+with the bits the numpy call gives; refusals come when the graph is computed, with
+the numpy call's message. progress is for numpy calls (dask has its own).
+"""
 dispersion.__doc__ = _DISPERSION_DOC
