@@ -68,7 +68,9 @@ def main():
     print(f"{FLIGHTS} default-sized flights, dask blocks of {CHUNK}, on {os.cpu_count()} cores, best of {ROUNDS}")
     for name, seconds in best.items():
         print(f"  {name + ':':32} {FLIGHTS / seconds:12,.0f} flights/s ({seconds:.3f} s)")
+    threads = best["numpy, one process, 1 thread"] / best[f"numpy, one process, {os.cpu_count()} threads"]
     print(f"  2 workers / 1 worker:            {best['dask, 1 worker'] / best['dask, 2 workers']:.2f} (target >= 1.7)")
+    print(f"  numpy, all threads / 1 thread:   {threads:.2f} (what other work on the machine leaves of its cores)")
 
 
 if __name__ == "__main__":
