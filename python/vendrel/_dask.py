@@ -100,7 +100,9 @@ def fly(args, kwargs):
             del call[name]
     for name, value in call.items():
         if _dispersion.is_dask(value):
-            raise TypeError(f"{name}: expected a whole number, got a dask array")
+            wanted = "a whole number" if name in ("max_ticks", "threads") else "a single value"
+            raise TypeError(f"{name}: expected {wanted}, got a dask array (only the flight parameters "
+                            f"{', '.join(keys)} may be)")
     arrays, chunks = _aligned(arrays)
     rows = da.map_blocks(_fly_block, *arrays, names=names, kwargs=call, dtype=FLY_DTYPE, chunks=chunks,
                          meta=np.empty((0,) * max(a.ndim for a in arrays), FLY_DTYPE))

@@ -112,6 +112,8 @@ def test_a_refused_value_raises_the_numpy_calls_error_when_computed(client, make
     assert str(dask_error.value) == str(numpy_error.value) == "angle_sd[2, 0]: '-2.0' is not a number of 0 or more"
 
 
-def test_progress_is_dasks_own():
+def test_what_takes_no_dask_array_says_so():
     with pytest.raises(TypeError, match="progress: dask reports its own progress"):
         vendrel.fly(angle=da.from_array(ANGLE), progress=print)
+    with pytest.raises(TypeError, match="max_ticks: expected a whole number, got a dask array"):
+        vendrel.fly(angle=da.from_array(ANGLE), max_ticks=da.asarray(5))
