@@ -336,6 +336,30 @@ void BM_BallDriverAgainstFormFlight(benchmark::State& state) {
 }
 BENCHMARK(BM_BallDriverAgainstFormFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
+// The driver's whole shot (flight, bounces and roll) against its flight alone, timed
+// in turns on the same thread (processor time), best of the iterations: "ground_us" is
+// what the bounces and roll add, "ratio" the ground phase over the flight.
+void BM_BallDriverShotAgainstFlight(benchmark::State& state) {
+  const BallParams ball = BallDriver();
+  constexpr int kRuns = 2000;
+  double bestShot = 1e300, bestAir = 1e300;
+  for (auto _ : state) {
+    bestAir = std::min(bestAir, ThreadSeconds([&] {
+      for (int i = 0; i < kRuns; ++i) benchmark::DoNotOptimize(FlyBallInAir(ball).distance);
+    }));
+    bestShot = std::min(bestShot, ThreadSeconds([&] {
+      for (int i = 0; i < kRuns; ++i) benchmark::DoNotOptimize(FlyBall(ball).total);
+    }));
+  }
+  const BallSummary s = FlyBall(ball);
+  state.counters["flight_us"] = bestAir / kRuns * 1e6;
+  state.counters["shot_us"] = bestShot / kRuns * 1e6;
+  state.counters["ground_us"] = (bestShot - bestAir) / kRuns * 1e6;
+  state.counters["ratio"] = (bestShot - bestAir) / bestAir;
+  state.counters["bounces"] = static_cast<double>(s.bounces);
+}
+BENCHMARK(BM_BallDriverShotAgainstFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
 // 10,000 driver-like ball flights (angles 6 to 16 degrees, spins 2000 to 4000 rpm)
 // through the lanes on one thread against the divide unit's pace for the ball's own
 // divisions and roots; arg 1 is the path, arg 2 the wind (0 calm, 1 a 5 m/s wind).

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "cli/declare.h"
-#include "number_text/number_text.h"
+#include "cli/json_text.h"
 #include "cli/refuse.h"
+#include "number_text/number_text.h"
 #include "range/shot_store.h"
 
 namespace vendrel::cli {
@@ -54,7 +55,7 @@ nlohmann::ordered_json Parsed(const std::string& text) {
   return nlohmann::ordered_json::parse(text, nullptr, false);
 }
 
-std::string Json(const std::vector<range::StoredShot>& shots) {
+std::string JsonOf(const std::vector<range::StoredShot>& shots) {
   auto all = nlohmann::ordered_json::array();
   for (const range::StoredShot& shot : shots) {
     const range::ShotLaunch& l = shot.launch;
@@ -78,7 +79,7 @@ std::string Json(const std::vector<range::StoredShot>& shots) {
     j["message"] = Parsed(shot.raw);
     all.push_back(std::move(j));
   }
-  return all.dump(1) + "\n";
+  return JsonText(all) + "\n";
 }
 
 bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int max, int& out) {
@@ -159,7 +160,7 @@ int RunHistory(const HistoryOptions& opt) {
     std::fprintf(stderr, "vendrel-flight history: %s\n", error.c_str());
     return 1;
   }
-  const std::string text = opt.json ? Json(shots) : Csv(shots);
+  const std::string text = opt.json ? JsonOf(shots) : Csv(shots);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

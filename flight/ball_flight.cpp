@@ -142,6 +142,7 @@ BallLaunch LaunchBall(const BallParams& p) {
   // A step outside its range (0, NaN) must not make the bound undefined: one step then.
   const double bound = std::ceil(kBallMaxFlightSeconds / p.dt);
   l.maxSteps = bound >= 1.0 && bound <= 1e9 ? static_cast<std::int64_t>(bound) : 1;
+  l.ground = GroundOf(p);
   return l;
 }
 
@@ -182,6 +183,11 @@ BallSummary FinishBall(const double* p0, const double* v0, const double* p1, con
   s.distance = std::sqrt(at[0] * at[0] + at[1] * at[1]);
   s.lateral = at[1];
   s.landingAngle = DescentDegrees(vel[0], vel[1], vel[2]);
+  // Until the ground phase says otherwise, the ball rests where its flight ended.
+  s.total = s.distance;
+  s.rest[0] = at[0];
+  s.rest[1] = at[1];
+  s.timeToRest = s.flightTime;
   double carry = 0.0;
   if (end == FlightEnd::Ground && CarryForDistance(s.distance, carry)) {
     s.carry = carry;
@@ -197,10 +203,10 @@ FlightEnd EndOf(double z) {
   return std::isnan(z) ? FlightEnd::NotANumber : FlightEnd::MaxTicks;
 }
 
-}  // namespace
-
-BallSummary FlyBall(const BallParams& params, const BallObserver& observe) {
-  const BallLaunch l = LaunchBall(params);
+// The flight of a prepared launch; its last point, step count and the spin's surface
+// speed at the end of the last step go to `landing`, `steps` and `uEnd`.
+BallSummary FlyLaunch(const BallLaunch& l, const BallObserver& observe, BallPoint& landing,
+                      std::int64_t& stepsOut, double& uEnd) {
   double v[3] = {l.v[0], l.v[1], l.v[2]};
   double p[3] = {0.0, 0.0, 0.0};
   double u = l.u;
@@ -214,9 +220,10 @@ BallSummary FlyBall(const BallParams& params, const BallObserver& observe) {
     }
     apex = pn[2] > apex ? pn[2] : apex;
     if (!(pn[2] >= 0.0) || steps >= l.maxSteps) {
-      BallPoint last;
-      const BallSummary s = FinishBall(p, v, pn, vn, l.consts.dt, steps, apex, EndOf(pn[2]), &last);
-      if (observe) observe(steps, last);
+      const BallSummary s = FinishBall(p, v, pn, vn, l.consts.dt, steps, apex, EndOf(pn[2]), &landing);
+      if (observe) observe(steps, landing);
+      stepsOut = steps;
+      uEnd = un;
       return s;
     }
     if (observe) {
@@ -229,6 +236,68 @@ BallSummary FlyBall(const BallParams& params, const BallObserver& observe) {
     }
     u = un;
   }
+}
+
+}  // namespace
+
+void FinishGround(const BallGround& g, const BallPoint& landing, double u, double ax, double ay,
+                  double az, BallSummary& s, double dt, std::int64_t step, const BallObserver& observe) {
+  if (s.end != FlightEnd::Ground) return;
+  const double spin[3] = {u * ax, u * ay, u * az};
+  std::vector<GroundPiece> pieces;
+  const GroundEnd end = RollOut(g, landing.p, landing.t, landing.v, spin, observe ? &pieces : nullptr);
+  s.rest[0] = end.rest[0];
+  s.rest[1] = end.rest[1];
+  s.total = std::sqrt(end.rest[0] * end.rest[0] + end.rest[1] * end.rest[1]);
+  s.roll = s.total - s.distance;
+  s.bounces = end.bounces;
+  s.timeToRest = end.time;
+  if (!observe) return;
+  // Each piece from its start, then the grid's times inside it; last the rest point.
+  std::int64_t grid = step;
+  double next = static_cast<double>(grid) * dt;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const GroundPiece& q = pieces[i];
+    const double until = i + 1 < pieces.size() ? pieces[i + 1].t0 : end.time;
+    for (double t = q.t0;;) {
+      BallPoint at;
+      at.t = t;
+      at.phase = q.phase;
+      const double tau = t - q.t0;
+      for (int k = 0; k < 3; ++k) {
+        at.p[k] = (q.v[k] * tau + (q.a[k] / 2.0) * (tau * tau)) + q.p[k];
+        at.v[k] = q.a[k] * tau + q.v[k];
+      }
+      if (at.p[2] < 0.0) at.p[2] = 0.0;
+      observe(++step, at);
+      while (dt > 0.0 && next <= t) next = static_cast<double>(++grid) * dt;
+      if (!(dt > 0.0) || !(next < until)) break;
+      t = next;
+    }
+  }
+  BallPoint rest;
+  rest.t = end.time;
+  rest.p[0] = end.rest[0];
+  rest.p[1] = end.rest[1];
+  rest.phase = BallPhase::Roll;
+  observe(++step, rest);
+}
+
+BallSummary FlyBall(const BallParams& params, const BallObserver& observe) {
+  const BallLaunch l = LaunchBall(params);
+  BallPoint landing;
+  std::int64_t steps = 0;
+  double u = 0.0;
+  BallSummary s = FlyLaunch(l, observe, landing, steps, u);
+  FinishGround(l.ground, landing, u, l.consts.ax, l.consts.ay, l.consts.az, s, l.consts.dt, steps, observe);
+  return s;
+}
+
+BallSummary FlyBallInAir(const BallParams& params, const BallObserver& observe) {
+  BallPoint landing;
+  std::int64_t steps = 0;
+  double u = 0.0;
+  return FlyLaunch(LaunchBall(params), observe, landing, steps, u);
 }
 
 namespace {
@@ -272,6 +341,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
       return false;
     }
     id_[lane] = id;
+    ground_[lane] = l.ground;
     kernel::BallConsts<double> c = l.consts;
     for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][lane] = *lanes::BallConstSlot(c, k);
     for (int k = 0; k < 3; ++k) {
@@ -317,8 +387,14 @@ class BallLaneRunner final : public lanes::LaneFeed {
       p1[k] = block.p[k][lane];
       v1[k] = block.v[k][lane];
     }
-    done_(id_[lane], FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
-                                block.apex[lane], EndOf(p1[2])));
+    // The ground phase is a few closed-form events per shot, branching on each: it runs
+    // here, as the lone flight runs it, on the lane's landing.
+    BallPoint landing;
+    BallSummary s = FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
+                               block.apex[lane], EndOf(p1[2]), &landing);
+    FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
+                 block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    done_(id_[lane], s);
   }
 
   const Next& next_;
@@ -326,6 +402,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
   bool exhausted_ = false;
   bool active_[N]{};
   std::size_t id_[N]{};
+  BallGround ground_[N]{};
 };
 
 template <int N, class Run>

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "flight/ball_ground.h"
 #include "flight/ball_params.h"
 #include "flight/flight_kernel.h"
 #include "flight/lanes.h"
@@ -16,13 +17,20 @@
 
 namespace vendrel {
 
-/// What one ball flight came to: the form's summary (`landing` is the interpolated
+/// What one ball shot came to: the form's summary (`landing` is the interpolated
 /// point where the path meets the ground, `distance` its horizontal distance from the
-/// tee, `ticks` the steps taken) and three more results.
+/// tee, `ticks` the steps taken in the air), three more results of the flight, and
+/// where the ball came to rest after its bounces and roll. A flight that did not reach
+/// the ground rests where it ended.
 struct BallSummary : FlightSummary {
   double landingAngle = 0.0;  ///< degrees below the horizontal at the landing
   double flightTime = 0.0;    ///< s, launch to landing
   double lateral = 0.0;       ///< m, positive right of the target line (landing[2])
+  double total = 0.0;         ///< m, horizontal distance from the tee to the rest point
+  double roll = 0.0;          ///< m, total − distance (negative: the ball came back)
+  double rest[2]{};           ///< m, the rest point: downrange, right
+  std::int64_t bounces = 0;   ///< times the ball left the ground again after an impact
+  double timeToRest = 0.0;    ///< s, launch to rest
 };
 
 /// The longest flight before a run is ended, in seconds of flight time.
@@ -44,23 +52,39 @@ struct BallLaunch {
   double density = 0.0;   ///< kg/m³
   bool windy = false;     ///< whether the wind's terms are needed
   std::int64_t maxSteps = 0;
+  BallGround ground{};    ///< the surface it lands on
 };
 
 /// The constants and launch of a shot whose parameters BallParamsRefusal takes.
 BallLaunch LaunchBall(const BallParams& p);
 
-/// One point of a flight: time, position and velocity (downrange, right, up).
+/// One point of a shot: time, position and velocity (downrange, right, up), and
+/// whether the ball is in its flight, bouncing, or on the ground (sliding or rolling).
 struct BallPoint {
   double t = 0.0;
   double p[3]{};
   double v[3]{};
+  BallPhase phase = BallPhase::Flight;
 };
-/// Called with every step's end while the ball is in the air (step from 1), and once
-/// more with the landing point itself.
+/// Called with every step's end while the ball is in the air (step from 1), once more
+/// with the landing point itself, then on the same time grid through the bounces and
+/// the roll, with a point at each impact, and last with the rest point.
 using BallObserver = std::function<void(std::int64_t step, const BallPoint&)>;
 
-/// Flies one shot until it lands, or for kBallMaxFlightSeconds.
+/// The flight alone: flies one shot until it lands, or for kBallMaxFlightSeconds, and
+/// leaves the ground phase's results at the landing.
+BallSummary FlyBallInAir(const BallParams& p, const BallObserver& observe = {});
+
+/// The whole shot: the flight, then the bounces and roll to the rest point.
 BallSummary FlyBall(const BallParams& p, const BallObserver& observe = {});
+
+/// The ground phase's results of a summary whose flight ended at `landing` (the last
+/// point FinishBall gives) with the spin's surface speed `u` about the unit axis
+/// (ax, ay, az). `observe`, when given, sees its points from step `step` + 1 on, on
+/// the grid of `dt`.
+void FinishGround(const BallGround& g, const BallPoint& landing, double u, double ax, double ay,
+                  double az, BallSummary& s, double dt = 0.0, std::int64_t step = 0,
+                  const BallObserver& observe = {});
 
 /// The summary of a flight whose last step went from (p0, v0) to (p1, v1) after
 /// `steps` steps of `dt`: where the path crosses the ground inside the step, on the

@@ -23,7 +23,7 @@ namespace {
 using P = BallParams;
 constexpr BallParams kD{};
 
-constexpr std::array<BallParamInfo, 28> kInfos{{
+constexpr std::array<BallParamInfo, 34> kInfos{{
     {"speed", "speed", "m/s", &P::speed, 0.0, 120.0, kD.speed, "ball speed at launch"},
     {"angle", "angle", "deg", &P::angle, 0.0, 90.0, kD.angle, "vertical launch angle above the horizontal"},
     {"direction", "direction", "deg", &P::direction, -90.0, 90.0, kD.direction,
@@ -63,6 +63,18 @@ constexpr std::array<BallParamInfo, 28> kInfos{{
      "where the wind blows from: 0 against the shot, 90 from the right, 180 behind it"},
     {"wind_height", "wind-height", "m", &P::windHeight, 0.1, 100.0, kD.windHeight,
      "height the wind speed is measured at"},
+    {"bounce_e0", "bounce-e0", "", &P::bounceE0, 0.0, 1.0, kD.bounceE0,
+     "coefficient of restitution of a slow impact on the ground"},
+    {"bounce_e1", "bounce-e1", "s/m", &P::bounceE1, 0.0, 1.0, kD.bounceE1,
+     "fall of the restitution per m/s of normal impact speed"},
+    {"bounce_e2", "bounce-e2", "s^2/m^2", &P::bounceE2, 0.0, 0.1, kD.bounceE2,
+     "curvature of the restitution's fall, held at its least value beyond"},
+    {"friction", "friction", "", &P::friction, 0.01, 2.0, kD.friction,
+     "friction coefficient between ball and turf, bouncing and sliding"},
+    {"crater", "crater", "deg", &P::crater, 0.0, 60.0, kD.crater,
+     "tilt of the ground by the ball's crater at an impact of 18.6 m/s and 44.4 deg"},
+    {"roll_resistance", "roll-resistance", "", &P::rollResistance, 0.001, 2.0, kD.rollResistance,
+     "rolling resistance: the rolling ball's deceleration over g"},
     {"gravity", "gravity", "m/s^2", &P::gravity, 0.1, 100.0, kD.gravity, "gravitational acceleration"},
     {"dt", "dt", "s", &P::dt, 0.0001, 0.1, kD.dt, "time step of the integration"},
 }};

@@ -56,7 +56,8 @@ void CopyLane(LaneBlock<N>& b, int to, int from) {
 template <int N>
 class LaneRunner final : public lanes::LaneFeed {
  public:
-  LaneRunner(const NextFlight& next, const FlightDone& done) : next_(next), done_(done) {}
+  LaneRunner(const NextFlight& next, const FlightDone& done, const StopRequest* stop)
+      : next_(next), done_(done), stop_(stop) {}
 
   /// Loads every lane; false when there was no flight at all.
   bool Fill() {
@@ -65,6 +66,7 @@ class LaneRunner final : public lanes::LaneFeed {
   }
 
   int HandleEnded(std::uint64_t bits) override {
+    if (Stopped()) return 0;
     for (int i = 0; i < N; ++i) {
       if (!(bits >> i & 1) || !active_[i]) continue;
       Report(i);
@@ -75,6 +77,8 @@ class LaneRunner final : public lanes::LaneFeed {
     for (int i = 0; i < N; ++i) n += active_[i] ? 1 : 0;
     return n;
   }
+
+  bool Stopped() override { return stop_ && stop_->Requested(); }
 
   LaneBlock<N> block{};
 
@@ -129,6 +133,7 @@ class LaneRunner final : public lanes::LaneFeed {
 
   const NextFlight& next_;
   const FlightDone& done_;
+  const StopRequest* stop_;
   bool exhausted_ = false;
   bool active_[N]{};
   std::int64_t id_[N]{};
@@ -152,12 +157,14 @@ bool CpuHas(LanePath path) {
 }
 
 template <int N, class Run>
-void RunWith(const NextFlight& next, const FlightDone& done, Run run) {
-  LaneRunner<N> runner(next, done);
+void RunWith(const NextFlight& next, const FlightDone& done, const StopRequest* stop, Run run) {
+  LaneRunner<N> runner(next, done, stop);
   if (runner.Fill()) run(runner.block, runner);
 }
 
 }  // namespace
+
+bool lanes::LaneFeed::Stopped() { return false; }
 
 bool LanePathAvailable(LanePath path) {
   static const bool available[3] = {CpuHas(LanePath::Scalar), CpuHas(LanePath::Avx2),
@@ -192,31 +199,31 @@ int LaneCount(LanePath path) {
 }
 
 void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,
-                       const FlightDone& done) {
+                       const FlightDone& done, const StopRequest* stop) {
   // A bound below one tick ends every flight before its first step: nothing for the
   // lanes to do.
   if (maxTicks < 1) {
     std::int64_t id = 0;
     FlightForm form;
-    while (next(id, form)) done(id, RunFlight(form, maxTicks));
+    while (!(stop && stop->Requested()) && next(id, form)) done(id, RunFlight(form, maxTicks));
     return;
   }
   if (!LanePathAvailable(path)) path = LanePath::Scalar;
   switch (path) {
 #if VENDREL_X86_LANES
     case LanePath::Avx2:
-      RunWith<lanes::kAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunWith<lanes::kAvx2Lanes>(next, done, stop, [&](auto& b, auto& feed) {
         lanes::RunPacksAvx2(b, maxTicks, feed);
       });
       return;
     case LanePath::Avx512:
-      RunWith<lanes::kAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunWith<lanes::kAvx512Lanes>(next, done, stop, [&](auto& b, auto& feed) {
         lanes::RunPacksAvx512(b, maxTicks, feed);
       });
       return;
 #endif
     default:
-      RunWith<lanes::kScalarLanes>(next, done, [&](auto& b, auto& feed) {
+      RunWith<lanes::kScalarLanes>(next, done, stop, [&](auto& b, auto& feed) {
         lanes::RunPacks<lanes::GroupOps<kernel::ScalarOps, lanes::kScalarLanes>>(b, maxTicks, feed);
       });
       return;

@@ -10,6 +10,7 @@
 
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
+#include "flight/stop_request.h"
 #include "flight/windowless_run.h"
 
 namespace vendrel {
@@ -42,8 +43,9 @@ using FlightDone = std::function<void(std::int64_t id, const FlightSummary& summ
 /// `maxTicks` ticks have passed, on the calling thread. A lane whose flight ends
 /// takes the next flight at once, so long and short flights mix freely. A path the
 /// machine cannot take falls back to the scalar one. With a bound below one tick the
-/// flights go through RunFlight.
+/// flights go through RunFlight. Once `stop` is requested the call returns within
+/// kStopLookTicks ticks, taking no more flights and reporting none of those in flight.
 void RunFlightsInLanes(LanePath path, std::int64_t maxTicks, const NextFlight& next,
-                       const FlightDone& done);
+                       const FlightDone& done, const StopRequest* stop = nullptr);
 
 }  // namespace vendrel

@@ -45,6 +45,10 @@ class LaneFeed {
   /// Reports the flights of the lanes whose bit is set and puts new ones (or copies of
   /// running ones) into them; returns the number of lanes still flying.
   virtual int HandleEnded(std::uint64_t bits) = 0;
+  /// Whether the block is to end at once, its flights left unreported; asked every
+  /// kLookPasses passes. Defined beside the runners, outside every instruction set's
+  /// unit.
+  virtual bool Stopped();
 
  protected:
   ~LaneFeed() = default;
@@ -134,10 +138,14 @@ struct GroupOps {
   }
 };
 
-/// Ticks every lane of `b` until the feed has no flights left. Each pass of the loop is
-/// one tick of every lane: the step, the apex, and the run control's landing test on
-/// the height the step started from. A lane also ends once it has had `maxTicks`
-/// ticks (at least 1).
+/// Passes between asking the feed whether to stop: kStopLookTicks of
+/// flight/stop_request.h, which is no business of this header.
+inline constexpr std::int64_t kLookPasses = 4096;
+
+/// Ticks every lane of `b` until the feed has no flights left or asks to stop. Each pass
+/// of the loop is one tick of every lane: the step, the apex, and the run control's
+/// landing test on the height the step started from. A lane also ends once it has had
+/// `maxTicks` ticks (at least 1).
 template <class Ops, int N>
 void RunPacks(LaneBlock<N>& b, std::int64_t maxTicks, LaneFeed& feed) {
   static_assert(N == Ops::kLanes && N <= 64);
@@ -161,15 +169,23 @@ void RunPacks(LaneBlock<N>& b, std::int64_t maxTicks, LaneFeed& feed) {
     for (int i = 0; i < N; ++i) {
       if (maxTicks - b.ticks[i] < passLimit) passLimit = maxTicks - b.ticks[i];
     }
+    // One test of the pass count a pass covers both the tick bounds and the looks at
+    // the feed's stop.
+    std::int64_t look = passLimit < kLookPasses ? passLimit : kLookPasses;
     for (std::int64_t pass = 1;; ++pass) {
       V v4[3], vn[3], pn[3];
       kernel::StepRK4<Ops>(q, v, p, f, v4, vn, pn);
       apex = Ops::Select(p[2] > apex, p[2], apex);
       // Landed (the height is not >= 0, NaN included) or out of ticks.
       std::uint64_t ended = ~Ops::Bits(p[2] >= zero) & kAll;
-      if (pass >= passLimit) {
-        for (int i = 0; i < N; ++i) {
-          if (pass >= maxTicks - b.ticks[i]) ended |= std::uint64_t{1} << i;
+      if (pass >= look) {
+        if (pass >= passLimit) {
+          for (int i = 0; i < N; ++i) {
+            if (pass >= maxTicks - b.ticks[i]) ended |= std::uint64_t{1} << i;
+          }
+        } else {
+          if (feed.Stopped()) return;
+          look = passLimit - pass > kLookPasses ? pass + kLookPasses : passLimit;
         }
       }
       if (ended == 0) {
@@ -210,6 +226,7 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 /// The ball model's constants in the order BallConstsOf loads them.
 inline constexpr int kBallConstCount = 22;
 inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
+inline constexpr int kBallAxSlot = 8;   ///< and ax, ay, az from here
 
 template <class V>
 [[gnu::always_inline]] inline V* BallConstSlot(kernel::BallConsts<V>& c, int i) {

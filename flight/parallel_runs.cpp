@@ -9,7 +9,8 @@ namespace vendrel {
 
 std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
                                               std::int64_t maxTicks, int threads,
-                                              LanePath path, ProgressMeter* progress) {
+                                              LanePath path, ProgressMeter* progress,
+                                              const StopRequest* stop) {
   const auto count = static_cast<std::int64_t>(forms.size());
   std::vector<FlightSummary> out(forms.size());
   // Threads take small chunks as their lanes come free, so that a few long flights do
@@ -38,7 +39,7 @@ std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
       out[static_cast<std::size_t>(id)] = summary;
       if (progress) progress->Add(1);
     };
-    RunFlightsInLanes(path, maxTicks, take, record);
+    RunFlightsInLanes(path, maxTicks, take, record, stop);
   };
 
   if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

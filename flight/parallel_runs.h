@@ -11,6 +11,7 @@
 #include "flight/flight_summary.h"
 #include "flight/lanes.h"
 #include "flight/progress_meter.h"
+#include "flight/stop_request.h"
 
 namespace vendrel {
 
@@ -18,10 +19,13 @@ namespace vendrel {
 /// ticks have passed, on `threads` threads (0 or less: one per core) on lane path
 /// `path` (one the machine lacks falls back to the scalar one). The summaries come in
 /// the order of the forms, with the same bits whatever the thread count and path.
-/// Each finished flight adds one to `progress`, when given.
+/// Each finished flight adds one to `progress`, when given. Once `stop` is requested
+/// the call returns within kStopLookTicks ticks; the summaries are then incomplete, and
+/// whoever requested the stop throws them away.
 std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
                                               std::int64_t maxTicks, int threads,
                                               LanePath path = BestLanePath(),
-                                              ProgressMeter* progress = nullptr);
+                                              ProgressMeter* progress = nullptr,
+                                              const StopRequest* stop = nullptr);
 
 }  // namespace vendrel

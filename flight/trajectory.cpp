@@ -4,11 +4,11 @@
 
 namespace vendrel {
 
-std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks) {
+std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks, const StopRequest* stop) {
   std::vector<TrajectoryRow> rows;
   RunFlight(form, maxTicks, [&rows](std::int64_t tick, const FlightState& st) {
     EmitTrajectoryRows(tick, st, [&rows](const TrajectoryRow& row) { rows.push_back(row); });
-  });
+  }, stop);
   return rows;
 }
 

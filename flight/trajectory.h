@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "flight/flight_records.h"
+#include "flight/stop_request.h"
 
 namespace vendrel {
 
@@ -33,7 +34,9 @@ void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Out&& out) {
                     st.velNext[1], st.velNext[2], st.velNext[3]});
 }
 
-/// Flies `form` (at most `maxTicks` ticks) and keeps every row.
-std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks);
+/// Flies `form` (at most `maxTicks` ticks, fewer once `stop` is requested) and keeps
+/// every row.
+std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks,
+                                         const StopRequest* stop = nullptr);
 
 }  // namespace vendrel

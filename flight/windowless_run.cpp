@@ -2,7 +2,8 @@
 
 namespace vendrel {
 
-FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObserver& observe) {
+FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObserver& observe,
+                        const StopRequest* stop) {
   FlightOutcome out;
   FlightState& st = out.state;
   WindowlessHost host;
@@ -11,13 +12,19 @@ FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks, const TickObser
 
   bool apexSeen = false;
   TickResult result;
+  // The ticks go in stretches between looks at the stop request, so the loop of
+  // ticks itself has nothing more to test.
   while (host.timerRunning && out.ticks < maxTicks) {
-    ++out.ticks;
-    result = run.Tick();
-    if (observe) observe(out.ticks, st);
-    if (!apexSeen || st.pos[3] > out.apex) {
-      out.apex = st.pos[3];
-      apexSeen = true;
+    if (stop && stop->Requested()) break;
+    const std::int64_t until = maxTicks - out.ticks > kStopLookTicks ? out.ticks + kStopLookTicks : maxTicks;
+    while (host.timerRunning && out.ticks < until) {
+      ++out.ticks;
+      result = run.Tick();
+      if (observe) observe(out.ticks, st);
+      if (!apexSeen || st.pos[3] > out.apex) {
+        out.apex = st.pos[3];
+        apexSeen = true;
+      }
     }
   }
 

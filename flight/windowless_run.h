@@ -9,6 +9,7 @@
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
 #include "flight/run_control.h"
+#include "flight/stop_request.h"
 
 namespace vendrel {
 
@@ -33,8 +34,10 @@ using TickObserver = std::function<void(std::int64_t tick, const FlightState&)>;
 
 /// Runs the flight the form describes, as the calculate button would, until the run
 /// control ends it or `maxTicks` ticks have passed. `form.carry` takes the landing's
-/// carry as the dialog's form would.
+/// carry as the dialog's form would. Once `stop` is requested the run ends within
+/// kStopLookTicks ticks, as if its bound had been reached there; whoever requested
+/// the stop throws that outcome away.
 FlightOutcome RunFlight(FlightForm& form, std::int64_t maxTicks,
-                        const TickObserver& observe = {});
+                        const TickObserver& observe = {}, const StopRequest* stop = nullptr);
 
 }  // namespace vendrel

@@ -10,6 +10,7 @@
 #include "flight/parallel_runs.h"
 #include "flight/windowless_run.h"
 #include "flight/trajectory.h"
+#include "python/interrupt.h"
 
 namespace vendrel::python {
 namespace {
@@ -20,8 +21,9 @@ py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float
 // Every flight the reader gives, in batches flown on `threads` threads by the lanes'
 // parallel runner; `store` gets each batch's summaries with the index of its first
 // flight. Between batches the calling thread takes the interpreter's lock to read the
-// next batch's forms from numpy, and `progress` looks for Ctrl-C (a notebook's interrupt): a
-// long call ends within a batch's time, with KeyboardInterrupt.
+// next batch's forms from numpy and `progress` looks for Ctrl-C (a notebook's interrupt);
+// while a batch flies it watches for Ctrl-C too, so that even flights that never end stop
+// within milliseconds, with KeyboardInterrupt.
 using StoreBatch = std::function<void(std::int64_t first, std::span<const FlightSummary>)>;
 
 void RunGrid(FlightGrid::Reader& reader, std::int64_t count, std::int64_t maxTicks, unsigned threads,
@@ -33,7 +35,11 @@ void RunGrid(FlightGrid::Reader& reader, std::int64_t count, std::int64_t maxTic
       forms = reader.Next();
     }
     if (forms.empty()) break;
-    store(first, RunFlightsParallel(forms, maxTicks, static_cast<int>(threads)));
+    std::vector<FlightSummary> flown;
+    RunInterruptibly([&](const StopRequest& stop) {
+      flown = RunFlightsParallel(forms, maxTicks, static_cast<int>(threads), BestLanePath(), nullptr, &stop);
+    });
+    store(first, flown);
     first += static_cast<std::int64_t>(forms.size());
     progress.Update(first, count);
   }
@@ -44,14 +50,34 @@ T* Data(py::array_t<T>& a) {
   return a.mutable_data();
 }
 
+// A single flight runs on the calling thread as far as kAtOnce ticks, well past any
+// flight's landing at the form's time steps. Only one that goes on beyond flies again
+// from its launch on a thread of its own, watched for Ctrl-C: a thread would cost about
+// what a whole default flight does.
+constexpr std::int64_t kAtOnce = std::int64_t{1} << 17;
+
+template <class Result>
+Result FlyStoppably(std::int64_t maxTicks, std::int64_t (*ticksOf)(const Result&),
+                    const std::function<Result(std::int64_t, const StopRequest*)>& fly) {
+  Result out = fly(std::min(maxTicks, kAtOnce), nullptr);
+  if (maxTicks <= kAtOnce || ticksOf(out) < kAtOnce) return out;
+  RunInterruptibly([&](const StopRequest& stop) { out = fly(maxTicks, &stop); });
+  return out;
+}
+
 }  // namespace
 
 py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
-  FlightForm form = grid.Forms().front();
+  const FlightForm launch = grid.Forms().front();
   FlightOutcome out;
   {
     py::gil_scoped_release unlocked;
-    out = RunFlight(form, maxTicks);
+    out = FlyStoppably<FlightOutcome>(
+        maxTicks, [](const FlightOutcome& o) { return o.ticks; },
+        [&](std::int64_t ticks, const StopRequest* stop) {
+          FlightForm form = launch;
+          return RunFlight(form, ticks, {}, stop);
+        });
   }
   py::dict landing;
   landing["x"] = JsonNumber(out.landing[1]);
@@ -126,7 +152,9 @@ py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
   std::vector<TrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
-    rows = FlyTrajectory(form, maxTicks);
+    rows = FlyStoppably<std::vector<TrajectoryRow>>(
+        maxTicks, [](const std::vector<TrajectoryRow>& r) { return r.empty() ? 0 : r.back().tick; },
+        [&](std::int64_t ticks, const StopRequest* stop) { return FlyTrajectory(form, ticks, stop); });
   }
   py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
   std::copy(rows.begin(), rows.end(), table.mutable_data());

@@ -145,9 +145,9 @@ TEST(BallModel, DefaultStepIsConvergedAndTheLandingLiesOnTheGround) {
       EXPECT_EQ(a.landing[3], 0.0);
     }
   }
-  // The observer sees every step in the air, then the landing itself.
+  // The observer of the flight alone sees every step in the air, then the landing itself.
   std::vector<BallPoint> points;
-  const BallSummary s = FlyBall(Club(120, 16.3, 7097), [&](std::int64_t step, const BallPoint& pt) {
+  const BallSummary s = FlyBallInAir(Club(120, 16.3, 7097), [&](std::int64_t step, const BallPoint& pt) {
     EXPECT_EQ(step, static_cast<std::int64_t>(points.size()) + 1);
     points.push_back(pt);
   });

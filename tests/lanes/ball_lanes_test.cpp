@@ -1,5 +1,5 @@
-// Ball flights in the lanes come out exactly as FlyBall gives them, on every path,
-// calm and windy shots mixed, whatever the thread count.
+// Ball shots in the lanes come out exactly as FlyBall gives them, ground phase
+// included, on every path, calm and windy shots mixed, whatever the thread count.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,14 +15,16 @@ bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 ::testing::AssertionResult Same(const BallSummary& a, const BallSummary& b) {
   const double x[] = {a.distance, a.apex, a.carry, a.landingAngle, a.flightTime, a.lateral,
-                      a.landing[1], a.landing[2], a.landing[3]};
+                      a.landing[1], a.landing[2], a.landing[3], a.total, a.roll, a.rest[0], a.rest[1],
+                      a.timeToRest};
   const double y[] = {b.distance, b.apex, b.carry, b.landingAngle, b.flightTime, b.lateral,
-                      b.landing[1], b.landing[2], b.landing[3]};
+                      b.landing[1], b.landing[2], b.landing[3], b.total, b.roll, b.rest[0], b.rest[1],
+                      b.timeToRest};
   for (std::size_t i = 0; i < std::size(x); ++i) {
     if (!SameBits(x[i], y[i]))
       return ::testing::AssertionFailure() << "value " << i << ": " << x[i] << " vs " << y[i];
   }
-  if (a.ticks != b.ticks || a.end != b.end || a.carryChanged != b.carryChanged)
+  if (a.ticks != b.ticks || a.end != b.end || a.carryChanged != b.carryChanged || a.bounces != b.bounces)
     return ::testing::AssertionFailure() << "ticks " << a.ticks << " vs " << b.ticks;
   return ::testing::AssertionSuccess();
 }
@@ -47,6 +49,8 @@ std::vector<BallParams> MixedShots(int n) {
     p.windSpeed = i % 3 == 0 ? 0.0 : in(0, 20);
     p.windDirection = in(0, 360);
     p.dt = i % 7 == 0 ? 0.01 : 0.05;
+    SetSurface(p, SurfaceNames()[static_cast<std::size_t>(i) % SurfaceNames().size()]);
+    if (i % 4 == 0) p.crater = in(0, 40);  // the ground phase's own constants too
     shots.push_back(p);
   }
   return shots;

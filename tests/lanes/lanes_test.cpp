@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -10,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,8 @@
 #include "flight/lanes.h"
 #include "flight/parallel_runs.h"
 #include "flight/parameters.h"
+#include "flight/stop_request.h"
+#include "flight/trajectory.h"
 #include "flight/windowless_run.h"
 #include "tests/support/default_flight.h"
 #include "tests/support/golden.h"
@@ -288,6 +292,72 @@ TEST_P(LanePathTest, ExtremeFlightsMatchRunFlight) {
           << "bound " << bound << ": " << Describe(forms[i]);
     }
   }
+}
+
+// The lanes and RunFlight fly in stretches between looks at a stop request: flights
+// that cross those looks, with bounds on either side of one, keep their bits, and a
+// stop requested from another thread ends flights that would never land.
+TEST_P(LanePathTest, LooksAtAStopKeepTheBitsAndAStopEndsEndlessFlights) {
+  const LanePath path = GetParam();
+  if (!LanePathAvailable(path)) GTEST_SKIP();
+  std::vector<FlightForm> forms;
+  for (int i = 0; i < 2 * LaneCount(path) + 1; ++i) {
+    FlightForm f = DefaultForm();
+    f.timeStep = 0.0002 + 0.00005 * i;  // landing after some 4,000 to 11,000 ticks
+    f.launchAngle = 10.0 + i;
+    if (i % 5 == 4) f.gravity = 0;
+    forms.push_back(f);
+  }
+  const StopRequest unasked;
+  for (std::int64_t bound : {kStopLookTicks - 1, kStopLookTicks, kStopLookTicks + 1, 2 * kStopLookTicks + 1,
+                             std::int64_t{20000}}) {
+    const std::vector<FlightSummary> got = RunFlightsParallel(forms, bound, 1, path, nullptr, &unasked);
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+      FlightForm copy = forms[i];
+      const FlightOutcome ref = RunFlight(copy, bound, {}, &unasked);
+      EXPECT_TRUE(SameOutcome(got[i], ref)) << "bound " << bound << ": " << Describe(forms[i]);
+      // RunFlight against its own ticks seen one by one in a longer run, whose
+      // stretches end elsewhere.
+      copy = forms[i];
+      FlightState seen{};
+      RunFlight(copy, bound + 100, [&](std::int64_t tick, const FlightState& st) {
+        if (tick == ref.ticks) seen = st;
+      });
+      for (int c = 1; c <= 3; ++c) EXPECT_TRUE(test::SameBits(ref.landing[c], seen.pos[c])) << "bound " << bound;
+    }
+  }
+
+  for (FlightForm& f : forms) f.gravity = 0;
+  constexpr std::int64_t kForever = std::numeric_limits<std::int64_t>::max();
+  for (int threads : {1, 2}) {
+    StopRequest stop;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread stopper([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      stop.Request();
+    });
+    RunFlightsParallel(forms, kForever, threads, path, nullptr, &stop);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << threads << " threads";
+  }
+}
+
+TEST(StopRequest, EndsALoneFlightAndItsTrajectory) {
+  FlightForm endless = DefaultForm();
+  endless.gravity = 0;
+  StopRequest stop;
+  std::int64_t ticks = 0;
+  const FlightOutcome out = RunFlight(endless, std::numeric_limits<std::int64_t>::max(),
+                                      [&](std::int64_t tick, const FlightState&) {
+                                        if (tick == 10000) stop.Request();
+                                        ticks = tick;
+                                      }, &stop);
+  EXPECT_EQ(out.ticks, ticks);
+  EXPECT_LT(ticks, 10000 + kStopLookTicks + 1);
+  EXPECT_EQ(out.end, FlightEnd::MaxTicks);
+  // Asked before the flight, the stop lets no tick go.
+  EXPECT_TRUE(FlyTrajectory(endless, std::numeric_limits<std::int64_t>::max(), &stop).empty());
+  EXPECT_EQ(RunFlightsParallel(std::vector<FlightForm>(100, endless), 1000000, 2, BestLanePath(), nullptr, &stop).size(), 100u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, LanePathTest,

@@ -1,5 +1,8 @@
 """progress=: reports while long calls run, the last one at the end, and a way to stop them."""
 import _thread
+import signal
+import subprocess
+import sys
 import threading
 import time
 
@@ -85,3 +88,43 @@ def test_ctrl_c_stops_a_long_fit():
 def test_progress_is_a_callable_or_none(call):
     with pytest.raises(TypeError, match=r"^progress: expected a callable taking \(done, total\), got int$"):
         call(5)
+
+
+
+# Flights that never come down: no gravity, and a bound of a trillion ticks (hours).
+ENDLESS = {
+    "one flight": "vendrel.fly(angle=45.0, gravity=0.0, max_ticks=10**12)",
+    "its trajectory": "vendrel.trajectory(angle=45.0, gravity=0.0, max_ticks=10**12)",
+    "arrays on one thread": "vendrel.fly(angle=np.full(2, 45.0), gravity=0.0, max_ticks=10**12, threads=1)",
+    "arrays on every core": "vendrel.fly(angle=np.full(100, 45.0), gravity=0.0, max_ticks=10**12)",
+}
+
+# Flies the call, then (stopped) a flight that lands, whose bits say nothing was left
+# flying on.
+CHILD = """
+import sys
+import numpy as np
+import vendrel
+print("flying", flush=True)
+try:
+    {call}
+except KeyboardInterrupt:
+    print("stopped", vendrel.fly(angle=[30.0, 45.0])["distance"].tolist(), flush=True)
+"""
+
+
+@pytest.mark.parametrize("call", ENDLESS.values(), ids=ENDLESS.keys())
+def test_ctrl_c_stops_flights_that_never_end(call):
+    child = subprocess.Popen([sys.executable, "-c", CHILD.format(call=call)], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    try:
+        assert child.stdout.readline() == "flying\n"
+        time.sleep(0.2)  # a trajectory's rows pile up as it flies: stopped soon
+        child.send_signal(signal.SIGINT)
+        start = time.monotonic()
+        out, err = child.communicate(timeout=10)
+    finally:
+        child.kill()
+    assert time.monotonic() - start < 5
+    assert child.returncode == 0, err
+    assert out == f"stopped {[vendrel.fly(angle=a)['distance'] for a in (30.0, 45.0)]}\n"
