@@ -11,6 +11,7 @@
 #include "flight/dispersion.h"
 #include "flight/parallel_runs.h"
 #include "flight/parameters.h"
+#include "python/interrupt.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
@@ -48,7 +49,7 @@ FlightArgs ArgsFrom(const py::dict& flight) {
 }
 
 // Flights `start` to `start + n - 1` of the run seeded `seed`, in batches, so Ctrl-C
-// ends a long call within a batch's time.
+// ends a long call.
 py::array_t<DispersedFlight> Flights(const py::dict& flight, const std::array<double, 4>& sd, std::int64_t n,
                                      std::uint64_t seed, std::uint64_t start, const py::object& maxTicksArg,
                                      const py::object& threadsArg, const py::object& progressArg) {
@@ -72,7 +73,12 @@ py::array_t<DispersedFlight> Flights(const py::dict& flight, const std::array<do
       for (std::int64_t i = 0; i < count; ++i) {
         forms.push_back(DispersedForm(base, spread, seed, start + static_cast<std::uint64_t>(first + i)));
       }
-      const std::vector<FlightSummary> flown = RunFlightsParallel(forms, maxTicks, threads);
+      // Watched for Ctrl-C while it flies: flights that never end (no gravity, a huge
+      // tick bound) stop too.
+      std::vector<FlightSummary> flown;
+      RunInterruptibly([&](const StopRequest& stop) {
+        flown = RunFlightsParallel(forms, maxTicks, threads, BestLanePath(), nullptr, &stop);
+      });
       for (std::int64_t i = 0; i < count; ++i) {
         const FlightForm& f = forms[static_cast<std::size_t>(i)];
         const FlightSummary& s = flown[static_cast<std::size_t>(i)];
