@@ -11,6 +11,7 @@
 
 #include "flight/parameters.h"
 #include "python/ball.h"
+#include "python/dispersion.h"
 #include "python/fit.h"
 #include "python/flights.h"
 #include "python/parameter_text.h"
@@ -36,6 +37,11 @@ Functions:
     fly(...)         one flight, or one flight per element of numpy arrays
     trajectory(...)  every tick of one flight as a numpy structured array
     fit(shots, ...)  K and K' (or any parameters) fitted to measured shots
+    dispersion(...)  flights with launch values drawn around the given ones, and
+                     what their landings come to
+
+Give fly or dispersion a dask array and they return dask arrays, flown block by
+block wherever dask runs them, with the same bits.
 
 Units: degrees, m/s, rpm, grams, m/s^2, seconds; distances in metres.
 )";
@@ -265,7 +271,8 @@ void DefineFlights(py::module_& m, std::index_sequence<I...>, std::index_sequenc
 
 }  // namespace
 
-PYBIND11_MODULE(vendrel, m) {
+// The compiled half of the package `vendrel` (python/vendrel/__init__.py).
+PYBIND11_MODULE(_vendrel, m) {
   // The docstrings carry their own readable signature line.
   py::options options;
   options.disable_function_signatures();
@@ -273,4 +280,5 @@ PYBIND11_MODULE(vendrel, m) {
   RegisterTypes();
   m.attr("__version__") = VENDREL_VERSION;
   DefineFlights(m, std::make_index_sequence<kFormParameterCount>(), std::make_index_sequence<kBallOnlyCount>());
+  DefineDispersion(m);
 }
