@@ -1,11 +1,13 @@
 #include "flight/ball_params.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
-#include "flight/parameters.h"
+#include "flight/ball_flight.h"
 #include "flight/form_value.h"
+#include "flight/parameters.h"
 #include "number_text/number_text.h"
 
 namespace vendrel {
@@ -48,6 +50,33 @@ std::pair<double, double> LeastDrag(const BallParams& p) {
   return least;
 }
 
+// The largest |c0 + c1·S + c2·S²| over the spin ratios 0 to the cap.
+double LargestCoefficient(double c0, double c1, double c2, double cap) {
+  const auto c = [&](double S) { return std::fabs((c2 * S + c1) * S + c0); };
+  double most = std::max(c(0.0), c(cap));
+  if (c2 != 0.0) {
+    const double vertex = -c1 / (2.0 * c2);
+    if (vertex > 0.0 && vertex < cap) most = std::max(most, c(vertex));
+  }
+  return most;
+}
+
+// The longest step the fourth-order Runge-Kutta step stays stable at for this ball in
+// this air. Drag and lift make an acceleration K·|v|·v, whose rate of change is about
+// 2·K·|v|; the step's region of stability reaches 2.78 along the real axis and 2.83
+// along the imaginary one, so 2.5 keeps a margin. |v| is bounded by the launch speed
+// and twice the wind (the profile grows above its reference height), or by the speed
+// the ball would fall at, whichever is more.
+double LongestStableStep(const BallParams& p) {
+  const BallLaunch l = LaunchBall(p);
+  const double coefficients = LargestCoefficient(p.cd0, p.cd1, p.cd2, p.spinRatioCap) + std::fabs(p.dragCrisis) +
+                              LargestCoefficient(p.cl0, p.cl1, p.cl2, p.spinRatioCap);
+  const double K = l.consts.k * coefficients;
+  if (!(K > 0.0)) return INFINITY;
+  const double rate = std::max(2.0 * K * (p.speed + 2.0 * std::fabs(p.windSpeed)), 2.0 * std::sqrt(p.gravity * K));
+  return 2.5 / rate;
+}
+
 }  // namespace
 
 std::string BallShotRefusal(const BallParams& p, bool byKey) {
@@ -59,6 +88,12 @@ std::string BallShotRefusal(const BallParams& p, bool byKey) {
     return std::string(byKey ? "cd0/cd1/cd2" : "--cd0/--cd1/--cd2") +
            ": the drag coefficient must not fall below 0 up to the spin ratio cap (it is " + FormatNumber(least) +
            " at spin ratio " + FormatNumber(at) + ")";
+  }
+  // A coarser step would make the flight blow up to infinity and call that a landing.
+  const double longest = LongestStableStep(p);
+  if (p.dt > longest) {
+    return std::string(byKey ? "dt" : "--dt") + ": '" + FormatNumber(p.dt) +
+           "' is too coarse a step for this ball's drag and lift in this air (at most " + FormatNumber(longest) + ")";
   }
   return {};
 }

@@ -217,6 +217,18 @@ TEST(BallParams, RefusalsUseTheFormsWording) {
   EXPECT_EQ(BallParamsRefusal(p), "--pressure: '200' is out of range (allowed: 300 to 1100)");
   EXPECT_EQ(SpinFormRefusal(true, false), "");
   EXPECT_NE(SpinFormRefusal(true, true), "");
+  // A step too coarse for a big, draggy ball in a gale blew the flight up to an
+  // infinite "landing": refused, while a real ball flies at the largest step.
+  p = BallParams{};
+  p.dt = 0.1;
+  p.windSpeed = 50;
+  EXPECT_EQ(BallShotRefusal(p), "");
+  p.diameter = 191;
+  p.cd0 = 9;
+  p.windSpeed = 47;
+  p.dt = 0.095;
+  EXPECT_EQ(BallShotRefusal(p).rfind("--dt: '0.095' is too coarse a step for this ball's drag and lift", 0), 0u)
+      << BallShotRefusal(p);
   // Every parameter's default is in its range, and keys and options are unique.
   // The record's defaults are the table's.
   for (const Parameter& row : ParametersOf(Model::Ball)) {
