@@ -1,6 +1,8 @@
 #include "cli/chart_flights.h"
 
 #include "cli/chart_figures.h"
+#include "flight/ball_flight.h"
+#include "flight/trajectory.h"
 #include "flight/windowless_run.h"
 
 namespace vendrel::cli {
@@ -34,6 +36,28 @@ Figure ChartOfConvergence(const FlightForm& form, std::int64_t maxTicks, Units u
     steps.push_back(dt);
     if (k >= 2 && (!flights.back().landed() || flights.back().ticks * 2 > kTickBudget)) break;
     dt = dt / 2.0;
+  }
+  return ConvergenceFigure(steps, flights, units);
+}
+
+Figure ChartOfBallFlight(const BallParams& p, Units units) {
+  ChartedFlight c;
+  c.form = DefaultForm();  // names nothing: one flight has no legend
+  c.summary = BallAsFlightSummary(
+      FlyBallRows(p, [&c](const TrajectoryRow& row) { c.path.Add(Vec5{0.0, row.x, row.y, row.z, 0.0}); }));
+  return FlightFigure({c}, units);
+}
+
+Figure ChartOfBallConvergence(const BallParams& p, Units units) {
+  constexpr std::int64_t kStepBudget = 1000000;
+  std::vector<double> steps;
+  std::vector<FlightSummary> flights;
+  BallParams q = p;
+  for (int k = 0; k < 12; ++k) {
+    flights.push_back(BallAsFlightSummary(FlyBall(q)));
+    steps.push_back(q.dt);
+    if (k >= 2 && (!flights.back().landed() || flights.back().ticks * 2 > kStepBudget)) break;
+    q.dt = q.dt / 2.0;
   }
   return ConvergenceFigure(steps, flights, units);
 }

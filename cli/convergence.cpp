@@ -5,32 +5,21 @@
 
 #include "json_text/json_text.h"
 #include "cli/progress_line.h"
+#include "flight/ball_flight.h"
 #include "flight/windowless_run.h"
 #include "number_text/number_text.h"
 
 namespace vendrel::cli {
 
-int RunConvergence(const FlightOptions& opt, std::FILE* file) {
-  // The halved steps may go below the form's minimum: they are not form values.
-  const double dt = opt.form.timeStep;
-  const double steps[3] = {dt, dt / 2.0, dt / 4.0};
-  FlightOutcome runs[3];
-  {
-    // Each run may go to the tick bound: three bounds' worth at most.
-    ProgressLine progress(3 * opt.maxTicks, "ticks");
-    TickTally ticks(progress.meter());
-    for (int i = 0; i < 3; ++i) {
-      FlightForm form = opt.form;
-      form.timeStep = steps[i];
-      runs[i] = RunFlight(form, opt.maxTicks, ticks.Observer());
-    }
-  }
+namespace {
+
+int Report(const FlightOptions& opt, const double (&steps)[3], const FlightSummary (&runs)[3], std::FILE* file) {
   const double dCarry = runs[2].carry - runs[1].carry;
   const double dDistance = runs[2].distance - runs[1].distance;
   const double dApex = runs[2].apex - runs[1].apex;
   const bool converged = std::fabs(dDistance) < 0.5;  // false for NaN
   bool allLanded = true;
-  for (const FlightOutcome& r : runs) allLanded = allLanded && r.landed();
+  for (const FlightSummary& r : runs) allLanded = allLanded && r.landed();
 
   // Lengths in the user's units; the bound stays half a metre.
   const auto L = [&opt](double v) { return LengthFromModel(opt.units, v); };
@@ -70,6 +59,38 @@ int RunConvergence(const FlightOptions& opt, std::FILE* file) {
   }
   std::fputs(s.c_str(), file);
   return allLanded ? 0 : 3;
+}
+
+}  // namespace
+
+int RunConvergence(const FlightOptions& opt, std::FILE* file) {
+  // The halved steps may go below the form's minimum: they are not form values.
+  const double dt = opt.form.timeStep;
+  const double steps[3] = {dt, dt / 2.0, dt / 4.0};
+  FlightSummary runs[3];
+  {
+    // Each run may go to the tick bound: three bounds' worth at most.
+    ProgressLine progress(3 * opt.maxTicks, "ticks");
+    TickTally ticks(progress.meter());
+    for (int i = 0; i < 3; ++i) {
+      FlightForm form = opt.form;
+      form.timeStep = steps[i];
+      runs[i] = RunFlight(form, opt.maxTicks, ticks.Observer());
+    }
+  }
+  return Report(opt, steps, runs, file);
+}
+
+int RunBallConvergence(const FlightOptions& opt, std::FILE* file) {
+  const double dt = opt.ball.dt;
+  const double steps[3] = {dt, dt / 2.0, dt / 4.0};
+  FlightSummary runs[3];
+  for (int i = 0; i < 3; ++i) {
+    BallParams p = opt.ball;
+    p.dt = steps[i];
+    runs[i] = BallAsFlightSummary(FlyBall(p));
+  }
+  return Report(opt, steps, runs, file);
 }
 
 }  // namespace vendrel::cli

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <limits>
 
 #include "cli/chart_drawing.h"
@@ -27,6 +28,20 @@ std::string WholeRange(std::int64_t min, std::int64_t max) {
 std::string FieldHelp(const Parameter& f) {
   return AllowedRange(f) + (f.Unit().empty() ? "" : " ") + std::string(f.Unit()) + ", default " +
          FormatNumber(f.defaultValue);
+}
+
+std::string ModelName(Model m) { return m == Model::Form ? "form" : "ball"; }
+
+// The usage of a row: each of its models' range and default.
+std::string RowHelp(const Parameter& p) {
+  const bool form = p.AppliesTo(Model::Form), ball = p.AppliesTo(Model::Ball);
+  const auto one = [&p](Model m) {
+    const Parameter q = ForModel(p, m);
+    return AllowedRange(q) + (q.Unit().empty() ? "" : " ") + std::string(q.Unit()) + ", default " +
+           (std::isnan(q.defaultValue) ? std::string("none") : FormatNumber(q.defaultValue));
+  };
+  if (form && ball) return one(Model::Form) + "; ball: " + one(Model::Ball);
+  return (ball ? "ball model only: " : "form model only: ") + one(ball ? Model::Ball : Model::Form);
 }
 
 }  // namespace
@@ -162,6 +177,42 @@ void AddFormValues(CLI::App& app, FlightForm& form, const Units& units) {
       return refusal;
     });
   }
+}
+
+CLI::Option* AddModel(CLI::App& app, Model& model) {
+  return AddChoice(app, "--model", "the flight model: the form's, or a real ball in real air",
+                   {{"form", Model::Form}, {"ball", Model::Ball}}, model);
+}
+
+void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
+                    std::vector<const Parameter*>& given, const Units& units) {
+  for (const Parameter& p : AllParameters()) {
+    const std::string name = "--" + std::string(p.option);
+    AddValue(app, name, "X", RowHelp(p), [&p, name, &model, &form, &ball, &given, &units](const std::string& text) {
+      if (!p.AppliesTo(model)) {
+        return name + ": only with --model " + ModelName(model == Model::Form ? Model::Ball : Model::Form);
+      }
+      std::string refusal;
+      double v = 0.0;
+      if (!ReadFormValue(InUnits(ForModel(p, model), units), text, name, v, refusal)) return refusal;
+      if (model == Model::Form) ValueIn(form, p) = ToModel(p, units, v);
+      else ValueIn(ball, p) = ToModel(p, units, v);
+      given.push_back(&p);
+      return std::string();
+    });
+  }
+}
+
+std::string FinishModelValues(Model model, const std::vector<const Parameter*>& given, BallParams& ball) {
+  if (model != Model::Ball) return {};
+  bool polar = false, components = false;
+  for (const Parameter* p : given) {
+    polar = polar || p->ball == &BallParams::totalSpin || p->ball == &BallParams::spinAxis;
+    components = components || p->ball == &BallParams::backSpin || p->ball == &BallParams::sideSpin;
+  }
+  ball.spinAsComponents = components;
+  const std::string refusal = SpinFormRefusal(polar, components);
+  return refusal.empty() ? BallShotRefusal(ball) : refusal;
 }
 
 void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units) {

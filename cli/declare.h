@@ -70,6 +70,19 @@ CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std:
 /// subcommand that flies from one form declares them so.
 void AddFormValues(CLI::App& app, FlightForm& form, const Units& units);
 
+/// --model form|ball. Declared before the parameters, whose callbacks read it.
+CLI::Option* AddModel(CLI::App& app, Model& model);
+
+/// Every row of the parameter table as an option. A value is read against the range
+/// of `model` (declared before) in `units` and set in that model's record; a row the
+/// model does not have is refused. `given` collects the rows given.
+void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
+                    std::vector<const Parameter*>& given, const Units& units);
+
+/// After the values are read: refuses spin given both as total spin and axis and as
+/// back and side spin, and has the ball take back and side spin when they were given.
+std::string FinishModelValues(Model model, const std::vector<const Parameter*>& given, BallParams& ball);
+
 /// The same parameters taking X or START:STOP:STEP, kept in `units`.
 void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units);
 

@@ -13,6 +13,7 @@
 #include "cli/output_file.h"
 #include "cli/progress_line.h"
 #include "cli/refuse.h"
+#include "flight/ball_flight.h"
 #include "flight/parallel_runs.h"
 #include "number_text/number_text.h"
 
@@ -67,36 +68,43 @@ std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
 void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
   app.option_defaults()->group("Units and charts");
   AddUnits(app, opt.units);
+  AddModel(app, opt.model);
   AddChart(app, "draw the landing points, their mean and the 95% ellipse (.png or .svg)", opt.chart);
 
   app.option_defaults()->group("Flight parameters (the values the draws centre on)");
-  AddFormValues(app, opt.form, opt.units);
+  AddModelValues(app, opt.model, opt.form, opt.ball, opt.given, opt.units);
 
   app.option_defaults()->group("Dispersion");
   AddWhole(app, "--samples", "N", "the number of flights", 1, std::numeric_limits<std::int64_t>::max(), opt.samples);
   AddWhole(app, "--seed", "S", "the seed of the draws", 0, std::numeric_limits<std::int64_t>::max(), opt.seed);
   // Standard deviations in the user's units; only the speed's differ from the model's.
+  // The last three are the ball model's own.
   struct Spread {
-    const char* name;
+    const char* key;
     const char* help;
     double LaunchSpread::*sd;
-    double FlightForm::*field;
+    double BallLaunchSpread::*ballSd;
   };
   static const Spread spreads[] = {
-      {"--angle-sd", "standard deviation of the launch angle", &LaunchSpread::angle, &FlightForm::launchAngle},
-      {"--speed-sd", "standard deviation of the launch speed", &LaunchSpread::speed, &FlightForm::launchSpeed},
-      {"--side-spin-sd", "standard deviation of the side spin", &LaunchSpread::sideSpin, &FlightForm::sideSpin},
-      {"--back-spin-sd", "standard deviation of the back spin", &LaunchSpread::backSpin, &FlightForm::backSpin},
+      {"angle", "standard deviation of the launch angle", &LaunchSpread::angle, &BallLaunchSpread::angle},
+      {"speed", "standard deviation of the launch speed", &LaunchSpread::speed, &BallLaunchSpread::speed},
+      {"side_spin", "standard deviation of the side spin", &LaunchSpread::sideSpin, &BallLaunchSpread::sideSpin},
+      {"back_spin", "standard deviation of the back spin", &LaunchSpread::backSpin, &BallLaunchSpread::backSpin},
+      {"direction", "ball model: standard deviation of the direction", nullptr, &BallLaunchSpread::direction},
+      {"total_spin", "ball model: standard deviation of the total spin", nullptr, &BallLaunchSpread::totalSpin},
+      {"spin_axis", "ball model: standard deviation of the spin axis", nullptr, &BallLaunchSpread::spinAxis},
   };
   for (const Spread& s : spreads) {
-    const Parameter& f = ParameterFor(s.field);
-    const std::string name = s.name;
+    const Parameter& f = *FindByKey(Model::Ball, s.key);
+    const std::string name = "--" + std::string(f.option) + "-sd";
     AddValue(app, name, "X",
              std::string(s.help) + " (0 or more, in the parameter's unit, default 0)",
              [&opt, &f, &s, name](const std::string& text) {
                const std::optional<double> v = ReadDecimal(text);
                if (!v || !(*v >= 0.0)) return name + ": '" + text + "' is not a number of 0 or more";
-               opt.spread.*(s.sd) = ToModel(f, opt.units, *v);
+               if (s.sd != nullptr) opt.spread.*(s.sd) = ToModel(f, opt.units, *v);
+               else opt.ballOnlySpreads.push_back(name);
+               opt.ballSpread.*(s.ballSd) = ToModel(f, opt.units, *v);
                return std::string();
              });
   }
@@ -111,6 +119,12 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
   app.footer("Exit status: 0 every flight came down (or its height became not a number), 3 some\n"
              "flight was still up at the tick bound, 2 the command line was refused (nothing was run).");
   app.final_callback([&opt] {
+    const std::string refusal = FinishModelValues(opt.model, opt.given, opt.ball);
+    if (!refusal.empty()) throw CLI::ValidationError(refusal);
+    if (opt.model == Model::Form && !opt.ballOnlySpreads.empty()) {
+      throw CLI::ValidationError(opt.ballOnlySpreads.front() + ": only with --model ball");
+    }
+    if (opt.model == Model::Ball && opt.output) throw CLI::ValidationError("--output: only with --model form");
     if (opt.samples > opt.maxFlights) {
       throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +
                                  std::to_string(opt.maxFlights));
@@ -130,9 +144,16 @@ int RunDispersion(const DispersionOptions& opt) {
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
 
-  const std::vector<FlightForm> forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
+  std::vector<FlightForm> forms;
   std::vector<FlightSummary> flights;
-  {
+  if (opt.model == Model::Ball) {
+    const std::vector<BallParams> shots =
+        DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
+    for (const BallSummary& s : FlyBallsParallel(shots, static_cast<int>(opt.threads))) {
+      flights.push_back(BallAsFlightSummary(s));
+    }
+  } else {
+    forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
     ProgressLine progress(opt.samples, "flights");
     flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
   }

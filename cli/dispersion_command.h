@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "flight/dispersion.h"
 #include "flight/parameters.h"
@@ -18,8 +19,13 @@ class App;
 namespace vendrel::cli {
 
 struct DispersionOptions {
+  Model model = Model::Form;
   FlightForm form = DefaultForm();
+  BallParams ball{};
+  std::vector<const Parameter*> given;  ///< parameter rows given
   LaunchSpread spread;  ///< in the model's units
+  BallLaunchSpread ballSpread;
+  std::vector<std::string> ballOnlySpreads;  ///< spreads given that only the ball model has
   std::int64_t samples = 1000;
   std::int64_t seed = 1;
   std::int64_t maxFlights = 10000000;

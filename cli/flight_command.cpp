@@ -31,6 +31,39 @@ bool OpenPng(const std::string& path, QFile& file, std::string& error) {
   return ok;
 }
 
+// One ball flight: its report, trajectory and picture.
+int RunBallFlight(const FlightOptions& opt) {
+  std::string error;
+  OutputFile trajectoryFile;
+  std::optional<TrajectoryWriter> trajectory;
+  if (opt.trajectory) {
+    if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
+    trajectory.emplace(trajectoryFile.get(), opt.units);
+  }
+  QFile pngFile;
+  std::unique_ptr<Picture> picture;
+  if (opt.png) {
+    if (!OpenPng(*opt.png, pngFile, error)) return Refuse("--png: " + error);
+    picture = std::make_unique<Picture>();
+  }
+  std::optional<TrajectoryRow> previous;
+  const BallSummary out = FlyBallRows(opt.ball, [&](const TrajectoryRow& row) {
+    if (trajectory) trajectory->Row(row);
+    if (picture && previous) picture->OnSegment(*previous, row);
+    previous = row;
+  });
+  if (!trajectoryFile.Close(error)) return Refuse(error);
+  if (picture) {
+    if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
+    pngFile.close();
+  }
+  const std::string report =
+      opt.format == Format::Json ? BallFlightJson(out, opt.units) : BallFlightText(out, opt.units);
+  const bool toStdout = opt.trajectory == "-" || opt.png == "-";
+  std::fputs(report.c_str(), toStdout ? stderr : stdout);
+  return ExitStatusFor(out);
+}
+
 // A flight that stays up runs to its tick bound: how far it is toward that.
 std::string FlightProgressText(const ProgressMeter::Status& s) {
   ProgressMeter::Status toBound = s;
@@ -47,11 +80,12 @@ std::string FlightProgressText(const ProgressMeter::Status& s) {
 void DeclareFlight(CLI::App& app, FlightOptions& opt) {
   app.option_defaults()->group("Units and charts");
   AddUnits(app, opt.units);
+  AddModel(app, opt.model);
   AddChart(app, "draw the flight and its overlays (or, with --converge, the\n"
                 "distance against the step) as a chart (.png or .svg)", opt.chart);
 
   app.option_defaults()->group("Flight parameters (ranges are inclusive; defaults as in the window's form)");
-  AddFormValues(app, opt.form, opt.units);
+  AddModelValues(app, opt.model, opt.form, opt.ball, opt.given, opt.units);
 
   app.option_defaults()->group("One flight");
   AddWhole(app, "--max-ticks", "N", "stop after N ticks if the ball is still flying", 1, kMaxTicksLimit,
@@ -78,6 +112,11 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
       ->excludes(png);
 
   app.final_callback([&opt] {
+    const std::string refusal = FinishModelValues(opt.model, opt.given, opt.ball);
+    if (!refusal.empty()) throw CLI::ValidationError(refusal);
+    if (opt.model == Model::Ball && !opt.overlays.empty()) {
+      throw CLI::ValidationError("--overlay: only with --model form");
+    }
     if (!opt.overlays.empty() && !opt.png && !opt.chart) {
       throw CLI::ValidationError("--overlay: only with --png or --chart");
     }
@@ -95,6 +134,16 @@ int RunFlightCommand(const FlightOptions& opt) {
   if (opt.chart) {
     app = ChartApplication();
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
+  }
+  if (opt.model == Model::Ball) {
+    if (opt.converge) {
+      const int status = RunBallConvergence(opt, stdout);
+      if (opt.chart && !chart.Write(ChartOfBallConvergence(opt.ball, opt.units), error)) return Refuse(error);
+      return status;
+    }
+    const int status = RunBallFlight(opt);
+    if (opt.chart && status != 1 && !chart.Write(ChartOfBallFlight(opt.ball, opt.units), error)) return Refuse(error);
+    return status;
   }
   if (opt.converge) {
     const int status = RunConvergence(opt, stdout);

@@ -6,6 +6,7 @@
 //
 // The template's line kMarker (a roff comment) becomes the paragraphs; every
 // @PROJECT_VERSION@ becomes VERSION and every @DEFAULT_MAX_TICKS@ the default tick bound.
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -36,14 +37,28 @@ std::string Roff(std::string_view text) {
   return s;
 }
 
+// One model's range and default for the row: "0 to 90 deg, default 15".
+std::string RangeAndDefault(const vendrel::Parameter& row, vendrel::Model m) {
+  using namespace vendrel;
+  const Parameter p = ForModel(row, m);
+  return Roff(AllowedRange(p)) + ", default " +
+         (std::isnan(p.defaultValue) ? std::string("none") : Roff(FormatNumber(p.defaultValue)));
+}
+
 std::string Paragraphs() {
   using namespace vendrel;
   std::string s;
   for (const Parameter& p : AllParameters()) {
     const std::string unit = p.Unit().empty() ? "value" : Roff(p.Unit());
     s += ".TP\n.BI \\-\\-" + Roff(p.option) + " \"" + " " + unit + "\"\n";
-    s += std::string(p.help) + ": " + Roff(AllowedRange(p)) + ", default " +
-         Roff(FormatNumber(p.defaultValue)) + ".\n";
+    const bool form = p.AppliesTo(Model::Form), ball = p.AppliesTo(Model::Ball);
+    if (form && ball) {
+      s += std::string(p.help) + ". Form model: " + RangeAndDefault(p, Model::Form) + "; ball model: " +
+           RangeAndDefault(p, Model::Ball) + ".\n";
+    } else {
+      s += std::string(p.help) + (form ? " (form model only)" : " (ball model only)") + ": " +
+           RangeAndDefault(p, form ? Model::Form : Model::Ball) + ".\n";
+    }
     if (!p.note.empty()) s += std::string(p.note) + "\n";
   }
   return s;

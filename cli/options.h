@@ -22,7 +22,10 @@ enum class Format { Text, Json };
 using Overrides = std::vector<std::pair<const Parameter*, double>>;
 
 struct FlightOptions {
-  FlightForm form = DefaultForm();
+  Model model = Model::Form;
+  FlightForm form = DefaultForm();       ///< the form's model's parameters
+  BallParams ball{};                     ///< the ball model's
+  std::vector<const Parameter*> given;   ///< rows given on the command line
   std::int64_t maxTicks = kDefaultMaxTicks;
   Format format = Format::Text;
   std::optional<std::string> trajectory;  ///< CSV path, "-" for standard output

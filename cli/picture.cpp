@@ -16,6 +16,13 @@ void Picture::OnTick(std::int64_t tick, const FlightState& st) {
   view::DrawRunStep(dc, st.pos, st.posNext, tick == 1);
 }
 
+void Picture::OnSegment(const TrajectoryRow& from, const TrajectoryRow& to) {
+  CDC dc(&surface_);
+  const Vec5 a{0.0, from.x, from.y, from.z, 0.0};
+  const Vec5 b{0.0, to.x, to.y, to.z, 0.0};
+  view::DrawRunStep(dc, a, b, from.tick == 0);
+}
+
 bool Picture::Save(QIODevice& device) const { return SurfaceImage(surface_).save(&device, "PNG"); }
 
 }  // namespace vendrel::cli

@@ -4,7 +4,9 @@
 #include "number_text/number_text.h"
 
 namespace vendrel::cli {
-std::string FlightJson(const FlightOutcome& out, Units u) {
+namespace {
+
+Json SummaryJson(const FlightSummary& out, Units u) {
   const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
   Json j;
   j["ticks"] = out.ticks;
@@ -14,10 +16,10 @@ std::string FlightJson(const FlightOutcome& out, Units u) {
   j["distance"] = L(out.distance);
   j["landing"] = {{"x", L(out.landing[1])}, {"y", L(out.landing[2])}, {"z", L(out.landing[3])}};
   j["apex"] = L(out.apex);
-  return JsonText(j) + "\n";
+  return j;
 }
 
-std::string FlightText(const FlightOutcome& out, Units u) {
+std::string SummaryText(const FlightSummary& out, Units u) {
   const auto L = [u](double v) { return LengthFromModel(u, v); };
   const std::string m = std::string(" ") + LengthUnit(u);
   const char* endText = out.end == FlightEnd::Ground       ? "ground (came down below zero height)"
@@ -35,6 +37,25 @@ std::string FlightText(const FlightOutcome& out, Units u) {
   return s;
 }
 
-int ExitStatusFor(const FlightOutcome& out) { return out.landed() ? 0 : 3; }
+}  // namespace
+
+std::string FlightJson(const FlightOutcome& out, Units u) { return JsonText(SummaryJson(out, u)) + "\n"; }
+std::string FlightText(const FlightOutcome& out, Units u) { return SummaryText(out, u); }
+
+std::string BallFlightJson(const BallSummary& out, Units u) {
+  Json j = SummaryJson(BallAsFlightSummary(out), u);
+  j["landing_angle"] = JsonNumber(out.landingAngle);
+  j["flight_time"] = JsonNumber(out.flightTime);
+  j["lateral"] = JsonNumber(LengthFromModel(u, out.lateral));
+  return JsonText(j) + "\n";
+}
+
+std::string BallFlightText(const BallSummary& out, Units u) {
+  return SummaryText(BallAsFlightSummary(out), u) + "landing angle: " + FormatNumber(out.landingAngle) +
+         " deg\nflight time: " + FormatNumber(out.flightTime) + " s\nlateral:  " +
+         FormatNumber(LengthFromModel(u, out.lateral)) + " " + LengthUnit(u) + "\n";
+}
+
+int ExitStatusFor(const FlightSummary& out) { return out.landed() ? 0 : 3; }
 
 }  // namespace vendrel::cli

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "flight/ball_flight.h"
 #include "flight/windowless_run.h"
 #include "flight/units.h"
 
@@ -14,8 +15,13 @@ std::string FlightJson(const FlightOutcome& out, Units units = Units::Metric);
 /// The same facts, one per line.
 std::string FlightText(const FlightOutcome& out, Units units = Units::Metric);
 
+/// A ball flight: the same keys (its carry is its distance), then landing_angle (deg),
+/// flight_time (s) and lateral.
+std::string BallFlightJson(const BallSummary& out, Units units = Units::Metric);
+std::string BallFlightText(const BallSummary& out, Units units = Units::Metric);
+
 /// The exit status of a finished flight: 0 when the run control ended it, 3 at the
 /// tick bound.
-int ExitStatusFor(const FlightOutcome& out);
+int ExitStatusFor(const FlightSummary& out);
 
 }  // namespace vendrel::cli

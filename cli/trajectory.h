@@ -16,9 +16,10 @@ class TrajectoryWriter {
   explicit TrajectoryWriter(std::FILE* out, Units units = Units::Metric);
   /// The rows the tick adds (flight/trajectory.h).
   void OnTick(std::int64_t tick, const FlightState& st);
+  /// One row of any model's trajectory.
+  void Row(const TrajectoryRow& row);
 
  private:
-  void Row(const TrajectoryRow& row);
   std::FILE* out_;
   Units units_;
 };

@@ -70,11 +70,14 @@ if(VENDREL_PYTHON)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-vendrel)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${VENDREL_PYTHON_DEPENDS}")
+  # dask arrays and clusters are optional: the module imports dask only when given its arrays.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-dask, python3-distributed")
   set(CPACK_DEBIAN_PYTHON_DESCRIPTION
       "This is the Python 3 module of Vendrel, for scripts and notebooks with numpy:
 `import vendrel`, then vendrel.fly() for one flight or one flight per element of
 numpy arrays (flown on all cores), vendrel.trajectory() for every tick of a flight
-and vendrel.fit() for K and K' fitted to measured shots. Same results, bit for bit,
-as the vendrel-flight command line.")
+vendrel.fit() for K and K' fitted to measured shots and vendrel.dispersion() for
+shot patterns; over dask arrays, on a dask cluster. Same results, bit for bit, as
+the vendrel-flight command line.")
 endif()
 include(CPack)

@@ -33,6 +33,14 @@ struct BallSummary : FlightSummary {
   double timeToRest = 0.0;    ///< s, launch to rest
 };
 
+/// The summary as the form's record reports it: the carry is the distance.
+inline FlightSummary BallAsFlightSummary(const BallSummary& s) {
+  FlightSummary f = s;
+  f.carryChanged = true;
+  f.carry = s.distance;
+  return f;
+}
+
 /// The longest flight before a run is ended, in seconds of flight time.
 inline constexpr double kBallMaxFlightSeconds = 60.0;
 

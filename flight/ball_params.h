@@ -1,11 +1,10 @@
 #pragma once
-// The ball model's parameters: one plain record in the units people give them, and
-// one description per parameter (key, option, unit, range, default, help), from which
-// the front ends derive their names and the checks refuse values.
+// The ball model's parameters: one plain record in the units people give them. How
+// each is named, bounded and explained is its row of the one parameter table
+// (flight/parameters.h).
 
 #include <cmath>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -57,31 +56,19 @@ struct BallParams {
   double dt = 0.05;            ///< s, the time step
 };
 
-/// How one parameter is named, bounded and explained.
-struct BallParamInfo {
-  std::string_view key;     ///< JSON, CSV, web API and Python: "spin_axis"
-  std::string_view option;  ///< command line, without the dashes: "spin-axis"
-  std::string_view unit;    ///< "deg", "rpm", ... ("" for none)
-  double BallParams::*member;
-  double min;
-  double max;
-  double defaultValue;      ///< NaN: not given (the pressure)
-  std::string_view help;
-};
-
-/// Every parameter, in the order a help text lists them.
-std::span<const BallParamInfo> BallParamInfos();
-
-/// The description of `key`, or nullptr.
-const BallParamInfo* FindBallParam(std::string_view key);
-
 /// The first value of `p` its parameter refuses, as the form's refusal line naming
 /// the parameter `--option` (or by its key when `byKey`); empty when every value is
 /// taken. A NaN pressure means "not given" and is taken.
 std::string BallParamsRefusal(const BallParams& p, bool byKey = false);
 
+/// The same, then the rules that join parameters: the drag coefficient must not fall
+/// below 0 at any spin ratio up to the cap (the ball would gain energy and speed up
+/// without bound). Every front end checks a shot with this before it flies.
+std::string BallShotRefusal(const BallParams& p, bool byKey = false);
+
 /// The refusal for a shot that gives its spin both as total spin and axis and as back
-/// and side spin: empty when it gives one form at most.
-std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven);
+/// and side spin, naming the options (or the keys when `byKey`): empty when it gives
+/// one form at most.
+std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey = false);
 
 }  // namespace vendrel

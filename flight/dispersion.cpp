@@ -15,6 +15,13 @@ double Drawn(double FlightForm::*member, const FlightForm& base, double sd, doub
   return std::clamp(v, f.min, f.max);
 }
 
+double DrawnBall(double BallParams::*member, const BallParams& base, double sd, double z) {
+  for (const Parameter& row : ParametersOf(Model::Ball)) {
+    if (row.ball == member) return std::clamp(base.*member + sd * z, row.Min(Model::Ball), row.Max(Model::Ball));
+  }
+  return base.*member;
+}
+
 // Mean and spread in two passes, in the order given.
 template <typename Pick>
 MeanSd Spread(std::span<const FlightSummary> flights, Pick pick) {
@@ -55,6 +62,30 @@ FlightForm DispersedForm(const FlightForm& base, const LaunchSpread& sd, std::ui
   form.sideSpin = Drawn(&FlightForm::sideSpin, base, sd.sideSpin, zSide);
   form.backSpin = Drawn(&FlightForm::backSpin, base, sd.backSpin, zBack);
   return form;
+}
+
+BallParams DispersedBall(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
+                         std::uint64_t index) {
+  RandomStream draws(seed, index);
+  double z[7];
+  for (double& d : z) d = draws.NextNormal();
+  BallParams p = base;
+  p.angle = DrawnBall(&BallParams::angle, base, sd.angle, z[0]);
+  p.speed = DrawnBall(&BallParams::speed, base, sd.speed, z[1]);
+  p.sideSpin = DrawnBall(&BallParams::sideSpin, base, sd.sideSpin, z[2]);
+  p.backSpin = DrawnBall(&BallParams::backSpin, base, sd.backSpin, z[3]);
+  p.direction = DrawnBall(&BallParams::direction, base, sd.direction, z[4]);
+  p.totalSpin = DrawnBall(&BallParams::totalSpin, base, sd.totalSpin, z[5]);
+  p.spinAxis = DrawnBall(&BallParams::spinAxis, base, sd.spinAxis, z[6]);
+  return p;
+}
+
+std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
+                                       std::int64_t n) {
+  std::vector<BallParams> shots;
+  shots.reserve(static_cast<std::size_t>(n));
+  for (std::int64_t i = 0; i < n; ++i) shots.push_back(DispersedBall(base, sd, seed, static_cast<std::uint64_t>(i)));
+  return shots;
 }
 
 std::vector<FlightForm> DispersedForms(const FlightForm& base, const LaunchSpread& sd,

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "flight/ball_params.h"
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
 
@@ -30,6 +31,25 @@ FlightForm DispersedForm(const FlightForm& base, const LaunchSpread& sd, std::ui
 /// Flights 0 to n − 1.
 std::vector<FlightForm> DispersedForms(const FlightForm& base, const LaunchSpread& sd,
                                        std::uint64_t seed, std::int64_t n);
+
+/// Standard deviations of the ball model's launch values, in its units.
+struct BallLaunchSpread {
+  double angle = 0.0;
+  double speed = 0.0;
+  double sideSpin = 0.0;
+  double backSpin = 0.0;
+  double direction = 0.0;
+  double totalSpin = 0.0;
+  double spinAxis = 0.0;
+};
+
+/// The ball model's shot `index` of the run seeded `seed`: each launch value drawn
+/// around the base shot's and clipped to the ball model's range. Seven draws for
+/// every shot, the first four as the form's (angle, speed, side spin, back spin).
+BallParams DispersedBall(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
+                         std::uint64_t index);
+std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
+                                       std::int64_t n);
 
 /// Mean and sample standard deviation (n − 1) over `count` values; 0 spread for one.
 struct MeanSd {

@@ -64,12 +64,23 @@ const Parameter& ParameterFor(double FlightForm::*member) {
   std::abort();  // the carry has no row; every other member has one
 }
 
+Parameter ForModel(const Parameter& p, Model m) {
+  Parameter q = p;
+  q.min = p.Min(m);
+  q.max = p.Max(m);
+  q.defaultValue = p.Default(m);
+  q.ballMin = q.ballMax = q.ballDefault = std::nullopt;
+  return q;
+}
+
 Parameter InUnits(const Parameter& p, Units u) {
   Parameter q = p;
   q.min = FromModel(p, u, p.min);
   q.max = FromModel(p, u, p.max);
   q.defaultValue = FromModel(p, u, p.defaultValue);
   if (p.ballDefault) q.ballDefault = FromModel(p, u, *p.ballDefault);
+  if (p.ballMin) q.ballMin = FromModel(p, u, *p.ballMin);
+  if (p.ballMax) q.ballMax = FromModel(p, u, *p.ballMax);
   return q;
 }
 

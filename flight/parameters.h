@@ -11,18 +11,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "flight/ball_params.h"
 #include "flight/flight_records.h"
 #include "flight/units.h"
 
 namespace vendrel {
-
-/// The ball model's record; a row that applies to that model names its member.
-struct BallParams;
 
 enum class Model { Form, Ball };
 
@@ -40,6 +39,8 @@ struct Parameter {
   double max;
   double defaultValue;                 ///< the default of every model that names no other
   std::optional<double> ballDefault{};  ///< the ball model's own default, if it differs
+  std::optional<double> ballMin{};      ///< the ball model's own range, if it differs
+  std::optional<double> ballMax{};
   double FlightForm::*form = nullptr;  ///< the member it sets in the form's model; null: not that model's
   double BallParams::*ball = nullptr;  ///< the member it sets in the ball model; null: not that model's
   std::string_view help{};             ///< what it is, one line: "Launch speed"
@@ -49,30 +50,53 @@ struct Parameter {
   constexpr double Default(Model m) const {
     return m == Model::Ball && ballDefault ? *ballDefault : defaultValue;
   }
+  constexpr double Min(Model m) const { return m == Model::Ball && ballMin ? *ballMin : min; }
+  constexpr double Max(Model m) const { return m == Model::Ball && ballMax ? *ballMax : max; }
   constexpr bool InRange(double v) const { return v >= min && v <= max; }
   /// Its unit as a person in `u` reads it: "deg", "mph", "" for a coefficient.
   std::string_view Unit(Units u = Units::Metric) const { return UnitText(quantity, u); }
 };
 
 // clang-format off
+// The ball model's defaults and where they come from: flight/ball_params.cpp. Its
+// pressure defaults to NaN: the standard atmosphere's at the altitude.
 inline constexpr std::array kParameterTable{
     Parameter{.option = "angle", .key = "angle", .label = "launch angle",
               .quantity = Quantity::Angle,
-              .min = 0.0, .max = 90.0, .defaultValue = 15.0,
-              .form = &FlightForm::launchAngle, .help = "Launch angle above the ground, in degrees"},
+              .min = 0.0, .max = 90.0, .defaultValue = 15.0, .ballDefault = 10.9,
+              .form = &FlightForm::launchAngle, .ball = &BallParams::angle,
+              .help = "Launch angle above the ground, in degrees"},
     Parameter{.option = "speed", .key = "speed", .label = "launch speed",
               .quantity = Quantity::Speed,
-              .min = 0.0, .max = 100.0, .defaultValue = 60.0,
-              .form = &FlightForm::launchSpeed, .help = "Launch speed"},
+              .min = 0.0, .max = 100.0, .defaultValue = 60.0, .ballDefault = 74.66, .ballMax = 120.0,
+              .form = &FlightForm::launchSpeed, .ball = &BallParams::speed, .help = "Launch speed"},
+    Parameter{.option = "direction", .key = "direction", .label = "direction",
+              .quantity = Quantity::Angle,
+              .min = -90.0, .max = 90.0, .defaultValue = 0.0,
+              .ball = &BallParams::direction,
+              .help = "Horizontal launch angle, positive to the right of the target line"},
+    Parameter{.option = "total-spin", .key = "total_spin", .label = "total spin",
+              .quantity = Quantity::SpinRate,
+              .min = 0.0, .max = 20000.0, .defaultValue = 2686.0,
+              .ball = &BallParams::totalSpin, .help = "Spin rate at launch in revolutions per minute"},
+    Parameter{.option = "spin-axis", .key = "spin_axis", .label = "spin axis",
+              .quantity = Quantity::Angle,
+              .min = -90.0, .max = 90.0, .defaultValue = 0.0,
+              .ball = &BallParams::spinAxis,
+              .help = "Tilt of the spin axis in degrees; positive curves the ball to the right"},
     Parameter{.option = "side-spin", .key = "side_spin", .label = "side spin",
               .quantity = Quantity::SpinRate,
-              .min = -100000.0, .max = 100000.0, .defaultValue = 0.0,
-              .form = &FlightForm::sideSpin, .help = "Side spin in revolutions per minute",
-              .note = "Positive side spin curves the ball towards positive y."},
+              .min = -100000.0, .max = 100000.0, .defaultValue = 0.0, .ballMin = -20000.0, .ballMax = 20000.0,
+              .form = &FlightForm::sideSpin, .ball = &BallParams::sideSpin,
+              .help = "Side spin in revolutions per minute",
+              .note = "Positive side spin curves the ball towards positive y (to the right)."},
     Parameter{.option = "back-spin", .key = "back_spin", .label = "back spin",
               .quantity = Quantity::SpinRate,
-              .min = -100000.0, .max = 100000.0, .defaultValue = 2000.0,
-              .form = &FlightForm::backSpin, .help = "Back spin in revolutions per minute"},
+              .min = -100000.0, .max = 100000.0, .defaultValue = 2000.0, .ballDefault = 0.0,
+              .ballMin = -20000.0, .ballMax = 20000.0,
+              .form = &FlightForm::backSpin, .ball = &BallParams::backSpin,
+              .help = "Back spin in revolutions per minute",
+              .note = "The ball model takes back and side spin instead of total spin and spin axis."},
     Parameter{.option = "k", .key = "k", .label = "K",
               .quantity = Quantity::Coefficient,
               .min = 0.0, .max = 10.0, .defaultValue = 0.01,
@@ -83,17 +107,101 @@ inline constexpr std::array kParameterTable{
               .form = &FlightForm::kPrime, .help = "Drag coefficient K'"},
     Parameter{.option = "mass", .key = "mass", .label = "ball mass",
               .quantity = Quantity::Mass,
-              .min = 0.0, .max = 10000.0, .defaultValue = 46.0,
-              .form = &FlightForm::ballMass, .help = "Mass of the ball in grams"},
+              .min = 0.0, .max = 10000.0, .defaultValue = 46.0, .ballDefault = 45.93,
+              .ballMin = 1.0, .ballMax = 1000.0,
+              .form = &FlightForm::ballMass, .ball = &BallParams::mass, .help = "Mass of the ball in grams"},
+    Parameter{.option = "diameter", .key = "diameter", .label = "ball diameter",
+              .quantity = Quantity::Millimetres,
+              .min = 10.0, .max = 200.0, .defaultValue = 42.67,
+              .ball = &BallParams::diameter, .help = "Diameter of the ball in millimetres"},
+    Parameter{.option = "cd0", .key = "cd0", .label = "Cd0",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = 0.161,
+              .ball = &BallParams::cd0, .help = "Drag coefficient: constant term in the spin ratio"},
+    Parameter{.option = "cd1", .key = "cd1", .label = "Cd1",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = 0.717,
+              .ball = &BallParams::cd1, .help = "Drag coefficient: linear term"},
+    Parameter{.option = "cd2", .key = "cd2", .label = "Cd2",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = -0.638,
+              .ball = &BallParams::cd2, .help = "Drag coefficient: quadratic term"},
+    Parameter{.option = "cl0", .key = "cl0", .label = "Cl0",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = 0.0504,
+              .ball = &BallParams::cl0, .help = "Lift coefficient: constant term in the spin ratio"},
+    Parameter{.option = "cl1", .key = "cl1", .label = "Cl1",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = 1.2031,
+              .ball = &BallParams::cl1, .help = "Lift coefficient: linear term"},
+    Parameter{.option = "cl2", .key = "cl2", .label = "Cl2",
+              .quantity = Quantity::Coefficient, .min = -10.0, .max = 10.0, .defaultValue = -1.1490,
+              .ball = &BallParams::cl2, .help = "Lift coefficient: quadratic term"},
+    Parameter{.option = "spin-ratio-cap", .key = "spin_ratio_cap", .label = "spin ratio cap",
+              .quantity = Quantity::Coefficient, .min = 0.0, .max = 10.0, .defaultValue = 0.75,
+              .ball = &BallParams::spinRatioCap,
+              .help = "Spin ratio above which the coefficients stay as they are there"},
+    Parameter{.option = "drag-crisis", .key = "drag_crisis", .label = "drag crisis",
+              .quantity = Quantity::Coefficient, .min = 0.0, .max = 10.0, .defaultValue = 0.1,
+              .ball = &BallParams::dragCrisis,
+              .help = "Drag coefficient added at rest, falling to 0 at the critical Reynolds number"},
+    Parameter{.option = "crisis-reynolds", .key = "crisis_reynolds", .label = "critical Reynolds number",
+              .quantity = Quantity::Coefficient, .min = 1000.0, .max = 10000000.0, .defaultValue = 100000.0,
+              .ball = &BallParams::crisisReynolds, .help = "Critical Reynolds number of the drag crisis"},
+    Parameter{.option = "spin-decay", .key = "spin_decay", .label = "spin decay",
+              .quantity = Quantity::PercentPerSecond, .min = 0.0, .max = 100.0, .defaultValue = 4.0,
+              .ball = &BallParams::spinDecay, .help = "Share of the spin lost per second"},
+    Parameter{.option = "temperature", .key = "temperature", .label = "air temperature",
+              .quantity = Quantity::Temperature, .min = -40.0, .max = 60.0, .defaultValue = 15.0,
+              .ball = &BallParams::temperature, .help = "Air temperature"},
+    Parameter{.option = "altitude", .key = "altitude", .label = "altitude",
+              .quantity = Quantity::Height, .min = -500.0, .max = 5000.0, .defaultValue = 0.0,
+              .ball = &BallParams::altitude,
+              .help = "Height above sea level (the standard atmosphere's pressure there)"},
+    Parameter{.option = "pressure", .key = "pressure", .label = "air pressure",
+              .quantity = Quantity::Pressure, .min = 300.0, .max = 1100.0, .defaultValue = std::numeric_limits<double>::quiet_NaN(),
+              .ball = &BallParams::pressure,
+              .help = "Air pressure at the course, instead of the altitude",
+              .note = "Not given, it is the standard atmosphere's at the altitude."},
+    Parameter{.option = "humidity", .key = "humidity", .label = "humidity",
+              .quantity = Quantity::Percent, .min = 0.0, .max = 100.0, .defaultValue = 0.0,
+              .ball = &BallParams::humidity, .help = "Relative humidity"},
+    Parameter{.option = "wind-speed", .key = "wind_speed", .label = "wind speed",
+              .quantity = Quantity::Speed, .min = 0.0, .max = 50.0, .defaultValue = 0.0,
+              .ball = &BallParams::windSpeed, .help = "Wind speed at the wind height"},
+    Parameter{.option = "wind-direction", .key = "wind_direction", .label = "wind direction",
+              .quantity = Quantity::Angle, .min = 0.0, .max = 360.0, .defaultValue = 0.0,
+              .ball = &BallParams::windDirection,
+              .help = "Where the wind blows from: 0 against the shot, 90 from the right, 180 behind it"},
+    Parameter{.option = "wind-height", .key = "wind_height", .label = "wind height",
+              .quantity = Quantity::Height, .min = 0.1, .max = 100.0, .defaultValue = 10.0,
+              .ball = &BallParams::windHeight, .help = "Height the wind speed is measured at"},
+    Parameter{.option = "bounce-e0", .key = "bounce_e0", .label = "restitution",
+              .quantity = Quantity::Coefficient, .min = 0.0, .max = 1.0, .defaultValue = 0.510,
+              .ball = &BallParams::bounceE0, .help = "Coefficient of restitution of a slow impact on the ground"},
+    Parameter{.option = "bounce-e1", .key = "bounce_e1", .label = "restitution's fall",
+              .quantity = Quantity::PerSpeed, .min = 0.0, .max = 1.0, .defaultValue = 0.0375,
+              .ball = &BallParams::bounceE1, .help = "Fall of the restitution per m/s of normal impact speed"},
+    Parameter{.option = "bounce-e2", .key = "bounce_e2", .label = "restitution's curvature",
+              .quantity = Quantity::PerSpeedSquared, .min = 0.0, .max = 0.1, .defaultValue = 0.000903,
+              .ball = &BallParams::bounceE2,
+              .help = "Curvature of the restitution's fall, held at its least value beyond"},
+    Parameter{.option = "friction", .key = "friction", .label = "friction",
+              .quantity = Quantity::Coefficient, .min = 0.01, .max = 2.0, .defaultValue = 0.4,
+              .ball = &BallParams::friction, .help = "Friction coefficient between ball and turf, bouncing and sliding"},
+    Parameter{.option = "crater", .key = "crater", .label = "crater",
+              .quantity = Quantity::Angle, .min = 0.0, .max = 60.0, .defaultValue = 18.0,
+              .ball = &BallParams::crater,
+              .help = "Tilt of the ground by the ball's crater at an impact of 18.6 m/s and 44.4 deg"},
+    Parameter{.option = "roll-resistance", .key = "roll_resistance", .label = "rolling resistance",
+              .quantity = Quantity::Coefficient, .min = 0.001, .max = 2.0, .defaultValue = 0.3,
+              .ball = &BallParams::rollResistance,
+              .help = "Rolling resistance: the rolling ball's deceleration over g"},
     Parameter{.option = "gravity", .key = "gravity", .label = "gravity",
               .quantity = Quantity::Acceleration,
-              .min = 0.0, .max = 10000.0, .defaultValue = 9.8,
-              .form = &FlightForm::gravity, .help = "Gravitational acceleration",
+              .min = 0.0, .max = 10000.0, .defaultValue = 9.8, .ballDefault = 9.80665,
+              .ballMin = 0.1, .ballMax = 100.0,
+              .form = &FlightForm::gravity, .ball = &BallParams::gravity, .help = "Gravitational acceleration",
               .note = "(The window always uses its default.)"},
     Parameter{.option = "dt", .key = "dt", .label = "time step",
               .quantity = Quantity::Time,
-              .min = 0.00001, .max = 0.1, .defaultValue = 0.01,
-              .form = &FlightForm::timeStep, .help = "Time step of the integration"},
+              .min = 0.00001, .max = 0.1, .defaultValue = 0.01, .ballDefault = 0.05, .ballMin = 0.0001,
+              .form = &FlightForm::timeStep, .ball = &BallParams::dt, .help = "Time step of the integration"},
 };
 // clang-format on
 
@@ -189,6 +297,9 @@ double ValueIn(const Record& record, const Parameter& p) {
 /// A value of `p` as a person in `u` gives it, in the model's unit; and back.
 inline double ToModel(const Parameter& p, Units u, double v) { return ToModel(p.quantity, u, v); }
 inline double FromModel(const Parameter& p, Units u, double v) { return FromModel(p.quantity, u, v); }
+
+/// The row as model `m` takes it: `min`, `max` and `defaultValue` hold that model's.
+Parameter ForModel(const Parameter& p, Model m);
 
 /// The row as a person in `u` sees it: its range and defaults converted, so values
 /// read against it are in the person's units.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "flight/ball_flight.h"
 #include "flight/flight_records.h"
 #include "flight/stop_request.h"
 
@@ -34,9 +35,22 @@ void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Out&& out) {
                     st.velNext[1], st.velNext[2], st.velNext[3]});
 }
 
+/// The rows of a ball flight: row 0 the launch, then each step's end at t = step × dt,
+/// the last row the landing point itself (at its own interpolated time).
+template <class Out>
+BallSummary FlyBallRows(const BallParams& p, Out&& out) {
+  const BallLaunch l = LaunchBall(p);
+  out(TrajectoryRow{0, 0.0, 0.0, 0.0, 0.0, l.v[0], l.v[1], l.v[2]});
+  return FlyBall(p, [&out](std::int64_t step, const BallPoint& b) {
+    out(TrajectoryRow{step, b.t, b.p[0], b.p[1], b.p[2], b.v[0], b.v[1], b.v[2]});
+  });
+}
+
 /// Flies `form` (at most `maxTicks` ticks, fewer once `stop` is requested) and keeps
 /// every row.
 std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks,
                                          const StopRequest* stop = nullptr);
+/// Flies a ball shot (one BallParamsRefusal takes) and keeps every row.
+std::vector<TrajectoryRow> FlyBallTrajectory(const BallParams& p);
 
 }  // namespace vendrel

@@ -17,7 +17,7 @@ struct Conversion {
 
 double Same(double v) { return v; }
 
-constexpr std::array<Conversion, 11> kConversions{{
+constexpr std::array<Conversion, 16> kConversions{{
     {"", "", Same, Same},
     {"deg", "deg", Same, Same},
     {"rpm", "rpm", Same, Same},
@@ -31,6 +31,11 @@ constexpr std::array<Conversion, 11> kConversions{{
     {"°C", "°F", [](double v) { return (v - 32.0) / 1.8; }, [](double v) { return v * 1.8 + 32.0; }},
     {"hPa", "inHg", [](double v) { return v * kHectopascalsPerInchOfMercury; },
      [](double v) { return v / kHectopascalsPerInchOfMercury; }},
+    {"mm", "mm", Same, Same},
+    {"%", "%", Same, Same},
+    {"%/s", "%/s", Same, Same},
+    {"s/m", "s/m", Same, Same},
+    {"s^2/m^2", "s^2/m^2", Same, Same},
 }};
 
 const Conversion& Of(Quantity q) { return kConversions[static_cast<std::size_t>(q)]; }

@@ -23,6 +23,11 @@ enum class Quantity {
   Height,        ///< m, or ft: altitudes
   Temperature,   ///< °C, or °F
   Pressure,      ///< hPa, or inHg
+  Millimetres,   ///< mm in both: a ball's diameter
+  Percent,       ///< % in both
+  PercentPerSecond,  ///< %/s in both
+  PerSpeed,          ///< s/m in both: a coefficient per m/s of impact speed
+  PerSpeedSquared,   ///< s^2/m^2 in both
 };
 
 inline constexpr double kMetresPerYard = 0.9144;

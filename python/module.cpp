@@ -4,11 +4,14 @@
 #include <pybind11/pybind11.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "flight/parameters.h"
+#include "python/ball.h"
+#include "python/dispersion.h"
 #include "python/fit.h"
 #include "python/flights.h"
 #include "python/parameter_text.h"
@@ -34,6 +37,11 @@ Functions:
     fly(...)         one flight, or one flight per element of numpy arrays
     trajectory(...)  every tick of one flight as a numpy structured array
     fit(shots, ...)  K and K' (or any parameters) fitted to measured shots
+    dispersion(...)  flights with launch values drawn around the given ones, and
+                     what their landings come to
+
+Give fly or dispersion a dask array and they return dask arrays, flown block by
+block wherever dask runs them, with the same bits.
 
 Units: degrees, m/s, rpm, grams, m/s^2, seconds; distances in metres.
 )";
@@ -51,6 +59,13 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                flights flown so far and all of them: at most four times a second
                while arrays fly, and once at the end; what it raises stops the
                flights and comes out of fly()
+    model      "form" (the window's model, the default) or "ball": a real ball in
+               real air, one shot of single numbers. Its keywords, each defaulting
+               to the ball model's own value (k and k_prime are the form's only;
+               spin is total_spin and spin_axis, or back_spin and side_spin):
+@BALL_PARAMETERS@               The result then has the keys above (its carry is its distance)
+               and landing_angle (degrees below the horizontal), flight_time (s)
+               and lateral (m, right of the target line).
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -136,7 +151,31 @@ Example:
     >>> vendrel.fit(shots)["fitted"]
 )";
 
-py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg) {
+// The default object of form keyword i. Each is an object of its own, so a keyword left
+// out is told from one given (even with the same value) by identity: the ball model
+// then takes its own default.
+const py::object& FormDefault(std::size_t i) {
+  // Never destroyed: the interpreter may be gone by the time statics are.
+  static const auto* defaults = [] {
+    auto* d = new std::vector<py::object>;
+    for (const Parameter& p : ParametersOf(Model::Form)) d->push_back(py::float_(p.Default(Model::Form)));
+    return d;
+  }();
+  return (*defaults)[i];
+}
+
+// The ball model's shot, or nothing for the form's (whose keywords are then checked).
+std::optional<BallParams> BallShotOf(const FlightArgs& flight, const py::object& model, const BallOnlyArgs& ballOnly) {
+  if (ReadModel(model) == Model::Form) {
+    RefuseBallKeywords(ballOnly);
+    return std::nullopt;
+  }
+  return ReadBallShot(flight, [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); }, ballOnly);
+}
+
+py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg,
+             const py::object& model, const BallOnlyArgs& ballOnly) {
+  if (const auto shot = BallShotOf(flight, model, ballOnly)) return FlyBallShot(*shot);
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   const unsigned workers = ReadThreads(threads);
@@ -146,7 +185,9 @@ py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, 
   return out;
 }
 
-py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks) {
+py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks, const py::object& model,
+                       const BallOnlyArgs& ballOnly) {
+  if (const auto shot = BallShotOf(flight, model, ballOnly)) return BallTrajectory(*shot);
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   if (!grid.scalar) {
@@ -159,11 +200,6 @@ py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object t
   return FitShotsTo(shots, fit, maxTicks, threads, progress);
 }
 
-// A default as Python has it: whole numbers as ints, as the docstrings write them.
-py::object PythonValue(double v) {
-  return IsWhole(v) ? py::object(py::int_(static_cast<long long>(v))) : py::object(py::float_(v));
-}
-
 // The keyword of flight parameter i, with its default. Names and docstrings must outlive
 // the module's definition, so they live here.
 py::arg_v FlightKeyword(std::size_t i) {
@@ -172,15 +208,17 @@ py::arg_v FlightKeyword(std::size_t i) {
     for (const Parameter& p : ParametersOf(Model::Form)) k.emplace_back(p.key);
     return k;
   }();
-  const Parameter& p = ParametersOf(Model::Form)[i];
-  return py::arg(keys[i].c_str()) = PythonValue(p.Default(Model::Form));
+  return py::arg(keys[i].c_str()) = FormDefault(i);
 }
+
+py::arg_v BallKeyword(std::size_t i) { return py::arg(BallOnlyRow(i).key.data()) = py::none(); }
 
 const char* Doc(const char* text, std::string_view name, std::vector<std::string> params, std::string_view returns) {
   static std::vector<std::unique_ptr<std::string>> docs;
   docs.push_back(std::make_unique<std::string>(Expand(text, {
       {"@SIGNATURE@", SignatureLine(name, params, returns)},
       {"@FLIGHT_PARAMETERS@", FlightHelpLines()},
+      {"@BALL_PARAMETERS@", BallHelpLines()},
       {"@FLIGHT_KEYS@", KeyNames(Model::Form)},
   })));
   return docs.back()->c_str();
@@ -196,25 +234,34 @@ using Object = py::object;
 
 // fly and trajectory take one keyword per flight parameter of the table, in its order;
 // their count is the table's, known when this compiles.
-template <std::size_t... I>
-void DefineFlights(py::module_& m, std::index_sequence<I...>) {
+template <std::size_t... I, std::size_t... J>
+void DefineFlights(py::module_& m, std::index_sequence<I...>, std::index_sequence<J...>) {
   const py::object defaultTicks = py::int_(kDefaultMaxTicks);
   const std::string maxTicksDefault = "max_ticks=" + PythonLiteral(static_cast<double>(kDefaultMaxTicks));
+  std::vector<std::string> flyParams = With(FlightDefaults(), {maxTicksDefault, "threads=None", "progress=None"});
+  std::vector<std::string> trajectoryParams = With(FlightDefaults(), {maxTicksDefault});
+  for (const std::string& k : BallKeywords()) {
+    flyParams.push_back(k);
+    trajectoryParams.push_back(k);
+  }
   m.def(
       "fly",
-      [](Object<I>... flight, py::object maxTicks, py::object threads, py::object progress) {
-        return Fly(FlightArgs{std::move(flight)...}, std::move(maxTicks), std::move(threads), std::move(progress));
+      [](Object<I>... flight, py::object maxTicks, py::object threads, py::object progress, py::object model,
+         Object<J>... ballOnly) {
+        return Fly(FlightArgs{std::move(flight)...}, std::move(maxTicks), std::move(threads), std::move(progress),
+                   model, BallOnlyArgs{std::move(ballOnly)...});
       },
-      Doc(kFlyDoc, "fly", With(FlightDefaults(), {maxTicksDefault, "threads=None", "progress=None"}), "dict"),
-      FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks, py::arg("threads") = py::none(),
-      py::arg("progress") = py::none());
+      Doc(kFlyDoc, "fly", flyParams, "dict"), FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks,
+      py::arg("threads") = py::none(), py::arg("progress") = py::none(), py::arg("model") = "form",
+      BallKeyword(J)...);
   m.def(
       "trajectory",
-      [](Object<I>... flight, py::object maxTicks) {
-        return TrajectoryOf(FlightArgs{std::move(flight)...}, std::move(maxTicks));
+      [](Object<I>... flight, py::object maxTicks, py::object model, Object<J>... ballOnly) {
+        return TrajectoryOf(FlightArgs{std::move(flight)...}, std::move(maxTicks), model,
+                            BallOnlyArgs{std::move(ballOnly)...});
       },
-      Doc(kTrajectoryDoc, "trajectory", With(FlightDefaults(), {maxTicksDefault}), "numpy.ndarray"),
-      FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks);
+      Doc(kTrajectoryDoc, "trajectory", trajectoryParams, "numpy.ndarray"), FlightKeyword(I)...,
+      py::arg("max_ticks") = defaultTicks, py::arg("model") = "form", BallKeyword(J)...);
   m.def("fit", &Fit,
         Doc(kFitDoc, "fit", {"shots", "fit=(\"k\", \"k_prime\")", maxTicksDefault, "threads=None", "progress=None"},
             "dict"),
@@ -224,12 +271,14 @@ void DefineFlights(py::module_& m, std::index_sequence<I...>) {
 
 }  // namespace
 
-PYBIND11_MODULE(vendrel, m) {
+// The compiled half of the package `vendrel` (python/vendrel/__init__.py).
+PYBIND11_MODULE(_vendrel, m) {
   // The docstrings carry their own readable signature line.
   py::options options;
   options.disable_function_signatures();
   m.doc() = kModuleDoc;
   RegisterTypes();
   m.attr("__version__") = VENDREL_VERSION;
-  DefineFlights(m, std::make_index_sequence<kFormParameterCount>());
+  DefineFlights(m, std::make_index_sequence<kFormParameterCount>(), std::make_index_sequence<kBallOnlyCount>());
+  DefineDispersion(m);
 }

@@ -36,6 +36,37 @@ std::vector<std::string> FlightDefaults() {
   return out;
 }
 
+std::vector<std::string> BallKeywords() {
+  std::vector<std::string> out{"model=\"form\""};
+  for (const Parameter& p : ParametersOf(Model::Ball)) {
+    if (!p.AppliesTo(Model::Form)) out.push_back(std::string(p.key) + "=None");
+  }
+  return out;
+}
+
+std::string BallHelpLines() {
+  std::size_t width = 0;
+  for (const Parameter& p : ParametersOf(Model::Ball)) width = std::max(width, p.key.size());
+  std::string out;
+  for (const Parameter& row : ParametersOf(Model::Ball)) {
+    const Parameter p = ForModel(row, Model::Ball);
+    std::string key(p.key);
+    key.resize(width + 2, ' ');
+    out += "    " + key + std::string(p.help) + ", " + AllowedRange(p);
+    if (!p.Unit().empty()) out += " " + std::string(p.Unit());
+    out += ", default " + (std::isnan(p.defaultValue) ? std::string("none") : PythonLiteral(p.defaultValue)) + "\n";
+  }
+  return out;
+}
+
+std::string StubBallParameters(std::string_view indent) {
+  std::string out = std::string(indent) + "model: Literal[\"form\", \"ball\"] = \"form\",\n";
+  for (const Parameter& p : ParametersOf(Model::Ball)) {
+    if (!p.AppliesTo(Model::Form)) out += std::string(indent) + std::string(p.key) + ": Optional[Number] = None,\n";
+  }
+  return out;
+}
+
 std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns) {
   constexpr std::size_t kWidth = 90;
   std::string out(name), line;

@@ -20,6 +20,17 @@ bool IsWhole(double v);
 /// "key=default" for each flight parameter, in the table's order.
 std::vector<std::string> FlightDefaults();
 
+/// The ball model's own keywords after the form's: model="form", then "key=None" for
+/// each row only the ball model has.
+std::vector<std::string> BallKeywords();
+
+/// One docstring line per row of the ball model: its key, its help, its range, unit
+/// and default in that model.
+std::string BallHelpLines();
+
+/// The stub's lines of the same keywords, each after `indent`.
+std::string StubBallParameters(std::string_view indent);
+
 /// "name(a, b, ...) -> returns", wrapped before 90 columns with an indent of four.
 std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns);
 

@@ -132,6 +132,15 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
 
 std::span<const std::string_view> FieldNames() { return kNames; }
 
+double ReadOneNumber(const py::object& arg, const Parameter& f, std::string_view name) {
+  const Doubles values = ReadNumbers(arg, f, name);
+  if (values.ndim() != 0) {
+    throw py::type_error(std::string(name) + ": the ball model flies one shot: give single numbers, not arrays");
+  }
+  CheckRange(values, f, name);
+  return *values.data();
+}
+
 FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
   py::tuple operands(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) operands[c] = columns[c];

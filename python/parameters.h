@@ -62,6 +62,10 @@ std::span<const std::string_view> FieldNames();
 /// broadcast.
 FlightGrid ReadFlightGrid(const FlightArgs& args);
 
+/// One number for `f` (a row as its model takes it), named `name` in refusals: the
+/// same TypeError and ValueError as a flight parameter, and a TypeError for an array.
+double ReadOneNumber(const py::object& arg, const Parameter& f, std::string_view name);
+
 /// `max_ticks`: a whole number from 1 to the command line's bound.
 std::int64_t ReadMaxTicks(const py::object& arg);
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "flight/ball_flight.h"
+#include "flight/parameters.h"
 
 namespace vendrel::range {
 
@@ -33,15 +34,15 @@ ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
 std::string BallFlyer::Conditions() const {
   nlohmann::ordered_json j;
   j["model"] = "ball";
-  for (const BallParamInfo& i : BallParamInfos()) {
-    const double v = conditions_.*(i.member);
+  for (const Parameter& row : ParametersOf(Model::Ball)) {
+    const double v = ValueIn(conditions_, row);
     // Launch values are the shot's own; a pressure not given is taken from the altitude.
-    if (i.member == &BallParams::speed || i.member == &BallParams::angle || i.member == &BallParams::direction ||
-        i.member == &BallParams::totalSpin || i.member == &BallParams::spinAxis ||
-        i.member == &BallParams::backSpin || i.member == &BallParams::sideSpin)
+    if (row.ball == &BallParams::speed || row.ball == &BallParams::angle || row.ball == &BallParams::direction ||
+        row.ball == &BallParams::totalSpin || row.ball == &BallParams::spinAxis ||
+        row.ball == &BallParams::backSpin || row.ball == &BallParams::sideSpin)
       continue;
-    if (std::isnan(v)) j[std::string(i.key)] = nullptr;
-    else j[std::string(i.key)] = v;
+    if (std::isnan(v)) j[std::string(row.key)] = nullptr;
+    else j[std::string(row.key)] = v;
   }
   return j.dump();
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "cli/command_line.h"
+#include "flight/parameters.h"
 #include "tests/support/process.h"
 
 namespace vendrel::cli {
@@ -37,7 +38,7 @@ std::map<std::string, std::string> ManualOptions(const std::string& page, const 
   std::istringstream in(page);
   std::string line, current;
   bool inSection = false, tag = false;
-  const std::regex option(R"(^\.B[IR]? (--[a-z-]+))");
+  const std::regex option(R"(^\.B[IR]? (--[a-z0-9-]+))");
   while (std::getline(in, line)) {
     if (line.rfind(".SH ", 0) == 0) {
       inSection = line == ".SH \"" + section + "\"";
@@ -65,10 +66,18 @@ std::map<std::string, std::string> HelpOptions(const std::string& help) {
   std::map<std::string, std::string> options;
   std::istringstream in(help);
   std::string line;
-  const std::regex option(R"(^  (?:-h,)?(--[a-z-]+))");
+  const std::regex option(R"(^  (?:-h,)?(--[a-z0-9-]+))");
+  std::string current;
   while (std::getline(in, line)) {
     std::smatch m;
-    if (std::regex_search(line, m, option)) options[m[1]] = line;
+    if (std::regex_search(line, m, option)) {
+      current = m[1];
+      options[current] = line;
+    } else if (!current.empty() && line.rfind("      ", 0) == 0) {
+      options[current] += " " + line.substr(line.find_first_not_of(' '));  // a wrapped line
+    } else {
+      current.clear();
+    }
   }
   return options;
 }
@@ -86,7 +95,9 @@ TEST(Manual, ListsTheOptionsOfHelp) {
   auto flight = ManualOptions(page, "OPTIONS");
   auto sweep = ManualOptions(page, "SWEEPS");
   flight.insert(parameters.begin(), parameters.end());
-  sweep.insert(parameters.begin(), parameters.end());
+  for (const auto& [name, text] : parameters) {
+    if (FindByOption(Model::Form, name.substr(2))) sweep[name] = text;  // sweeps fly the form's model
+  }
   sweep["--help"];  // the page describes --help once, for both
 
   const std::string all = UsageText();
@@ -102,7 +113,7 @@ TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
   const auto parameters = ManualOptions(ReadManual(), "FLIGHT PARAMETERS");
   const test::ProcessResult r = test::RunFlightTool({"--help"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto help = HelpOptions(r.out);
+  const auto help = HelpOptions(r.out.substr(0, r.out.find("\nvendrel-flight sweep:")));  // the flight's own
   const struct {
     const char* option;
     const char* range;
@@ -118,21 +129,37 @@ TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
       {"--gravity", "0 to 10000", "9.8"},
       {"--dt", "0.00001 to 0.1", "0.01"},
   };
-  EXPECT_EQ(parameters.size(), std::size(rows));
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.option);
-    ASSERT_TRUE(parameters.count(row.option));
-    ASSERT_TRUE(help.count(row.option));
-    const std::string& page = parameters.at(row.option);
-    EXPECT_NE(page.find(std::string(row.range) + ", default " + row.byDefault + "."), std::string::npos) << page;
-    const std::string& line = help.at(row.option);
+  EXPECT_EQ(parameters.size(), AllParameters().size());
+  const auto check = [&](const char* option, std::string range, const char* byDefault, bool ball) {
+    SCOPED_TRACE(option);
+    ASSERT_TRUE(parameters.count(option));
+    ASSERT_TRUE(help.count(option));
+    const std::string& page = parameters.at(option);
+    const std::string said = range + ", default " + byDefault;
+    const std::size_t inPage = page.find(said + (ball ? "." : ""));
+    ASSERT_NE(inPage, std::string::npos) << page;
+    EXPECT_TRUE(page[inPage + said.size()] == '.' || page[inPage + said.size()] == ';') << page;
+    const std::string& line = help.at(option);
     // The range, then its unit or the default ("0 to 90 deg," and "0 to 10,").
-    const std::string range = std::string("  ") + row.range;
     const std::size_t at = line.find(range);
     ASSERT_NE(at, std::string::npos) << line;
     EXPECT_TRUE(line[at + range.size()] == ' ' || line[at + range.size()] == ',') << line;
-    EXPECT_TRUE(line.ends_with(std::string(", default ") + row.byDefault)) << line;
-  }
+    const std::string end = std::string(", default ") + byDefault;
+    EXPECT_TRUE(ball ? line.ends_with(end) : line.find(end + ";") != std::string::npos || line.ends_with(end))
+        << line;
+  };
+  for (const auto& row : rows) check(row.option, row.range, row.byDefault, false);
+  // The ball model's own ranges and defaults, of shared rows and of its own.
+  const struct {
+    const char* option;
+    const char* range;
+    const char* byDefault;
+  } ballRows[] = {
+      {"--speed", "0 to 120", "74.66"},      {"--mass", "1 to 1000", "45.93"},
+      {"--dt", "0.0001 to 0.1", "0.05"},     {"--temperature", "-40 to 60", "15"},
+      {"--total-spin", "0 to 20000", "2686"}, {"--pressure", "300 to 1100", "none"},
+  };
+  for (const auto& row : ballRows) check(row.option, row.range, row.byDefault, true);
 }
 
 // Every option a section of the page names, in its tags or its text.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "flight/ball_flight.h"
+#include "flight/parameters.h"
 #include "flight/ball_params.h"
 
 namespace vendrel {
@@ -216,15 +217,29 @@ TEST(BallParams, RefusalsUseTheFormsWording) {
   EXPECT_EQ(BallParamsRefusal(p), "--pressure: '200' is out of range (allowed: 300 to 1100)");
   EXPECT_EQ(SpinFormRefusal(true, false), "");
   EXPECT_NE(SpinFormRefusal(true, true), "");
+  // A step too coarse for a big, draggy ball in a gale blew the flight up to an
+  // infinite "landing": refused, while a real ball flies at the largest step.
+  p = BallParams{};
+  p.dt = 0.1;
+  p.windSpeed = 50;
+  EXPECT_EQ(BallShotRefusal(p), "");
+  p.diameter = 191;
+  p.cd0 = 9;
+  p.windSpeed = 47;
+  p.dt = 0.095;
+  EXPECT_EQ(BallShotRefusal(p).rfind("--dt: '0.095' is too coarse a step for this ball's drag and lift", 0), 0u)
+      << BallShotRefusal(p);
   // Every parameter's default is in its range, and keys and options are unique.
-  for (const BallParamInfo& i : BallParamInfos()) {
-    EXPECT_EQ(FindBallParam(i.key), &i);
-    const double d = BallParams{}.*(i.member);
-    if (std::isnan(i.defaultValue)) {
-      EXPECT_TRUE(std::isnan(d)) << i.key;
+  // The record's defaults are the table's.
+  for (const Parameter& row : ParametersOf(Model::Ball)) {
+    EXPECT_EQ(FindByKey(Model::Ball, row.key), &row);
+    EXPECT_EQ(FindByOption(Model::Ball, row.option), &row);
+    const double d = ValueIn(BallParams{}, row);
+    if (std::isnan(row.Default(Model::Ball))) {
+      EXPECT_TRUE(std::isnan(d)) << row.key;
     } else {
-      EXPECT_TRUE(d >= i.min && d <= i.max) << i.key;
-      EXPECT_EQ(d, i.defaultValue) << i.key;
+      EXPECT_TRUE(d >= row.Min(Model::Ball) && d <= row.Max(Model::Ball)) << row.key;
+      EXPECT_EQ(d, row.Default(Model::Ball)) << row.key;
     }
   }
 }

@@ -97,6 +97,7 @@ ENDLESS = {
     "its trajectory": "vendrel.trajectory(angle=45.0, gravity=0.0, max_ticks=10**12)",
     "arrays on one thread": "vendrel.fly(angle=np.full(2, 45.0), gravity=0.0, max_ticks=10**12, threads=1)",
     "arrays on every core": "vendrel.fly(angle=np.full(100, 45.0), gravity=0.0, max_ticks=10**12)",
+    "a dispersion": "vendrel.dispersion(4, angle_sd=1, gravity=0.0, max_ticks=10**12)",
 }
 
 # Flies the call, then (stopped) a flight that lands, whose bits say nothing was left

@@ -3,7 +3,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
-import { SITE, goldenRuns, hexDouble, runFlight } from './support.mjs';
+import { DATA, SITE, goldenRuns, hexDouble, runFlight } from './support.mjs';
 
 const { default: vendrel } = await import(join(SITE, 'vendrel.js'));
 await vendrel.ready;
@@ -140,4 +140,43 @@ test('a trajectory that never lands stops at a million rows after the launch', (
   assert.equal(rows.length, 1_000_001);
   assert.equal(rows[1_000_000].tick, 1_000_000);
   assert.ok(rows[1_000_000].z > 0, 'still up');
+});
+
+// The ball model: the flights every front end shares, to the last bit, and its refusals.
+test("model: 'ball' flies the shared ball flights bit for bit", async () => {
+  const { readFile } = await import('node:fs/promises');
+  const { shots } = JSON.parse(await readFile(join(DATA, 'ball_flight.json'), 'utf8'));
+  for (const shot of shots) {
+    const out = shot.outputs;
+    // The model given last still sets the ranges the other keys are read against.
+    const flight = vendrel.fly({ ...shot.params, model: 'ball' });
+    assert.equal(flight.ticks, out.ticks, shot.name);
+    for (const key of ['distance', 'apex', 'landing_angle', 'flight_time', 'lateral']) {
+      same(flight[key], hexDouble(out[key]), `${shot.name} ${key}`);
+    }
+    same(flight.carry, flight.distance, `${shot.name} carry`);
+    ['x', 'y', 'z'].forEach((c, i) => same(flight.landing[c], hexDouble(out.landing[i]), `${shot.name} landing ${c}`));
+    const rows = vendrel.trajectory({ model: 'ball', ...shot.params });
+    assert.ok(rows.length > out.ticks + 1, shot.name);  // on through the bounces and the roll
+    same(rows[out.ticks].t, hexDouble(out.flight_time), `${shot.name} landing t`);
+    same(rows[out.ticks].x, hexDouble(out.landing[0]), `${shot.name} landing x`);
+  }
+  assert.equal(vendrel.fly({}).landing_angle, undefined);  // the form's keys stay the form's
+});
+
+test('the ball model refuses what the command line refuses', () => {
+  const refusals = [
+    [{ model: 'ball', k: 0.1 }, '--k: only with --model form'],
+    [{ total_spin: 3000 }, '--total-spin: only with --model ball'],
+    [{ model: 'ball', spin_axis: 5, side_spin: 300 },
+      '--back-spin/--side-spin: give the spin either as total spin and spin axis or as back and side spin, not both'],
+    [{ model: 'ball', spin_axis: 95 }, "--spin-axis: '95' is out of range (allowed: -90 to 90)"],
+    [{ model: 'ball', speed: '121' }, "--speed: '121' is out of range (allowed: 0 to 120)"],
+    [{ model: 'round' }, "--model: 'round' is not one of form or ball"],
+    [{ model: 'ball', cd0: -0.01 },
+      '--cd0/--cd1/--cd2: the drag coefficient must not fall below 0 up to the spin ratio cap (it is -0.01 at spin ratio 0)'],
+  ];
+  for (const [options, message] of refusals) {
+    assert.throws(() => vendrel.fly(options), { message }, JSON.stringify(options));
+  }
 });

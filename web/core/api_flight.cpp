@@ -38,24 +38,59 @@ bool IsWholeText(std::string_view text) {
   return true;
 }
 
-const Parameter* Field(std::string_view key, std::string& error) {
-  const Parameter* field = FindByKey(Model::Form, key);
-  if (field == nullptr) {
-    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(Model::Form) + ", max_ticks)";
+const Parameter* Field(const ApiRequest& request, std::string_view key, std::string& error) {
+  const Parameter* field = FindByKey(request.model, key);
+  if (field != nullptr) return field;
+  const Model other = request.model == Model::Form ? Model::Ball : Model::Form;
+  if (const Parameter* theirs = FindByKey(other, key)) {
+    error = OptionName(*theirs) + ": only with --model " + (other == Model::Form ? "form" : "ball");
+  } else {
+    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(request.model) + ", model, max_ticks)";
   }
-  return field;
+  return nullptr;
+}
+
+bool SetModel(ApiRequest& request, std::string_view text, std::string& error) {
+  if (text != "form" && text != "ball") {
+    error = "--model: " + Quote(text) + " is not one of form or ball";
+    return false;
+  }
+  request.model = text == "ball" ? Model::Ball : Model::Form;
+  return true;
+}
+
+// Whether `p` is a spin of the ball given as back and side spin (or as total and axis).
+bool IsSpin(const Parameter& p, bool components) {
+  return components ? p.ball == &BallParams::backSpin || p.ball == &BallParams::sideSpin
+                    : p.ball == &BallParams::totalSpin || p.ball == &BallParams::spinAxis;
+}
+
+// Sets a value the row's range took; refuses a ball's spin given in the other form too.
+bool Store(ApiRequest& request, const Parameter& field, double value, std::string& error) {
+  if (request.model == Model::Form) {
+    ValueIn(request.form, field) = value;
+    return true;
+  }
+  const bool axis = request.spinAsAxis || IsSpin(field, false);
+  const bool components = request.ball.spinAsComponents || IsSpin(field, true);
+  error = SpinFormRefusal(axis, components);
+  if (!error.empty()) return false;
+  request.spinAsAxis = axis;
+  request.ball.spinAsComponents = components;
+  ValueIn(request.ball, field) = value;
+  return true;
 }
 
 }  // namespace
 
 bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error) {
   if (key == "max_ticks") return SetMaxTicks(request, NumberText(value), value, error);
-  const Parameter* field = Field(key, error);
+  if (key == "model") return SetModel(request, NumberText(value), error);
+  const Parameter* field = Field(request, key, error);
   if (field == nullptr) return false;
-  error = FormValueRefusal(*field, value, OptionName(*field));
+  error = FormValueRefusal(ForModel(*field, request.model), value, OptionName(*field));
   if (!error.empty()) return false;
-  ValueIn(request.form, *field) = value;
-  return true;
+  return Store(request, *field, value, error);
 }
 
 bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text,
@@ -65,10 +100,13 @@ bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text
         IsWholeText(text) ? ReadDecimal(text) : std::optional<double>();
     return SetMaxTicks(request, text, value, error);
   }
-  const Parameter* field = Field(key, error);
+  if (key == "model") return SetModel(request, text, error);
+  const Parameter* field = Field(request, key, error);
   if (field == nullptr) return false;
   // Text is read as the command line reads its options: a plain decimal, nothing around it.
-  return ReadFormValue(*field, text, OptionName(*field), ValueIn(request.form, *field), error);
+  double value = 0.0;
+  if (!ReadFormValue(ForModel(*field, request.model), text, OptionName(*field), value, error)) return false;
+  return Store(request, *field, value, error);
 }
 
 FlightOutcome FlyApi(const ApiRequest& request) {
@@ -76,7 +114,10 @@ FlightOutcome FlyApi(const ApiRequest& request) {
   return RunFlight(form, request.maxTicks.value_or(kDefaultMaxTicks));
 }
 
+BallSummary FlyBallApi(const ApiRequest& request) { return FlyBall(request.ball); }
+
 std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request) {
+  if (request.model == Model::Ball) return FlyBallTrajectory(request.ball);
   return FlyTrajectory(request.form, request.maxTicks.value_or(kTrajectoryDefaultMaxTicks));
 }
 

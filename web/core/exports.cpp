@@ -47,12 +47,24 @@ struct ApiOutcome {
   double distance;
   Point landing;
   double apex;
+  bool ball;  ///< the ball model's flight: the three below are its own
+  double landingAngle;
+  double flightTime;
+  double lateral;
 };
 
 ApiOutcome Fly() {
+  if (g_request.model == Model::Ball) {
+    const BallSummary s = FlyBallApi(g_request);
+    const FlightSummary out = BallAsFlightSummary(s);
+    return {static_cast<double>(out.ticks), FlightEndName(out.end), out.landed(), out.carryChanged,
+            out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex,
+            true, s.landingAngle, s.flightTime, s.lateral};
+  }
   const FlightOutcome out = FlyApi(g_request);
   return {static_cast<double>(out.ticks), FlightEndName(out.end), out.landed(), out.carryChanged,
-          out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex};
+          out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex,
+          false, 0.0, 0.0, 0.0};
 }
 
 // The trajectory's rows, their columns in kTrajectoryColumns order, at trajectoryRows().
@@ -147,6 +159,12 @@ EMSCRIPTEN_KEEPALIVE int vd_api_set_text(const char* key, const char* utf8) {
   return SetApiText(g_request, key, utf8, g_message) ? 1 : 0;
 }
 
+// After the last setter: 1, or 0 with the refusal of rules that join parameters.
+EMSCRIPTEN_KEEPALIVE int vd_api_check() {
+  g_message = g_request.model == Model::Ball ? BallShotRefusal(g_request.ball) : std::string();
+  return g_message.empty() ? 1 : 0;
+}
+
 }  // extern "C"
 
 EMSCRIPTEN_BINDINGS(vendrel_api) {
@@ -160,7 +178,11 @@ EMSCRIPTEN_BINDINGS(vendrel_api) {
       .field("carry", &ApiOutcome::carry)
       .field("distance", &ApiOutcome::distance)
       .field("landing", &ApiOutcome::landing)
-      .field("apex", &ApiOutcome::apex);
+      .field("apex", &ApiOutcome::apex)
+      .field("ball", &ApiOutcome::ball)
+      .field("landingAngle", &ApiOutcome::landingAngle)
+      .field("flightTime", &ApiOutcome::flightTime)
+      .field("lateral", &ApiOutcome::lateral);
   function("apiFly", &Fly);
   function("apiTrajectory", &Trajectory);
   function("apiTrajectoryRows", &TrajectoryRows);

@@ -47,6 +47,7 @@ function wrap(m) {
     },
     api: {
       reset: () => m._vd_api_reset(),
+      check: () => m._vd_api_check(),
       setNumber: withString('vd_api_set_number', 'number', ['string', 'number']),
       setText: withString('vd_api_set_text', 'number', ['string', 'string']),
       /** The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex}. */

@@ -6,6 +6,7 @@
 //   await vendrel.ready;
 //   vendrel.fly({angle: 30, speed: 70});   // as `vendrel-flight --format json` prints it
 //   vendrel.trajectory({side_spin: 1500}); // the rows of `vendrel-flight --trajectory`
+//   vendrel.fly({model: 'ball', total_spin: 6500, wind_speed: 4}); // `--model ball`
 import { loadCore } from './core.js';
 
 let core = null;
@@ -16,31 +17,38 @@ export const ready = loadCore().then((loaded) => {
   return vendrel;
 });
 
-// Parameters: the keys of the parameter table (angle, speed, side_spin, ...) and
-// max_ticks, any subset, numbers or text; the rest keep the form's defaults.
+// Parameters: model ('form', the default, or 'ball'), the keys of the parameter table
+// (angle, speed, side_spin, ...; each model has its own) and max_ticks, any subset,
+// numbers or text; the rest keep the model's defaults. The model is set first, so its
+// ranges apply whatever the order of the keys.
 function load(options) {
   if (core === null) throw new Error('vendrel is still loading: await vendrel.ready first');
   if (options === null || typeof options !== 'object') {
     throw new TypeError('vendrel: the parameters are an object, e.g. {angle: 30, speed: 70}');
   }
   core.api.reset();
-  for (const [key, value] of Object.entries(options)) {
-    if (value === undefined) continue;
+  const entries = Object.entries(options).filter(([, value]) => value !== undefined);
+  entries.sort(([a], [b]) => (b === 'model') - (a === 'model'));
+  for (const [key, value] of entries) {
     const ok = typeof value === 'number'
       ? core.api.setNumber(key, value)
       : core.api.setText(key, String(value));
     if (!ok) throw new Error(core.message());
   }
+  if (!core.api.check()) throw new Error(core.message());
 }
 
 // JSON has no infinities or NaN: the command line writes null for them.
 const json = (v) => (Number.isFinite(v) ? v : null);
 
-/** One flight: {ticks, end, landed, carry, distance, landing: {x, y, z}, apex}. */
+/**
+ * One flight: {ticks, end, landed, carry, distance, landing: {x, y, z}, apex}, and with
+ * the ball model also landing_angle, flight_time and lateral.
+ */
 export function fly(options = {}) {
   load(options);
   const r = core.api.fly();
-  return {
+  const flight = {
     ticks: r.ticks,
     end: r.end,
     landed: r.landed,
@@ -49,6 +57,12 @@ export function fly(options = {}) {
     landing: { x: json(r.landing.x), y: json(r.landing.y), z: json(r.landing.z) },
     apex: json(r.apex),
   };
+  if (r.ball) {
+    flight.landing_angle = json(r.landingAngle);
+    flight.flight_time = json(r.flightTime);
+    flight.lateral = json(r.lateral);
+  }
+  return flight;
 }
 
 /** The flight row by row: {tick, t, x, y, z, vx, vy, vz}, the launch first. */

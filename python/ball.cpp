@@ -1,0 +1,112 @@
+#include "python/ball.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "flight/ball_flight.h"
+#include "flight/trajectory.h"
+
+namespace vendrel::python {
+namespace {
+
+py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
+
+std::vector<const Parameter*> BallOnlyRows() {
+  std::vector<const Parameter*> rows;
+  for (const Parameter& p : kParameterTable) {
+    if (p.AppliesTo(Model::Ball) && !p.AppliesTo(Model::Form)) rows.push_back(&p);
+  }
+  return rows;
+}
+
+bool IsSpin(const Parameter& p, bool components) {
+  return components ? p.ball == &BallParams::backSpin || p.ball == &BallParams::sideSpin
+                    : p.ball == &BallParams::totalSpin || p.ball == &BallParams::spinAxis;
+}
+
+}  // namespace
+
+const Parameter& BallOnlyRow(std::size_t i) {
+  static const std::vector<const Parameter*> rows = BallOnlyRows();
+  return *rows[i];
+}
+
+Model ReadModel(const py::object& model) {
+  if (py::isinstance<py::str>(model)) {
+    const std::string name = model.cast<std::string>();
+    if (name == "form") return Model::Form;
+    if (name == "ball") return Model::Ball;
+  }
+  throw py::value_error("model: " + py::repr(model).cast<std::string>() + " is not one of 'form' or 'ball'");
+}
+
+void RefuseBallKeywords(const BallOnlyArgs& ballOnly) {
+  for (std::size_t i = 0; i < ballOnly.size(); ++i) {
+    if (!ballOnly[i].is_none()) throw py::value_error(std::string(BallOnlyRow(i).key) + ": only with model='ball'");
+  }
+}
+
+BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
+                        const BallOnlyArgs& ballOnly) {
+  BallParams shot;
+  bool polar = false, components = false;
+  const auto take = [&](const Parameter& row, const py::object& arg) {
+    ValueIn(shot, row) = ReadOneNumber(arg, ForModel(row, Model::Ball), row.key);
+    polar = polar || IsSpin(row, false);
+    components = components || IsSpin(row, true);
+  };
+  const auto form = ParametersOf(Model::Form);
+  for (std::size_t i = 0; i < form.size(); ++i) {
+    if (!given(i)) continue;
+    if (!form[i].AppliesTo(Model::Ball)) throw py::value_error(std::string(form[i].key) + ": only with model='form'");
+    take(form[i], flight[i]);
+  }
+  for (std::size_t i = 0; i < ballOnly.size(); ++i) {
+    if (!ballOnly[i].is_none()) take(BallOnlyRow(i), ballOnly[i]);
+  }
+  shot.spinAsComponents = components;
+  std::string refusal = SpinFormRefusal(polar, components, true);
+  if (refusal.empty()) refusal = BallShotRefusal(shot, true);
+  if (!refusal.empty()) throw py::value_error(refusal);
+  return shot;
+}
+
+py::dict FlyBallShot(const BallParams& shot) {
+  BallSummary s;
+  {
+    py::gil_scoped_release unlocked;
+    s = FlyBall(shot);
+  }
+  const FlightSummary f = BallAsFlightSummary(s);
+  py::dict landing;
+  landing["x"] = JsonNumber(f.landing[1]);
+  landing["y"] = JsonNumber(f.landing[2]);
+  landing["z"] = JsonNumber(f.landing[3]);
+  py::dict d;
+  d["ticks"] = py::int_(f.ticks);
+  d["end"] = py::str(FlightEndName(f.end));
+  d["landed"] = py::bool_(f.landed());
+  d["carry"] = JsonNumber(f.carry);
+  d["distance"] = JsonNumber(f.distance);
+  d["landing"] = landing;
+  d["apex"] = JsonNumber(f.apex);
+  d["landing_angle"] = JsonNumber(s.landingAngle);
+  d["flight_time"] = JsonNumber(s.flightTime);
+  d["lateral"] = JsonNumber(s.lateral);
+  return d;
+}
+
+py::array BallTrajectory(const BallParams& shot) {
+  std::vector<TrajectoryRow> rows;
+  {
+    py::gil_scoped_release unlocked;
+    rows = FlyBallTrajectory(shot);
+  }
+  py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
+  std::copy(rows.begin(), rows.end(), table.mutable_data());
+  return table;
+}
+
+}  // namespace vendrel::python

@@ -1,0 +1,47 @@
+#pragma once
+// The ball model for Python: one shot's keywords read against the ball model's rows of
+// the parameter table, its flight as the command line's JSON report, its trajectory.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <array>
+#include <cstddef>
+#include <functional>
+
+#include "flight/ball_params.h"
+#include "python/parameters.h"
+
+namespace vendrel::python {
+
+/// How many rows only the ball model has: its keywords after the form's.
+constexpr std::size_t BallOnlyCount() {
+  std::size_t n = 0;
+  for (const Parameter& p : kParameterTable) n += p.AppliesTo(Model::Ball) && !p.AppliesTo(Model::Form) ? 1 : 0;
+  return n;
+}
+inline constexpr std::size_t kBallOnlyCount = BallOnlyCount();
+using BallOnlyArgs = std::array<py::object, kBallOnlyCount>;
+
+/// The row of ball-only keyword i, in the table's order.
+const Parameter& BallOnlyRow(std::size_t i);
+
+/// Reads `model`: "form" or "ball" (ValueError for anything else).
+Model ReadModel(const py::object& model);
+
+/// With the form's model: a ball-only keyword given is refused (ValueError).
+void RefuseBallKeywords(const BallOnlyArgs& ballOnly);
+
+/// With the ball's model: the shot from the keywords given. `given(i)` says whether the
+/// form's keyword i was given (else the ball model's default holds); a form-only
+/// keyword given, spin in both forms, or a value out of the ball's range is refused.
+BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
+                        const BallOnlyArgs& ballOnly);
+
+/// One shot as `vendrel-flight --model ball --format json` reports it.
+py::dict FlyBallShot(const BallParams& shot);
+
+/// One shot's rows, with the columns of the form's trajectory.
+py::array BallTrajectory(const BallParams& shot);
+
+}  // namespace vendrel::python

@@ -1,0 +1,176 @@
+// vendrel-flight --model ball as a process: the shared ball flights to the bit, the
+// refusals of mixed models and spin forms, and imperial units of the air and wind.
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/golden.h"
+#include "tests/support/process.h"
+
+namespace vendrel {
+namespace {
+
+using test::RunFlightTool;
+
+const nlohmann::json& BallShots() {
+  static const nlohmann::json doc = [] {
+    std::ifstream in(VENDREL_TEST_DATA "/ball_flight.json");
+    return nlohmann::json::parse(in);
+  }();
+  return doc.at("shots");
+}
+
+double HexOf(const nlohmann::json& text) { return std::strtod(text.get<std::string>().c_str(), nullptr); }
+
+std::vector<std::string> BallArgs(const nlohmann::json& params) {
+  std::vector<std::string> args{"--model", "ball", "--format", "json"};
+  for (auto it = params.begin(); it != params.end(); ++it) {
+    std::string option = it.key();
+    for (char& c : option) c = c == '_' ? '-' : c;
+    args.push_back("--" + option);
+    args.push_back(it.value().dump());
+  }
+  return args;
+}
+
+TEST(BallTool, SharedFlightsToTheBitWithTheirExtraKeys) {
+  for (const auto& shot : BallShots()) {
+    SCOPED_TRACE(shot.at("name").get<std::string>());
+    const auto r = RunFlightTool(BallArgs(shot.at("params")));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    std::set<std::string> keys;
+    for (auto it = j.begin(); it != j.end(); ++it) keys.insert(it.key());
+    EXPECT_EQ(keys, (std::set<std::string>{"ticks", "end", "landed", "carry", "distance", "landing", "apex",
+                                           "landing_angle", "flight_time", "lateral"}));
+    const auto& want = shot.at("outputs");
+    EXPECT_EQ(j["ticks"], want.at("ticks"));
+    for (const char* key : {"distance", "apex", "landing_angle", "flight_time", "lateral"}) {
+      SCOPED_TRACE(key);
+      EXPECT_BITS(j[key].get<double>(), HexOf(want.at(key)));
+    }
+    EXPECT_BITS(j["carry"].get<double>(), HexOf(want.at("distance")));  // the ball's carry is its distance
+    EXPECT_BITS(j["landing"]["y"].get<double>(), HexOf(want.at("landing").at(1)));
+    EXPECT_EQ(j["landing"]["z"].get<double>(), 0.0);
+  }
+}
+
+// Row `ticks` is the landing; the rows go on through the bounces and the roll.
+TEST(BallTool, TrajectoryPassesTheLandingAndEndsAtRest) {
+  const auto r = RunFlightTool({"--model", "ball", "--trajectory", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream in(r.out);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "tick,t,x,y,z,vx,vy,vz");
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::istringstream row(line);
+    for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+    ASSERT_EQ(cells.size(), 8u) << line;
+    rows.push_back(cells);
+  }
+  const auto& want = BallShots().at(2).at("outputs");  // the default driver
+  const auto ticks = want.at("ticks").get<std::size_t>();
+  ASSERT_GT(rows.size(), ticks + 1);
+  EXPECT_EQ(rows[0][0] + rows[0][1] + rows[0][2] + rows[0][3] + rows[0][4], "00000");  // the launch
+  const auto& landing = rows[ticks];
+  EXPECT_EQ(landing[4], "0");  // on the ground
+  EXPECT_EQ(std::strtod(landing[1].c_str(), nullptr), HexOf(want.at("flight_time")));
+  EXPECT_EQ(std::strtod(landing[2].c_str(), nullptr), HexOf(want.at("landing").at(0)));
+  const auto& rest = rows.back();
+  EXPECT_EQ(rest[5] + rest[6] + rest[7], "000");  // at rest
+  EXPECT_GT(std::strtod(rest[2].c_str(), nullptr), std::strtod(landing[2].c_str(), nullptr));  // it rolled on
+  // The report went to standard error, the rows to standard output.
+  EXPECT_NE(r.err.find("landing angle:"), std::string::npos) << r.err;
+}
+
+TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } rows[] = {
+      {{"--model", "ball", "--k", "0.1"}, "--k: only with --model form"},
+      {{"--k-prime", "0.1", "--model", "ball"}, "--k-prime: only with --model form"},
+      {{"--total-spin", "3000"}, "--total-spin: only with --model ball"},
+      {{"--wind-speed", "3"}, "--wind-speed: only with --model ball"},
+      {{"--model", "ball", "--spin-axis", "5", "--side-spin", "300"},
+       "give the spin either as total spin and spin axis or as back and side spin, not both"},
+      {{"--model", "ball", "--spin-axis", "95"}, "--spin-axis: '95' is out of range (allowed: -90 to 90)"},
+      {{"--model", "ball", "--speed", "121"}, "--speed: '121' is out of range (allowed: 0 to 120)"},
+      {{"--model", "ball", "--mass", "0"}, "--mass: '0' is out of range (allowed: 1 to 1000)"},
+      {{"--model", "ball", "--humidity", "nan"}, "--humidity: 'nan' is not a number"},
+      {{"--model", "ball", "--png", "/dev/null", "--overlay", "speed=40"}, "--overlay: only with --model form"},
+      {{"--model", "round"}, "--model: 'round' is not one of form or ball"},
+      {{"--model", "ball", "--cd0", "0.05", "--cd1", "-1"}, "the drag coefficient must not fall below 0"},
+  };
+  for (const auto& row : rows) {
+    const auto r = RunFlightTool(row.args);
+    EXPECT_EQ(r.status, 2) << row.message;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << row.message;
+  }
+  // The form's own range stays the form's.
+  const auto form = RunFlightTool({"--speed", "101"});
+  EXPECT_NE(form.err.find("(allowed: 0 to 100)"), std::string::npos) << form.err;
+}
+
+TEST(BallTool, ImperialUnitsCoverTheAirAndTheWind) {
+  const auto json = [](std::vector<std::string> args) {
+    args.insert(args.end(), {"--model", "ball", "--format", "json"});
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return nlohmann::json::parse(r.out.empty() ? "{}" : r.out);
+  };
+  // 86 °F, 1000 ft, 29.53 inHg, 10 mph from behind: the same flight as its metric values.
+  const auto metric = json({"--temperature", "30", "--pressure", "1000", "--wind-speed", "4.4704",
+                            "--wind-direction", "180", "--wind-height", "3.048"});
+  const auto imperial = json({"--units", "imperial", "--temperature", "86", "--pressure", "29.52998330", "--wind-speed",
+                              "10", "--wind-direction", "180", "--wind-height", "10"});
+  const double m = metric["distance"].get<double>();
+  EXPECT_NEAR(imperial["distance"].get<double>() * 0.9144, m, 1e-6);
+  EXPECT_NEAR(imperial["apex"].get<double>() * 0.9144, metric["apex"].get<double>(), 1e-6);
+  EXPECT_EQ(imperial["landing_angle"].get<double>() > 0, true);
+  // A tail wind carries further than calm air, in either system.
+  EXPECT_GT(m, json({"--temperature", "30", "--pressure", "1000"})["distance"].get<double>() + 5.0);
+  // Out of range in imperial names the imperial range: 5000 m is 16404.2 ft.
+  const auto r = RunFlightTool({"--units", "imperial", "--model", "ball", "--altitude", "20000"});
+  EXPECT_NE(r.err.find("--altitude: '20000' is out of range (allowed: -1640.4199475065616 to 16404.199475065616)"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(BallTool, DispersionDrawsTheBallsOwnLaunchValues) {
+  const auto json = [](std::vector<std::string> args) {
+    args.insert(args.begin(), "dispersion");
+    args.insert(args.end(), {"--model", "ball", "--samples", "24", "--format", "json"});
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return nlohmann::json::parse(r.out.empty() ? "{}" : r.out);
+  };
+  // No spread: every flight is the single flight (the mean of 24 equal values may
+  // round in its last bits).
+  const auto still = json({});
+  EXPECT_NEAR(still["distance"]["mean"].get<double>(), HexOf(BallShots().at(2).at("outputs").at("distance")), 1e-9);
+  EXPECT_NEAR(still["distance"]["sd"].get<double>(), 0.0, 1e-9);
+  EXPECT_EQ(still["lateral"]["mean"].get<double>(), 0.0);
+  // The spin axis and the direction scatter the ball sideways; the total spin, downrange.
+  const auto sideways = json({"--spin-axis-sd", "4", "--direction-sd", "2"});
+  EXPECT_GT(sideways["lateral"]["sd"].get<double>(), 5.0);
+  EXPECT_EQ(sideways["distance"]["count"], 24);
+  const auto spin = json({"--total-spin-sd", "600"});
+  EXPECT_GT(spin["distance"]["sd"].get<double>(), 0.5);
+  EXPECT_EQ(spin["lateral"]["sd"].get<double>(), 0.0);
+  // The ball's own spreads are refused with the form's model.
+  const auto r = RunFlightTool({"dispersion", "--spin-axis-sd", "2"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--spin-axis-sd: only with --model ball"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace vendrel

@@ -1,0 +1,65 @@
+"""The ball model from Python: the shared flights to the bit, its trajectory, its refusals."""
+import json
+import math
+import os
+
+import pytest
+
+import vendrel
+
+from conftest import cli, cli_options, cli_csv, same
+
+with open(os.path.join(os.environ["VENDREL_TEST_DATA"], "ball_flight.json"), encoding="utf-8") as f:
+    SHOTS = json.load(f)["shots"]
+
+
+@pytest.mark.parametrize("shot", SHOTS, ids=[s["name"] for s in SHOTS])
+def test_the_shared_ball_flights_to_the_bit(shot):
+    got = vendrel.fly(model="ball", **shot["params"])
+    want = shot["outputs"]
+    assert got["ticks"] == want["ticks"]
+    for key in ("distance", "apex", "landing_angle", "flight_time", "lateral"):
+        assert same(got[key], float.fromhex(want[key])), key
+    assert same(got["carry"], got["distance"])
+    assert [got["landing"][c] for c in "xyz"] == [float.fromhex(h) for h in want["landing"]]
+
+
+def test_the_trajectory_is_the_command_lines():
+    params = SHOTS[0]["params"]
+    rows = vendrel.trajectory(model="ball", **params)
+    text = cli("--model", "ball", "--trajectory", "-", *cli_options(params))
+    want = cli_csv(text)
+    ticks = SHOTS[0]["outputs"]["ticks"]
+    assert len(rows) == len(want) > ticks + 1  # on through the bounces and the roll
+    for got, line in zip(rows[[0, 1, ticks, -1]], [want[0], want[1], want[ticks], want[-1]]):
+        assert int(got["tick"]) == int(line["tick"])
+        for column in ("t", "x", "y", "z", "vx", "vy", "vz"):
+            assert same(float(got[column]), float(line[column])), column
+    assert rows[ticks]["z"] == 0.0
+    assert rows[ticks]["t"] == float.fromhex(SHOTS[0]["outputs"]["flight_time"])
+
+
+def test_the_form_keywords_left_out_take_the_balls_defaults():
+    # A shared keyword given with the form's default value is given: the ball flies it.
+    assert vendrel.fly(model="ball")["ticks"] == SHOTS[2]["outputs"]["ticks"]
+    assert vendrel.fly(model="ball", angle=15)["apex"] > vendrel.fly(model="ball")["apex"]
+    # The form's model is untouched by the new keywords.
+    assert vendrel.fly() == vendrel.fly(model="form")
+
+
+@pytest.mark.parametrize("kwargs, error, message", [
+    ({"model": "ball", "k": 0.1}, ValueError, "k: only with model='form'"),
+    ({"total_spin": 3000}, ValueError, "total_spin: only with model='ball'"),
+    ({"model": "ball", "spin_axis": 5, "side_spin": 300}, ValueError, "give the spin either as total spin"),
+    ({"model": "ball", "spin_axis": 95}, ValueError, "spin_axis: '95' is out of range (allowed: -90 to 90)"),
+    ({"model": "ball", "mass": 0}, ValueError, "mass: '0' is out of range (allowed: 1 to 1000)"),
+    ({"model": "ball", "humidity": math.nan}, ValueError, "humidity: 'nan' is not a number"),
+    ({"model": "ball", "speed": [50, 60]}, TypeError, "give single numbers"),
+    ({"model": "ball", "wind_speed": "calm"}, TypeError, "wind_speed"),
+    ({"model": "ball", "cd0": -0.01}, ValueError, "cd0/cd1/cd2: the drag coefficient must not fall below 0"),
+    ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
+])
+def test_refusals(kwargs, error, message):
+    with pytest.raises(error) as raised:
+        vendrel.fly(**kwargs)
+    assert message in str(raised.value)
