@@ -23,10 +23,9 @@ ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
   r.apex = s.apex;
   r.landingAngle = s.landingAngle;
   r.lateral = s.lateral;
-  // No ground phase yet: the ball rests where it lands.
-  r.total = s.distance;
-  r.restX = s.landing[1];
-  r.restY = s.landing[2];
+  r.total = s.total;
+  r.restX = s.rest[0];
+  r.restY = s.rest[1];
   r.flightTime = s.flightTime;
   return r;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Flies a shot with the ball model in its default air at the default constants. The
-// range server takes any ShotFlyer; the conditions it flies in are one BallParams.
+// Flies a shot with the ball model and its ground phase, in its default air on the
+// default surface at the default constants. The range server takes any ShotFlyer; the
+// conditions it flies in are one BallParams.
 
 #include <memory>
 
