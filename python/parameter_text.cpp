@@ -52,9 +52,19 @@ std::string BallHelpLines() {
     const Parameter p = ForModel(row, Model::Ball);
     std::string key(p.key);
     key.resize(width + 2, ' ');
-    out += "    " + key + std::string(p.help) + ", " + AllowedRange(p);
-    if (!p.Unit().empty()) out += " " + std::string(p.Unit());
-    out += ", default " + (std::isnan(p.defaultValue) ? std::string("none") : PythonLiteral(p.defaultValue)) + "\n";
+    // Appended piece by piece: gcc 12 -O3 misreads "literal" + string as an overlapping copy.
+    out += "    ";
+    out += key;
+    out += p.help;
+    out += ", ";
+    out += AllowedRange(p);
+    if (!p.Unit().empty()) {
+      out += ' ';
+      out += p.Unit();
+    }
+    out += ", default ";
+    out += std::isnan(p.defaultValue) ? std::string("none") : PythonLiteral(p.defaultValue);
+    out += '\n';
   }
   return out;
 }

@@ -74,7 +74,9 @@ std::map<std::string, std::string> HelpOptions(const std::string& help) {
       current = m[1];
       options[current] = line;
     } else if (!current.empty() && line.rfind("      ", 0) == 0) {
-      options[current] += " " + line.substr(line.find_first_not_of(' '));  // a wrapped line
+      // A wrapped line, appended piece by piece (gcc 12 -O3 misreads " " + string).
+      options[current] += ' ';
+      options[current] += line.substr(line.find_first_not_of(' '));
     } else {
       current.clear();
     }
