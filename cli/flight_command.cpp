@@ -31,21 +31,38 @@ bool OpenPng(const std::string& path, QFile& file, std::string& error) {
   return ok;
 }
 
+// The files a flight writes as it flies: the trajectory's CSV and the picture.
+struct FlightFiles {
+  OutputFile trajectoryFile;
+  std::optional<TrajectoryWriter> trajectory;
+  QFile pngFile;
+  std::unique_ptr<Picture> picture;
+
+  /// Opens what the options ask for; 0, or the refusal's exit status.
+  int Open(const FlightOptions& opt) {
+    std::string error;
+    if (opt.trajectory) {
+      if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
+      trajectory.emplace(trajectoryFile.get(), opt.units);
+    }
+    if (opt.png) {
+      if (!OpenPng(*opt.png, pngFile, error)) return Refuse("--png: " + error);
+      picture = std::make_unique<Picture>();
+    }
+    return 0;
+  }
+};
+
 // One ball flight: its report, trajectory and picture.
 int RunBallFlight(const FlightOptions& opt) {
   std::string error;
-  OutputFile trajectoryFile;
-  std::optional<TrajectoryWriter> trajectory;
-  if (opt.trajectory) {
-    if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
-    trajectory.emplace(trajectoryFile.get(), opt.units);
-  }
-  QFile pngFile;
-  std::unique_ptr<Picture> picture;
-  if (opt.png) {
-    if (!OpenPng(*opt.png, pngFile, error)) return Refuse("--png: " + error);
-    picture = std::make_unique<Picture>();
-  }
+  FlightFiles files;
+  if (const int status = files.Open(opt)) return status;
+  // Plain references, which lambdas can capture (clang 14 cannot capture a binding).
+  OutputFile& trajectoryFile = files.trajectoryFile;
+  std::optional<TrajectoryWriter>& trajectory = files.trajectory;
+  QFile& pngFile = files.pngFile;
+  std::unique_ptr<Picture>& picture = files.picture;
   std::optional<TrajectoryRow> previous;
   const BallSummary out = FlyBallRows(opt.ball, [&](const TrajectoryRow& row) {
     if (trajectory) trajectory->Row(row);
@@ -151,18 +168,13 @@ int RunFlightCommand(const FlightOptions& opt) {
     return status;
   }
 
-  OutputFile trajectoryFile;
-  std::optional<TrajectoryWriter> trajectory;
-  if (opt.trajectory) {
-    if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
-    trajectory.emplace(trajectoryFile.get(), opt.units);
-  }
-  QFile pngFile;
-  std::unique_ptr<Picture> picture;
-  if (opt.png) {
-    if (!OpenPng(*opt.png, pngFile, error)) return Refuse("--png: " + error);
-    picture = std::make_unique<Picture>();
-  }
+  FlightFiles files;
+  if (const int status = files.Open(opt)) return status;
+  // Plain references, which lambdas can capture (clang 14 cannot capture a binding).
+  OutputFile& trajectoryFile = files.trajectoryFile;
+  std::optional<TrajectoryWriter>& trajectory = files.trajectory;
+  QFile& pngFile = files.pngFile;
+  std::unique_ptr<Picture>& picture = files.picture;
 
   FlightForm form = opt.form;
   FlightOutcome out;

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <system_error>
-#include <thread>
 
 #include "flight/lanes_loop.h"
 #include "flight/launch_trig.h"
+#include "flight/parallel_runs.h"
 #include "flight/portable_math.h"
 #include "flight/run_control.h"
 
@@ -489,19 +488,7 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
       RunBallLanes(path, wind, next, record);
     }
   };
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  const auto workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads),
-                                                              (count + kChunk - 1) / kChunk));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < workers; ++t) {
-    try {
-      pool.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  work();
-  for (auto& t : pool) t.join();
+  RunOnThreads(threads, static_cast<std::int64_t>((count + kChunk - 1) / kChunk), work);
   return out;
 }
 

@@ -7,6 +7,21 @@
 
 namespace vendrel {
 
+void RunOnThreads(int threads, std::int64_t chunks, const std::function<void()>& work) {
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const auto workers = static_cast<int>(std::min<std::int64_t>(threads, chunks));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < workers; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (auto& t : pool) t.join();
+}
+
 std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
                                               std::int64_t maxTicks, int threads,
                                               LanePath path, ProgressMeter* progress,
@@ -42,20 +57,7 @@ std::vector<FlightSummary> RunFlightsParallel(std::span<const FlightForm> forms,
     RunFlightsInLanes(path, maxTicks, take, record, stop);
   };
 
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  const auto workers = static_cast<int>(std::min<std::int64_t>(threads, (count + kChunk - 1) / kChunk));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < workers; ++t) {
-    // Where threads cannot be had (a single-threaded WebAssembly build, a process at
-    // its limit), the threads there are take the whole list.
-    try {
-      pool.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  work();
-  for (auto& t : pool) t.join();
+  RunOnThreads(threads, (count + kChunk - 1) / kChunk, work);
   return out;
 }
 

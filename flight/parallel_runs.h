@@ -4,6 +4,7 @@
 // through here.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -14,6 +15,12 @@
 #include "flight/stop_request.h"
 
 namespace vendrel {
+
+/// Runs `work` on `threads` threads (0 or less: one per core), but on no more than
+/// `chunks` of them, the calling thread among them, and returns when every one has
+/// finished. Where threads cannot be had (a single-threaded WebAssembly build, a
+/// process at its limit), the threads there are do all the work.
+void RunOnThreads(int threads, std::int64_t chunks, const std::function<void()>& work);
 
 /// Runs every form as RunFlight would, each until the run control ends it or `maxTicks`
 /// ticks have passed, on `threads` threads (0 or less: one per core) on lane path

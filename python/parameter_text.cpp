@@ -44,15 +44,19 @@ std::vector<std::string> BallKeywords() {
   return out;
 }
 
-std::string BallHelpLines() {
+namespace {
+
+// The docstring's lines for a model's rows: key, help, range and unit; the ball model
+// adds each row's default in it, the form's model a row's note on a line of its own.
+// Appended piece by piece: gcc 12 -O3 misreads "literal" + string as an overlapping copy.
+std::string HelpLines(Model m) {
   std::size_t width = 0;
-  for (const Parameter& p : ParametersOf(Model::Ball)) width = std::max(width, p.key.size());
+  for (const Parameter& p : ParametersOf(m)) width = std::max(width, p.key.size());
   std::string out;
-  for (const Parameter& row : ParametersOf(Model::Ball)) {
-    const Parameter p = ForModel(row, Model::Ball);
+  for (const Parameter& row : ParametersOf(m)) {
+    const Parameter p = ForModel(row, m);
     std::string key(p.key);
     key.resize(width + 2, ' ');
-    // Appended piece by piece: gcc 12 -O3 misreads "literal" + string as an overlapping copy.
     out += "    ";
     out += key;
     out += p.help;
@@ -62,12 +66,23 @@ std::string BallHelpLines() {
       out += ' ';
       out += p.Unit();
     }
-    out += ", default ";
-    out += std::isnan(p.defaultValue) ? std::string("none") : PythonLiteral(p.defaultValue);
+    if (m == Model::Ball) {
+      out += ", default ";
+      out += std::isnan(p.defaultValue) ? std::string("none") : PythonLiteral(p.defaultValue);
+    }
     out += '\n';
+    if (m == Model::Form && !p.note.empty()) {
+      out.append(4 + width + 2, ' ');
+      out += p.note;
+      out += '\n';
+    }
   }
   return out;
 }
+
+}  // namespace
+
+std::string BallHelpLines() { return HelpLines(Model::Ball); }
 
 std::string StubBallParameters(std::string_view indent) {
   std::string out = std::string(indent) + "model: Literal[\"form\", \"ball\"] = \"form\",\n";
@@ -98,27 +113,7 @@ std::string SignatureLine(std::string_view name, const std::vector<std::string>&
   return out + line;
 }
 
-std::string FlightHelpLines() {
-  std::size_t width = 0;
-  for (const Parameter& p : ParametersOf(Model::Form)) width = std::max(width, p.key.size());
-  std::string out;
-  for (const Parameter& p : ParametersOf(Model::Form)) {
-    std::string key(p.key);
-    key.resize(width + 2, ' ');
-    out += "    ";
-    out += key;
-    out += p.help;
-    out += ", ";
-    out += AllowedRange(p);
-    if (!p.Unit().empty()) {
-      out += ' ';
-      out += p.Unit();
-    }
-    out += "\n";
-    if (!p.note.empty()) out += std::string(4 + width + 2, ' ') + std::string(p.note) + "\n";
-  }
-  return out;
-}
+std::string FlightHelpLines() { return HelpLines(Model::Form); }
 
 std::string StubParameters(std::string_view type, std::string_view indent) {
   std::string out;

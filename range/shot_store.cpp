@@ -156,7 +156,7 @@ std::string ShotStore::DefaultPath(std::string& error) {
   std::filesystem::path dir;
   const char* data = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
-  // The base directory specification ignores a relative XDG_DATA_HOME.
+  // A relative XDG_DATA_HOME does not count: the freedesktop base directories want it absolute.
   if (data && *data == '/') {
     dir = data;
   } else if (home && *home) {
