@@ -36,8 +36,8 @@ struct Surface {
   double e0, e1, e2, friction, crater, rollResistance;
 };
 constexpr std::array<Surface, 3> kSurfaces{{
-    {"fairway", 0.510, 0.0375, 0.000903, 0.4, 18.0, 0.3},
-    {"rough", 0.255, 0.01875, 0.0004515, 0.6, 25.0, 0.4},
+    {"fairway", 0.255, 0.01875, 0.0004515, 0.4, 12.0, 0.6},
+    {"rough", 0.1275, 0.009375, 0.00022575, 0.6, 25.0, 1.0},
     {"green", 0.510, 0.0375, 0.000903, 0.4, 15.4, 0.056},
 }};
 constexpr std::array<std::string_view, 3> kSurfaceNames{kSurfaces[0].name, kSurfaces[1].name,
