@@ -26,18 +26,21 @@ constexpr double kHopSpeed = 0.5;
 // R. Cross, "Grip-slip behavior of a bouncing ball", Am. J. Phys. 70, 1093-1102, 2002).
 // The green is Penner's as it stands, with rolling resistance for a stimpmeter reading
 // of 10 ft (the stimpmeter's ball leaves at 1.83 m/s: 0.056 g). The fairway keeps his
-// restitution and friction; its crater (18°) and its rolling resistance (0.3 g, a
-// fairway's grass, which stops a rolling ball far sooner than a green's) were fitted
-// so that the tour averages' driver, 7-iron and PW roll out to the totals of
-// docs/examples/tour-totals.csv (README: how near). The rough: softer (a deeper crater, 25°), half the
-// rebound, more friction, and a ball that rolls in it slows at 0.4 g.
+// friction and the shape of his restitution; three constants were fitted so that the
+// tour averages' driver, 7-iron and PW roll out to the totals of
+// docs/examples/tour-totals.csv (README: how near): half his rebound (fairway turf
+// takes more of an impact than a green's firm surface), a shallower crater (12°: a
+// steep iron's crater stops it dead at 18°, while it still checks a driver's hops) and
+// a rolling resistance of 0.6 g (a fairway's longer grass; a lumped constant over the
+// roll, whose drag grows with speed). The rough: half the fairway's rebound, more
+// friction, a deeper crater (25°), and a ball that rolls in it slows at 1 g.
 struct Surface {
   std::string_view name;
   double e0, e1, e2, friction, crater, rollResistance;
 };
 constexpr std::array<Surface, 3> kSurfaces{{
-    {"fairway", 0.510, 0.0375, 0.000903, 0.4, 18.0, 0.3},
-    {"rough", 0.255, 0.01875, 0.0004515, 0.6, 25.0, 0.4},
+    {"fairway", 0.255, 0.01875, 0.0004515, 0.4, 12.0, 0.6},
+    {"rough", 0.1275, 0.009375, 0.00022575, 0.6, 25.0, 1.0},
     {"green", 0.510, 0.0375, 0.000903, 0.4, 15.4, 0.056},
 }};
 constexpr std::array<std::string_view, 3> kSurfaceNames{kSurfaces[0].name, kSurfaces[1].name,

@@ -19,9 +19,11 @@ namespace vendrel {
 // crisis: the rise of a dimpled ball's drag below a Reynolds number of about 10^5
 // (Bearman & Harvey 1976, Aeronaut. Q. 27, 112-122; Choi, Jeon & Choi 2006, Phys.
 // Fluids 18, 041702), taken as linear toward zero speed with a round 0.1 at rest.
-// The two drag constants were fitted to the published tour averages per club in
-// docs/examples/tour-averages.csv (carry, apex and landing angle of all twelve clubs
-// at once, none per club). Spin decay: 4 % a second, the figure launch-monitor
+// The offset, the factor and the crisis's size were fitted to two published tables of
+// different swing speeds at once, the PGA and LPGA Tour averages per club in
+// docs/examples/tour-averages.csv and lpga-averages.csv (carry, apex and landing angle
+// of 23 clubs, none per club, the PGA table's carry and apex bands as bounds): 0.162,
+// 0.76 and 0.10, whose round values these are. Spin decay: 4 % a second, the figure launch-monitor
 // makers publish. Air: the standard atmosphere at sea level, 1.2250 kg/m³.
 
 std::string BallParamsRefusal(const BallParams& p, bool byKey) {

@@ -45,12 +45,12 @@ struct BallParams {
   // The ground: flat, at height 0, with the constants of one surface (SetSurface in
   // flight/ball_ground.h names them; the defaults are the fairway's). Where they come
   // from: ball_ground.cpp.
-  double bounceE0 = 0.510;     ///< restitution of a slow impact
-  double bounceE1 = 0.0375;    ///< s/m, its fall with the normal impact speed
-  double bounceE2 = 0.000903;  ///< s²/m², the fall's curvature (held at its least value beyond)
+  double bounceE0 = 0.255;     ///< restitution of a slow impact
+  double bounceE1 = 0.01875;   ///< s/m, its fall with the normal impact speed
+  double bounceE2 = 0.0004515; ///< s²/m², the fall's curvature (held at its least value beyond)
   double friction = 0.4;       ///< ball–turf friction coefficient, bouncing and sliding
-  double crater = 18.0;        ///< degrees the crater tilts the ground at 18.6 m/s and 44.4°
-  double rollResistance = 0.3;  ///< the rolling ball's deceleration over g
+  double crater = 12.0;        ///< degrees the crater tilts the ground at 18.6 m/s and 44.4°
+  double rollResistance = 0.6;  ///< the rolling ball's deceleration over g
   // The integration.
   double gravity = 9.80665;    ///< m/s²
   double dt = 0.05;            ///< s, the time step
