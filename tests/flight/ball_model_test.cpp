@@ -305,13 +305,13 @@ TEST(BallModel, SlowerSwingsOfTheLpgaTour) {
                 c.carry, carry - c.carry, apex, c.apex, apex - c.apex, s.landingAngle, c.landing,
                 s.landingAngle - c.landing);
     sq += (carry - c.carry) * (carry - c.carry);
-    EXPECT_NEAR(carry, c.carry, 12.0) << c.name;
+    EXPECT_NEAR(carry, c.carry, 8.0) << c.name;
     EXPECT_NEAR(apex, c.apex, 5.5) << c.name;
     EXPECT_NEAR(s.landingAngle, c.landing, 11.0) << c.name;
   }
   const double rms = std::sqrt(sq / 11.0);
   std::printf("carry RMS %.2f yd\n", rms);
-  EXPECT_LE(rms, 6.0);
+  EXPECT_LE(rms, 3.5);
 }
 
 }  // namespace
