@@ -45,6 +45,65 @@ function assertOnSite(requests, base) {
   assert.deepEqual(off, [], 'requests that left the site');
 }
 
+// The page's plain modules, as the site serves them.
+const siteModule = (name) => import(join(SITE, name));
+
+/** localStorage's part the page uses, in memory. */
+function memoryStorage(entries = {}) {
+  const map = new Map(Object.entries(entries));
+  return { getItem: (k) => map.get(k) ?? null, setItem: (k, v) => map.set(k, String(v)) };
+}
+
+test('per club: averages, spread and the 95 % ellipse of the landing points', async () => {
+  const { clubStats, ellipse95, CHI2_95 } = await siteModule('range_stats.js');
+  assert.equal(ellipse95([{ x: 1, y: 1 }, { x: 2, y: 2 }]), null);
+  // Four points on the axes: the covariance is diagonal, 2a²/3 and 2b²/3.
+  const e = ellipse95([{ x: 103, y: 0 }, { x: 97, y: 0 }, { x: 100, y: 2 }, { x: 100, y: -2 }]);
+  assert.equal(e.cx, 100);
+  assert.ok(Math.abs(e.a - Math.sqrt(CHI2_95 * 6)) < 1e-12 && Math.abs(e.b - Math.sqrt(CHI2_95 * 8 / 3)) < 1e-12);
+  assert.ok(Math.abs(e.angle) < 1e-12);
+  // Points along a diagonal: no width across it, its axis at 45°.
+  const d = ellipse95([{ x: 0, y: 0 }, { x: 1, y: 1 }, { x: 2, y: 2 }]);
+  assert.ok(Math.abs(d.angle - Math.PI / 4) < 1e-12 && d.b < 1e-7);
+
+  const shot = (club, carry, total, lateral) => ({ club, result: { carry, total, lateral } });
+  const stats = clubStats([shot('7-iron', 150, 160, 1), shot('', 300, 310, 0), shot('Driver', 240, 260, -3),
+    shot('7-iron', 154, 162, -1), shot('Driver', 250, 270, 5)]);
+  assert.deepEqual(stats.map((s) => [s.club, s.count, s.carry, s.total]), [['Driver', 2, 245, 265], ['7-iron', 2, 152, 161]]);
+  assert.equal(stats[1].carrySpread, Math.sqrt(8));
+});
+
+test('the tour averages are the example table\'s, and the export is plain CSV', async () => {
+  const { parseTourAverages } = await siteModule('range_clubs.js');
+  const clubs = parseTourAverages((await import('node:fs')).readFileSync(join(SITE, 'tour-averages.csv'), 'utf8'));
+  assert.equal(clubs.length, 12);
+  assert.deepEqual(clubs[0], { name: 'Driver', speed: 167, angle: 10.9, back_spin: 2686 });
+  assert.deepEqual(parseTourAverages('name,speed\nDriver,167\n'), []);
+
+  const { csvField, csvNumber, shotsCsv } = await siteModule('range_csv.js');
+  assert.equal(csvField('Driver, new'), '"Driver, new"');
+  assert.equal(csvField('5" wood'), '"5"" wood"');
+  assert.equal(csvNumber(1.5e-7), '0.00000015');
+  assert.equal(csvNumber(-2.5e-21), '0');
+  const launch = { speed: 70, angle: 12, total_spin: 3000, spin_axis: 0, back_spin: 3000, side_spin: 250 };
+  assert.equal(shotsCsv([{ id: 3, club: '', launch, result: { carry: 200.5 } }]),
+    'name,speed,angle,side_spin,back_spin,distance\r\nshot 3,70,12,-250,3000,200.5\r\n');
+});
+
+test('the session survives damaged storage and takes a pushed shot once', async () => {
+  const { Session } = await siteModule('range_session.js');
+  const session = new Session(memoryStorage({ 'vendrel-range-shots': '{not json', 'vendrel-range-clubs': '[1' }));
+  assert.deepEqual(session.all(), []);
+  const stored = { id: 7, time: '2026-12-08T10:00:00.000Z', club: null, device: 'm',
+    launch: { speed: 60, vertical_angle: 12, horizontal_angle: 0, back_spin: 5000, side_spin: 0, total_spin: 5000, spin_axis: 0 },
+    result: { carry: 150 }, conditions: { model: 'ball', temperature: 15, pressure: null } };
+  assert.ok(session.addLive(stored));
+  assert.equal(session.addLive(stored), null);
+  assert.deepEqual(session.all()[0].conditions.values, { temperature: 15 });
+  session.setClub('live:7', ' 7-iron ');
+  assert.equal(new Session(session.storage).clubs['live:7'], '7-iron');
+});
+
 const shownResult = (page) => page.evaluate(() => window.rangePage.shown?.result ?? null);
 
 test('a typed shot flies to the bits of vendrel-flight --model ball, and stays between visits', async () => {
@@ -156,7 +215,7 @@ async function layoutFaults(page) {
 }
 
 for (const [width, height] of [[1280, 800], [360, 740]]) {
-  test(`at ${width}×${height} nothing scrolls sideways, text is 12 px and controls 44 px at least`, async () => {
+  test(`at ${width}×${height} nothing scrolls sideways, text is 12 px and controls 44 px at least`, async (t) => {
     const { context, page } = await open(site.url, { width, height });
     for (const club of ['Driver', '7-iron', '7-iron', '7-iron']) {
       await page.selectOption('#club-average', club);
@@ -170,7 +229,7 @@ for (const [width, height] of [[1280, 800], [360, 740]]) {
     else assert.ok(session.y >= shot.y + shot.height, 'the table below the views');
     const firstDraw = await page.evaluate(() => performance.getEntriesByName('range-first-draw')[0]?.startTime);
     assert.ok(firstDraw > 0);
-    console.log(`# first draw at ${width}x${height}: ${firstDraw.toFixed(0)} ms after navigation`);
+    t.diagnostic(`first draw at ${width}x${height}: ${firstDraw.toFixed(0)} ms after navigation`);
     await context.close();
   });
 }
@@ -254,7 +313,7 @@ async function connector(port) {
   };
 }
 
-test('live: a connector\'s shot is on the page within a second, drawn with the database\'s carry', async () => {
+test('live: a connector\'s shot is on the page within a second, drawn with the database\'s carry', async (t) => {
   const range = await startRange();
   try {
     const monitor = await connector(range.protocolPort);
@@ -278,7 +337,7 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
       latencies.push(performance.now() - at);
     }
     latencies.sort((a, b) => a - b);
-    console.log(`# push latency, reply to row on the page: median ${latencies[5].toFixed(1)} ms, max ${latencies[9].toFixed(1)} ms`);
+    t.diagnostic(`push latency, reply to row on the page: median ${latencies[5].toFixed(1)} ms, max ${latencies[9].toFixed(1)} ms`);
     assert.ok(latencies[9] < 1000);
 
     // The drawn shot is the database's: flown again here with its conditions, the same carry.

@@ -13,7 +13,8 @@ export function csvField(text) {
 export function csvNumber(v) {
   const text = String(v);
   if (!/e/i.test(text)) return text;
-  return v.toFixed(20).replace(/\.?0+$/, '') || '0';
+  const fixed = v.toFixed(20).replace(/\.?0+$/, '');
+  return fixed === '-0' || fixed === '' ? '0' : fixed;
 }
 
 /** The shots' CSV text, one line a shot, CRLF line ends. */

@@ -174,5 +174,16 @@ export class FlightView {
       g.arc(sx(landing.x), sy(across(landing)), 6, 0, 2 * Math.PI);
       g.stroke();
     }
+    // What the shot has come to so far, in the corner: the carry once it lands, the
+    // total once it rests.
+    if (r && !centred) {
+      const said = [];
+      if (t >= r.flight_time) said.push(`carry ${this.units.withUnit('distance', r.carry)}`);
+      if (t >= this.end) said.push(`total ${this.units.withUnit('distance', r.total)}`);
+      g.fillStyle = '#16181b';
+      g.textAlign = 'left';
+      g.textBaseline = 'top';
+      g.fillText(said.join(' · '), left + 4, topEdge + 2);
+    }
   }
 }
