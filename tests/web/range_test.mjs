@@ -100,6 +100,9 @@ test('the session survives damaged storage and takes a pushed shot once', async 
   assert.ok(session.addLive(stored));
   assert.equal(session.addLive(stored), null);
   assert.deepEqual(session.all()[0].conditions.values, { temperature: 15 });
+  // A history read before the shot was pushed does not take it away.
+  session.setLive([]);
+  assert.equal(session.all().length, 1);
   session.setClub('live:7', ' 7-iron ');
   assert.equal(new Session(session.storage).clubs['live:7'], '7-iron');
 });

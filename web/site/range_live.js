@@ -1,7 +1,8 @@
 // The range's live side, when the page is served by `vendrel-flight range --http-port`:
 // the history the database holds (GET shots), then every new shot and every status of
 // the launch monitors pushed over Server-Sent Events (shots/stream). The browser
-// reconnects by itself and sends the last shot's id; a `reset` means read the history again.
+// reconnects by itself and sends the last shot's id; a `reset`, or the stream opening
+// again, means read the history again.
 
 /** Whether the page's server is a range: its `shots` answers with the history. */
 export async function readHistory(fetchFn = fetch) {
@@ -28,7 +29,13 @@ export class LiveRange {
   start() {
     const source = new EventSource('shots/stream');
     this.source = source;
-    source.addEventListener('open', () => this.setConnection('open'));
+    // The history is read again each time the stream opens: a shot stored between
+    // the first reading and the stream's start (or while it was away) is in it.
+    source.addEventListener('open', async () => {
+      this.setConnection('open');
+      const history = await readHistory();
+      if (history) this.on.history(history);
+    });
     source.addEventListener('error', () => {
       this.setConnection(source.readyState === EventSource.CLOSED ? 'closed' : 'connecting');
     });

@@ -75,9 +75,14 @@ export class Session {
     return kept;
   }
 
-  /** Puts the range's history in place (a reset of the stream reads it again). */
+  /**
+   * Puts the range's history in place (the stream's opening and its resets read it
+   * again); pushed shots it does not hold yet, being newer than the reading, stay.
+   */
   setLive(stored) {
-    this.live = stored.map((s) => this.withClub(liveShot(s)));
+    const ids = new Set(stored.map((s) => s.id));
+    const newer = this.live.filter((s) => !ids.has(s.id));
+    this.live = [...stored.map((s) => this.withClub(liveShot(s))), ...newer];
     this.changed(null);
   }
 
