@@ -359,6 +359,9 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
     await page.reload();
     await page.waitForSelector('html[data-ready=true]');
     assert.equal(await page.getByLabel(`Club of shot #${last.id}`).inputValue(), 'Driver');
+    // A page that opens is told each monitor's last state, and when it was heard.
+    await page.waitForFunction(() => /ready, ball detected, last heard \d+ s ago/.test(document.getElementById('monitors').textContent),
+      null, { timeout: 1000 });
 
     monitor.close();
     assertOnSite(requests, range.url);

@@ -53,10 +53,13 @@ export class LiveRange {
       } catch {
         return;
       }
+      // When the range last heard it: a stream that opens is sent each monitor's last
+      // state, which may be old.
+      const heard = Date.parse(status.time ?? '');
       this.monitors.set(status.device ?? '', {
         ready: status.ready ?? null,
         ballDetected: status.ball_detected ?? null,
-        heard: Date.now(),
+        heard: Number.isFinite(heard) ? Math.min(heard, Date.now()) : Date.now(),
       });
       this.on.state();
     });
