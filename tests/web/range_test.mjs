@@ -170,7 +170,10 @@ test('a typed shot flies to the bits of vendrel-flight --model ball, and stays b
 
 test('a club\'s tour average comes from the example table, in either units', async () => {
   const { context, page } = await open(site.url);
-  await page.check('input[value=imperial]');
+  // The units by keyboard: the radio group's arrow.
+  await page.focus('input[value=metric]');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.isChecked('input[value=imperial]'), true);
   await page.selectOption('#club-average', '7-iron');
   assert.equal(await page.inputValue('#f-speed'), '120');
   assert.equal(await page.inputValue('#f-total_spin'), '7097');
@@ -182,6 +185,19 @@ test('a club\'s tour average comes from the example table, in either units', asy
   const carry = Number.parseFloat(await page.textContent('[data-number=carry]'));
   assert.ok(carry > 150 && carry < 190, `carry ${carry}`);
   assert.match(await page.textContent('[data-number=carry]'), / yd$/);
+  // Typed in mph and °F, shown in yards: the command line's bits with --units imperial.
+  await page.fill('#f-speed', '150');
+  await page.fill('#f-temperature', '80');
+  await page.keyboard.press('Enter');
+  const cli = JSON.parse(runFlight({ model: 'ball', units: 'imperial', speed: 150, angle: 16.3, 'total-spin': 7097,
+    temperature: 80, format: 'json' }));
+  const shown = await page.evaluate(() => {
+    const { result } = window.rangePage.shown;
+    const yards = (v) => window.rangePage.units.value('distance', v);
+    return { carry: yards(result.carry), apex: yards(result.apex), lateral: yards(result.lateral),
+      landing_angle: result.landing_angle, flight_time: result.flight_time };
+  });
+  for (const key of Object.keys(shown)) assert.equal(shown[key], cli[key], key);
   await page.reload();
   await page.waitForSelector('html[data-ready=true]');
   assert.equal(await page.isChecked('input[value=imperial]'), true);

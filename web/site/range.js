@@ -18,7 +18,7 @@ const $ = (id) => document.getElementById(id);
 const NUMBERS = [
   ['Carry', (s) => s.result.carry, 'distance'],
   ['Total', (s) => s.result.total, 'distance'],
-  ['Apex', (s) => s.result.apex, 'height'],
+  ['Apex', (s) => s.result.apex, 'distance'],
   ['Landing angle', (s) => s.result.landing_angle, 'angle'],
   ['Lateral', (s) => s.result.lateral, 'distance'],
   ['Flight time', (s) => s.result.flight_time, 'dt', 2],
@@ -113,7 +113,7 @@ class RangePage {
     }
     const r = shot.result;
     const said = `${shot.club ? `${shot.club}: ` : ''}carry ${u.withUnit('distance', r.carry)}, total ${u.withUnit('distance', r.total)}, lateral ${u.withUnit('distance', r.lateral)}`;
-    $('side-view').setAttribute('aria-label', `Side view: ${said}, apex ${u.withUnit('height', r.apex)}`);
+    $('side-view').setAttribute('aria-label', `Side view: ${said}, apex ${u.withUnit('distance', r.apex)}`);
     $('top-view').setAttribute('aria-label', `Top view: ${said}`);
     $('announce').textContent = `Shot ${shot.source === 'live' ? `#${shot.id}` : shot.id}: ${said}`;
   }
