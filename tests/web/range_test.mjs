@@ -92,8 +92,11 @@ test('the tour averages are the example table\'s, and the export is plain CSV', 
 
 test('the session survives damaged storage and takes a pushed shot once', async () => {
   const { Session } = await siteModule('range_session.js');
-  const session = new Session(memoryStorage({ 'vendrel-range-shots': '{not json', 'vendrel-range-clubs': '[1' }));
-  assert.deepEqual(session.all(), []);
+  for (const [shots, clubs] of [['{not json', '[1'], ['{"a":1}', '[1,2]'], ['[null,3,{"launch":1}]', '5']]) {
+    const damaged = new Session(memoryStorage({ 'vendrel-range-shots': shots, 'vendrel-range-clubs': clubs }));
+    assert.deepEqual([damaged.all(), damaged.clubs], [[], {}]);
+  }
+  const session = new Session(memoryStorage());
   const stored = { id: 7, time: '2026-12-08T10:00:00.000Z', club: null, device: 'm',
     launch: { speed: 60, vertical_angle: 12, horizontal_angle: 0, back_spin: 5000, side_spin: 0, total_spin: 5000, spin_axis: 0 },
     result: { carry: 150 }, conditions: { model: 'ball', temperature: 15, pressure: null } };

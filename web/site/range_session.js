@@ -13,7 +13,10 @@ function readJson(storage, key, fallback) {
   }
 }
 
-const isShot = (s) => s && typeof s === 'object' && s.launch && s.result && Number.isFinite(s.result.carry);
+// A kept shot the page can show again; anything else in the storage is left out.
+const isShot = (s) => s !== null && typeof s === 'object' && Number.isInteger(s.id) && typeof s.key === 'string'
+  && typeof s.club === 'string' && s.launch && s.result && Number.isFinite(s.result.carry)
+  && s.conditions && typeof s.conditions.values === 'object';
 
 /** A shot of the range's history (GET /shots, the stream's `shot` event) as the page keeps it. */
 export function liveShot(stored) {
@@ -41,8 +44,10 @@ export function liveShot(stored) {
 export class Session {
   constructor(storage = localStorage) {
     this.storage = storage;
-    this.typed = readJson(storage, SHOTS, []).filter(isShot);
-    this.clubs = readJson(storage, CLUBS, {});
+    const typed = readJson(storage, SHOTS, []);
+    const clubs = readJson(storage, CLUBS, {});
+    this.typed = Array.isArray(typed) ? typed.filter(isShot) : [];
+    this.clubs = typeof clubs === 'object' && !Array.isArray(clubs) ? clubs : {};
     this.live = [];
     this.listeners = [];
     this.nextNumber = this.typed.reduce((n, s) => Math.max(n, s.id + 1), 1);
