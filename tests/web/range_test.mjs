@@ -268,6 +268,11 @@ test('the dialog page links to the range page, and says why on a narrow screen',
 });
 
 test('once opened, the range page runs offline', async () => {
+  // Every file of the page is in the service worker's list, so the first visit keeps them all.
+  const sw = (await import('node:fs')).readFileSync(join(SITE, 'sw.js'), 'utf8');
+  for (const f of ['range.html', 'range.css', 'range.js', 'range_view.js', 'range_live.js', 'tour-averages.csv']) {
+    assert.ok(sw.includes(`'${f}'`), f);
+  }
   const { context, page } = await open(site.url);
   await page.evaluate(() => navigator.serviceWorker.ready);
   await context.setOffline(true);
