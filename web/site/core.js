@@ -14,6 +14,8 @@ function wrap(m) {
   const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
   const fieldId = withString('vd_page_field_id', 'number', ['string']);
   return {
+    /** The module itself, for the range page's own functions (web/core/range_exports.cpp). */
+    module: m,
     /** The message of the last refusal. */
     message: () => text(m._vd_message()),
     page: {

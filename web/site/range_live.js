@@ -1,0 +1,91 @@
+// The range's live side, when the page is served by `vendrel-flight range --http-port`:
+// the history the database holds (GET shots), then every new shot and every status of
+// the launch monitors pushed over Server-Sent Events (shots/stream). The browser
+// reconnects by itself and sends the last shot's id; a `reset`, or the stream opening
+// again, means read the history again.
+
+/** Whether the page's server is a range: its `shots` answers with the history. */
+export async function readHistory(fetchFn = fetch) {
+  try {
+    const response = await fetchFn('shots', { headers: { Accept: 'application/json' }, cache: 'no-store' });
+    if (!response.ok || !(response.headers.get('Content-Type') ?? '').includes('json')) return null;
+    const shots = await response.json();
+    return Array.isArray(shots) ? shots : null;
+  } catch {
+    return null;
+  }
+}
+
+export class LiveRange {
+  /** `on`: {shot(stored), history(stored[]), state()} */
+  constructor(on) {
+    this.on = on;
+    this.connection = 'connecting';
+    /** device → {ready, ballDetected, heard (ms since the epoch, this browser's clock)} */
+    this.monitors = new Map();
+    this.source = null;
+  }
+
+  start() {
+    const source = new EventSource('shots/stream');
+    this.source = source;
+    // The history is read again each time the stream opens: a shot stored between
+    // the first reading and the stream's start (or while it was away) is in it.
+    source.addEventListener('open', async () => {
+      this.setConnection('open');
+      const history = await readHistory();
+      if (history) this.on.history(history);
+    });
+    source.addEventListener('error', () => {
+      this.setConnection(source.readyState === EventSource.CLOSED ? 'closed' : 'connecting');
+    });
+    source.addEventListener('shot', (e) => {
+      try {
+        this.on.shot(JSON.parse(e.data));
+      } catch {
+        // one event that cannot be read does not stop the others
+      }
+    });
+    source.addEventListener('monitor', (e) => {
+      let status;
+      try {
+        status = JSON.parse(e.data);
+      } catch {
+        return;
+      }
+      // When the range last heard it: a stream that opens is sent each monitor's last
+      // state, which may be old.
+      const heard = Date.parse(status.time ?? '');
+      this.monitors.set(status.device ?? '', {
+        ready: status.ready ?? null,
+        ballDetected: status.ball_detected ?? null,
+        heard: Number.isFinite(heard) ? Math.min(heard, Date.now()) : Date.now(),
+      });
+      this.on.state();
+    });
+    source.addEventListener('reset', async () => {
+      const history = await readHistory();
+      if (history) this.on.history(history);
+    });
+  }
+
+  setConnection(state) {
+    this.connection = state;
+    this.on.state();
+  }
+
+  close() {
+    this.source?.close();
+  }
+}
+
+/** "ready", "not ready" or "unknown" of a status value. */
+export function yesNo(value, yes, no) {
+  return value === true ? yes : value === false ? no : 'unknown';
+}
+
+/** How long ago `ms` was, as a person reads it: "4 s ago", "3 min ago". */
+export function ago(ms, now = Date.now()) {
+  const s = Math.max(0, Math.round((now - ms) / 1000));
+  return s < 120 ? `${s} s ago` : `${Math.round(s / 60)} min ago`;
+}
