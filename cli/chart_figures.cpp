@@ -92,6 +92,11 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
       top.marks.push_back({Pt(LengthFromModel(u, l[1]), LengthFromModel(u, l[2])),
                            "lateral " + Length(l[2], u), SeriesColor(i)});
     }
+    if (f.rests) {
+      const QPointF r = Pt(LengthFromModel(u, f.rest[0]), LengthFromModel(u, f.rest[1]));
+      side.marks.push_back({Pt(r.x(), 0.0), "rest, total " + Length(f.total, u), SeriesColor(i)});
+      top.marks.push_back({r, "rest " + Length(f.rest[1], u), SeriesColor(i)});
+    }
   }
   fig.panels = {side, top};
   return fig;

@@ -35,10 +35,13 @@ struct ChartedFlight {
   FlightForm form;
   FlightPath path;
   FlightSummary summary;
+  bool rests = false;                ///< a ball shot that came to rest: the path goes on to it
+  std::array<double, 2> rest{};      ///< m, downrange and right
+  double total = 0.0;                ///< m, tee to rest
 };
 
-/// Side view above top view, apex and landing marked, the legend naming each flight by
-/// what differs from the first.
+/// Side view above top view, apex and landing (and a ball's rest point) marked, the
+/// legend naming each flight by what differs from the first.
 Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units units);
 
 /// How a swept parameter is named on an axis: "launch angle (°)".

@@ -9,6 +9,14 @@
 #include "flight/trajectory.h"
 
 namespace vendrel::python {
+
+// A ball trajectory's row as numpy reads it: the phase's name in fixed-width bytes.
+struct BallRow {
+  std::int64_t tick;
+  double t, x, y, z, vx, vy, vz;
+  char phase[8];
+};
+
 namespace {
 
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
@@ -95,18 +103,38 @@ py::dict FlyBallShot(const BallParams& shot) {
   d["landing_angle"] = JsonNumber(s.landingAngle);
   d["flight_time"] = JsonNumber(s.flightTime);
   d["lateral"] = JsonNumber(s.lateral);
+  d["total"] = JsonNumber(s.total);
+  d["roll"] = JsonNumber(s.roll);
+  py::dict rest;
+  rest["x"] = JsonNumber(s.rest[0]);
+  rest["y"] = JsonNumber(s.rest[1]);
+  d["rest"] = rest;
+  d["bounces"] = py::int_(s.bounces);
+  d["time_to_rest"] = JsonNumber(s.timeToRest);
   return d;
 }
 
 py::array BallTrajectory(const BallParams& shot) {
-  std::vector<TrajectoryRow> rows;
+  std::vector<BallTrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
     rows = FlyBallTrajectory(shot);
   }
-  py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
-  std::copy(rows.begin(), rows.end(), table.mutable_data());
-  return table;
+  py::array_t<BallRow> table(static_cast<py::ssize_t>(rows.size()));
+  BallRow* out = table.mutable_data();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TrajectoryRow& r = rows[i].row;
+    out[i] = BallRow{r.tick, r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz, {}};
+    const std::string_view name = BallPhaseName(rows[i].phase);
+    std::copy(name.begin(), name.end(), out[i].phase);
+  }
+  // The phase as text, not bytes: rows["phase"] == "roll".
+  py::list columns;
+  for (std::string_view c : kTrajectoryColumns) columns.append(py::make_tuple(std::string(c), c == "tick" ? "i8" : "f8"));
+  columns.append(py::make_tuple("phase", "U6"));
+  return table.attr("astype")(py::dtype::from_args(columns));
 }
+
+void RegisterBallTypes() { PYBIND11_NUMPY_DTYPE(BallRow, tick, t, x, y, z, vx, vy, vz, phase); }
 
 }  // namespace vendrel::python

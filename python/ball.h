@@ -41,7 +41,11 @@ BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::
 /// One shot as `vendrel-flight --model ball --format json` reports it.
 py::dict FlyBallShot(const BallParams& shot);
 
-/// One shot's rows, with the columns of the form's trajectory.
+/// One shot's rows, with the columns of the form's trajectory and its phase ("flight",
+/// "bounce" or "roll", a text column).
 py::array BallTrajectory(const BallParams& shot);
+
+/// Registers the numpy record of a ball trajectory's row; once, as the module loads.
+void RegisterBallTypes();
 
 }  // namespace vendrel::python

@@ -65,7 +65,10 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                spin is total_spin and spin_axis, or back_spin and side_spin):
 @BALL_PARAMETERS@               The result then has the keys above (its carry is its distance)
                and landing_angle (degrees below the horizontal), flight_time (s)
-               and lateral (m, right of the target line).
+               and lateral (m, right of the target line), then where the ball
+               came to rest after its bounces and roll: total (tee to rest, m),
+               roll (total - carry, m; negative when it came back), rest
+               {"x": downrange, "y": lateral} (m), bounces and time_to_rest (s).
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -105,6 +108,9 @@ array with one row for the launch and one per tick, and the columns
     t     time since launch, s (tick * dt)
     x, y, z     position at the end of the tick's step, m (downrange, lateral, height)
     vx, vy, vz  velocity there, m/s
+With model="ball" the rows go on after the landing (row `ticks`) through the
+bounces and the roll to the rest point, and a last column says where each is:
+    phase       "flight", "bounce" or "roll" (sliding or rolling on the ground)
 
 Example:
     >>> tr = vendrel.trajectory(angle=20)
@@ -278,6 +284,7 @@ PYBIND11_MODULE(_vendrel, m) {
   options.disable_function_signatures();
   m.doc() = kModuleDoc;
   RegisterTypes();
+  RegisterBallTypes();
   m.attr("__version__") = VENDREL_VERSION;
   DefineFlights(m, std::make_index_sequence<kFormParameterCount>(), std::make_index_sequence<kBallOnlyCount>());
   DefineDispersion(m);

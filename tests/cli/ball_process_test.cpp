@@ -46,10 +46,15 @@ TEST(BallTool, SharedFlightsToTheBitWithTheirExtraKeys) {
     std::set<std::string> keys;
     for (auto it = j.begin(); it != j.end(); ++it) keys.insert(it.key());
     EXPECT_EQ(keys, (std::set<std::string>{"ticks", "end", "landed", "carry", "distance", "landing", "apex",
-                                           "landing_angle", "flight_time", "lateral"}));
+                                           "landing_angle", "flight_time", "lateral", "total", "roll", "rest",
+                                           "bounces", "time_to_rest"}));
     const auto& want = shot.at("outputs");
     EXPECT_EQ(j["ticks"], want.at("ticks"));
-    for (const char* key : {"distance", "apex", "landing_angle", "flight_time", "lateral"}) {
+    EXPECT_EQ(j["bounces"], want.at("bounces"));
+    EXPECT_BITS(j["rest"]["x"].get<double>(), HexOf(want.at("rest").at(0)));
+    EXPECT_BITS(j["rest"]["y"].get<double>(), HexOf(want.at("rest").at(1)));
+    for (const char* key :
+         {"distance", "apex", "landing_angle", "flight_time", "lateral", "total", "roll", "time_to_rest"}) {
       SCOPED_TRACE(key);
       EXPECT_BITS(j[key].get<double>(), HexOf(want.at(key)));
     }
@@ -66,13 +71,13 @@ TEST(BallTool, TrajectoryPassesTheLandingAndEndsAtRest) {
   std::istringstream in(r.out);
   std::string line;
   std::getline(in, line);
-  EXPECT_EQ(line, "tick,t,x,y,z,vx,vy,vz");
+  EXPECT_EQ(line, "tick,t,x,y,z,vx,vy,vz,phase");
   std::vector<std::vector<std::string>> rows;
   while (std::getline(in, line)) {
     std::vector<std::string> cells;
     std::istringstream row(line);
     for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
-    ASSERT_EQ(cells.size(), 8u) << line;
+    ASSERT_EQ(cells.size(), 9u) << line;
     rows.push_back(cells);
   }
   const auto& want = BallShots().at(2).at("outputs");  // the default driver
@@ -83,8 +88,18 @@ TEST(BallTool, TrajectoryPassesTheLandingAndEndsAtRest) {
   EXPECT_EQ(landing[4], "0");  // on the ground
   EXPECT_EQ(std::strtod(landing[1].c_str(), nullptr), HexOf(want.at("flight_time")));
   EXPECT_EQ(std::strtod(landing[2].c_str(), nullptr), HexOf(want.at("landing").at(0)));
+  // Flight up to the landing, then bounces, then the slide and roll, in that order.
+  EXPECT_EQ(landing[8], "flight");
+  EXPECT_EQ(rows[ticks + 1][8], "bounce");
+  std::string phases;
+  for (const auto& row : rows) {
+    if (phases.empty() || phases.back() != row[8][0]) phases += row[8][0];
+  }
+  EXPECT_EQ(phases, "fbr");
   const auto& rest = rows.back();
   EXPECT_EQ(rest[5] + rest[6] + rest[7], "000");  // at rest
+  EXPECT_EQ(std::strtod(rest[2].c_str(), nullptr), HexOf(want.at("rest").at(0)));
+  EXPECT_EQ(std::strtod(rest[1].c_str(), nullptr), HexOf(want.at("time_to_rest")));
   EXPECT_GT(std::strtod(rest[2].c_str(), nullptr), std::strtod(landing[2].c_str(), nullptr));  // it rolled on
   // The report went to standard error, the rows to standard output.
   EXPECT_NE(r.err.find("landing angle:"), std::string::npos) << r.err;
@@ -136,6 +151,18 @@ TEST(BallTool, ImperialUnitsCoverTheAirAndTheWind) {
   EXPECT_NEAR(imperial["distance"].get<double>() * 0.9144, m, 1e-6);
   EXPECT_NEAR(imperial["apex"].get<double>() * 0.9144, metric["apex"].get<double>(), 1e-6);
   EXPECT_EQ(imperial["landing_angle"].get<double>() > 0, true);
+  // The pressure's inHg is rounded: the rest moves by micrometres, not by a yard's 0.9144.
+  for (const char* key : {"total", "roll"}) {
+    EXPECT_NEAR(imperial[key].get<double>() * 0.9144, metric[key].get<double>(), 1e-5) << key;
+  }
+  EXPECT_NEAR(imperial["rest"]["x"].get<double>() * 0.9144, metric["rest"]["x"].get<double>(), 1e-5);
+  EXPECT_NEAR(imperial["time_to_rest"].get<double>(), metric["time_to_rest"].get<double>(), 1e-6);  // seconds
+  // The text report names the same lengths in yards.
+  const auto text = RunFlightTool({"--units", "imperial", "--model", "ball"});
+  for (const char* line : {"\ntotal:    ", "\nroll:     ", "\nrest:     x ", "\nbounces:  5\n", "\ntime to rest: "}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
+  }
+  EXPECT_NE(text.out.find("total:    292.954"), std::string::npos) << text.out;
   // A tail wind carries further than calm air, in either system.
   EXPECT_GT(m, json({"--temperature", "30", "--pressure", "1000"})["distance"].get<double>() + 5.0);
   // Out of range in imperial names the imperial range: 5000 m is 16404.2 ft.
