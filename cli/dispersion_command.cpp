@@ -32,33 +32,47 @@ std::string Text(const char* name, const MeanSd& m, Units u) {
          FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
+Json EllipseJson(const Ellipse& e, Units u) {
+  const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
+  return {{"x", L(e.centreX)}, {"y", L(e.centreY)}, {"major", L(e.major)}, {"minor", L(e.minor)},
+          {"angle", JsonNumber(e.angle)}};
+}
+
+// "ellipse:  95% of the landing points: ..." when two or more points make one.
+std::string EllipseText(const char* name, const char* points, const Ellipse& e, std::int64_t count, Units u) {
+  if (count < 2) return std::string(name) + "needs two flights that came down\n";
+  const auto L = [u](double v) { return FormatNumber(LengthFromModel(u, v)) + " " + LengthUnit(u); };
+  return std::string(name) + "95% of the " + points + ": centre x " + L(e.centreX) + ", y " + L(e.centreY) +
+         "; semi-axes " + L(e.major) + " and " + L(e.minor) + "; major axis at " + FormatNumber(e.angle) +
+         " deg from downrange\n";
+}
+
+// The figures; a ball shot's also where the shots came to rest.
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   const Units u = opt.units;
-  const Ellipse& e = st.ellipse;
+  const bool ball = opt.model == Model::Ball;
   if (opt.json) {
-    const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
     Json j;
     j["samples"] = opt.samples;
     j["seed"] = opt.seed;
     j["carry"] = Figures(st.carry, u);
     j["distance"] = Figures(st.distance, u);
     j["lateral"] = Figures(st.lateral, u);
-    j["ellipse"] = {{"x", L(e.centreX)}, {"y", L(e.centreY)}, {"major", L(e.major)}, {"minor", L(e.minor)},
-                    {"angle", JsonNumber(e.angle)}};
+    j["ellipse"] = EllipseJson(st.ellipse, u);
+    if (ball) {
+      j["total"] = Figures(st.total, u);
+      j["rest_ellipse"] = EllipseJson(st.restEllipse, u);
+    }
     return JsonText(j) + "\n";
   }
-  const std::string unit = std::string(" ") + LengthUnit(u);
   std::string s = "flights:  " + std::to_string(opt.samples) + " (seed " + std::to_string(opt.seed) + ")\n";
   s += Text("carry:    ", st.carry, u);
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
-  if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + FormatNumber(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + FormatNumber(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + FormatNumber(e.angle) + " deg from downrange\n";
-  } else {
-    s += "ellipse:  needs two flights that came down\n";
+  s += EllipseText("ellipse:  ", "landing points", st.ellipse, st.distance.count, u);
+  if (ball) {
+    s += Text("total:    ", st.total, u);
+    s += EllipseText("rest ellipse: ", "rest points", st.restEllipse, st.total.count, u);
   }
   return s;
 }
@@ -146,18 +160,20 @@ int RunDispersion(const DispersionOptions& opt) {
 
   std::vector<FlightForm> forms;
   std::vector<FlightSummary> flights;
+  std::vector<BallSummary> balls;
+  DispersionStats st;
   if (opt.model == Model::Ball) {
     const std::vector<BallParams> shots =
         DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
-    for (const BallSummary& s : FlyBallsParallel(shots, static_cast<int>(opt.threads))) {
-      flights.push_back(BallAsFlightSummary(s));
-    }
+    balls = FlyBallsParallel(shots, static_cast<int>(opt.threads));
+    for (const BallSummary& s : balls) flights.push_back(BallAsFlightSummary(s));
+    st = SummariseBallDispersion(balls);
   } else {
     forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
     ProgressLine progress(opt.samples, "flights");
     flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
+    st = SummariseDispersion(flights);
   }
-  const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {
     std::string text = FlightRowHeader();
@@ -171,7 +187,10 @@ int RunDispersion(const DispersionOptions& opt) {
     std::fwrite(text.data(), 1, text.size(), rows.get());
     if (!rows.Close(error)) return Refuse(error);
   }
-  if (opt.chart && !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units), error)) return Refuse(error);
+  if (opt.chart &&
+      !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units, balls), error)) {
+    return Refuse(error);
+  }
 
   const std::string report = Report(opt, st);
   std::fputs(report.c_str(), opt.output == "-" ? stderr : stdout);

@@ -186,13 +186,29 @@ TEST(BallTool, DispersionDrawsTheBallsOwnLaunchValues) {
   EXPECT_NEAR(still["distance"]["mean"].get<double>(), HexOf(BallShots().at(2).at("outputs").at("distance")), 1e-9);
   EXPECT_NEAR(still["distance"]["sd"].get<double>(), 0.0, 1e-9);
   EXPECT_EQ(still["lateral"]["mean"].get<double>(), 0.0);
+  EXPECT_NEAR(still["total"]["mean"].get<double>(), HexOf(BallShots().at(2).at("outputs").at("total")), 1e-9);
+  EXPECT_NEAR(still["total"]["sd"].get<double>(), 0.0, 1e-9);
+  EXPECT_EQ(still["total"]["count"], 24);
+  EXPECT_NEAR(still["rest_ellipse"]["x"].get<double>(), still["total"]["mean"].get<double>(), 1e-9);
+  EXPECT_NEAR(still["rest_ellipse"]["major"].get<double>(), 0.0, 1e-6);
   // The spin axis and the direction scatter the ball sideways; the total spin, downrange.
   const auto sideways = json({"--spin-axis-sd", "4", "--direction-sd", "2"});
   EXPECT_GT(sideways["lateral"]["sd"].get<double>(), 5.0);
   EXPECT_EQ(sideways["distance"]["count"], 24);
+  // The rests scatter as the landings do, and further: the ball rolls on along its line.
+  EXPECT_GT(sideways["rest_ellipse"]["major"].get<double>(), sideways["ellipse"]["major"].get<double>());
+  EXPECT_GT(sideways["rest_ellipse"]["x"].get<double>(), sideways["ellipse"]["x"].get<double>() + 10.0);
   const auto spin = json({"--total-spin-sd", "600"});
   EXPECT_GT(spin["distance"]["sd"].get<double>(), 0.5);
   EXPECT_EQ(spin["lateral"]["sd"].get<double>(), 0.0);
+  EXPECT_EQ(spin["rest_ellipse"]["y"].get<double>(), 0.0);
+  EXPECT_GT(spin["total"]["sd"].get<double>(), 0.5);
+  // The text names them; the form's dispersion has no total.
+  const auto text = RunFlightTool({"dispersion", "--model", "ball", "--samples", "3"});
+  EXPECT_NE(text.out.find("\ntotal:    mean "), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("\nrest ellipse: 95% of the rest points: centre x "), std::string::npos) << text.out;
+  const auto form = RunFlightTool({"dispersion", "--samples", "3", "--format", "json"});
+  EXPECT_EQ(form.out.find("total"), std::string::npos) << form.out;
   // The ball's own spreads are refused with the form's model.
   const auto r = RunFlightTool({"dispersion", "--spin-axis-sd", "2"});
   EXPECT_EQ(r.status, 2);

@@ -117,8 +117,11 @@ FlightOutcome FlyApi(const ApiRequest& request) {
 BallSummary FlyBallApi(const ApiRequest& request) { return FlyBall(request.ball); }
 
 std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request) {
-  if (request.model == Model::Ball) return FlyBallTrajectory(request.ball);
   return FlyTrajectory(request.form, request.maxTicks.value_or(kTrajectoryDefaultMaxTicks));
+}
+
+std::vector<BallTrajectoryRow> BallTrajectoryApi(const ApiRequest& request) {
+  return FlyBallTrajectory(request.ball);
 }
 
 }  // namespace vendrel::web

@@ -42,7 +42,9 @@ FlightOutcome FlyApi(const ApiRequest& request);
 /// The same with the ball model.
 BallSummary FlyBallApi(const ApiRequest& request);
 
-/// The rows `vendrel-flight --trajectory` writes (flight/trajectory.h).
+/// The rows `vendrel-flight --trajectory` writes (flight/trajectory.h), the form's model.
 std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request);
+/// The same with the ball model, each row with its phase.
+std::vector<BallTrajectoryRow> BallTrajectoryApi(const ApiRequest& request);
 
 }  // namespace vendrel::web

@@ -13,6 +13,7 @@ function wrap(m) {
   const text = (pointer) => m.UTF8ToString(pointer);
   const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
   const fieldId = withString('vd_page_field_id', 'number', ['string']);
+  const phaseNames = m.trajectoryPhases();
   return {
     /** The message of the last refusal. */
     message: () => text(m._vd_message()),
@@ -56,10 +57,18 @@ function wrap(m) {
       columns: m.trajectoryColumns(),
       /** Every row's values one after the other, `columns.length` per row. */
       trajectory() {
+        return this.trajectoryWithPhases().values;
+      },
+      /**
+       * The same values, and the ball model's phase of each row ('flight', 'bounce' or
+       * 'roll'; none for the form's model): {values, phases}.
+       */
+      trajectoryWithPhases() {
         m.apiTrajectory();
         const values = Float64Array.from(m.apiTrajectoryRows());
+        const phases = Array.from(m.apiTrajectoryPhaseRows(), (i) => phaseNames[i]);
         m.apiReleaseRows();
-        return values;
+        return { values, phases };
       },
     },
   };
