@@ -31,17 +31,29 @@ constexpr double kHopSpeed = 0.5;
 // so that the tour averages' driver, 7-iron and PW roll out to the totals of
 // docs/examples/tour-totals.csv (README: how near). The rough: softer (a deeper crater, 25°), half the
 // rebound, more friction, and a ball that rolls in it slows at 0.4 g.
+// Firm and soft fairways and greens are the same impact with the ground's give changed
+// (a round choice, not a measurement): firm, a quarter less crater, a tenth more
+// rebound (the whole restitution curve scaled) and a quicker surface; soft, a quarter
+// more crater, a fifth less rebound and a slower surface. The greens' rolling
+// resistances are those of stimpmeter readings of 12 ft (firm) and 8 ft (soft).
 struct Surface {
   std::string_view name;
   double e0, e1, e2, friction, crater, rollResistance;
 };
-constexpr std::array<Surface, 3> kSurfaces{{
+constexpr std::array<Surface, 7> kSurfaces{{
     {"fairway", 0.510, 0.0375, 0.000903, 0.4, 18.0, 0.3},
     {"rough", 0.255, 0.01875, 0.0004515, 0.6, 25.0, 0.4},
     {"green", 0.510, 0.0375, 0.000903, 0.4, 15.4, 0.056},
+    {"fairway-firm", 0.561, 0.04125, 0.0009933, 0.4, 13.5, 0.2},
+    {"fairway-soft", 0.408, 0.03, 0.0007224, 0.4, 22.5, 0.4},
+    {"green-firm", 0.561, 0.04125, 0.0009933, 0.4, 11.55, 0.047},
+    {"green-soft", 0.408, 0.03, 0.0007224, 0.4, 19.25, 0.07},
 }};
-constexpr std::array<std::string_view, 3> kSurfaceNames{kSurfaces[0].name, kSurfaces[1].name,
-                                                        kSurfaces[2].name};
+constexpr auto kSurfaceNames = [] {
+  std::array<std::string_view, kSurfaces.size()> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSurfaces[i].name;
+  return names;
+}();
 
 double Dot(const double* a, const double* b) { return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]; }
 

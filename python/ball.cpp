@@ -7,6 +7,7 @@
 
 #include "flight/ball_flight.h"
 #include "flight/trajectory.h"
+#include "python/parameter_text.h"
 
 namespace vendrel::python {
 
@@ -57,8 +58,18 @@ void RefuseBallKeywords(const BallOnlyArgs& ballOnly) {
 }
 
 BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
-                        const BallOnlyArgs& ballOnly) {
+                        const BallOnlyArgs& ballOnly, const py::object& surface) {
   BallParams shot;
+  // The surface first: a ground constant given as a keyword then keeps its value.
+  if (!surface.is_none()) {
+    if (!py::isinstance<py::str>(surface)) {
+      throw py::type_error("surface: expected a name such as \"green\", got " +
+                           std::string(py::str(py::type::of(surface).attr("__name__"))));
+    }
+    if (!SetSurface(shot, surface.cast<std::string>())) {
+      throw py::value_error("surface: " + py::repr(surface).cast<std::string>() + " is not one of " + SurfaceList());
+    }
+  }
   bool polar = false, components = false;
   const auto take = [&](const Parameter& row, const py::object& arg) {
     ValueIn(shot, row) = ReadOneNumber(arg, ForModel(row, Model::Ball), row.key);

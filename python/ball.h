@@ -35,8 +35,9 @@ void RefuseBallKeywords(const BallOnlyArgs& ballOnly);
 /// With the ball's model: the shot from the keywords given. `given(i)` says whether the
 /// form's keyword i was given (else the ball model's default holds); a form-only
 /// keyword given, spin in both forms, or a value out of the ball's range is refused.
+/// `surface`, unless None, names the ground's constants; keywords given override it.
 BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
-                        const BallOnlyArgs& ballOnly);
+                        const BallOnlyArgs& ballOnly, const py::object& surface);
 
 /// One shot as `vendrel-flight --model ball --format json` reports it.
 py::dict FlyBallShot(const BallParams& shot);

@@ -105,6 +105,46 @@ TEST(BallTool, TrajectoryPassesTheLandingAndEndsAtRest) {
   EXPECT_NE(r.err.find("landing angle:"), std::string::npos) << r.err;
 }
 
+// --surface sets the six ground constants; one also given on its own keeps its value,
+// whichever comes first.
+TEST(BallTool, SurfaceSetsTheGroundAndKeepsConstantsGivenAlone) {
+  const auto json = [](std::vector<std::string> args) {
+    args.insert(args.end(), {"--model", "ball", "--format", "json"});
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+  };
+  const std::string green = json({"--surface", "green"});
+  EXPECT_EQ(green, json({"--bounce-e0", "0.51", "--bounce-e1", "0.0375", "--bounce-e2", "0.000903", "--friction",
+                         "0.4", "--crater", "15.4", "--roll-resistance", "0.056"}));
+  EXPECT_NE(green, json({}));
+  const std::string slow = json({"--surface", "green", "--roll-resistance", "0.2"});
+  EXPECT_EQ(slow, json({"--roll-resistance", "0.2", "--surface", "green"}));
+  EXPECT_NE(slow, green);
+  // Firmer rolls further, softer less, on fairways and greens alike.
+  const auto total = [&json](const char* surface) {
+    return nlohmann::json::parse(json({"--surface", surface}))["total"].get<double>();
+  };
+  EXPECT_GT(total("fairway-firm"), total("fairway"));
+  EXPECT_LT(total("fairway-soft"), total("fairway"));
+  EXPECT_GT(total("green-firm"), total("green"));
+  EXPECT_LT(total("green-soft"), total("green"));
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } refusals[] = {
+      {{"--model", "ball", "--surface", "ice"},
+       "--surface: 'ice' is not one of fairway, rough, green, fairway-firm, fairway-soft, green-firm or green-soft"},
+      {{"--surface", "green"}, "--surface: only with --model ball"},
+      {{"--model", "ball", "--surface", "green", "--surface", "rough"}, "--surface: given more than once"},
+  };
+  for (const auto& row : refusals) {
+    const auto r = RunFlightTool(row.args);
+    EXPECT_EQ(r.status, 2) << row.message;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+  }
+}
+
 TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
   const struct {
     std::vector<std::string> args;

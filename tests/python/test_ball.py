@@ -72,3 +72,26 @@ def test_refusals(kwargs, error, message):
     with pytest.raises(error) as raised:
         vendrel.fly(**kwargs)
     assert message in str(raised.value)
+
+
+def test_a_surface_is_the_command_lines_and_keeps_the_constants_given():
+    for surface, more in (("green", {}), ("fairway-soft", {"crater": 30.0})):
+        got = vendrel.fly(model="ball", surface=surface, **more)
+        want = json.loads(cli("--model", "ball", "--format", "json", "--surface", surface, *cli_options(more)))
+        for key in ("total", "roll", "time_to_rest", "bounces"):
+            assert same(got[key], want[key]), (surface, key)
+        assert got["rest"] == want["rest"]
+    assert vendrel.fly(model="ball", surface="fairway") == vendrel.fly(model="ball")
+    rows = vendrel.trajectory(model="ball", surface="rough")
+    assert rows["x"][-1] == vendrel.fly(model="ball", surface="rough")["rest"]["x"]
+
+
+@pytest.mark.parametrize("kwargs, error, message", [
+    ({"model": "ball", "surface": "ice"}, ValueError, "surface: 'ice' is not one of \"fairway\", \"rough\""),
+    ({"surface": "green"}, ValueError, "surface: only with model='ball'"),
+    ({"model": "ball", "surface": 1}, TypeError, "surface: expected a name"),
+])
+def test_surface_refusals(kwargs, error, message):
+    with pytest.raises(error) as raised:
+        vendrel.fly(**kwargs)
+    assert message in str(raised.value)

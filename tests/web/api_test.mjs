@@ -185,6 +185,21 @@ test("model: 'ball' trajectory phases are the command line's", () => {
   assert.deepEqual(rows.map((r) => r.phase), csv.slice(1).map((line) => line.split(',')[8]));
 });
 
+// A named surface, with a constant given on its own before or after it.
+test("model: 'ball' surface gives the command line's rest", () => {
+  for (const [surface, more] of [['green', {}], ['fairway-soft', { crater: 30 }]]) {
+    const want = JSON.parse(runFlight({ model: 'ball', surface, ...more }, '--format', 'json').toString());
+    for (const options of [{ model: 'ball', surface, ...more }, { ...more, surface, model: 'ball' }]) {
+      const got = vendrel.fly(options);
+      for (const key of ['total', 'roll', 'time_to_rest', 'bounces']) same(got[key], want[key], `${surface} ${key}`);
+      assert.deepEqual(got.rest, want.rest);
+    }
+  }
+  assert.throws(() => vendrel.fly({ model: 'ball', surface: 'ice' }),
+    { message: "--surface: 'ice' is not one of fairway, rough, green, fairway-firm, fairway-soft, green-firm or green-soft" });
+  assert.throws(() => vendrel.fly({ surface: 'green' }), { message: '--surface: only with --model ball' });
+});
+
 test('the ball model refuses what the command line refuses', () => {
   const refusals = [
     [{ model: 'ball', k: 0.1 }, '--k: only with --model form'],
