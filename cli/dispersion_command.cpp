@@ -128,7 +128,10 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
   AddWhole(app, "--max-flights", "N", "refuse more than N samples", 1, std::numeric_limits<std::int64_t>::max(),
            opt.maxFlights);
   AddChoice(app, "--format", "how the figures are printed", {{"text", false}, {"json", true}}, opt.json);
-  AddFile(app, "--output", "also write every flight as a sweep row (- for stdout)", opt.output);
+  AddFile(app, "--output",
+          "also write every flight as a sweep row (the ball model: its parameters, then\n"
+          "its results with total and rest) (- for stdout)",
+          opt.output);
 
   app.footer("Exit status: 0 every flight came down (or its height became not a number), 3 some\n"
              "flight was still up at the tick bound, 2 the command line was refused (nothing was run).");
@@ -138,7 +141,6 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
     if (opt.model == Model::Form && !opt.ballOnlySpreads.empty()) {
       throw CLI::ValidationError(opt.ballOnlySpreads.front() + ": only with --model ball");
     }
-    if (opt.model == Model::Ball && opt.output) throw CLI::ValidationError("--output: only with --model form");
     if (opt.samples > opt.maxFlights) {
       throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +
                                  std::to_string(opt.maxFlights));
@@ -160,11 +162,11 @@ int RunDispersion(const DispersionOptions& opt) {
 
   std::vector<FlightForm> forms;
   std::vector<FlightSummary> flights;
+  std::vector<BallParams> shots;
   std::vector<BallSummary> balls;
   DispersionStats st;
   if (opt.model == Model::Ball) {
-    const std::vector<BallParams> shots =
-        DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
+    shots = DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
     balls = FlyBallsParallel(shots, static_cast<int>(opt.threads));
     for (const BallSummary& s : balls) flights.push_back(BallAsFlightSummary(s));
     st = SummariseBallDispersion(balls);
@@ -176,9 +178,14 @@ int RunDispersion(const DispersionOptions& opt) {
   }
 
   if (opt.output) {
-    std::string text = FlightRowHeader();
-    for (std::size_t i = 0; i < forms.size(); ++i) {
-      AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
+    const bool ball = opt.model == Model::Ball;
+    std::string text = ball ? BallRowHeader() : FlightRowHeader();
+    for (std::size_t i = 0; i < flights.size(); ++i) {
+      if (ball) {
+        AppendBallRow(text, shots[i], balls[i], opt.units);
+      } else {
+        AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
+      }
       if (text.size() > (1u << 20)) {
         std::fwrite(text.data(), 1, text.size(), rows.get());
         text.clear();

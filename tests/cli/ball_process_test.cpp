@@ -249,6 +249,31 @@ TEST(BallTool, DispersionDrawsTheBallsOwnLaunchValues) {
   EXPECT_NE(text.out.find("\nrest ellipse: 95% of the rest points: centre x "), std::string::npos) << text.out;
   const auto form = RunFlightTool({"dispersion", "--samples", "3", "--format", "json"});
   EXPECT_EQ(form.out.find("total"), std::string::npos) << form.out;
+  // Every shot as a row: its parameters, then its results, the single shot's to the bit.
+  const auto rows = RunFlightTool({"dispersion", "--model", "ball", "--samples", "2", "--units", "imperial",
+                                   "--speed", "150", "--output", "-"});
+  ASSERT_EQ(rows.status, 0) << rows.err;
+  std::istringstream in(rows.out);
+  std::string header, row;
+  std::getline(in, header);
+  std::getline(in, row);
+  const std::string results =
+      ",ticks,end,carry,distance,lateral,apex,landing_angle,flight_time,total,roll,rest_x,rest_y,bounces,time_to_rest";
+  ASSERT_GT(header.size(), results.size());
+  EXPECT_EQ(header.substr(header.size() - results.size()), results);
+  EXPECT_EQ(header.rfind("angle,speed,", 0), 0u) << header;
+  const auto single = nlohmann::json::parse(
+      RunFlightTool({"--model", "ball", "--units", "imperial", "--speed", "150", "--format", "json"}).out);
+  std::vector<std::string> cells;
+  std::istringstream line(row);
+  for (std::string cell; std::getline(line, cell, ',');) cells.push_back(cell);
+  const std::size_t n = cells.size();
+  ASSERT_GE(n, 14u);
+  EXPECT_EQ(cells[1], "150");  // mph, as given
+  EXPECT_EQ(std::strtod(cells[n - 6].c_str(), nullptr), single["total"].get<double>());
+  EXPECT_EQ(std::strtod(cells[n - 4].c_str(), nullptr), single["rest"]["x"].get<double>());
+  EXPECT_EQ(cells[n - 2], std::to_string(single["bounces"].get<int>()));
+  EXPECT_EQ(std::strtod(cells[n - 1].c_str(), nullptr), single["time_to_rest"].get<double>());
   // The ball's own spreads are refused with the form's model.
   const auto r = RunFlightTool({"dispersion", "--spin-axis-sd", "2"});
   EXPECT_EQ(r.status, 2);
