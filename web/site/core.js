@@ -51,7 +51,11 @@ function wrap(m) {
       check: () => m._vd_api_check(),
       setNumber: withString('vd_api_set_number', 'number', ['string', 'number']),
       setText: withString('vd_api_set_text', 'number', ['string', 'string']),
-      /** The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex}. */
+      /**
+       * The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex,
+       * ball}; with ball true also landingAngle, flightTime, lateral, total, roll, rest: {x, y},
+       * bounces and timeToRest.
+       */
       fly: () => m.apiFly(),
       /** The names of a trajectory row's values, in order. */
       columns: m.trajectoryColumns(),
