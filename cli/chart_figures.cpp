@@ -92,6 +92,11 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
       top.marks.push_back({Pt(LengthFromModel(u, l[1]), LengthFromModel(u, l[2])),
                            "lateral " + Length(l[2], u), SeriesColor(i)});
     }
+    if (f.rests) {
+      const QPointF r = Pt(LengthFromModel(u, f.rest[0]), LengthFromModel(u, f.rest[1]));
+      side.marks.push_back({Pt(r.x(), 0.0), "rest, total " + Length(f.total, u), SeriesColor(i)});
+      top.marks.push_back({r, "rest " + Length(f.rest[1], u), SeriesColor(i)});
+    }
   }
   fig.panels = {side, top};
   return fig;
@@ -159,7 +164,7 @@ Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const
 }
 
 Figure DispersionFigure(const std::vector<FlightSummary>& flights, const DispersionStats& st,
-                        std::uint64_t seed, Units u) {
+                        std::uint64_t seed, Units u, std::span<const BallSummary> balls) {
   Figure fig;
   fig.title = "Dispersion of " + std::to_string(flights.size()) + " flights (seed " + std::to_string(seed) + ")";
   ChartPanel p = PathPanel("Landing points from above", "lateral", u);
@@ -179,6 +184,27 @@ Figure DispersionFigure(const std::vector<FlightSummary>& flights, const Dispers
   }
   if (st.distance.count > 0) {
     p.marks.push_back({centre, "mean " + Length(e.centreX, u) + ", " + Length(e.centreY, u), QColor(20, 20, 20)});
+  }
+  if (!balls.empty()) {
+    p.title = "Landing and rest points from above";
+    ChartDots r;
+    r.color = SeriesColor(2);
+    for (const BallSummary& s : balls) {
+      if (s.end == FlightEnd::Ground) r.points.push_back(Pt(LengthFromModel(u, s.rest[0]), LengthFromModel(u, s.rest[1])));
+    }
+    r.legend = "rest points (" + std::to_string(r.points.size()) + ")";
+    p.dots.push_back(r);
+    const Ellipse& re = st.restEllipse;
+    const QPointF restCentre = Pt(LengthFromModel(u, re.centreX), LengthFromModel(u, re.centreY));
+    if (st.total.count > 1) {
+      p.ellipses.push_back({restCentre, LengthFromModel(u, re.major), LengthFromModel(u, re.minor), re.angle,
+                            SeriesColor(3),
+                            "95% rest ellipse: " + Length(re.major, u) + " × " + Length(re.minor, u) + ", " +
+                                Show(re.angle, 3) + "°"});
+    }
+    if (st.total.count > 0) {
+      p.marks.push_back({restCentre, "mean total " + Length(st.total.mean, u), QColor(20, 20, 20)});
+    }
   }
   fig.panels = {p};
   return fig;

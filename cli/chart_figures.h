@@ -4,11 +4,13 @@
 // a fit. Lengths and speeds arrive in the model's units and are shown in the user's.
 
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "cli/chart_drawing.h"
 #include "cli/shots_csv.h"
+#include "flight/ball_flight.h"
 #include "flight/dispersion.h"
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
@@ -35,10 +37,13 @@ struct ChartedFlight {
   FlightForm form;
   FlightPath path;
   FlightSummary summary;
+  bool rests = false;                ///< a ball shot that came to rest: the path goes on to it
+  std::array<double, 2> rest{};      ///< m, downrange and right
+  double total = 0.0;                ///< m, tee to rest
 };
 
-/// Side view above top view, apex and landing marked, the legend naming each flight by
-/// what differs from the first.
+/// Side view above top view, apex and landing (and a ball's rest point) marked, the
+/// legend naming each flight by what differs from the first.
 Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units units);
 
 /// How a swept parameter is named on an axis: "launch angle (°)".
@@ -54,9 +59,10 @@ Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const
                        const std::vector<double>& ys, const std::vector<double>& values,
                        const std::string& quantity, Units units);
 
-/// The landing points from above, their mean and the 95% ellipse.
+/// The landing points from above, their mean and the 95% ellipse; with `balls` (the
+/// same shots of the ball model) their rest points and ellipse too.
 Figure DispersionFigure(const std::vector<FlightSummary>& flights, const DispersionStats& stats,
-                        std::uint64_t seed, Units units);
+                        std::uint64_t seed, Units units, std::span<const BallSummary> balls = {});
 
 /// The distance at each time step against the step, on a logarithmic axis.
 Figure ConvergenceFigure(const std::vector<double>& steps, const std::vector<FlightSummary>& flights,

@@ -43,8 +43,12 @@ Figure ChartOfConvergence(const FlightForm& form, std::int64_t maxTicks, Units u
 Figure ChartOfBallFlight(const BallParams& p, Units units) {
   ChartedFlight c;
   c.form = DefaultForm();  // names nothing: one flight has no legend
-  c.summary = BallAsFlightSummary(
-      FlyBallRows(p, [&c](const TrajectoryRow& row) { c.path.Add(Vec5{0.0, row.x, row.y, row.z, 0.0}); }));
+  const BallSummary s = FlyBallRows(
+      p, [&c](const BallTrajectoryRow& r) { c.path.Add(Vec5{0.0, r.row.x, r.row.y, r.row.z, 0.0}); });
+  c.summary = BallAsFlightSummary(s);
+  c.rests = s.end == FlightEnd::Ground;
+  c.rest = {s.rest[0], s.rest[1]};
+  c.total = s.total;
   return FlightFigure({c}, units);
 }
 

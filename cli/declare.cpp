@@ -8,6 +8,7 @@
 #include "cli/chart_drawing.h"
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
+#include "flight/ball_ground.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"
 
@@ -186,6 +187,25 @@ CLI::Option* AddModel(CLI::App& app, Model& model) {
 
 void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
                     std::vector<const Parameter*>& given, const Units& units) {
+  std::vector<std::string> surfaces(SurfaceNames().begin(), SurfaceNames().end());
+  std::string list;
+  for (std::size_t i = 0; i < surfaces.size(); ++i) {
+    list += i == 0 ? "" : i + 1 == surfaces.size() ? " or " : ", ";
+    list += surfaces[i];
+  }
+  AddValue(app, "--surface", "NAME",
+           "ball model only: the ground's constants as a named set, each still\nsettable on its own (" + list +
+               ", default " + surfaces.front() + ")",
+           [list, &model, &ball, &given](const std::string& text) {
+             if (model != Model::Ball) return std::string("--surface: only with --model ball");
+             // A constant given on its own keeps its value, before the surface or after.
+             const BallParams before = ball;
+             if (!SetSurface(ball, text)) return "--surface: " + Quoted(text) + " is not one of " + list;
+             for (const Parameter* p : given) {
+               if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
+             }
+             return std::string();
+           });
   for (const Parameter& p : AllParameters()) {
     const std::string name = "--" + std::string(p.option);
     AddValue(app, name, "X", RowHelp(p), [&p, name, &model, &form, &ball, &given, &units](const std::string& text) {

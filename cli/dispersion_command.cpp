@@ -32,33 +32,47 @@ std::string Text(const char* name, const MeanSd& m, Units u) {
          FormatNumber(LengthFromModel(u, m.sd)) + unit + " (" + std::to_string(m.count) + " flights)\n";
 }
 
+Json EllipseJson(const Ellipse& e, Units u) {
+  const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
+  return {{"x", L(e.centreX)}, {"y", L(e.centreY)}, {"major", L(e.major)}, {"minor", L(e.minor)},
+          {"angle", JsonNumber(e.angle)}};
+}
+
+// "ellipse:  95% of the landing points: ..." when two or more points make one.
+std::string EllipseText(const char* name, const char* points, const Ellipse& e, std::int64_t count, Units u) {
+  if (count < 2) return std::string(name) + "needs two flights that came down\n";
+  const auto L = [u](double v) { return FormatNumber(LengthFromModel(u, v)) + " " + LengthUnit(u); };
+  return std::string(name) + "95% of the " + points + ": centre x " + L(e.centreX) + ", y " + L(e.centreY) +
+         "; semi-axes " + L(e.major) + " and " + L(e.minor) + "; major axis at " + FormatNumber(e.angle) +
+         " deg from downrange\n";
+}
+
+// The figures; a ball shot's also where the shots came to rest.
 std::string Report(const DispersionOptions& opt, const DispersionStats& st) {
   const Units u = opt.units;
-  const Ellipse& e = st.ellipse;
+  const bool ball = opt.model == Model::Ball;
   if (opt.json) {
-    const auto L = [u](double v) { return JsonNumber(LengthFromModel(u, v)); };
     Json j;
     j["samples"] = opt.samples;
     j["seed"] = opt.seed;
     j["carry"] = Figures(st.carry, u);
     j["distance"] = Figures(st.distance, u);
     j["lateral"] = Figures(st.lateral, u);
-    j["ellipse"] = {{"x", L(e.centreX)}, {"y", L(e.centreY)}, {"major", L(e.major)}, {"minor", L(e.minor)},
-                    {"angle", JsonNumber(e.angle)}};
+    j["ellipse"] = EllipseJson(st.ellipse, u);
+    if (ball) {
+      j["total"] = Figures(st.total, u);
+      j["rest_ellipse"] = EllipseJson(st.restEllipse, u);
+    }
     return JsonText(j) + "\n";
   }
-  const std::string unit = std::string(" ") + LengthUnit(u);
   std::string s = "flights:  " + std::to_string(opt.samples) + " (seed " + std::to_string(opt.seed) + ")\n";
   s += Text("carry:    ", st.carry, u);
   s += Text("distance: ", st.distance, u);
   s += Text("lateral:  ", st.lateral, u);
-  if (st.distance.count > 1) {
-    s += "ellipse:  95% of the landing points: centre x " + FormatNumber(LengthFromModel(u, e.centreX)) + unit +
-         ", y " + FormatNumber(LengthFromModel(u, e.centreY)) + unit + "; semi-axes " +
-         FormatNumber(LengthFromModel(u, e.major)) + unit + " and " + FormatNumber(LengthFromModel(u, e.minor)) +
-         unit + "; major axis at " + FormatNumber(e.angle) + " deg from downrange\n";
-  } else {
-    s += "ellipse:  needs two flights that came down\n";
+  s += EllipseText("ellipse:  ", "landing points", st.ellipse, st.distance.count, u);
+  if (ball) {
+    s += Text("total:    ", st.total, u);
+    s += EllipseText("rest ellipse: ", "rest points", st.restEllipse, st.total.count, u);
   }
   return s;
 }
@@ -114,7 +128,10 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
   AddWhole(app, "--max-flights", "N", "refuse more than N samples", 1, std::numeric_limits<std::int64_t>::max(),
            opt.maxFlights);
   AddChoice(app, "--format", "how the figures are printed", {{"text", false}, {"json", true}}, opt.json);
-  AddFile(app, "--output", "also write every flight as a sweep row (- for stdout)", opt.output);
+  AddFile(app, "--output",
+          "also write every flight as a sweep row (the ball model: its parameters, then\n"
+          "its results with total and rest) (- for stdout)",
+          opt.output);
 
   app.footer("Exit status: 0 every flight came down (or its height became not a number), 3 some\n"
              "flight was still up at the tick bound, 2 the command line was refused (nothing was run).");
@@ -124,7 +141,6 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
     if (opt.model == Model::Form && !opt.ballOnlySpreads.empty()) {
       throw CLI::ValidationError(opt.ballOnlySpreads.front() + ": only with --model ball");
     }
-    if (opt.model == Model::Ball && opt.output) throw CLI::ValidationError("--output: only with --model form");
     if (opt.samples > opt.maxFlights) {
       throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +
                                  std::to_string(opt.maxFlights));
@@ -146,23 +162,30 @@ int RunDispersion(const DispersionOptions& opt) {
 
   std::vector<FlightForm> forms;
   std::vector<FlightSummary> flights;
+  std::vector<BallParams> shots;
+  std::vector<BallSummary> balls;
+  DispersionStats st;
   if (opt.model == Model::Ball) {
-    const std::vector<BallParams> shots =
-        DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
-    for (const BallSummary& s : FlyBallsParallel(shots, static_cast<int>(opt.threads))) {
-      flights.push_back(BallAsFlightSummary(s));
-    }
+    shots = DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
+    balls = FlyBallsParallel(shots, static_cast<int>(opt.threads));
+    for (const BallSummary& s : balls) flights.push_back(BallAsFlightSummary(s));
+    st = SummariseBallDispersion(balls);
   } else {
     forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
     ProgressLine progress(opt.samples, "flights");
     flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
+    st = SummariseDispersion(flights);
   }
-  const DispersionStats st = SummariseDispersion(flights);
 
   if (opt.output) {
-    std::string text = FlightRowHeader();
-    for (std::size_t i = 0; i < forms.size(); ++i) {
-      AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
+    const bool ball = opt.model == Model::Ball;
+    std::string text = ball ? BallRowHeader() : FlightRowHeader();
+    for (std::size_t i = 0; i < flights.size(); ++i) {
+      if (ball) {
+        AppendBallRow(text, shots[i], balls[i], opt.units);
+      } else {
+        AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
+      }
       if (text.size() > (1u << 20)) {
         std::fwrite(text.data(), 1, text.size(), rows.get());
         text.clear();
@@ -171,7 +194,10 @@ int RunDispersion(const DispersionOptions& opt) {
     std::fwrite(text.data(), 1, text.size(), rows.get());
     if (!rows.Close(error)) return Refuse(error);
   }
-  if (opt.chart && !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units), error)) return Refuse(error);
+  if (opt.chart &&
+      !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units, balls), error)) {
+    return Refuse(error);
+  }
 
   const std::string report = Report(opt, st);
   std::fputs(report.c_str(), opt.output == "-" ? stderr : stdout);

@@ -43,7 +43,7 @@ struct FlightFiles {
     std::string error;
     if (opt.trajectory) {
       if (!trajectoryFile.Open(*opt.trajectory, error)) return Refuse("--trajectory: " + error);
-      trajectory.emplace(trajectoryFile.get(), opt.units);
+      trajectory.emplace(trajectoryFile.get(), opt.units, opt.model == Model::Ball);
     }
     if (opt.png) {
       if (!OpenPng(*opt.png, pngFile, error)) return Refuse("--png: " + error);
@@ -63,11 +63,12 @@ int RunBallFlight(const FlightOptions& opt) {
   std::optional<TrajectoryWriter>& trajectory = files.trajectory;
   QFile& pngFile = files.pngFile;
   std::unique_ptr<Picture>& picture = files.picture;
+  // The picture draws the bounces and the roll on the view's scale as the flight.
   std::optional<TrajectoryRow> previous;
-  const BallSummary out = FlyBallRows(opt.ball, [&](const TrajectoryRow& row) {
+  const BallSummary out = FlyBallRows(opt.ball, [&](const BallTrajectoryRow& row) {
     if (trajectory) trajectory->Row(row);
-    if (picture && previous) picture->OnSegment(*previous, row);
-    previous = row;
+    if (picture && previous) picture->OnSegment(*previous, row.row);
+    previous = row.row;
   });
   if (!trajectoryFile.Close(error)) return Refuse(error);
   if (picture) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "flight/ball_ground.h"
+#include "flight/ball_params.h"
 #include "flight/form_value.h"
 #include "flight/parameters.h"
 #include "number_text/number_text.h"
@@ -60,6 +62,21 @@ std::string Paragraphs() {
            RangeAndDefault(p, form ? Model::Form : Model::Ball) + ".\n";
     }
     if (!p.note.empty()) s += std::string(p.note) + "\n";
+  }
+  // The named surfaces, each with its six ground constants.
+  s += ".TP\n.BI \\-\\-surface \" name\"\n";
+  s += "Sets the ground's constants to a named set (ball model only); a constant also given on\n"
+       "its own keeps that value.\n"
+       "Each set gives bounce\\-e0, bounce\\-e1, bounce\\-e2, friction, crater and roll\\-resistance:\n";
+  for (std::size_t i = 0; i < SurfaceNames().size(); ++i) {
+    BallParams b;
+    SetSurface(b, SurfaceNames()[i]);
+    s += ".B " + Roff(SurfaceNames()[i]) + "\n" + (i == 0 ? "(the default) " : "");
+    std::string values;
+    for (double v : {b.bounceE0, b.bounceE1, b.bounceE2, b.friction, b.crater, b.rollResistance}) {
+      values += (values.empty() ? "" : ", ") + Roff(FormatNumber(v));
+    }
+    s += values + (i + 1 == SurfaceNames().size() ? ".\n" : ";\n");
   }
   return s;
 }

@@ -47,13 +47,27 @@ std::string BallFlightJson(const BallSummary& out, Units u) {
   j["landing_angle"] = JsonNumber(out.landingAngle);
   j["flight_time"] = JsonNumber(out.flightTime);
   j["lateral"] = JsonNumber(LengthFromModel(u, out.lateral));
+  j["total"] = JsonNumber(LengthFromModel(u, out.total));
+  j["roll"] = JsonNumber(LengthFromModel(u, out.roll));
+  j["rest"] = {{"x", JsonNumber(LengthFromModel(u, out.rest[0]))}, {"y", JsonNumber(LengthFromModel(u, out.rest[1]))}};
+  j["bounces"] = out.bounces;
+  j["time_to_rest"] = JsonNumber(out.timeToRest);
   return JsonText(j) + "\n";
 }
 
 std::string BallFlightText(const BallSummary& out, Units u) {
-  return SummaryText(BallAsFlightSummary(out), u) + "landing angle: " + FormatNumber(out.landingAngle) +
-         " deg\nflight time: " + FormatNumber(out.flightTime) + " s\nlateral:  " +
-         FormatNumber(LengthFromModel(u, out.lateral)) + " " + LengthUnit(u) + "\n";
+  const auto L = [u](double v) { return FormatNumber(LengthFromModel(u, v)); };
+  const std::string m = std::string(" ") + LengthUnit(u);
+  std::string s = SummaryText(BallAsFlightSummary(out), u);
+  s += "landing angle: " + FormatNumber(out.landingAngle) + " deg\n";
+  s += "flight time: " + FormatNumber(out.flightTime) + " s\n";
+  s += "lateral:  " + L(out.lateral) + m + "\n";
+  s += "total:    " + L(out.total) + m + "\n";
+  s += "roll:     " + L(out.roll) + m + "\n";
+  s += "rest:     x " + L(out.rest[0]) + m + ", y " + L(out.rest[1]) + m + "\n";
+  s += "bounces:  " + std::to_string(out.bounces) + "\n";
+  s += "time to rest: " + FormatNumber(out.timeToRest) + " s\n";
+  return s;
 }
 
 int ExitStatusFor(const FlightSummary& out) { return out.landed() ? 0 : 3; }

@@ -16,7 +16,8 @@ std::string FlightJson(const FlightOutcome& out, Units units = Units::Metric);
 std::string FlightText(const FlightOutcome& out, Units units = Units::Metric);
 
 /// A ball flight: the same keys (its carry is its distance), then landing_angle (deg),
-/// flight_time (s) and lateral.
+/// flight_time (s), lateral, and where it came to rest: total, roll, rest {x, y},
+/// bounces and time_to_rest (s).
 std::string BallFlightJson(const BallSummary& out, Units units = Units::Metric);
 std::string BallFlightText(const BallSummary& out, Units units = Units::Metric);
 

@@ -7,9 +7,13 @@
 
 namespace vendrel::cli {
 
-TrajectoryWriter::TrajectoryWriter(std::FILE* out, Units units) : out_(out), units_(units) {
+TrajectoryWriter::TrajectoryWriter(std::FILE* out, Units units, bool phase) : out_(out), units_(units) {
   std::string header;
-  for (std::string_view column : kTrajectoryColumns) (header += header.empty() ? "" : ",") += column;
+  if (phase) {
+    for (std::string_view column : kBallTrajectoryColumns) (header += header.empty() ? "" : ",") += column;
+  } else {
+    for (std::string_view column : kTrajectoryColumns) (header += header.empty() ? "" : ",") += column;
+  }
   header += '\n';
   std::fputs(header.c_str(), out_);
 }
@@ -19,6 +23,16 @@ void TrajectoryWriter::OnTick(std::int64_t tick, const FlightState& st) {
 }
 
 void TrajectoryWriter::Row(const TrajectoryRow& row) {
+  const std::string line = Cells(row) + '\n';
+  std::fwrite(line.data(), 1, line.size(), out_);
+}
+
+void TrajectoryWriter::Row(const BallTrajectoryRow& row) {
+  const std::string line = Cells(row.row) + ',' + std::string(BallPhaseName(row.phase)) + '\n';
+  std::fwrite(line.data(), 1, line.size(), out_);
+}
+
+std::string TrajectoryWriter::Cells(const TrajectoryRow& row) const {
   std::string line = std::to_string(row.tick);
   line += ',';
   AppendNumber(line, row.t);
@@ -30,8 +44,7 @@ void TrajectoryWriter::Row(const TrajectoryRow& row) {
     line += ',';
     AppendNumber(line, SpeedFromModel(units_, v));
   }
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), out_);
+  return line;
 }
 
 }  // namespace vendrel::cli

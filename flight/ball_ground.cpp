@@ -34,17 +34,29 @@ constexpr double kHopSpeed = 0.5;
 // a rolling resistance of 0.6 g (a fairway's longer grass; a lumped constant over the
 // roll, whose drag grows with speed). The rough: half the fairway's rebound, more
 // friction, a deeper crater (25°), and a ball that rolls in it slows at 1 g.
+// Firm and soft fairways and greens are the same impact with the ground's give changed
+// (a round choice, not a measurement): firm, a quarter less crater, a tenth more
+// rebound (the whole restitution curve scaled) and a surface a third quicker; soft, a
+// quarter more crater, a fifth less rebound and a surface a third slower. The greens'
+// rolling resistances are those of stimpmeter readings of 12 ft (firm) and 8 ft (soft).
 struct Surface {
   std::string_view name;
   double e0, e1, e2, friction, crater, rollResistance;
 };
-constexpr std::array<Surface, 3> kSurfaces{{
+constexpr std::array<Surface, 7> kSurfaces{{
     {"fairway", 0.255, 0.01875, 0.0004515, 0.4, 12.0, 0.6},
     {"rough", 0.1275, 0.009375, 0.00022575, 0.6, 25.0, 1.0},
     {"green", 0.510, 0.0375, 0.000903, 0.4, 15.4, 0.056},
+    {"fairway-firm", 0.2805, 0.020625, 0.00049665, 0.4, 9.0, 0.4},
+    {"fairway-soft", 0.204, 0.015, 0.0003612, 0.4, 15.0, 0.8},
+    {"green-firm", 0.561, 0.04125, 0.0009933, 0.4, 11.55, 0.047},
+    {"green-soft", 0.408, 0.03, 0.0007224, 0.4, 19.25, 0.07},
 }};
-constexpr std::array<std::string_view, 3> kSurfaceNames{kSurfaces[0].name, kSurfaces[1].name,
-                                                        kSurfaces[2].name};
+constexpr auto kSurfaceNames = [] {
+  std::array<std::string_view, kSurfaces.size()> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = kSurfaces[i].name;
+  return names;
+}();
 
 double Dot(const double* a, const double* b) { return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]; }
 

@@ -29,7 +29,7 @@ struct BallGround {
 BallGround GroundOf(const BallParams& p);
 
 /// The named surfaces, in the order a help text lists them: "fairway" (the default),
-/// "rough", "green".
+/// "rough", "green", then "fairway-firm", "fairway-soft", "green-firm", "green-soft".
 std::span<const std::string_view> SurfaceNames();
 
 /// Sets every ground constant of `p` to the surface `name`'s; false (and `p`

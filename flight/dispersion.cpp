@@ -23,11 +23,11 @@ double DrawnBall(double BallParams::*member, const BallParams& base, double sd, 
 }
 
 // Mean and spread in two passes, in the order given.
-template <typename Pick>
-MeanSd Spread(std::span<const FlightSummary> flights, Pick pick) {
+template <typename Summary, typename Pick>
+MeanSd Spread(std::span<const Summary> flights, Pick pick) {
   MeanSd r;
   double sum = 0.0;
-  for (const FlightSummary& s : flights) {
+  for (const Summary& s : flights) {
     double v = 0.0;
     if (pick(s, v)) {
       sum += v;
@@ -37,7 +37,7 @@ MeanSd Spread(std::span<const FlightSummary> flights, Pick pick) {
   if (r.count == 0) return r;
   r.mean = sum / static_cast<double>(r.count);
   double sq = 0.0;
-  for (const FlightSummary& s : flights) {
+  for (const Summary& s : flights) {
     double v = 0.0;
     if (pick(s, v)) sq += (v - r.mean) * (v - r.mean);
   }
@@ -46,6 +46,44 @@ MeanSd Spread(std::span<const FlightSummary> flights, Pick pick) {
 }
 
 bool CameDown(const FlightSummary& s) { return s.end == FlightEnd::Ground; }
+
+// The 95% ellipse of the points `pick(s, x, y)` gives, whose lateral y has the spread
+// `y`; the centre's x is their mean in the same order.
+template <typename Summary, typename Pick>
+Ellipse EllipseOf(std::span<const Summary> flights, const MeanSd& y, Pick pick) {
+  const MeanSd x = Spread(flights, [&pick](const Summary& s, double& v) {
+    double unused = 0.0;
+    return pick(s, v, unused);
+  });
+  Ellipse e;
+  e.centreX = x.mean;
+  e.centreY = y.mean;
+  if (x.count < 2) return e;
+  double sxx = 0.0, syy = 0.0, sxy = 0.0;
+  for (const Summary& s : flights) {
+    double px = 0.0, py = 0.0;
+    if (!pick(s, px, py)) continue;
+    const double dx = px - e.centreX;
+    const double dy = py - e.centreY;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+  }
+  const double n1 = static_cast<double>(x.count - 1);
+  sxx /= n1;
+  syy /= n1;
+  sxy /= n1;
+  // Eigenvalues of the covariance matrix [[sxx, sxy], [sxy, syy]].
+  const double mid = (sxx + syy) / 2.0;
+  const double half = (sxx - syy) / 2.0;
+  const double r = std::sqrt(half * half + sxy * sxy);
+  const double big = mid + r;
+  const double small = std::max(mid - r, 0.0);
+  e.major = std::sqrt(kChiSquare2At95 * big);
+  e.minor = std::sqrt(kChiSquare2At95 * small);
+  e.angle = std::atan2(2.0 * sxy, sxx - syy) / 2.0 / 6.283185307179586 * 360.0;
+  return e;
+}
 
 }  // namespace
 
@@ -112,37 +150,33 @@ DispersionStats SummariseDispersion(std::span<const FlightSummary> flights) {
     v = s.landing[2];
     return CameDown(s);
   });
-  const MeanSd x = Spread(flights, [](const FlightSummary& s, double& v) {
-    v = s.landing[1];
+  st.ellipse = EllipseOf(flights, st.lateral, [](const FlightSummary& s, double& x, double& y) {
+    x = s.landing[1];
+    y = s.landing[2];
     return CameDown(s);
   });
+  return st;
+}
 
-  Ellipse& e = st.ellipse;
-  e.centreX = x.mean;
-  e.centreY = st.lateral.mean;
-  if (x.count < 2) return st;
-  double sxx = 0.0, syy = 0.0, sxy = 0.0;
-  for (const FlightSummary& s : flights) {
-    if (!CameDown(s)) continue;
-    const double dx = s.landing[1] - e.centreX;
-    const double dy = s.landing[2] - e.centreY;
-    sxx += dx * dx;
-    syy += dy * dy;
-    sxy += dx * dy;
-  }
-  const double n1 = static_cast<double>(x.count - 1);
-  sxx /= n1;
-  syy /= n1;
-  sxy /= n1;
-  // Eigenvalues of the covariance matrix [[sxx, sxy], [sxy, syy]].
-  const double mid = (sxx + syy) / 2.0;
-  const double half = (sxx - syy) / 2.0;
-  const double r = std::sqrt(half * half + sxy * sxy);
-  const double big = mid + r;
-  const double small = std::max(mid - r, 0.0);
-  e.major = std::sqrt(kChiSquare2At95 * big);
-  e.minor = std::sqrt(kChiSquare2At95 * small);
-  e.angle = std::atan2(2.0 * sxy, sxx - syy) / 2.0 / 6.283185307179586 * 360.0;
+DispersionStats SummariseBallDispersion(std::span<const BallSummary> shots) {
+  std::vector<FlightSummary> flights;
+  flights.reserve(shots.size());
+  for (const BallSummary& s : shots) flights.push_back(BallAsFlightSummary(s));
+  DispersionStats st = SummariseDispersion(flights);
+  // A shot that did not come down rests where its flight ended: it has no roll to count.
+  st.total = Spread(shots, [](const BallSummary& s, double& v) {
+    v = s.total;
+    return CameDown(s);
+  });
+  const MeanSd restY = Spread(shots, [](const BallSummary& s, double& v) {
+    v = s.rest[1];
+    return CameDown(s);
+  });
+  st.restEllipse = EllipseOf(shots, restY, [](const BallSummary& s, double& x, double& y) {
+    x = s.rest[0];
+    y = s.rest[1];
+    return CameDown(s);
+  });
   return st;
 }
 

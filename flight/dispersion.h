@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "flight/ball_flight.h"
 #include "flight/ball_params.h"
 #include "flight/flight_records.h"
 #include "flight/flight_summary.h"
@@ -73,11 +74,16 @@ struct DispersionStats {
   MeanSd distance;  ///< over flights that came down (ground)
   MeanSd lateral;   ///< likewise, landing y
   Ellipse ellipse;  ///< likewise
+  // Ball shots only: where they came to rest, over the shots that came down.
+  MeanSd total;         ///< tee to rest
+  Ellipse restEllipse;  ///< of the rest points
 };
 
 /// Statistics of the flights' outcomes, summed in the order given, so the bits do not
 /// depend on which thread flew which flight.
 DispersionStats SummariseDispersion(std::span<const FlightSummary> flights);
+/// The same of ball shots (their carry is their distance), with their totals and rests.
+DispersionStats SummariseBallDispersion(std::span<const BallSummary> shots);
 
 /// Chi-square quantile of two degrees of freedom at 95%: −2 ln 0.05.
 inline constexpr double kChiSquare2At95 = 5.991464547107979;

@@ -12,9 +12,9 @@ std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks,
   return rows;
 }
 
-std::vector<TrajectoryRow> FlyBallTrajectory(const BallParams& p) {
-  std::vector<TrajectoryRow> rows;
-  FlyBallRows(p, [&rows](const TrajectoryRow& row) { rows.push_back(row); });
+std::vector<BallTrajectoryRow> FlyBallTrajectory(const BallParams& p) {
+  std::vector<BallTrajectoryRow> rows;
+  FlyBallRows(p, [&rows](const BallTrajectoryRow& row) { rows.push_back(row); });
   return rows;
 }
 

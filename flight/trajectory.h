@@ -26,6 +26,17 @@ struct TrajectoryRow {
 /// The columns' names, in order: tick, t, x, y, z, vx, vy, vz.
 inline constexpr std::array<std::string_view, 8> kTrajectoryColumns{"tick", "t", "x", "y", "z", "vx", "vy", "vz"};
 
+/// One row of the ball model's trajectory: the form's columns, then the phase the ball
+/// is in (BallPhaseName gives its text).
+struct BallTrajectoryRow {
+  TrajectoryRow row;
+  BallPhase phase;
+};
+
+/// The ball model's columns: the form's, then "phase".
+inline constexpr std::array<std::string_view, 9> kBallTrajectoryColumns{"tick", "t",  "x",  "y",    "z",
+                                                                        "vx",   "vy", "vz", "phase"};
+
 /// Calls `out(const TrajectoryRow&)` for the rows tick `tick` adds: the launch's row
 /// before tick 1's, then the tick's own. For a run's tick observer.
 template <class Out>
@@ -35,14 +46,16 @@ void EmitTrajectoryRows(std::int64_t tick, const FlightState& st, Out&& out) {
                     st.velNext[1], st.velNext[2], st.velNext[3]});
 }
 
-/// The rows of a ball flight: row 0 the launch, then each step's end at t = step × dt,
-/// the last row the landing point itself (at its own interpolated time).
+/// The rows of a ball shot, `out(const BallTrajectoryRow&)`: row 0 the launch, then each
+/// step's end at t = step × dt, then the landing point itself (at its own interpolated
+/// time, row `ticks`); after it the bounces and the roll (FlyBall's points), the last
+/// row the rest point.
 template <class Out>
 BallSummary FlyBallRows(const BallParams& p, Out&& out) {
   const BallLaunch l = LaunchBall(p);
-  out(TrajectoryRow{0, 0.0, 0.0, 0.0, 0.0, l.v[0], l.v[1], l.v[2]});
+  out(BallTrajectoryRow{{0, 0.0, 0.0, 0.0, 0.0, l.v[0], l.v[1], l.v[2]}, BallPhase::Flight});
   return FlyBall(p, [&out](std::int64_t step, const BallPoint& b) {
-    out(TrajectoryRow{step, b.t, b.p[0], b.p[1], b.p[2], b.v[0], b.v[1], b.v[2]});
+    out(BallTrajectoryRow{{step, b.t, b.p[0], b.p[1], b.p[2], b.v[0], b.v[1], b.v[2]}, b.phase});
   });
 }
 
@@ -51,6 +64,6 @@ BallSummary FlyBallRows(const BallParams& p, Out&& out) {
 std::vector<TrajectoryRow> FlyTrajectory(FlightForm form, std::int64_t maxTicks,
                                          const StopRequest* stop = nullptr);
 /// Flies a ball shot (one BallParamsRefusal takes) and keeps every row.
-std::vector<TrajectoryRow> FlyBallTrajectory(const BallParams& p);
+std::vector<BallTrajectoryRow> FlyBallTrajectory(const BallParams& p);
 
 }  // namespace vendrel

@@ -7,8 +7,17 @@
 
 #include "flight/ball_flight.h"
 #include "flight/trajectory.h"
+#include "python/parameter_text.h"
 
 namespace vendrel::python {
+
+// A ball trajectory's row as numpy reads it: the phase's name in fixed-width bytes.
+struct BallRow {
+  std::int64_t tick;
+  double t, x, y, z, vx, vy, vz;
+  char phase[8];
+};
+
 namespace {
 
 py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
@@ -49,8 +58,18 @@ void RefuseBallKeywords(const BallOnlyArgs& ballOnly) {
 }
 
 BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
-                        const BallOnlyArgs& ballOnly) {
+                        const BallOnlyArgs& ballOnly, const py::object& surface) {
   BallParams shot;
+  // The surface first: a ground constant given as a keyword then keeps its value.
+  if (!surface.is_none()) {
+    if (!py::isinstance<py::str>(surface)) {
+      throw py::type_error("surface: expected a name such as \"green\", got " +
+                           std::string(py::str(py::type::of(surface).attr("__name__"))));
+    }
+    if (!SetSurface(shot, surface.cast<std::string>())) {
+      throw py::value_error("surface: " + py::repr(surface).cast<std::string>() + " is not one of " + SurfaceList());
+    }
+  }
   bool polar = false, components = false;
   const auto take = [&](const Parameter& row, const py::object& arg) {
     ValueIn(shot, row) = ReadOneNumber(arg, ForModel(row, Model::Ball), row.key);
@@ -95,18 +114,38 @@ py::dict FlyBallShot(const BallParams& shot) {
   d["landing_angle"] = JsonNumber(s.landingAngle);
   d["flight_time"] = JsonNumber(s.flightTime);
   d["lateral"] = JsonNumber(s.lateral);
+  d["total"] = JsonNumber(s.total);
+  d["roll"] = JsonNumber(s.roll);
+  py::dict rest;
+  rest["x"] = JsonNumber(s.rest[0]);
+  rest["y"] = JsonNumber(s.rest[1]);
+  d["rest"] = rest;
+  d["bounces"] = py::int_(s.bounces);
+  d["time_to_rest"] = JsonNumber(s.timeToRest);
   return d;
 }
 
 py::array BallTrajectory(const BallParams& shot) {
-  std::vector<TrajectoryRow> rows;
+  std::vector<BallTrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
     rows = FlyBallTrajectory(shot);
   }
-  py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
-  std::copy(rows.begin(), rows.end(), table.mutable_data());
-  return table;
+  py::array_t<BallRow> table(static_cast<py::ssize_t>(rows.size()));
+  BallRow* out = table.mutable_data();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TrajectoryRow& r = rows[i].row;
+    out[i] = BallRow{r.tick, r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz, {}};
+    const std::string_view name = BallPhaseName(rows[i].phase);
+    std::copy(name.begin(), name.end(), out[i].phase);
+  }
+  // The phase as text, not bytes: rows["phase"] == "roll".
+  py::list columns;
+  for (std::string_view c : kTrajectoryColumns) columns.append(py::make_tuple(std::string(c), c == "tick" ? "i8" : "f8"));
+  columns.append(py::make_tuple("phase", "U6"));
+  return table.attr("astype")(py::dtype::from_args(columns));
 }
+
+void RegisterBallTypes() { PYBIND11_NUMPY_DTYPE(BallRow, tick, t, x, y, z, vx, vy, vz, phase); }
 
 }  // namespace vendrel::python

@@ -35,13 +35,18 @@ void RefuseBallKeywords(const BallOnlyArgs& ballOnly);
 /// With the ball's model: the shot from the keywords given. `given(i)` says whether the
 /// form's keyword i was given (else the ball model's default holds); a form-only
 /// keyword given, spin in both forms, or a value out of the ball's range is refused.
+/// `surface`, unless None, names the ground's constants; keywords given override it.
 BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
-                        const BallOnlyArgs& ballOnly);
+                        const BallOnlyArgs& ballOnly, const py::object& surface);
 
 /// One shot as `vendrel-flight --model ball --format json` reports it.
 py::dict FlyBallShot(const BallParams& shot);
 
-/// One shot's rows, with the columns of the form's trajectory.
+/// One shot's rows, with the columns of the form's trajectory and its phase ("flight",
+/// "bounce" or "roll", a text column).
 py::array BallTrajectory(const BallParams& shot);
+
+/// Registers the numpy record of a ball trajectory's row; once, as the module loads.
+void RegisterBallTypes();
 
 }  // namespace vendrel::python

@@ -63,9 +63,16 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                real air, one shot of single numbers. Its keywords, each defaulting
                to the ball model's own value (k and k_prime are the form's only;
                spin is total_spin and spin_axis, or back_spin and side_spin):
-@BALL_PARAMETERS@               The result then has the keys above (its carry is its distance)
+@BALL_PARAMETERS@    surface    the ground's constants (bounce_e0 ... roll_resistance) as a named
+               set (default: the ball model's own, the fairway's), one of
+               @SURFACES@;
+               a constant also given as a keyword keeps that value.
+               The result then has the keys above (its carry is its distance)
                and landing_angle (degrees below the horizontal), flight_time (s)
-               and lateral (m, right of the target line).
+               and lateral (m, right of the target line), then where the ball
+               came to rest after its bounces and roll: total (tee to rest, m),
+               roll (total - carry, m; negative when it came back), rest
+               {"x": downrange, "y": lateral} (m), bounces and time_to_rest (s).
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -105,6 +112,9 @@ array with one row for the launch and one per tick, and the columns
     t     time since launch, s (tick * dt)
     x, y, z     position at the end of the tick's step, m (downrange, lateral, height)
     vx, vy, vz  velocity there, m/s
+With model="ball" the rows go on after the landing (row `ticks`) through the
+bounces and the roll to the rest point, and a last column says where each is:
+    phase       "flight", "bounce" or "roll" (sliding or rolling on the ground)
 
 Example:
     >>> tr = vendrel.trajectory(angle=20)
@@ -165,17 +175,20 @@ const py::object& FormDefault(std::size_t i) {
 }
 
 // The ball model's shot, or nothing for the form's (whose keywords are then checked).
-std::optional<BallParams> BallShotOf(const FlightArgs& flight, const py::object& model, const BallOnlyArgs& ballOnly) {
+std::optional<BallParams> BallShotOf(const FlightArgs& flight, const py::object& model, const BallOnlyArgs& ballOnly,
+                                     const py::object& surface) {
   if (ReadModel(model) == Model::Form) {
     RefuseBallKeywords(ballOnly);
+    if (!surface.is_none()) throw py::value_error("surface: only with model='ball'");
     return std::nullopt;
   }
-  return ReadBallShot(flight, [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); }, ballOnly);
+  return ReadBallShot(flight, [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); }, ballOnly,
+                      surface);
 }
 
 py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg,
-             const py::object& model, const BallOnlyArgs& ballOnly) {
-  if (const auto shot = BallShotOf(flight, model, ballOnly)) return FlyBallShot(*shot);
+             const py::object& model, const BallOnlyArgs& ballOnly, const py::object& surface) {
+  if (const auto shot = BallShotOf(flight, model, ballOnly, surface)) return FlyBallShot(*shot);
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   const unsigned workers = ReadThreads(threads);
@@ -186,8 +199,8 @@ py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, 
 }
 
 py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks, const py::object& model,
-                       const BallOnlyArgs& ballOnly) {
-  if (const auto shot = BallShotOf(flight, model, ballOnly)) return BallTrajectory(*shot);
+                       const BallOnlyArgs& ballOnly, const py::object& surface) {
+  if (const auto shot = BallShotOf(flight, model, ballOnly, surface)) return BallTrajectory(*shot);
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
   if (!grid.scalar) {
@@ -219,6 +232,7 @@ const char* Doc(const char* text, std::string_view name, std::vector<std::string
       {"@SIGNATURE@", SignatureLine(name, params, returns)},
       {"@FLIGHT_PARAMETERS@", FlightHelpLines()},
       {"@BALL_PARAMETERS@", BallHelpLines()},
+      {"@SURFACES@", SurfaceList(15)},
       {"@FLIGHT_KEYS@", KeyNames(Model::Form)},
   })));
   return docs.back()->c_str();
@@ -247,21 +261,22 @@ void DefineFlights(py::module_& m, std::index_sequence<I...>, std::index_sequenc
   m.def(
       "fly",
       [](Object<I>... flight, py::object maxTicks, py::object threads, py::object progress, py::object model,
-         Object<J>... ballOnly) {
+         Object<J>... ballOnly, py::object surface) {
         return Fly(FlightArgs{std::move(flight)...}, std::move(maxTicks), std::move(threads), std::move(progress),
-                   model, BallOnlyArgs{std::move(ballOnly)...});
+                   model, BallOnlyArgs{std::move(ballOnly)...}, surface);
       },
       Doc(kFlyDoc, "fly", flyParams, "dict"), FlightKeyword(I)..., py::arg("max_ticks") = defaultTicks,
       py::arg("threads") = py::none(), py::arg("progress") = py::none(), py::arg("model") = "form",
-      BallKeyword(J)...);
+      BallKeyword(J)..., py::arg("surface") = py::none());
   m.def(
       "trajectory",
-      [](Object<I>... flight, py::object maxTicks, py::object model, Object<J>... ballOnly) {
+      [](Object<I>... flight, py::object maxTicks, py::object model, Object<J>... ballOnly, py::object surface) {
         return TrajectoryOf(FlightArgs{std::move(flight)...}, std::move(maxTicks), model,
-                            BallOnlyArgs{std::move(ballOnly)...});
+                            BallOnlyArgs{std::move(ballOnly)...}, surface);
       },
       Doc(kTrajectoryDoc, "trajectory", trajectoryParams, "numpy.ndarray"), FlightKeyword(I)...,
-      py::arg("max_ticks") = defaultTicks, py::arg("model") = "form", BallKeyword(J)...);
+      py::arg("max_ticks") = defaultTicks, py::arg("model") = "form", BallKeyword(J)...,
+      py::arg("surface") = py::none());
   m.def("fit", &Fit,
         Doc(kFitDoc, "fit", {"shots", "fit=(\"k\", \"k_prime\")", maxTicksDefault, "threads=None", "progress=None"},
             "dict"),
@@ -278,6 +293,7 @@ PYBIND11_MODULE(_vendrel, m) {
   options.disable_function_signatures();
   m.doc() = kModuleDoc;
   RegisterTypes();
+  RegisterBallTypes();
   m.attr("__version__") = VENDREL_VERSION;
   DefineFlights(m, std::make_index_sequence<kFormParameterCount>(), std::make_index_sequence<kBallOnlyCount>());
   DefineDispersion(m);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "flight/ball_ground.h"
 #include "flight/form_value.h"
 #include "flight/parameters.h"
 
@@ -41,7 +42,28 @@ std::vector<std::string> BallKeywords() {
   for (const Parameter& p : ParametersOf(Model::Ball)) {
     if (!p.AppliesTo(Model::Form)) out.push_back(std::string(p.key) + "=None");
   }
+  out.push_back("surface=None");
   return out;
+}
+
+std::string SurfaceList(std::size_t indent) {
+  std::string out, line;
+  const auto names = SurfaceNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string piece = i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+    piece += '"';
+    piece += names[i];
+    piece += '"';
+    if (indent > 0 && indent + line.size() + piece.size() > 80) {
+      out += line;
+      out += ",\n";
+      out.append(indent, ' ');
+      line = piece.substr(piece[0] == ',' ? 2 : 0);
+    } else {
+      line += piece;
+    }
+  }
+  return out + line;
 }
 
 namespace {
@@ -89,6 +111,14 @@ std::string StubBallParameters(std::string_view indent) {
   for (const Parameter& p : ParametersOf(Model::Ball)) {
     if (!p.AppliesTo(Model::Form)) out += std::string(indent) + std::string(p.key) + ": Optional[Number] = None,\n";
   }
+  std::string names;
+  for (std::string_view name : SurfaceNames()) {
+    names += names.empty() ? "" : ", ";
+    names += '"';
+    names += name;
+    names += '"';
+  }
+  out += std::string(indent) + "surface: Optional[Literal[" + names + "]] = None,\n";
   return out;
 }
 

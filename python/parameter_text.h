@@ -24,6 +24,10 @@ std::vector<std::string> FlightDefaults();
 /// each row only the ball model has.
 std::vector<std::string> BallKeywords();
 
+/// The named surfaces as a docstring lists them: "fairway", ... or "green-soft"; with
+/// an `indent`, in lines of at most 80 characters, each after the first indented so.
+std::string SurfaceList(std::size_t indent = 0);
+
 /// One docstring line per row of the ball model: its key, its help, its range, unit
 /// and default in that model.
 std::string BallHelpLines();

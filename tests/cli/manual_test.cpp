@@ -131,7 +131,16 @@ TEST(Manual, GivesTheRangesAndDefaultsOfHelp) {
       {"--gravity", "0 to 10000", "9.8"},
       {"--dt", "0.00001 to 0.1", "0.01"},
   };
-  EXPECT_EQ(parameters.size(), AllParameters().size());
+  EXPECT_EQ(parameters.size(), AllParameters().size() + 1);  // and --surface
+  // Every named surface, in the page with its constants and in --help.
+  ASSERT_TRUE(parameters.count("--surface"));
+  ASSERT_TRUE(help.count("--surface"));
+  for (const char* name : {"fairway", "rough", "green", "fairway-firm", "fairway-soft", "green-firm", "green-soft"}) {
+    EXPECT_NE(parameters.at("--surface").find(std::string(name) + " "), std::string::npos) << name;
+    EXPECT_NE(help.at("--surface").find(name), std::string::npos) << name;
+  }
+  EXPECT_NE(parameters.at("--surface").find("green 0.51, 0.0375, 0.000903, 0.4, 15.4, 0.056;"), std::string::npos)
+      << parameters.at("--surface");
   const auto check = [&](const char* option, std::string range, const char* byDefault, bool ball) {
     SCOPED_TRACE(option);
     ASSERT_TRUE(parameters.count(option));

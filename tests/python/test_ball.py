@@ -18,10 +18,12 @@ def test_the_shared_ball_flights_to_the_bit(shot):
     got = vendrel.fly(model="ball", **shot["params"])
     want = shot["outputs"]
     assert got["ticks"] == want["ticks"]
-    for key in ("distance", "apex", "landing_angle", "flight_time", "lateral"):
+    for key in ("distance", "apex", "landing_angle", "flight_time", "lateral", "total", "roll", "time_to_rest"):
         assert same(got[key], float.fromhex(want[key])), key
     assert same(got["carry"], got["distance"])
     assert [got["landing"][c] for c in "xyz"] == [float.fromhex(h) for h in want["landing"]]
+    assert [got["rest"][c] for c in "xy"] == [float.fromhex(h) for h in want["rest"]]
+    assert got["bounces"] == want["bounces"]
 
 
 def test_the_trajectory_is_the_command_lines():
@@ -37,6 +39,13 @@ def test_the_trajectory_is_the_command_lines():
             assert same(float(got[column]), float(line[column])), column
     assert rows[ticks]["z"] == 0.0
     assert rows[ticks]["t"] == float.fromhex(SHOTS[0]["outputs"]["flight_time"])
+    # The phase is text, row for row the command line's; the last row is the rest point.
+    assert rows.dtype.names[-1] == "phase" and rows["phase"].dtype.kind == "U"
+    assert list(rows["phase"]) == [line["phase"] for line in want]
+    assert rows["phase"][ticks] == "flight" and rows["phase"][ticks + 1] == "bounce"
+    assert rows["phase"][-1] == "roll"
+    assert rows["x"][-1] == float.fromhex(SHOTS[0]["outputs"]["rest"][0])
+    assert "phase" not in vendrel.trajectory().dtype.names  # the form's rows stay as they are
 
 
 def test_the_form_keywords_left_out_take_the_balls_defaults():
@@ -60,6 +69,29 @@ def test_the_form_keywords_left_out_take_the_balls_defaults():
     ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
 ])
 def test_refusals(kwargs, error, message):
+    with pytest.raises(error) as raised:
+        vendrel.fly(**kwargs)
+    assert message in str(raised.value)
+
+
+def test_a_surface_is_the_command_lines_and_keeps_the_constants_given():
+    for surface, more in (("green", {}), ("fairway-soft", {"crater": 30.0})):
+        got = vendrel.fly(model="ball", surface=surface, **more)
+        want = json.loads(cli("--model", "ball", "--format", "json", "--surface", surface, *cli_options(more)))
+        for key in ("total", "roll", "time_to_rest", "bounces"):
+            assert same(got[key], want[key]), (surface, key)
+        assert got["rest"] == want["rest"]
+    assert vendrel.fly(model="ball", surface="fairway") == vendrel.fly(model="ball")
+    rows = vendrel.trajectory(model="ball", surface="rough")
+    assert rows["x"][-1] == vendrel.fly(model="ball", surface="rough")["rest"]["x"]
+
+
+@pytest.mark.parametrize("kwargs, error, message", [
+    ({"model": "ball", "surface": "ice"}, ValueError, "surface: 'ice' is not one of \"fairway\", \"rough\""),
+    ({"surface": "green"}, ValueError, "surface: only with model='ball'"),
+    ({"model": "ball", "surface": 1}, TypeError, "surface: expected a name"),
+])
+def test_surface_refusals(kwargs, error, message):
     with pytest.raises(error) as raised:
         vendrel.fly(**kwargs)
     assert message in str(raised.value)

@@ -68,6 +68,9 @@ def test_what_comes_back_has_the_stubs_keys():
     one = vendrel.fly()
     assert list(one) == stub_keys("Flight")
     assert list(one["landing"]) == stub_keys("Landing")
+    ball = vendrel.fly(model="ball")
+    assert list(ball) == stub_keys("Flight") + stub_keys("BallFlight")
+    assert list(ball["rest"]) == stub_keys("Rest")
     assert list(vendrel.fly(angle=[10.0, 20.0])) == stub_keys("Flights")
     shots = {"angle": [10.0, 14.0, 18.0], "distance": [150.0, 170.0, 185.0], "apex": [8.0, 12.0, 17.0]}
     result = vendrel.fit(shots)

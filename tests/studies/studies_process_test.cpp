@@ -71,6 +71,10 @@ TEST(Charts, EachKindDrawsItsLabels) {
        {"back spin (rpm)", "apex (m)", "best: angle 40°, back spin 3000 rpm"}},
       {"dispersion", {"dispersion", "--samples", "50", "--angle-sd", "2", "--side-spin-sd", "300"},
        {"Dispersion of 50 flights (seed 1)", "landing points (50)", "95% ellipse", "mean "}},
+      {"ball flight", {"--model", "ball", "--units", "imperial"},
+       {"landing 270.3 yd", "rest, total 292.7 yd", "rest 0.0 yd"}},
+      {"ball dispersion", {"dispersion", "--model", "ball", "--samples", "30", "--spin-axis-sd", "3"},
+       {"Landing and rest points from above", "rest points (30)", "95% rest ellipse", "mean total "}},
       {"convergence", {"--converge"}, {"time step dt (s)", "distance (m)", "0.01"}},
       {"fit", {"fit", "--shots", shots}, {"modelled distance (m)", "measured apex (m)", "low", "high", "K ="}},
   };

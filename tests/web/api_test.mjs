@@ -151,17 +151,53 @@ test("model: 'ball' flies the shared ball flights bit for bit", async () => {
     // The model given last still sets the ranges the other keys are read against.
     const flight = vendrel.fly({ ...shot.params, model: 'ball' });
     assert.equal(flight.ticks, out.ticks, shot.name);
-    for (const key of ['distance', 'apex', 'landing_angle', 'flight_time', 'lateral']) {
-      same(flight[key], hexDouble(out[key]), `${shot.name} ${key}`);
-    }
+    const keys = ['distance', 'apex', 'landing_angle', 'flight_time', 'lateral', 'total', 'roll', 'time_to_rest'];
+    for (const key of keys) same(flight[key], hexDouble(out[key]), `${shot.name} ${key}`);
     same(flight.carry, flight.distance, `${shot.name} carry`);
     ['x', 'y', 'z'].forEach((c, i) => same(flight.landing[c], hexDouble(out.landing[i]), `${shot.name} landing ${c}`));
+    ['x', 'y'].forEach((c, i) => same(flight.rest[c], hexDouble(out.rest[i]), `${shot.name} rest ${c}`));
+    assert.equal(flight.bounces, out.bounces, shot.name);
     const rows = vendrel.trajectory({ model: 'ball', ...shot.params });
     assert.ok(rows.length > out.ticks + 1, shot.name);  // on through the bounces and the roll
     same(rows[out.ticks].t, hexDouble(out.flight_time), `${shot.name} landing t`);
     same(rows[out.ticks].x, hexDouble(out.landing[0]), `${shot.name} landing x`);
+    assert.equal(rows[out.ticks].phase, 'flight', shot.name);
+    assert.equal(rows[out.ticks + 1].phase, 'bounce', shot.name);
+    const last = rows[rows.length - 1];
+    assert.equal(last.phase, 'roll', shot.name);
+    same(last.x, hexDouble(out.rest[0]), `${shot.name} rest row x`);
+    same(last.t, hexDouble(out.time_to_rest), `${shot.name} rest row t`);
   }
-  assert.equal(vendrel.fly({}).landing_angle, undefined);  // the form's keys stay the form's
+  // The form's keys and rows stay the form's.
+  assert.equal(vendrel.fly({}).landing_angle, undefined);
+  assert.equal(vendrel.fly({}).total, undefined);
+  assert.equal(vendrel.trajectory({ max_ticks: 3 })[1].phase, undefined);
+});
+
+// The phase column row for row as the command line writes it.
+test("model: 'ball' trajectory phases are the command line's", () => {
+  const params = { model: 'ball', total_spin: 3000, angle: 12 };
+  const rows = vendrel.trajectory(params);
+  const csv = runFlight({ model: 'ball', 'total-spin': 3000, angle: 12 }, '--trajectory', '-')
+    .toString().trim().split('\n');
+  assert.equal(csv[0], 'tick,t,x,y,z,vx,vy,vz,phase');
+  assert.equal(rows.length, csv.length - 1);
+  assert.deepEqual(rows.map((r) => r.phase), csv.slice(1).map((line) => line.split(',')[8]));
+});
+
+// A named surface, with a constant given on its own before or after it.
+test("model: 'ball' surface gives the command line's rest", () => {
+  for (const [surface, more] of [['green', {}], ['fairway-soft', { crater: 30 }]]) {
+    const want = JSON.parse(runFlight({ model: 'ball', surface, ...more }, '--format', 'json').toString());
+    for (const options of [{ model: 'ball', surface, ...more }, { ...more, surface, model: 'ball' }]) {
+      const got = vendrel.fly(options);
+      for (const key of ['total', 'roll', 'time_to_rest', 'bounces']) same(got[key], want[key], `${surface} ${key}`);
+      assert.deepEqual(got.rest, want.rest);
+    }
+  }
+  assert.throws(() => vendrel.fly({ model: 'ball', surface: 'ice' }),
+    { message: "--surface: 'ice' is not one of fairway, rough, green, fairway-firm, fairway-soft, green-firm or green-soft" });
+  assert.throws(() => vendrel.fly({ surface: 'green' }), { message: '--surface: only with --model ball' });
 });
 
 test('the ball model refuses what the command line refuses', () => {

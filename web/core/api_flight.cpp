@@ -45,7 +45,8 @@ const Parameter* Field(const ApiRequest& request, std::string_view key, std::str
   if (const Parameter* theirs = FindByKey(other, key)) {
     error = OptionName(*theirs) + ": only with --model " + (other == Model::Form ? "form" : "ball");
   } else {
-    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(request.model) + ", model, max_ticks)";
+    error = "unknown parameter " + Quote(key) + " (known: " + KeyNames(request.model) +
+            (request.model == Model::Ball ? ", surface" : "") + ", model, max_ticks)";
   }
   return nullptr;
 }
@@ -56,6 +57,26 @@ bool SetModel(ApiRequest& request, std::string_view text, std::string& error) {
     return false;
   }
   request.model = text == "ball" ? Model::Ball : Model::Form;
+  return true;
+}
+
+// The ground's constants as a named set; a constant set on its own keeps its value.
+bool SetSurfaceOf(ApiRequest& request, std::string_view text, std::string& error) {
+  std::string list;
+  const auto names = SurfaceNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    list += std::string(i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + std::string(names[i]);
+  }
+  if (request.model != Model::Ball) {
+    error = "--surface: only with --model ball";
+    return false;
+  }
+  const BallParams before = request.ball;
+  if (!SetSurface(request.ball, text)) {
+    error = "--surface: " + Quote(text) + " is not one of " + list;
+    return false;
+  }
+  for (const Parameter* p : request.given) request.ball.*(p->ball) = before.*(p->ball);
   return true;
 }
 
@@ -78,6 +99,7 @@ bool Store(ApiRequest& request, const Parameter& field, double value, std::strin
   request.spinAsAxis = axis;
   request.ball.spinAsComponents = components;
   ValueIn(request.ball, field) = value;
+  request.given.push_back(&field);
   return true;
 }
 
@@ -86,6 +108,7 @@ bool Store(ApiRequest& request, const Parameter& field, double value, std::strin
 bool SetApiNumber(ApiRequest& request, std::string_view key, double value, std::string& error) {
   if (key == "max_ticks") return SetMaxTicks(request, NumberText(value), value, error);
   if (key == "model") return SetModel(request, NumberText(value), error);
+  if (key == "surface") return SetSurfaceOf(request, NumberText(value), error);
   const Parameter* field = Field(request, key, error);
   if (field == nullptr) return false;
   error = FormValueRefusal(ForModel(*field, request.model), value, OptionName(*field));
@@ -101,6 +124,7 @@ bool SetApiText(ApiRequest& request, std::string_view key, std::string_view text
     return SetMaxTicks(request, text, value, error);
   }
   if (key == "model") return SetModel(request, text, error);
+  if (key == "surface") return SetSurfaceOf(request, text, error);
   const Parameter* field = Field(request, key, error);
   if (field == nullptr) return false;
   // Text is read as the command line reads its options: a plain decimal, nothing around it.
@@ -117,8 +141,11 @@ FlightOutcome FlyApi(const ApiRequest& request) {
 BallSummary FlyBallApi(const ApiRequest& request) { return FlyBall(request.ball); }
 
 std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request) {
-  if (request.model == Model::Ball) return FlyBallTrajectory(request.ball);
   return FlyTrajectory(request.form, request.maxTicks.value_or(kTrajectoryDefaultMaxTicks));
+}
+
+std::vector<BallTrajectoryRow> BallTrajectoryApi(const ApiRequest& request) {
+  return FlyBallTrajectory(request.ball);
 }
 
 }  // namespace vendrel::web

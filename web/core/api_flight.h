@@ -27,9 +27,10 @@ struct ApiRequest {
   BallParams ball{};                     ///< the ball model's shot
   bool spinAsAxis = false;               ///< total_spin or spin_axis given
   std::optional<std::int64_t> maxTicks;  ///< the caller's bound, if any
+  std::vector<const Parameter*> given;   ///< the ball's rows set one by one, which a surface keeps
 };
 
-/// Sets the parameter `key` (a key of the table, "model" or "max_ticks") from a
+/// Sets the parameter `key` (a key of the table, "model", "surface" or "max_ticks") from a
 /// number or from text. The model ("form" or "ball") is set first: a key of the other
 /// model is refused, as are spin given in both forms. On a refusal returns false and `error` holds the command line's message
 /// for the same value; the request is unchanged.
@@ -42,7 +43,9 @@ FlightOutcome FlyApi(const ApiRequest& request);
 /// The same with the ball model.
 BallSummary FlyBallApi(const ApiRequest& request);
 
-/// The rows `vendrel-flight --trajectory` writes (flight/trajectory.h).
+/// The rows `vendrel-flight --trajectory` writes (flight/trajectory.h), the form's model.
 std::vector<TrajectoryRow> TrajectoryApi(const ApiRequest& request);
+/// The same with the ball model, each row with its phase.
+std::vector<BallTrajectoryRow> BallTrajectoryApi(const ApiRequest& request);
 
 }  // namespace vendrel::web

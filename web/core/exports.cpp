@@ -30,10 +30,14 @@ std::string g_message;  // the last refusal
 std::string g_text;     // the last text handed out
 ApiRequest g_request;
 std::vector<double> g_rows;
+std::vector<std::uint8_t> g_phases;  // the ball model's rows' phases, BallPhase by number
 int g_dirty[4];
 
 struct Point {
   double x, y, z;
+};
+struct Point2 {
+  double x, y;
 };
 
 // One flight, as the command line's JSON gives it (the page writes null for what is
@@ -51,6 +55,11 @@ struct ApiOutcome {
   double landingAngle;
   double flightTime;
   double lateral;
+  double total;  ///< where the ball came to rest: these five
+  double roll;
+  Point2 rest;
+  double bounces;
+  double timeToRest;
 };
 
 ApiOutcome Fly() {
@@ -59,26 +68,44 @@ ApiOutcome Fly() {
     const FlightSummary out = BallAsFlightSummary(s);
     return {static_cast<double>(out.ticks), FlightEndName(out.end), out.landed(), out.carryChanged,
             out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex,
-            true, s.landingAngle, s.flightTime, s.lateral};
+            true, s.landingAngle, s.flightTime, s.lateral, s.total, s.roll, {s.rest[0], s.rest[1]},
+            static_cast<double>(s.bounces), s.timeToRest};
   }
   const FlightOutcome out = FlyApi(g_request);
   return {static_cast<double>(out.ticks), FlightEndName(out.end), out.landed(), out.carryChanged,
           out.carry, out.distance, {out.landing[1], out.landing[2], out.landing[3]}, out.apex,
-          false, 0.0, 0.0, 0.0};
+          false, 0.0, 0.0, 0.0, 0.0, 0.0, {0.0, 0.0}, 0.0, 0.0};
 }
 
-// The trajectory's rows, their columns in kTrajectoryColumns order, at trajectoryRows().
+void AddRow(const TrajectoryRow& r) {
+  g_rows.insert(g_rows.end(), {static_cast<double>(r.tick), r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz});
+}
+
+// The trajectory's rows, their columns in kTrajectoryColumns order, at trajectoryRows();
+// a ball shot's phases apart, one a row, at trajectoryPhaseRows() (none for the form's).
 int Trajectory() {
   g_rows.clear();
-  for (const TrajectoryRow& r : TrajectoryApi(g_request)) {
-    g_rows.insert(g_rows.end(), {static_cast<double>(r.tick), r.t, r.x, r.y, r.z, r.vx, r.vy, r.vz});
+  g_phases.clear();
+  if (g_request.model == Model::Ball) {
+    for (const BallTrajectoryRow& r : BallTrajectoryApi(g_request)) {
+      AddRow(r.row);
+      g_phases.push_back(static_cast<std::uint8_t>(r.phase));
+    }
+  } else {
+    for (const TrajectoryRow& r : TrajectoryApi(g_request)) AddRow(r);
   }
   return static_cast<int>(g_rows.size() / kTrajectoryColumns.size());
+}
+emscripten::val TrajectoryPhaseRows() {
+  return emscripten::val(emscripten::typed_memory_view(g_phases.size(), g_phases.data()));
 }
 emscripten::val TrajectoryRows() {
   return emscripten::val(emscripten::typed_memory_view(g_rows.size(), g_rows.data()));
 }
-void ReleaseRows() { std::vector<double>().swap(g_rows); }
+void ReleaseRows() {
+  std::vector<double>().swap(g_rows);
+  std::vector<std::uint8_t>().swap(g_phases);
+}
 
 // The form model's parameters as the page and the API name them: [{option, key}, ...].
 emscripten::val Parameters() {
@@ -95,6 +122,15 @@ emscripten::val Parameters() {
 emscripten::val TrajectoryColumns() {
   emscripten::val list = emscripten::val::array();
   for (std::string_view c : kTrajectoryColumns) list.call<void>("push", std::string(c));
+  return list;
+}
+
+// The phases' names, by their number in trajectoryPhaseRows().
+emscripten::val TrajectoryPhases() {
+  emscripten::val list = emscripten::val::array();
+  for (BallPhase p : {BallPhase::Flight, BallPhase::Bounce, BallPhase::Roll}) {
+    list.call<void>("push", std::string(BallPhaseName(p)));
+  }
   return list;
 }
 
@@ -170,6 +206,7 @@ EMSCRIPTEN_KEEPALIVE int vd_api_check() {
 EMSCRIPTEN_BINDINGS(vendrel_api) {
   using namespace emscripten;
   value_object<Point>("Point").field("x", &Point::x).field("y", &Point::y).field("z", &Point::z);
+  value_object<Point2>("Point2").field("x", &Point2::x).field("y", &Point2::y);
   value_object<ApiOutcome>("ApiOutcome")
       .field("ticks", &ApiOutcome::ticks)
       .field("end", &ApiOutcome::end)
@@ -182,10 +219,17 @@ EMSCRIPTEN_BINDINGS(vendrel_api) {
       .field("ball", &ApiOutcome::ball)
       .field("landingAngle", &ApiOutcome::landingAngle)
       .field("flightTime", &ApiOutcome::flightTime)
-      .field("lateral", &ApiOutcome::lateral);
+      .field("lateral", &ApiOutcome::lateral)
+      .field("total", &ApiOutcome::total)
+      .field("roll", &ApiOutcome::roll)
+      .field("rest", &ApiOutcome::rest)
+      .field("bounces", &ApiOutcome::bounces)
+      .field("timeToRest", &ApiOutcome::timeToRest);
   function("apiFly", &Fly);
   function("apiTrajectory", &Trajectory);
   function("apiTrajectoryRows", &TrajectoryRows);
+  function("apiTrajectoryPhaseRows", &TrajectoryPhaseRows);
+  function("trajectoryPhases", &TrajectoryPhases);
   function("apiReleaseRows", &ReleaseRows);
   function("parameters", &Parameters);
   function("trajectoryColumns", &TrajectoryColumns);

@@ -13,6 +13,7 @@ function wrap(m) {
   const text = (pointer) => m.UTF8ToString(pointer);
   const withString = (name, ret, types) => (...args) => m.ccall(name, ret, types, args);
   const fieldId = withString('vd_page_field_id', 'number', ['string']);
+  const phaseNames = m.trajectoryPhases();
   return {
     /** The module itself, for the range page's own functions (web/core/range_exports.cpp). */
     module: m,
@@ -52,16 +53,28 @@ function wrap(m) {
       check: () => m._vd_api_check(),
       setNumber: withString('vd_api_set_number', 'number', ['string', 'number']),
       setText: withString('vd_api_set_text', 'number', ['string', 'string']),
-      /** The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex}. */
+      /**
+       * The flight: {ticks, end, landed, carryChanged, carry, distance, landing: {x, y, z}, apex,
+       * ball}; with ball true also landingAngle, flightTime, lateral, total, roll, rest: {x, y},
+       * bounces and timeToRest.
+       */
       fly: () => m.apiFly(),
       /** The names of a trajectory row's values, in order. */
       columns: m.trajectoryColumns(),
       /** Every row's values one after the other, `columns.length` per row. */
       trajectory() {
+        return this.trajectoryWithPhases().values;
+      },
+      /**
+       * The same values, and the ball model's phase of each row ('flight', 'bounce' or
+       * 'roll'; none for the form's model): {values, phases}.
+       */
+      trajectoryWithPhases() {
         m.apiTrajectory();
         const values = Float64Array.from(m.apiTrajectoryRows());
+        const phases = Array.from(m.apiTrajectoryPhaseRows(), (i) => phaseNames[i]);
         m.apiReleaseRows();
-        return values;
+        return { values, phases };
       },
     },
   };

@@ -20,7 +20,9 @@ export const ready = loadCore().then((loaded) => {
 // Parameters: model ('form', the default, or 'ball'), the keys of the parameter table
 // (angle, speed, side_spin, ...; each model has its own) and max_ticks, any subset,
 // numbers or text; the rest keep the model's defaults. The model is set first, so its
-// ranges apply whatever the order of the keys.
+// ranges apply whatever the order of the keys. The ball model also takes surface
+// ('fairway', 'rough', 'green', 'fairway-firm', ...: the ground's constants as a named
+// set); a ground constant given with it keeps its own value.
 function load(options) {
   if (core === null) throw new Error('vendrel is still loading: await vendrel.ready first');
   if (options === null || typeof options !== 'object') {
@@ -43,7 +45,9 @@ const json = (v) => (Number.isFinite(v) ? v : null);
 
 /**
  * One flight: {ticks, end, landed, carry, distance, landing: {x, y, z}, apex}, and with
- * the ball model also landing_angle, flight_time and lateral.
+ * the ball model also landing_angle, flight_time and lateral, then where the ball came
+ * to rest after its bounces and roll: total, roll, rest: {x, y}, bounces and
+ * time_to_rest.
  */
 export function fly(options = {}) {
   load(options);
@@ -61,19 +65,29 @@ export function fly(options = {}) {
     flight.landing_angle = json(r.landingAngle);
     flight.flight_time = json(r.flightTime);
     flight.lateral = json(r.lateral);
+    flight.total = json(r.total);
+    flight.roll = json(r.roll);
+    flight.rest = { x: json(r.rest.x), y: json(r.rest.y) };
+    flight.bounces = r.bounces;
+    flight.time_to_rest = json(r.timeToRest);
   }
   return flight;
 }
 
-/** The flight row by row: {tick, t, x, y, z, vx, vy, vz}, the launch first. */
+/**
+ * The flight row by row: {tick, t, x, y, z, vx, vy, vz}, the launch first. With the ball
+ * model the rows go on through the bounces and the roll to the rest point, and each has
+ * its phase: 'flight', 'bounce' or 'roll'.
+ */
 export function trajectory(options = {}) {
   load(options);
-  const values = core.api.trajectory();
+  const { values, phases } = core.api.trajectoryWithPhases();
   const columns = core.api.columns;
   const rows = new Array(values.length / columns.length);
   for (let i = 0; i < rows.length; ++i) {
     const row = {};
     for (let c = 0; c < columns.length; ++c) row[columns[c]] = values[i * columns.length + c];
+    if (phases.length) row.phase = phases[i];
     rows[i] = row;
   }
   return rows;
