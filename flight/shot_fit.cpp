@@ -14,16 +14,23 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-bool SameShot(const Shot& a, const Shot& b, Model model, const std::vector<const Parameter*>& fitted) {
+// What tells a shot from another for the fit: every value that is not fitted (a NaN,
+// the ball's pressure not given, as a value of its own), its spin form and what was
+// measured. Shots with equal keys give the fit the same information.
+std::vector<double> ShotKey(const Shot& s, Model model, const std::vector<const Parameter*>& fitted) {
+  std::vector<double> key;
   for (const Parameter& f : ParametersOf(model)) {
     if (std::find(fitted.begin(), fitted.end(), &f) != fitted.end()) continue;
-    const double va = model == Model::Form ? ValueIn(a.form, f) : ValueIn(a.ball, f);
-    const double vb = model == Model::Form ? ValueIn(b.form, f) : ValueIn(b.ball, f);
-    // A NaN (the ball's pressure not given) is the same as another NaN.
-    if (va != vb && !(std::isnan(va) && std::isnan(vb))) return false;
+    const double v = model == Model::Form ? ValueIn(s.form, f) : ValueIn(s.ball, f);
+    key.push_back(std::isnan(v) ? 1.0 : 0.0);
+    key.push_back(std::isnan(v) ? 0.0 : v);
   }
-  if (model == Model::Ball && a.ball.spinAsComponents != b.ball.spinAsComponents) return false;
-  return a.measured == b.measured;
+  key.push_back(model == Model::Ball && s.ball.spinAsComponents ? 1.0 : 0.0);
+  for (const auto& m : s.measured) {
+    key.push_back(m ? 1.0 : 0.0);
+    key.push_back(m.value_or(0.0));
+  }
+  return key;
 }
 
 std::size_t TargetCount(const Shot& s) {
@@ -55,7 +62,7 @@ std::vector<ModelledShot> Fly(const FitProblem& p, const std::vector<double>& x)
   for (std::size_t k = 0; k < p.shots.size(); ++k) {
     BallParams ball = p.shots[k].ball;
     for (std::size_t i = 0; i < p.fitted.size(); ++i) ValueIn(ball, *p.fitted[i]) = x[i];
-    if (!BallShotRefusal(ball).empty()) {
+    if (!BallJointRefusal(ball).empty()) {  // each value is in its range already
       flown[k].end = FlightEnd::NotANumber;
       continue;
     }
@@ -110,12 +117,19 @@ std::vector<const Parameter*> DefaultFitted(Model m) {
 std::string FitCannotMove(const FitProblem& p) {
   if (p.fitted.empty()) return "there is nothing to fit";
   if (p.shots.empty()) return "there are no shots";
+  // Sorted by their keys, equal shots are neighbours: a big file is counted in
+  // n log n, not by comparing every pair.
+  std::vector<std::vector<double>> keys;
+  keys.reserve(p.shots.size());
+  for (const Shot& s : p.shots) keys.push_back(ShotKey(s, p.model, p.fitted));
+  std::vector<std::size_t> order(p.shots.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
   std::size_t targets = 0, distinctTargets = 0, distinct = 0;
-  for (std::size_t i = 0; i < p.shots.size(); ++i) {
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const std::size_t i = order[k];
     targets += TargetCount(p.shots[i]);
-    bool seen = false;
-    for (std::size_t j = 0; j < i && !seen; ++j) seen = SameShot(p.shots[i], p.shots[j], p.model, p.fitted);
-    if (!seen) {
+    if (k == 0 || keys[order[k - 1]] < keys[i]) {
       ++distinct;
       distinctTargets += TargetCount(p.shots[i]);
     }
