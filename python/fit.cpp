@@ -32,7 +32,10 @@ py::array_t<double> ReadTarget(const py::object& obj, std::size_t target, const 
   const auto flat = py::array_t<double>::ensure(values.attr("ravel")());
   for (py::ssize_t i = 0; i < flat.size(); ++i) {
     const double v = flat.at(i);
-    const std::string where = name + (values.ndim() ? "[" + std::to_string(i) + "]" : "") + ": '" + NumberText(v) + "' ";
+    // Built by appending: gcc 12 at -O3 misreads a literal + string here.
+    std::string where = name;
+    if (values.ndim()) ((where += '[') += std::to_string(i)) += ']';
+    ((where += ": '") += NumberText(v)) += "' ";
     if (const std::string why = MeasuredValueRefusal(static_cast<ShotTarget>(target), v); !why.empty()) {
       throw py::value_error(where + why);
     }
