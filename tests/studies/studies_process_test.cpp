@@ -475,13 +475,12 @@ TEST(BallSweep, Refusals) {
       {{"sweep", "--model", "ball", "--k", "0.1:0.2:0.1"}, "--k: only with --model form"},
       {{"sweep", "--cd0", "0.1"}, "--cd0: only with --model ball"},
       {{"sweep", "--best", "total"}, "--best total: only with --model ball"},
-      {{"sweep", "--model", "ball", "--speed", "100:130:10"}, "--speed: '130' is out of range (allowed: 0 to 120)"},
       {{"sweep", "--model", "ball", "--total-spin", "3000", "--back-spin", "1:2:1"},
        "give the spin either as total spin and spin axis or as back and side spin"},
-      {{"sweep", "--model", "ball", "--cd1", "0:-1:1"}, "the start of '0:-1:1' exceeds its stop"},
       // Each value in range, but the first flight's drag falls below zero.
       {{"sweep", "--model", "ball", "--cd0", "0.02", "--cd1", "-0.2:0:0.1"},
-       "the drag coefficient must not fall below 0 up to the spin ratio cap (it is -0.48887"},
+       "the drag coefficient must not fall below 0 up to the spin ratio cap (it is -0.48887500000000006 at spin "
+       "ratio 0.75) (in flight 1 of the sweep)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.message);
@@ -492,8 +491,6 @@ TEST(BallSweep, Refusals) {
     EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
     EXPECT_FALSE(QFile::exists(QString::fromStdString(out))) << "nothing written";
   }
-  const auto r = ExpectRefused({"sweep", "--model", "ball", "--cd0", "0.02", "--cd1", "-0.2:0:0.1"});
-  EXPECT_NE(r.err.find("(in flight 1 of the sweep)"), std::string::npos) << r.err;
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -549,7 +546,6 @@ TEST(BallFit, RefusesBadShotsAndMixedModels) {
       {"both spins", "total_spin,back_spin,carry\n3000,3000,200\n", {}, ":1: back_spin/side_spin: give the spin"},
       {"landing angle", "speed,carry,landing_angle\n70,200,0\n", {},
        ":2: column 'landing_angle': '0' is out of range (a measured landing angle is greater than 0"},
-      {"ball range", "speed,carry\n121,200\n", {}, ":2: column 'speed': '121' is out of range (allowed: 0 to 120 m/s)"},
       {"negative drag", "speed,carry,cd0,cd1\n70,200,0.161,0.717\n70,180,0.05,-1\n", {},
        ":3: cd0/cd1/cd2: the drag coefficient must not fall below 0"},
       {"lateral alone", "apex,lateral\n20,3\n", {}, "column 'lateral' needs a carry column"},
