@@ -11,6 +11,7 @@
 
 #include "flight/parameters.h"
 #include "python/ball.h"
+#include "python/ball_flights.h"
 #include "python/dispersion.h"
 #include "python/fit.h"
 #include "python/flights.h"
@@ -60,12 +61,15 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                while arrays fly, and once at the end; what it raises stops the
                flights and comes out of fly()
     model      "form" (the window's model, the default) or "ball": a real ball in
-               real air, one shot of single numbers. Its keywords, each defaulting
-               to the ball model's own value (k and k_prime are the form's only;
-               spin is total_spin and spin_axis, or back_spin and side_spin):
+               real air. Its keywords, each defaulting to the ball model's own
+               value (k and k_prime are the form's only; spin is total_spin and
+               spin_axis, or back_spin and side_spin):
 @BALL_PARAMETERS@               The result then has the keys above (its carry is its distance)
                and landing_angle (degrees below the horizontal), flight_time (s)
-               and lateral (m, right of the target line).
+               and lateral (m, right of the target line). Given arrays, the ball
+               model flies one shot per element as the form's does (the command
+               line's sweep --model ball), with the same bits as single shots; the
+               arrays then add landing_angle, flight_time, lateral and total.
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
@@ -184,6 +188,16 @@ std::optional<BallParams> BallShotOf(const FlightArgs& flight, const py::object&
 
 py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg,
              const py::object& model, const BallOnlyArgs& ballOnly) {
+  // The ball model's arrays: one shot per element, as the command line's sweep flies them.
+  const auto given = [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); };
+  if (ReadModel(model) == Model::Ball && AnyBallArray(flight, given, ballOnly)) {
+    const unsigned workers = ReadThreads(threads);
+    Progress progress(progressArg);
+    py::dict out = FlyBallArrays(flight, given, ballOnly, workers, progress);
+    const auto count = py::len(out["ticks"].attr("ravel")());
+    progress.Finish(static_cast<std::int64_t>(count), static_cast<std::int64_t>(count));
+    return out;
+  }
   if (const auto shot = BallShotOf(flight, model, ballOnly)) return FlyBallShot(*shot);
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
