@@ -110,13 +110,17 @@ Figure SweepLineFigure(const Parameter& f, const std::vector<double>& values,
     double (*of)(const BallSummary&);
   };
   static const Result results[] = {
-      {"Carry (distance of the landing point)", "Carry", "carry", Quantity::Distance, [](const BallSummary& s) { return s.distance; }},
-      {"Apex (highest point)", "Apex (highest point)", "apex", Quantity::Distance, [](const BallSummary& s) { return s.apex; }},
-      {"Lateral offset at landing", "Lateral offset at landing", "lateral", Quantity::Distance, [](const BallSummary& s) { return s.landing[2]; }},
+      {"Carry (distance of the landing point)", "Carry", "carry", Quantity::Distance,
+       [](const BallSummary& s) { return s.distance; }},
+      {"Apex (highest point)", "Apex (highest point)", "apex", Quantity::Distance,
+       [](const BallSummary& s) { return s.apex; }},
+      {"Lateral offset at landing", "Lateral offset at landing", "lateral", Quantity::Distance,
+       [](const BallSummary& s) { return s.landing[2]; }},
       {"Landing angle", "Landing angle", "landing angle", Quantity::Angle,
        [](const BallSummary& s) { return s.landingAngle; }},
       {"Flight time", "Flight time", "flight time", Quantity::Time, [](const BallSummary& s) { return s.flightTime; }},
-      {"Total (to the rest point)", "Total (to the rest point)", "total", Quantity::Distance, [](const BallSummary& s) { return s.total; }},
+      {"Total (to the rest point)", "Total (to the rest point)", "total", Quantity::Distance,
+       [](const BallSummary& s) { return s.total; }},
   };
   const std::size_t panels = model == Model::Ball ? std::size(results) : 3;
   for (std::size_t k = 0; k < panels; ++k) {
@@ -159,7 +163,10 @@ Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const
     if (!std::isnan(values[i]) && (best == values.size() || values[i] > values[best])) best = i;
   }
   p.heat = h;
-  const std::string name = quantity == "carry" ? "Carry" : quantity == "apex" ? "Apex" : quantity == "total" ? "Total" : "Distance";
+  const std::string name = quantity == "carry"   ? "Carry"
+                           : quantity == "apex"  ? "Apex"
+                           : quantity == "total" ? "Total"
+                                                 : "Distance";
   fig.title = name + " over " + ParameterTitle(fx, u).substr(0, ParameterTitle(fx, u).find(" (")) + " and " +
               ParameterTitle(fy, u).substr(0, ParameterTitle(fy, u).find(" ("));
   p.title = name + " of every combination";
