@@ -103,30 +103,51 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units u) {
 }
 
 Figure SweepLineFigure(const Parameter& f, const std::vector<double>& values,
-                       const std::vector<FlightSummary>& flights, Units u) {
+                       const std::vector<BallSummary>& flights, Units u, Model model) {
   Figure fig;
   fig.title = "Sweep over " + ParameterTitle(f, u).substr(0, ParameterTitle(f, u).find(" ("));
-  const char* titles[] = {"Carry (distance of the landing point)", "Apex (highest point)", "Lateral offset at landing"};
-  const char* axes[] = {"carry", "apex", "lateral"};
-  for (int k = 0; k < 3; ++k) {
+  // One panel per result: its title, its axis, what it measures and where it is.
+  struct Result {
+    const char* title;
+    const char* shortTitle;  // three panels to a row
+    const char* axis;
+    Quantity quantity;
+    double (*of)(const BallSummary&);
+  };
+  static const Result results[] = {
+      {"Carry (distance of the landing point)", "Carry", "carry", Quantity::Distance,
+       [](const BallSummary& s) { return s.distance; }},
+      {"Apex (highest point)", "Apex (highest point)", "apex", Quantity::Distance,
+       [](const BallSummary& s) { return s.apex; }},
+      {"Lateral offset at landing", "Lateral offset at landing", "lateral", Quantity::Distance,
+       [](const BallSummary& s) { return s.landing[2]; }},
+      {"Landing angle", "Landing angle", "landing angle", Quantity::Angle,
+       [](const BallSummary& s) { return s.landingAngle; }},
+      {"Flight time", "Flight time", "flight time", Quantity::Time, [](const BallSummary& s) { return s.flightTime; }},
+      {"Total (to the rest point)", "Total (to the rest point)", "total", Quantity::Distance,
+       [](const BallSummary& s) { return s.total; }},
+  };
+  const std::size_t panels = model == Model::Ball ? std::size(results) : 3;
+  for (std::size_t k = 0; k < panels; ++k) {
+    const Result& r = results[k];
     ChartPanel p;
-    p.title = titles[k];
+    p.title = model == Model::Ball ? r.shortTitle : r.title;
     p.x.title = ParameterTitle(f, u);
-    p.y.title = std::string(axes[k]) + " (" + LengthUnit(u) + ")";
+    std::string unit(UnitText(r.quantity, u));
+    if (unit == "deg") unit = "°";
+    p.y.title = std::string(r.axis) + " (" + unit + ")";
     ChartLine l;
-    l.color = SeriesColor(static_cast<std::size_t>(k));
+    l.color = SeriesColor(k);
     l.markers = values.size() <= 60;
     for (std::size_t i = 0; i < values.size(); ++i) {
-      const FlightSummary& s = flights[i];
-      const double v = s.end != FlightEnd::Ground ? std::nan("")
-                       : k == 0                   ? s.distance
-                       : k == 1                   ? s.apex
-                                                  : s.landing[2];
-      l.points.push_back(Pt(values[i], LengthFromModel(u, v)));
+      const BallSummary& s = flights[i];
+      const double v = s.end != FlightEnd::Ground ? std::nan("") : r.of(s);
+      l.points.push_back(Pt(values[i], FromModel(r.quantity, u, v)));
     }
     p.lines.push_back(l);
     fig.panels.push_back(p);
   }
+  if (model == Model::Ball) fig.columns = 3;
   return fig;
 }
 
@@ -147,7 +168,10 @@ Figure SweepHeatFigure(const Parameter& fx, const std::vector<double>& xs, const
     if (!std::isnan(values[i]) && (best == values.size() || values[i] > values[best])) best = i;
   }
   p.heat = h;
-  const std::string name = quantity == "carry" ? "Carry" : quantity == "apex" ? "Apex" : "Distance";
+  const std::string name = quantity == "carry"   ? "Carry"
+                           : quantity == "apex"  ? "Apex"
+                           : quantity == "total" ? "Total"
+                                                 : "Distance";
   fig.title = name + " over " + ParameterTitle(fx, u).substr(0, ParameterTitle(fx, u).find(" (")) + " and " +
               ParameterTitle(fy, u).substr(0, ParameterTitle(fy, u).find(" ("));
   p.title = name + " of every combination";
@@ -236,7 +260,7 @@ Figure ConvergenceFigure(const std::vector<double>& steps, const std::vector<Fli
 std::string FittedText(const FitProblem& problem, const FitResult& r, Units u) {
   std::string s;
   for (std::size_t i = 0; i < problem.fitted.size(); ++i) {
-    const Parameter& f = ParameterFor(problem.fitted[i]);
+    const Parameter& f = *problem.fitted[i];
     const std::string v = ParameterValue(f, u, r.values[i]);
     const std::size_t space = v.find(' ');
     s += (i ? ", " : "") + v.substr(0, space) + " =" + v.substr(space);
@@ -250,11 +274,15 @@ Figure FitFigure(const ShotsFile& shots, const FitProblem& problem, const FitRes
   fig.title = "Fit to " + fileName + ": " + FittedText(problem, r, u) + ", RMS error " + Show(r.rms * 100.0, 3) + "%";
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (!shots.targetColumns[t]) continue;
-    const char* name = ShotTargetColumn(static_cast<ShotTarget>(t));
+    const auto target = static_cast<ShotTarget>(t);
+    std::string name = ShotTargetName(target, shots.model);
+    for (char& c : name) c = c == '_' ? ' ' : c;
+    const auto shown = [&](double v) { return FromModel(ShotTargetQuantity(target), u, v); };
+    const std::string unit(UnitText(ShotTargetQuantity(target), u));
     ChartPanel p;
-    p.title = std::string(1, static_cast<char>(std::toupper(name[0]))) + (name + 1) + ": modelled against measured";
-    p.x.title = std::string("measured ") + name + " (" + LengthUnit(u) + ")";
-    p.y.title = std::string("modelled ") + name + " (" + LengthUnit(u) + ")";
+    p.title = std::string(1, static_cast<char>(std::toupper(name[0]))) + name.substr(1) + ": modelled against measured";
+    p.x.title = "measured " + name + " (" + unit + ")";
+    p.y.title = "modelled " + name + " (" + unit + ")";
     ChartDots d;
     d.color = SeriesColor(0);
     d.radius = 4.0;
@@ -262,8 +290,8 @@ Figure FitFigure(const ShotsFile& shots, const FitProblem& problem, const FitRes
     double lo = 1e300, hi = -1e300;
     for (std::size_t i = 0; i < shots.shots.size(); ++i) {
       if (!shots.shots[i].measured[t]) continue;
-      const double m = LengthFromModel(u, *shots.shots[i].measured[t]);
-      const double f = LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t)));
+      const double m = shown(*shots.shots[i].measured[t]);
+      const double f = shown(ModelledTarget(r.modelled[i], target));
       d.points.push_back(Pt(m, f));
       if (shots.shots.size() <= 30) d.labels.push_back(shots.names[i]);
       lo = std::min({lo, m, f});
@@ -280,7 +308,7 @@ Figure FitFigure(const ShotsFile& shots, const FitProblem& problem, const FitRes
     fig.panels.push_back(p);
   }
   if (fig.panels.size() > 1) fig.columns = 2;
-  if (fig.panels.size() == 3) fig.columns = 3;
+  if (fig.panels.size() == 3 || fig.panels.size() > 4) fig.columns = 3;
   return fig;
 }
 

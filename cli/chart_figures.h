@@ -49,9 +49,11 @@ Figure FlightFigure(const std::vector<ChartedFlight>& flights, Units units);
 /// How a swept parameter is named on an axis: "launch angle (°)".
 std::string ParameterTitle(const Parameter& f, Units units);
 
-/// Carry, apex and lateral against one swept parameter (values in the user's units).
+/// Carry, apex and lateral against one swept parameter (values in the user's units);
+/// for the ball model also the landing angle, the flight time and the total. The form's
+/// flights fill only the FlightSummary part of theirs.
 Figure SweepLineFigure(const Parameter& f, const std::vector<double>& values,
-                       const std::vector<FlightSummary>& flights, Units units);
+                       const std::vector<BallSummary>& flights, Units units, Model model = Model::Form);
 
 /// A heat map over two swept parameters of one quantity (metres, NaN where a flight
 /// did not come down), the largest marked. `values` holds ys.size() rows of xs.size().

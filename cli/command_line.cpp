@@ -27,7 +27,7 @@ const Subcommand kSubcommands[] = {
     {"dispersion", "flights with launch values drawn around the given ones, and where they land",
      Mode::Dispersion, [](CLI::App& app, Command& c) { DeclareDispersion(app, c.dispersion); },
      [](const Command& c) { return RunDispersion(c.dispersion); }},
-    {"fit", "the values of K and K' (or other parameters) that meet measured shots", Mode::Fit,
+    {"fit", "the values of K and K' (or the ball's drag and lift, or any parameters) that meet shots", Mode::Fit,
      [](CLI::App& app, Command& c) { DeclareFit(app, c.fit); }, [](const Command& c) { return RunFit(c.fit); }},
     {"range", "takes shots from launch monitors' connectors, flies them and keeps them", Mode::Range,
      [](CLI::App& app, Command& c) { DeclareRange(app, c.range); }, [](const Command& c) { return RunRange(c.range); }},

@@ -26,11 +26,6 @@ std::string WholeRange(std::int64_t min, std::int64_t max) {
              : std::to_string(min) + " to " + std::to_string(max);
 }
 
-std::string FieldHelp(const Parameter& f) {
-  return AllowedRange(f) + (f.Unit().empty() ? "" : " ") + std::string(f.Unit()) + ", default " +
-         FormatNumber(f.defaultValue);
-}
-
 std::string ModelName(Model m) { return m == Model::Form ? "form" : "ball"; }
 
 // The usage of a row: each of its models' range and default.
@@ -168,18 +163,6 @@ CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std:
   });
 }
 
-void AddFormValues(CLI::App& app, FlightForm& form, const Units& units) {
-  for (const Parameter& f : ParametersOf(Model::Form)) {
-    const std::string name = "--" + std::string(f.option);
-    AddValue(app, name, "X", FieldHelp(f), [&f, name, &form, &units](const std::string& text) {
-      std::string refusal;
-      double v = 0.0;
-      if (ReadFormValue(InUnits(f, units), text, name, v, refusal)) form.*(f.form) = ToModel(f, units, v);
-      return refusal;
-    });
-  }
-}
-
 CLI::Option* AddModel(CLI::App& app, Model& model) {
   return AddChoice(app, "--model", "the flight model: the form's, or a real ball in real air",
                    {{"form", Model::Form}, {"ball", Model::Ball}}, model);
@@ -235,15 +218,18 @@ std::string FinishModelValues(Model model, const std::vector<const Parameter*>& 
   return refusal.empty() ? BallShotRefusal(ball) : refusal;
 }
 
-void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units) {
-  const auto fields = ParametersOf(Model::Form);
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    const Parameter& f = fields[i];
-    const std::string name = "--" + std::string(f.option);
-    ParamRange& range = ranges[i];
-    AddValue(app, name, "X", FieldHelp(f), [&f, name, &range, &units](const std::string& text) {
+void AddModelRanges(CLI::App& app, const Model& model, std::array<ParamRange, kFormParameterCount>& formRanges,
+                    std::vector<ParamRange>& ballRanges, const Units& units) {
+  for (const Parameter& p : AllParameters()) {
+    const std::string name = "--" + std::string(p.option);
+    AddValue(app, name, "X", RowHelp(p), [&p, name, &model, &formRanges, &ballRanges, &units](const std::string& text) {
+      if (!p.AppliesTo(model)) {
+        return name + ": only with --model " + ModelName(model == Model::Form ? Model::Ball : Model::Form);
+      }
+      const std::size_t i = ParametersOf(model).IndexOf(p);
+      ParamRange& range = model == Model::Form ? formRanges[i] : ballRanges[i];
       std::string refusal;
-      ReadParamRange(InUnits(f, units), text, name, range, refusal);
+      ReadParamRange(InUnits(ForModel(p, model), units), text, name, range, refusal);
       return refusal;
     });
   }

@@ -65,11 +65,6 @@ CLI::Option* AddUnits(CLI::App& app, Units& units);
 /// --chart FILE, a name ending in .png or .svg.
 CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std::string>& target);
 
-/// The nine parameters of the form as options --angle ... --dt, each taking a value
-/// within its field's range, given in `units` and kept in the model's. Every
-/// subcommand that flies from one form declares them so.
-void AddFormValues(CLI::App& app, FlightForm& form, const Units& units);
-
 /// --model form|ball. Declared before the parameters, whose callbacks read it.
 CLI::Option* AddModel(CLI::App& app, Model& model);
 
@@ -83,8 +78,12 @@ void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallPar
 /// back and side spin, and has the ball take back and side spin when they were given.
 std::string FinishModelValues(Model model, const std::vector<const Parameter*>& given, BallParams& ball);
 
-/// The same parameters taking X or START:STOP:STEP, kept in `units`.
-void AddFormRanges(CLI::App& app, std::array<ParamRange, kFormParameterCount>& ranges, const Units& units);
+/// Every row of the parameter table taking X or START:STOP:STEP, kept in `units`:
+/// read against the range of `model` (declared before) into `formRanges` or
+/// `ballRanges` (each in ParametersOf(model) order); a row the model does not have is
+/// refused.
+void AddModelRanges(CLI::App& app, const Model& model, std::array<ParamRange, kFormParameterCount>& formRanges,
+                    std::vector<ParamRange>& ballRanges, const Units& units);
 
 // The choice's words as indices, so the template needs nothing of the parser. A
 // `current` past the words names no default.

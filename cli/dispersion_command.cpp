@@ -182,7 +182,7 @@ int RunDispersion(const DispersionOptions& opt) {
     std::string text = ball ? BallRowHeader() : FlightRowHeader();
     for (std::size_t i = 0; i < flights.size(); ++i) {
       if (ball) {
-        AppendBallRow(text, shots[i], balls[i], opt.units);
+        AppendBallRow(text, BallParamsOf(shots[i], opt.units), shots[i].spinAsComponents, balls[i], opt.units);
       } else {
         AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
       }

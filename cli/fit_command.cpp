@@ -27,13 +27,18 @@ constexpr std::size_t kListedShots = 40;
 constexpr std::size_t kWorstListed = 10;
 
 // Measured / modelled for each target, one line per listed shot.
+// A target's value as the person reads it, and its unit.
+double Shown(ShotTarget t, Units u, double v) { return FromModel(ShotTargetQuantity(t), u, v); }
+std::string TargetUnit(ShotTarget t, Units u) { return std::string(UnitText(ShotTargetQuantity(t), u)); }
+
 std::string ShotTable(const ShotsFile& file, const FitResult& r, Units u, const std::vector<std::size_t>& listed) {
   std::size_t width = 4;
   for (std::size_t i : listed) width = std::max(width, file.names[i].size());
   std::string head = "shot" + std::string(width - 4 + 2, ' ');
   for (std::size_t t = 0; t < kShotTargets; ++t) {
     if (!file.targetColumns[t]) continue;
-    std::string col = std::string(ShotTargetColumn(static_cast<ShotTarget>(t))) + " (" + LengthUnit(u) + ")";
+    const auto target = static_cast<ShotTarget>(t);
+    std::string col = std::string(ShotTargetName(target, file.model)) + " (" + TargetUnit(target, u) + ")";
     col.resize(std::max<std::size_t>(col.size(), 22), ' ');
     head += col;
   }
@@ -47,7 +52,7 @@ std::string ShotTable(const ShotsFile& file, const FitResult& r, Units u, const 
       if (file.shots[i].measured[t]) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.2f / %.2f", *file.given[i][t],
-                      LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
+                      Shown(static_cast<ShotTarget>(t), u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))));
         cell = buf;
       } else {
         cell = "-";
@@ -63,7 +68,7 @@ std::string ShotTable(const ShotsFile& file, const FitResult& r, Units u, const 
 
 // A target's relative error in a shot, as the fit weighs it (a lateral offset against
 // the distance); infinite for a shot that did not come down.
-double RelativeError(const Shot& shot, const FlightSummary& flown, ShotTarget t) {
+double RelativeError(const Shot& shot, const ModelledShot& flown, ShotTarget t) {
   if (flown.end != FlightEnd::Ground) return std::numeric_limits<double>::infinity();
   const std::size_t i = static_cast<std::size_t>(t);
   const double scale = *shot.measured[t == ShotTarget::Lateral ? static_cast<std::size_t>(ShotTarget::Distance) : i];
@@ -89,11 +94,11 @@ std::string Summary(const ShotsFile& file, const FitResult& r, Units u) {
       if (!std::isfinite(e)) continue;
       ++down;
       measured += *file.given[i][t];
-      modelled += LengthFromModel(u, ModelledTarget(r.modelled[i], target));
+      modelled += Shown(target, u, ModelledTarget(r.modelled[i], target));
       squares += e * e;
     }
-    const std::string unit = std::string(" ") + LengthUnit(u);
-    std::string name = std::string(ShotTargetColumn(target)) + ":";
+    const std::string unit = " " + TargetUnit(target, u);
+    std::string name = std::string(ShotTargetName(target, file.model)) + ":";
     name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
     s += name;
     if (down == 0) {
@@ -121,7 +126,7 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
   if (opt.json) {
     Json fitted = Json::object();
     for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-      const Parameter& f = ParameterFor(p.fitted[i]);
+      const Parameter& f = *p.fitted[i];
       fitted[std::string(f.key)] = JsonNumber(FromModel(f, u, r.values[i]));
     }
     Json shots = Json::array();
@@ -131,9 +136,10 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
       shot["line"] = file.lines[i];
       for (std::size_t t = 0; t < kShotTargets; ++t) {
         if (!file.shots[i].measured[t]) continue;
-        shot[ShotTargetColumn(static_cast<ShotTarget>(t))] = {
+        const auto target = static_cast<ShotTarget>(t);
+        shot[ShotTargetName(target, file.model)] = {
             {"measured", JsonNumber(*file.given[i][t])},
-            {"modelled", JsonNumber(LengthFromModel(u, ModelledTarget(r.modelled[i], static_cast<ShotTarget>(t))))}};
+            {"modelled", JsonNumber(Shown(target, u, ModelledTarget(r.modelled[i], target)))}};
       }
       shots.push_back(std::move(shot));
     }
@@ -141,12 +147,13 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
     j["fitted"] = std::move(fitted);
     j["rms"] = JsonNumber(r.rms);
     j["evaluations"] = r.evaluations;
+    j["converged"] = r.converged;
     j["shots"] = std::move(shots);
     return JsonText(j) + "\n";
   }
   s = "fitted:  ";
   for (std::size_t i = 0; i < p.fitted.size(); ++i) {
-    const Parameter& f = ParameterFor(p.fitted[i]);
+    const Parameter& f = *p.fitted[i];
     const std::string unit(f.Unit(u));
     s += (i ? ", " : "") + std::string(f.option) + " = " + FormatNumber(FromModel(f, u, r.values[i])) +
          (unit.empty() ? "" : " " + unit);
@@ -166,37 +173,45 @@ std::string Report(const FitOptions& opt, const ShotsFile& file, const FitProble
 void DeclareFit(CLI::App& app, FitOptions& opt) {
   app.option_defaults()->group("Units and charts");
   AddUnits(app, opt.units);
+  AddModel(app, opt.model);
   AddChart(app, "draw modelled against measured values (.png or .svg)", opt.chart);
 
   app.option_defaults()->group("Flight parameters (for columns the file lacks; the fitted ones' start)");
-  AddFormValues(app, opt.form, opt.units);
+  AddModelValues(app, opt.model, opt.form, opt.ball, opt.given, opt.units);
 
   app.option_defaults()->group("Fit");
   AddFile(app, "--shots", "the measured shots, CSV with the sweep's columns (- for stdin)", opt.shotsGiven)
       ->required();
-  AddValue(app, "--fit", "LIST", "the parameters to fit, e.g. k,k-prime,mass (default k,k-prime)",
+  AddValue(app, "--fit", "LIST",
+           "the parameters to fit, e.g. k,k-prime,mass (default k,k-prime;\n"
+           "with --model ball, e.g. cd0,cd1,cd2,cl0,cl1,cl2,spin-decay, default cd0,cl1)",
            [&opt](const std::string& text) {
              std::string error;
-             return ParseFittedList(text, opt.fitted, error) ? std::string() : error;
+             return ParseFittedList(text, opt.fitted, error, opt.model) ? std::string() : error;
            });
   AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
   AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
            opt.maxTicks);
   AddChoice(app, "--format", "how the fit is printed", {{"text", false}, {"json", true}}, opt.json);
-  app.footer("Exit status: 0 the fit ran, 3 some shot does not come down at the values found, 2 the\n"
-             "command line or the shots were refused, or the fit cannot move (nothing was run).");
-  app.final_callback([&opt] { opt.shots = opt.shotsGiven.value_or(""); });
+  app.footer("Exit status: 0 the fit ran, 3 some shot does not come down at the values found or the\n"
+             "fit did not converge, 2 the command line or the shots were refused, or the fit cannot\n"
+             "move (nothing was run).");
+  app.final_callback([&opt] {
+    opt.shots = opt.shotsGiven.value_or("");
+    const std::string refusal = FinishModelValues(opt.model, opt.given, opt.ball);
+    if (!refusal.empty()) throw CLI::ValidationError(refusal);
+  });
 }
 
-bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out, std::string& error) {
+bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out, std::string& error, Model m) {
   out.clear();
   std::size_t pos = 0;
   while (pos <= text.size()) {
     const std::size_t comma = std::min(text.find(',', pos), text.size());
     const std::string name = text.substr(pos, comma - pos);
-    const Parameter* f = FindByOption(Model::Form, name);
+    const Parameter* f = FindByOption(m, name);
     if (!f) {
-      error = "--fit: unknown parameter '" + name + "' (any of " + OptionNames(Model::Form) + ")";
+      error = "--fit: unknown parameter '" + name + "' (any of " + OptionNames(m) + ")";
       return false;
     }
     if (std::find(out.begin(), out.end(), f) != out.end()) {
@@ -212,16 +227,26 @@ bool ParseFittedList(const std::string& text, std::vector<const Parameter*>& out
 int RunFit(const FitOptions& opt) {
   std::string error;
   ShotsFile file;
-  if (!ReadShots(opt.shots, opt.form, opt.units, file, error)) return Refuse("--shots: " + error);
+  if (!ReadShots(opt.shots, opt.form, opt.units, file, error, opt.model, opt.ball)) return Refuse("--shots: " + error);
+  // The spin is the file's form when it has spin columns: values of the other form
+  // from the command line would be silently set aside.
+  if (file.spinColumns != ShotsFile::Spin::None) {
+    for (const Parameter* g : opt.given) {
+      const double BallParams::*m = g->ball;
+      const bool components = m == &BallParams::backSpin || m == &BallParams::sideSpin;
+      const bool polar = m == &BallParams::totalSpin || m == &BallParams::spinAxis;
+      if ((components && file.spinColumns == ShotsFile::Spin::TotalAndAxis) ||
+          (polar && file.spinColumns == ShotsFile::Spin::BackAndSide)) {
+        return Refuse(SpinFormRefusal(true, true) + " (the file gives one, the command line the other)");
+      }
+    }
+  }
 
   FitProblem p;
+  p.model = opt.model;
   p.shots = file.shots;
-  std::vector<const Parameter*> fitted = opt.fitted;
-  if (fitted.empty()) fitted = {&ParameterFor(&FlightForm::k), &ParameterFor(&FlightForm::kPrime)};
-  for (const Parameter* f : fitted) {
-    p.fitted.push_back(f->form);
-    p.start.push_back(opt.form.*(f->form));
-  }
+  p.fitted = opt.fitted.empty() ? DefaultFitted(opt.model) : opt.fitted;
+  for (const Parameter* f : p.fitted) p.start.push_back(opt.model == Model::Form ? ValueIn(opt.form, *f) : ValueIn(opt.ball, *f));
   p.maxTicks = opt.maxTicks;
   p.threads = static_cast<int>(opt.threads);
   if (const std::string why = FitCannotMove(p); !why.empty()) return Refuse("fit: " + why);
@@ -254,6 +279,12 @@ int RunFit(const FitOptions& opt) {
   std::fputs(Report(opt, file, p, r).c_str(), stdout);
   if (!std::isfinite(r.rms)) {
     std::fputs("vendrel-flight: fit: at the best values found some shot still does not come down\n", stderr);
+    return 3;
+  }
+  if (!r.converged) {
+    const std::string text = "vendrel-flight: fit: did not converge within " + std::to_string(r.evaluations) +
+                             " evaluations; the values are the best found\n";
+    std::fputs(text.c_str(), stderr);
     return 3;
   }
   return 0;

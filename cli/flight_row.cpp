@@ -1,5 +1,7 @@
 #include "cli/flight_row.h"
 
+#include <cmath>
+
 #include "cli/sweep.h"
 #include "number_text/number_text.h"
 #include "flight/parameters.h"
@@ -25,16 +27,23 @@ void AppendFlightRow(std::string& s, std::span<const double, kFormParameterCount
   s += '\n';
 }
 
-std::string BallRowHeader() {
-  std::string h;
-  for (const Parameter& p : ParametersOf(Model::Ball)) (h += p.key) += ',';
-  return h + "ticks,end,carry,distance,lateral,apex,landing_angle,flight_time,total,roll,rest_x,rest_y,bounces,"
-             "time_to_rest\n";
+const std::string& BallRowHeader() {
+  static const std::string header = [] {
+    std::string h;
+    for (const Parameter& f : ParametersOf(Model::Ball)) (h += f.key) += ',';
+    return h + "ticks,end,carry,distance,lateral,apex,landing_angle,flight_time,total,roll,rest_x,rest_y,"
+               "bounces,time_to_rest\n";
+  }();
+  return header;
 }
 
-void AppendBallRow(std::string& s, const BallParams& shot, const BallSummary& r, Units u) {
-  for (const Parameter& p : ParametersOf(Model::Ball)) {
-    AppendNumber(s, FromModel(p, u, shot.*(p.ball)));
+void AppendBallRow(std::string& s, std::span<const double> params, bool components, const BallSummary& r, Units u) {
+  const auto fields = ParametersOf(Model::Ball);
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    const double BallParams::*m = fields[i].ball;
+    const bool unused = components ? m == &BallParams::totalSpin || m == &BallParams::spinAxis
+                                   : m == &BallParams::backSpin || m == &BallParams::sideSpin;
+    if (!unused && !std::isnan(params[i])) AppendNumber(s, params[i]);
     s += ',';
   }
   s += std::to_string(r.ticks);
@@ -63,6 +72,12 @@ std::array<double, kFormParameterCount> ParamsOf(const FlightForm& form, Units u
   std::array<double, kFormParameterCount> p{};
   const auto fields = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < p.size(); ++i) p[i] = FromModel(fields[i], u, form.*(fields[i].form));
+  return p;
+}
+
+std::vector<double> BallParamsOf(const BallParams& shot, Units u) {
+  std::vector<double> p;
+  for (const Parameter& f : ParametersOf(Model::Ball)) p.push_back(FromModel(f, u, shot.*(f.ball)));
   return p;
 }
 

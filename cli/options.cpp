@@ -41,9 +41,23 @@ std::array<ParamRange, kFormParameterCount> SweepOptions::DefaultRanges() {
   return ranges;
 }
 
+std::vector<ParamRange> SweepOptions::DefaultBallRanges() {
+  std::vector<ParamRange> ranges;
+  for (const Parameter& p : ParametersOf(Model::Ball)) {
+    const double d = p.Default(Model::Ball);
+    ranges.push_back(ParamRange{d, d, 1.0, true});
+  }
+  return ranges;
+}
+
+std::span<const ParamRange> SweepOptions::Ranges() const {
+  if (model == Model::Form) return ranges;
+  return ballRanges;
+}
+
 std::int64_t SweepSize(const SweepOptions& s) {
   std::int64_t total = 1;
-  for (const ParamRange& r : s.ranges) {
+  for (const ParamRange& r : s.Ranges()) {
     const std::int64_t n = r.Count();
     if (total > std::numeric_limits<std::int64_t>::max() / n) {
       return std::numeric_limits<std::int64_t>::max();

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,9 +51,10 @@ struct ParamRange {
   bool Beyond(double v) const;
 };
 
-enum class BestBy { None, Carry, Distance, Apex };
+enum class BestBy { None, Carry, Distance, Apex, Total };
 
 struct SweepOptions {
+  Model model = Model::Form;
   std::array<ParamRange, kFormParameterCount> ranges = DefaultRanges();  ///< in ParametersOf(Model::Form) order
   std::int64_t maxTicks = kDefaultMaxTicks;
   std::int64_t maxFlights = 10000000;
@@ -65,9 +67,20 @@ struct SweepOptions {
   /// (a default converted there and back could miss its last bit).
   std::array<bool, kFormParameterCount> defaulted{};
   std::optional<std::string> chart;   ///< .png or .svg
+  /// The ball model's ranges, in ParametersOf(Model::Ball) order, and which were left
+  /// at its default; whether its spin is back and side spin (else total spin and axis).
+  std::vector<ParamRange> ballRanges = DefaultBallRanges();
+  std::vector<bool> ballDefaulted = std::vector<bool>(ParametersOf(Model::Ball).size(), true);
+  bool ballSpinAsComponents = false;
+
+  /// The model's ranges, in ParametersOf(model) order, and whether range i was left
+  /// at the model's default.
+  std::span<const ParamRange> Ranges() const;
+  bool Defaulted(std::size_t i) const { return model == Model::Form ? defaulted[i] : ballDefaulted[i]; }
 
   /// Every parameter at its default.
   static std::array<ParamRange, kFormParameterCount> DefaultRanges();
+  static std::vector<ParamRange> DefaultBallRanges();
 };
 
 /// Total flights of a sweep, saturating at INT64_MAX.

@@ -30,13 +30,13 @@ struct Column {
 // table does not know, one named twice, or targets a fit cannot use.
 bool ReadHeader(const CsvRecord& header, const std::string& where, const std::string& fileName,
                 std::vector<Column>& columns, ShotsFile& out, std::string& error) {
-  bool carryColumn = false;
+  bool carryColumn = false, polar = false, components = false;
   for (std::size_t i = 0; i < header.cells.size(); ++i) {
     const std::string& cell = header.cells[i];
-    const std::optional<ShotColumn> what = FindShotColumn(cell);
+    const std::optional<ShotColumn> what = FindShotColumn(cell, out.model);
     if (!what) {
       error = where + "column " + (cell.empty() ? std::to_string(i + 1) : QuotedFromFile(cell)) +
-              ": unknown column (known: " + KnownShotColumns() + ")";
+              ": unknown column (known: " + KnownShotColumns(out.model) + ")";
       return false;
     }
     for (const Column& before : columns) {
@@ -44,12 +44,28 @@ bool ReadHeader(const CsvRecord& header, const std::string& where, const std::st
         error = where + "column '" + cell + "': appears twice";
         return false;
       }
+      // The ball's carry and distance are one target.
+      if (what->kind == ShotColumn::Kind::Target && before.what.kind == ShotColumn::Kind::Target &&
+          before.what.target == what->target) {
+        error = where + "column '" + cell + "': the same measurement as column '" + before.name + "'";
+        return false;
+      }
     }
     if (what->kind == ShotColumn::Kind::Target) out.targetColumns[static_cast<std::size_t>(what->target)] = true;
+    if (what->kind == ShotColumn::Kind::Launch && out.model == Model::Ball) {
+      const double BallParams::*m = what->field->ball;
+      polar = polar || m == &BallParams::totalSpin || m == &BallParams::spinAxis;
+      components = components || m == &BallParams::backSpin || m == &BallParams::sideSpin;
+    }
     carryColumn = carryColumn || cell == "carry";
     columns.push_back({*what, cell});
   }
-  const std::string refusal = ShotTargetsRefusal(out.targetColumns, carryColumn);
+  if (const std::string both = SpinFormRefusal(polar, components, true); !both.empty()) {
+    error = where + both;
+    return false;
+  }
+  out.spinColumns = components ? ShotsFile::Spin::BackAndSide : polar ? ShotsFile::Spin::TotalAndAxis : ShotsFile::Spin::None;
+  const std::string refusal = ShotTargetsRefusal(out.targetColumns, carryColumn, out.model);
   if (refusal.empty()) return true;
   // A fault of the columns is on the header's line; a lack of them is the file's.
   error = (out.targetColumns[static_cast<std::size_t>(ShotTarget::Lateral)] ? where : fileName + ": ") + refusal;
@@ -59,8 +75,9 @@ bool ReadHeader(const CsvRecord& header, const std::string& where, const std::st
 }  // namespace
 
 bool ParseShots(std::string_view text, const std::string& fileName, const FlightForm& base, Units units,
-                ShotsFile& out, std::string& error) {
+                ShotsFile& out, std::string& error, Model model, const BallParams& ballBase) {
   out = ShotsFile{};
+  out.model = model;
   error.clear();
   std::vector<Column> columns;
   bool haveHeader = false;
@@ -81,6 +98,8 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
     }
     Shot shot;
     shot.form = base;
+    shot.ball = ballBase;
+    if (out.spinColumns != ShotsFile::Spin::None) shot.ball.spinAsComponents = out.spinColumns == ShotsFile::Spin::BackAndSide;
     std::array<std::optional<double>, kShotTargets> given;
     std::string name = "shot " + std::to_string(out.shots.size() + 1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -102,21 +121,29 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
       }
       const double v = *read;
       if (c.kind == ShotColumn::Kind::Launch) {
-        const Parameter& f = *c.field;
-        const double model = ToModel(f, units, v);
-        if (!f.InRange(model)) {
+        const Parameter f = ForModel(*c.field, model);
+        const double inModel = ToModel(f, units, v);
+        if (!f.InRange(inModel)) {
           error = where + col + QuotedFromFile(cells[i]) + " is out of range (allowed: " +
                   Range(FromModel(f, units, f.min), FromModel(f, units, f.max), f.Unit(units)) + ")";
           return false;
         }
-        shot.form.*(f.form) = model;
+        if (model == Model::Form) ValueIn(shot.form, f) = inModel;
+        else ValueIn(shot.ball, f) = inModel;
       } else {
         if (const std::string why = MeasuredValueRefusal(c.target, v); !why.empty()) {
           error = where + col + QuotedFromFile(cells[i]) + " " + why;
           return false;
         }
-        shot.measured[static_cast<std::size_t>(c.target)] = LengthToModel(units, v);
+        shot.measured[static_cast<std::size_t>(c.target)] = ToModel(ShotTargetQuantity(c.target), units, v);
         given[static_cast<std::size_t>(c.target)] = v;
+      }
+    }
+    // Values each in range may still join into a shot the ball model refuses.
+    if (model == Model::Ball) {
+      if (const std::string why = BallShotRefusal(shot.ball, true); !why.empty()) {
+        error = where + why;
+        return false;
       }
     }
     out.shots.push_back(shot);
@@ -136,7 +163,7 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
 }
 
 bool ReadShots(const std::string& path, const FlightForm& base, Units units, ShotsFile& out,
-               std::string& error) {
+               std::string& error, Model model, const BallParams& ballBase) {
   std::string text;
   if (path == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -150,7 +177,8 @@ bool ReadShots(const std::string& path, const FlightForm& base, Units units, Sho
     s << in.rdbuf();
     text = s.str();
   }
-  return ParseShots(text, path == "-" ? std::string("standard input") : path, base, units, out, error);
+  return ParseShots(text, path == "-" ? std::string("standard input") : path, base, units, out, error, model,
+                    ballBase);
 }
 
 }  // namespace vendrel::cli

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "flight/ball_params.h"
 #include "flight/flight_records.h"
+#include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/units.h"
 
@@ -24,16 +26,21 @@ struct ShotsFile {
   std::vector<std::string> names;    ///< the `name` column, or "shot N"
   std::vector<int> lines;            ///< each shot's line in the file
   std::array<bool, kShotTargets> targetColumns{};  ///< which targets the file has
+  Model model = Model::Form;
+  /// The ball model's spin columns: none, total spin and axis, or back and side spin.
+  enum class Spin { None, TotalAndAxis, BackAndSide } spinColumns = Spin::None;
 };
 
 /// Reads the text of a shots file named `fileName` (for messages). Values are in
-/// `units`; missing launch columns take `base`'s values. On a refusal returns false
-/// with `error` naming the file, the line and the column.
+/// `units`; missing launch columns take `base`'s values (`ballBase`'s with the ball
+/// model, whose columns are its parameters' keys; its spin is the file's form when the
+/// file has spin columns). On a refusal returns false with `error` naming the file, the
+/// line and the column.
 bool ParseShots(std::string_view text, const std::string& fileName, const FlightForm& base, Units units,
-                ShotsFile& out, std::string& error);
+                ShotsFile& out, std::string& error, Model model = Model::Form, const BallParams& ballBase = {});
 
 /// Reads the file at `path` ("-" for standard input).
 bool ReadShots(const std::string& path, const FlightForm& base, Units units, ShotsFile& out,
-               std::string& error);
+               std::string& error, Model model = Model::Form, const BallParams& ballBase = {});
 
 }  // namespace vendrel::cli

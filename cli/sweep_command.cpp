@@ -21,8 +21,9 @@ namespace {
 // The parameters that take more than one value.
 std::vector<std::size_t> Swept(const SweepOptions& opt) {
   std::vector<std::size_t> swept;
-  for (std::size_t i = 0; i < opt.ranges.size(); ++i) {
-    if (opt.ranges[i].Count() > 1) swept.push_back(i);
+  const std::span<const ParamRange> ranges = opt.Ranges();
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    if (ranges[i].Count() > 1) swept.push_back(i);
   }
   return swept;
 }
@@ -35,24 +36,31 @@ std::vector<double> ValuesOf(const ParamRange& r) {
 
 // The chart of a sweep over one parameter (lines) or two (a heat map); `every` holds
 // the flights in sweep order.
-Figure SweepFigure(const SweepOptions& opt, const std::vector<FlightSummary>& every) {
+Figure SweepFigure(const SweepOptions& opt, const std::vector<BallSummary>& every) {
   const std::vector<std::size_t> swept = Swept(opt);
-  const auto fields = ParametersOf(Model::Form);
+  const auto fields = ParametersOf(opt.model);
+  const std::span<const ParamRange> ranges = opt.Ranges();
   const Parameter& fx = fields[swept[0]];
-  const std::vector<double> xs = ValuesOf(opt.ranges[swept[0]]);
-  if (swept.size() == 1) return SweepLineFigure(fx, xs, every, opt.units);
+  const std::vector<double> xs = ValuesOf(ranges[swept[0]]);
+  if (swept.size() == 1) return SweepLineFigure(fx, xs, every, opt.units, opt.model);
   const Parameter& fy = fields[swept[1]];
-  const std::vector<double> ys = ValuesOf(opt.ranges[swept[1]]);
+  const std::vector<double> ys = ValuesOf(ranges[swept[1]]);
   // The later parameter varies faster in the sweep; the map's rows run along y.
   std::vector<double> values(xs.size() * ys.size());
   for (std::size_t i = 0; i < xs.size(); ++i) {
     for (std::size_t j = 0; j < ys.size(); ++j) {
-      const FlightSummary& s = every[i * ys.size() + j];
-      const double v = s.end != FlightEnd::Ground ? std::nan("") : opt.best == BestBy::Apex ? s.apex : s.distance;
+      const BallSummary& s = every[i * ys.size() + j];
+      const double v = s.end != FlightEnd::Ground ? std::nan("")
+                       : opt.best == BestBy::Apex  ? s.apex
+                       : opt.best == BestBy::Total ? s.total
+                                                   : s.distance;
       values[j * xs.size() + i] = v;
     }
   }
-  const std::string quantity = opt.best == BestBy::Apex ? "apex" : opt.best == BestBy::Distance ? "distance" : "carry";
+  const std::string quantity = opt.best == BestBy::Apex       ? "apex"
+                               : opt.best == BestBy::Total    ? "total"
+                               : opt.best == BestBy::Distance ? "distance"
+                                                              : "carry";
   return SweepHeatFigure(fx, xs, fy, ys, values, quantity, opt.units);
 }
 
@@ -61,11 +69,13 @@ Figure SweepFigure(const SweepOptions& opt, const std::vector<FlightSummary>& ev
 void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   app.option_defaults()->group("Units and charts");
   AddUnits(app, opt.units);
-  AddChart(app, "draw carry, apex and lateral against one swept parameter, or a heat\n"
-                "map over two (.png or .svg)", opt.chart);
+  AddModel(app, opt.model);
+  AddChart(app, "draw carry, apex and lateral (with --model ball also landing angle,\n"
+                "flight time and total) against one swept parameter, or a heat map\n"
+                "over two (.png or .svg)", opt.chart);
 
   app.option_defaults()->group("Flight parameters (X or START:STOP:STEP; every combination is flown)");
-  AddFormRanges(app, opt.ranges, opt.units);
+  AddModelRanges(app, opt.model, opt.ranges, opt.ballRanges, opt.units);
 
   app.option_defaults()->group("Sweep");
   AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
@@ -74,16 +84,31 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddWhole(app, "--max-flights", "N", "refuse sweeps larger than N flights", 1,
            std::numeric_limits<std::int64_t>::max(), opt.maxFlights);
   AddChoice(app, "--best", "print the header and only the best row by",
-            {{"carry", BestBy::Carry}, {"distance", BestBy::Distance}, {"apex", BestBy::Apex}}, opt.best);
+            {{"carry", BestBy::Carry}, {"distance", BestBy::Distance}, {"apex", BestBy::Apex}, {"total", BestBy::Total}},
+            opt.best);
   AddFile(app, "--output", "write the CSV there instead of standard output", opt.output);
   AddFlag(app, "--no-progress", "no progress bar on a terminal", [&opt] { opt.progress = false; });
 
   app.footer("Exit status: 0 the sweep ran (whatever its flights' ends), 2 the command line was refused\n"
              "(nothing was run).");
   app.final_callback([&opt, &app] {
-    const auto fields = ParametersOf(Model::Form);
+    const auto fields = ParametersOf(opt.model);
+    bool polar = false, components = false;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-      opt.defaulted[i] = app.get_option("--" + std::string(fields[i].option))->count() == 0;
+      const bool defaulted = app.get_option("--" + std::string(fields[i].option))->count() == 0;
+      if (opt.model == Model::Form) {
+        opt.defaulted[i] = defaulted;
+        continue;
+      }
+      opt.ballDefaulted[i] = defaulted;
+      const double BallParams::*m = fields[i].ball;
+      polar = polar || (!defaulted && (m == &BallParams::totalSpin || m == &BallParams::spinAxis));
+      components = components || (!defaulted && (m == &BallParams::backSpin || m == &BallParams::sideSpin));
+    }
+    if (const std::string both = SpinFormRefusal(polar, components); !both.empty()) throw CLI::ValidationError(both);
+    opt.ballSpinAsComponents = components;
+    if (opt.best == BestBy::Total && opt.model != Model::Ball) {
+      throw CLI::ValidationError("--best total: only with --model ball");
     }
     if (opt.chart && (Swept(opt).empty() || Swept(opt).size() > 2)) {
       throw CLI::ValidationError("--chart: a sweep has a chart over one or two swept parameters, this one sweeps " +
@@ -100,6 +125,8 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 }
 
 int RunSweepCommand(const SweepOptions& opt) {
+  // A ball shot the model refuses is refused before any output is opened.
+  if (const std::string refusal = SweepRefusal(opt); !refusal.empty()) return Refuse(refusal);
   // The chart's file is opened before the flights too, so a bad path costs nothing.
   std::string error;
   std::unique_ptr<QGuiApplication> app;
@@ -108,7 +135,7 @@ int RunSweepCommand(const SweepOptions& opt) {
     app = ChartApplication();
     if (!chart.Open(*opt.chart, error)) return Refuse("--chart: " + error);
   }
-  std::vector<FlightSummary> every;
+  std::vector<BallSummary> every;
   const int status = WriteOutput(opt.output, "--output", [&](std::FILE* out) {
     return RunSweep(opt, out, BestLanePath(), opt.chart ? &every : nullptr);
   });

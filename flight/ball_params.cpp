@@ -82,7 +82,10 @@ double LongestStableStep(const BallParams& p) {
 
 std::string BallShotRefusal(const BallParams& p, bool byKey) {
   std::string refusal = BallParamsRefusal(p, byKey);
-  if (!refusal.empty()) return refusal;
+  return refusal.empty() ? BallJointRefusal(p, byKey) : refusal;
+}
+
+std::string BallJointRefusal(const BallParams& p, bool byKey) {
   // Drag below zero would feed the ball energy: it would speed up without bound.
   const auto [least, at] = LeastDrag(p);
   if (least < 0.0) {

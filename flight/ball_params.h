@@ -66,6 +66,10 @@ std::string BallParamsRefusal(const BallParams& p, bool byKey = false);
 /// without bound). Every front end checks a shot with this before it flies.
 std::string BallShotRefusal(const BallParams& p, bool byKey = false);
 
+/// The rules that join parameters alone, for a shot whose every value is already
+/// known to be in range (a sweep's, read range by range).
+std::string BallJointRefusal(const BallParams& p, bool byKey = false);
+
 /// The refusal for a shot that gives its spin both as total spin and axis and as back
 /// and side spin, naming the options (or the keys when `byKey`): empty when it gives
 /// one form at most.

@@ -12,21 +12,15 @@
 #include "flight/parameters.h"
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
+#include "python/ball.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
 namespace vendrel::python {
 namespace {
 
-int FieldIndex(std::string_view name) {
-  const auto names = FieldNames();
-  const auto it = std::find(names.begin(), names.end(), name);
-  return it == names.end() ? -1 : static_cast<int>(it - names.begin());
-}
-
 // A target column: real numbers the shot table accepts as measured values.
-py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
-  const std::string name = ShotTargetColumn(static_cast<ShotTarget>(target));
+py::array_t<double> ReadTarget(const py::object& obj, std::size_t target, const std::string& name) {
   py::array arr = py::module_::import("numpy").attr("asarray")(obj);
   const char kind = arr.dtype().kind();
   if (kind != 'i' && kind != 'u' && kind != 'f') {
@@ -38,7 +32,10 @@ py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
   const auto flat = py::array_t<double>::ensure(values.attr("ravel")());
   for (py::ssize_t i = 0; i < flat.size(); ++i) {
     const double v = flat.at(i);
-    const std::string where = name + (values.ndim() ? "[" + std::to_string(i) + "]" : "") + ": '" + NumberText(v) + "' ";
+    // Built by appending: gcc 12 at -O3 misreads a literal + string here.
+    std::string where = name;
+    if (values.ndim()) ((where += '[') += std::to_string(i)) += ']';
+    ((where += ": '") += NumberText(v)) += "' ";
     if (const std::string why = MeasuredValueRefusal(static_cast<ShotTarget>(target), v); !why.empty()) {
       throw py::value_error(where + why);
     }
@@ -46,28 +43,26 @@ py::array_t<double> ReadTarget(const py::object& obj, std::size_t target) {
   return values;
 }
 
-std::vector<std::size_t> ReadFitted(const py::object& fit) {
+std::vector<const Parameter*> ReadFitted(const py::object& fit, Model model) {
   std::vector<py::object> items;
   if (py::isinstance<py::str>(fit)) {
     items.push_back(fit);
   } else {
     for (py::handle h : py::iter(fit)) items.push_back(py::reinterpret_borrow<py::object>(h));
   }
-  std::vector<std::size_t> fitted;
+  std::vector<const Parameter*> fitted;
   for (const py::object& item : items) {
     if (!py::isinstance<py::str>(item)) {
       throw py::type_error("fit: expected names of parameters, got " +
                            py::str(py::type::handle_of(item).attr("__name__")).cast<std::string>());
     }
     const std::string name = item.cast<std::string>();
-    const int index = FieldIndex(name);
-    if (index < 0) {
-      throw py::value_error("fit: unknown parameter '" + name + "' (any of " + KeyNames(Model::Form) + ")");
-    }
-    if (std::find(fitted.begin(), fitted.end(), static_cast<std::size_t>(index)) != fitted.end()) {
+    const Parameter* f = FindByKey(model, name);
+    if (!f) throw py::value_error("fit: unknown parameter '" + name + "' (any of " + KeyNames(model) + ")");
+    if (std::find(fitted.begin(), fitted.end(), f) != fitted.end()) {
       throw py::value_error("fit: '" + name + "' is named twice");
     }
-    fitted.push_back(static_cast<std::size_t>(index));
+    fitted.push_back(f);
   }
   return fitted;
 }
@@ -75,17 +70,21 @@ std::vector<std::size_t> ReadFitted(const py::object& fit) {
 }  // namespace
 
 py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::object& maxTicksArg,
-                    const py::object& threadsArg, const py::object& progressArg) {
+                    const py::object& threadsArg, const py::object& progressArg, const py::object& modelArg,
+                    const py::object& defaultFit) {
+  const Model model = ReadModel(modelArg);
   if (!py::hasattr(shots, "keys") || !py::hasattr(shots, "__getitem__")) {
     throw py::type_error("shots: expected a mapping of columns (a dict of arrays), got " +
                          py::str(py::type::handle_of(shots).attr("__name__")).cast<std::string>());
   }
-  const auto fields = ParametersOf(Model::Form);
-  FlightArgs inputs;
+  const auto numpy = py::module_::import("numpy");
+  const auto fields = ParametersOf(model);
+  std::vector<py::object> inputs(fields.size());
   std::array<std::optional<py::array_t<double>>, kShotTargets> targets;
+  std::array<std::string, kShotTargets> targetColumn;
   std::optional<py::object> names;
   py::list shapes;  // every column's, for the one length they must share
-  bool carryColumn = false;
+  bool carryColumn = false, polar = false, components = false;
   for (py::handle key : shots.attr("keys")()) {
     if (!py::isinstance<py::str>(key)) {
       throw py::type_error("shots: column names are strings, got " +
@@ -93,31 +92,48 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     }
     const std::string name = key.cast<std::string>();
     const py::object column = shots.attr("__getitem__")(key);
-    const std::optional<ShotColumn> what = FindShotColumn(name);
-    if (!what) throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownShotColumns() + ")");
+    const std::optional<ShotColumn> what = FindShotColumn(name, model);
+    if (!what) {
+      throw py::value_error("shots: unknown column '" + name + "' (known: " + KnownShotColumns(model) + ")");
+    }
     carryColumn = carryColumn || name == "carry";
     if (what->kind == ShotColumn::Kind::Launch) {
-      inputs[fields.IndexOf(*what->field)] = column;
-      shapes.append(py::module_::import("numpy").attr("shape")(column));
+      const std::size_t c = fields.IndexOf(*what->field);
+      if (model == Model::Ball) {
+        const double BallParams::*m = what->field->ball;
+        polar = polar || m == &BallParams::totalSpin || m == &BallParams::spinAxis;
+        components = components || m == &BallParams::backSpin || m == &BallParams::sideSpin;
+        inputs[c] = ReadNumberArray(column, ForModel(fields[c], model), fields[c].key);
+      } else {
+        inputs[c] = column;
+      }
+      shapes.append(numpy.attr("shape")(inputs[c]));
     } else if (what->kind == ShotColumn::Kind::Target) {
       const auto t = static_cast<std::size_t>(what->target);
-      targets[t] = ReadTarget(column, t);
-      shapes.append(py::module_::import("numpy").attr("shape")(*targets[t]));
+      if (targets[t]) {
+        throw py::value_error("shots: column '" + name + "': the same measurement as column '" + targetColumn[t] + "'");
+      }
+      targets[t] = ReadTarget(column, t, name);
+      targetColumn[t] = name;
+      shapes.append(numpy.attr("shape")(*targets[t]));
     } else if (what->kind == ShotColumn::Kind::Name) {
       names = py::list(column);
       shapes.append(py::make_tuple(py::len(*names)));
     }
   }
+  if (const std::string both = SpinFormRefusal(polar, components, true); !both.empty()) {
+    throw py::value_error("shots: " + both);
+  }
   std::array<bool, kShotTargets> present{};
   for (std::size_t t = 0; t < kShotTargets; ++t) present[t] = targets[t].has_value();
-  if (const std::string why = ShotTargetsRefusal(present, carryColumn); !why.empty()) {
+  if (const std::string why = ShotTargetsRefusal(present, carryColumn, model); !why.empty()) {
     throw py::value_error("shots: " + why);
   }
 
   // Every column has one length, or is one number for every shot.
   py::tuple shape;
   try {
-    shape = py::module_::import("numpy").attr("broadcast_shapes")(*shapes);
+    shape = numpy.attr("broadcast_shapes")(*shapes);
   } catch (py::error_already_set& e) {
     if (!e.matches(PyExc_ValueError)) throw;
     throw py::value_error("shots: the columns do not have one length");
@@ -125,33 +141,58 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   if (shape.size() > 1) throw py::value_error("shots: the columns are not one-dimensional");
   const std::size_t count = shape.empty() ? 1 : shape[0].cast<std::size_t>();
 
-  FlightArgs formArgs;
-  for (std::size_t c = 0; c < fields.size(); ++c) {
-    formArgs[c] = inputs[c] ? inputs[c] : py::object(py::float_(fields[c].defaultValue));
-  }
-  const FlightGrid grid = ReadFlightGrid(formArgs);
-  const std::vector<std::size_t> fitted = ReadFitted(fit);
+  const std::vector<const Parameter*> fitted = fit.is(defaultFit) ? DefaultFitted(model) : ReadFitted(fit, model);
   const std::int64_t maxTicks = ReadMaxTicks(maxTicksArg);
   const int threads = static_cast<int>(ReadThreads(threadsArg));
   Progress progress(progressArg);
 
   FitProblem problem;
-  const std::vector<FlightForm> forms = grid.Forms();
+  problem.model = model;
+  if (model == Model::Form) {
+    FlightArgs formArgs;
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      formArgs[c] = inputs[c] ? inputs[c] : py::object(py::float_(fields[c].defaultValue));
+    }
+    const FlightGrid grid = ReadFlightGrid(formArgs);
+    const std::vector<FlightForm> forms = grid.Forms();
+    for (std::size_t i = 0; i < count; ++i) {
+      Shot shot;
+      shot.form = forms[grid.count == 1 ? 0 : i];
+      problem.shots.push_back(shot);
+    }
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      Shot shot;
+      shot.ball.spinAsComponents = components;
+      for (std::size_t c = 0; c < fields.size(); ++c) {
+        if (!inputs[c]) continue;
+        const auto values = py::array_t<double>::ensure(inputs[c]);
+        ValueIn(shot.ball, fields[c]) = values.size() == 1 ? values.data()[0] : values.at(static_cast<py::ssize_t>(i));
+      }
+      // Values each in range may still join into a shot the ball model refuses.
+      if (const std::string why = BallShotRefusal(shot.ball, true); !why.empty()) {
+        throw py::value_error("shots[" + std::to_string(i) + "]: " + why);
+      }
+      problem.shots.push_back(shot);
+    }
+  }
   for (std::size_t i = 0; i < count; ++i) {
-    Shot shot;
-    shot.form = forms[grid.count == 1 ? 0 : i];
     for (std::size_t t = 0; t < kShotTargets; ++t) {
       if (!targets[t]) continue;
       const auto& values = *targets[t];
-      shot.measured[t] = values.size() == 1 ? values.data()[0] : values.at(static_cast<py::ssize_t>(i));
+      const double v = values.size() == 1 ? values.data()[0] : values.at(static_cast<py::ssize_t>(i));
+      problem.shots[i].measured[t] = ToModel(ShotTargetQuantity(static_cast<ShotTarget>(t)), Units::Metric, v);
     }
-    problem.shots.push_back(shot);
   }
-  for (std::size_t c : fitted) {
-    problem.fitted.push_back(fields[c].form);
+  problem.fitted = fitted;
+  for (const Parameter* f : fitted) {
+    const std::size_t c = fields.IndexOf(*f);
     // A column of one number for every shot is where the fit starts; otherwise the default.
-    const bool one = inputs[c] && py::len(py::module_::import("numpy").attr("shape")(inputs[c])) == 0;
-    problem.start.push_back(one ? problem.shots.front().form.*(fields[c].form) : fields[c].defaultValue);
+    const bool one = inputs[c] && py::len(numpy.attr("shape")(inputs[c])) == 0;
+    const Shot& first = problem.shots.front();
+    problem.start.push_back(!one                   ? f->Default(model)
+                            : model == Model::Form ? ValueIn(first.form, *f)
+                                                   : ValueIn(first.ball, *f));
   }
   problem.maxTicks = maxTicks;
   problem.threads = threads;
@@ -167,7 +208,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
 
   const auto number = [](double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); };
   py::dict fittedOut;
-  for (std::size_t i = 0; i < fitted.size(); ++i) fittedOut[py::str(std::string(FieldNames()[fitted[i]]))] = result.values[i];
+  for (std::size_t i = 0; i < fitted.size(); ++i) fittedOut[py::str(std::string(fitted[i]->key))] = result.values[i];
   py::list shotsOut;
   for (std::size_t i = 0; i < count; ++i) {
     py::dict s;
@@ -178,7 +219,7 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
       py::dict pair;
       pair["measured"] = *problem.shots[i].measured[t];
       pair["modelled"] = number(ModelledTarget(result.modelled[i], static_cast<ShotTarget>(t)));
-      s[ShotTargetColumn(static_cast<ShotTarget>(t))] = pair;
+      s[ShotTargetName(static_cast<ShotTarget>(t), model)] = pair;
     }
     shotsOut.append(s);
   }
@@ -186,9 +227,12 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
   out["fitted"] = fittedOut;
   out["rms"] = number(result.rms);
   out["evaluations"] = result.evaluations;
+  out["converged"] = result.converged;
   out["shots"] = shotsOut;
   if (!std::isfinite(result.rms)) {
     PyErr_WarnEx(PyExc_RuntimeWarning, "at the best values found some shot still does not come down", 1);
+  } else if (!result.converged) {
+    PyErr_WarnEx(PyExc_RuntimeWarning, "the fit did not converge; the values are the best found", 1);
   }
   return out;
 }

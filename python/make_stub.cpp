@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
       {"@GENERATED@", "Written at build time from python/vendrel.pyi.in and the parameter table."},
       {"@FLIGHT_PARAMETERS Numbers@\n", StubParameters("Numbers", "    ")},
       {"@FLIGHT_PARAMETERS Number@\n", StubParameters("Number", "    ")},
+      {"@BALL_PARAMETERS Numbers@\n", StubBallParameters("    ", "Numbers")},
       {"@BALL_PARAMETERS@\n", StubBallParameters("    ")},
       {"@MAX_TICKS@", PythonLiteral(static_cast<double>(kDefaultMaxTicks))},
   });

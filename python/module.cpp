@@ -136,9 +136,16 @@ DataFrame), with the names vendrel-flight's sweep writes:
     name      optional names of the shots
 A sweep's ticks, end and carry columns may be there too; they are ignored.
 
+With model="ball" the launch columns are the ball model's keywords of fly()
+(speed, angle, direction, total_spin and spin_axis or back_spin and side_spin,
+and any other), and the measured columns carry (or distance), apex,
+landing_angle (degrees below the horizontal), lateral (needs carry) and total;
+any of them. Its fit defaults to ("cd0", "cl1"), and any of its parameters may
+be named, such as ("cd0", "cd1", "cd2", "cl0", "cl1", "cl2", "spin_decay").
+
 fit names the parameters to find (default K and K'). Each starts from its
 column's value when that is one number for every shot, else from the default,
-and stays within the form's range. The fit minimises the sum of squared relative
+and stays within the model's range. The fit minimises the sum of squared relative
 errors over every measured value of every shot (Nelder-Mead; every evaluation
 flies every shot on all cores).
 
@@ -152,8 +159,10 @@ Returns what `vendrel-flight fit --format json` prints:
     rms          root mean square of the relative errors (0.01 is 1%), or None
                  when some shot does not come down even at the best values
     evaluations  how many times the shots were flown
+    converged    False when the evaluations ran out before the fit settled
+                 (a RuntimeWarning says so; the values are the best found)
     shots        per shot: name, index, and {"measured", "modelled"} for each
-                 measured column
+                 measured column (the ball model's distance is "carry")
 
 Example:
     >>> shots = {"angle": [10.5, 12.0], "speed": [74.0, 70.0],
@@ -209,8 +218,16 @@ py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks, const py::
   return Trajectory(grid, ticks);
 }
 
-py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads, py::object progress) {
-  return FitShotsTo(shots, fit, maxTicks, threads, progress);
+// fit's default: an object of its own, so that a fit left out is told from one given
+// (the ball model then fits its own default parameters).
+const py::object& DefaultFit() {
+  static const auto* fit = new py::object(py::make_tuple("k", "k_prime"));  // never destroyed, as FormDefault's
+  return *fit;
+}
+
+py::dict Fit(py::object shots, py::object fit, py::object maxTicks, py::object threads, py::object progress,
+             py::object model) {
+  return FitShotsTo(shots, fit, maxTicks, threads, progress, model, DefaultFit());
 }
 
 // The keyword of flight parameter i, with its default. Names and docstrings must outlive
@@ -278,10 +295,11 @@ void DefineFlights(py::module_& m, std::index_sequence<I...>, std::index_sequenc
       py::arg("max_ticks") = defaultTicks, py::arg("model") = "form", BallKeyword(J)...,
       py::arg("surface") = py::none());
   m.def("fit", &Fit,
-        Doc(kFitDoc, "fit", {"shots", "fit=(\"k\", \"k_prime\")", maxTicksDefault, "threads=None", "progress=None"},
+        Doc(kFitDoc, "fit",
+            {"shots", "fit=(\"k\", \"k_prime\")", maxTicksDefault, "threads=None", "progress=None", "model=\"form\""},
             "dict"),
-        py::arg("shots"), py::arg("fit") = py::make_tuple("k", "k_prime"), py::arg("max_ticks") = defaultTicks,
-        py::arg("threads") = py::none(), py::arg("progress") = py::none());
+        py::arg("shots"), py::arg("fit") = DefaultFit(), py::arg("max_ticks") = defaultTicks,
+        py::arg("threads") = py::none(), py::arg("progress") = py::none(), py::arg("model") = "form");
 }
 
 }  // namespace

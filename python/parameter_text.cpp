@@ -106,10 +106,12 @@ std::string HelpLines(Model m) {
 
 std::string BallHelpLines() { return HelpLines(Model::Ball); }
 
-std::string StubBallParameters(std::string_view indent) {
+std::string StubBallParameters(std::string_view indent, std::string_view type) {
   std::string out = std::string(indent) + "model: Literal[\"form\", \"ball\"] = \"form\",\n";
   for (const Parameter& p : ParametersOf(Model::Ball)) {
-    if (!p.AppliesTo(Model::Form)) out += std::string(indent) + std::string(p.key) + ": Optional[Number] = None,\n";
+    if (!p.AppliesTo(Model::Form)) {
+      out += std::string(indent) + std::string(p.key) + ": Optional[" + std::string(type) + "] = None,\n";
+    }
   }
   std::string names;
   for (std::string_view name : SurfaceNames()) {

@@ -33,7 +33,7 @@ std::string SurfaceList(std::size_t indent = 0);
 std::string BallHelpLines();
 
 /// The stub's lines of the same keywords, each after `indent`.
-std::string StubBallParameters(std::string_view indent);
+std::string StubBallParameters(std::string_view indent, std::string_view type = "Number");
 
 /// "name(a, b, ...) -> returns", wrapped before 90 columns with an indent of four.
 std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns);

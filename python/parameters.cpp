@@ -141,6 +141,12 @@ double ReadOneNumber(const py::object& arg, const Parameter& f, std::string_view
   return *values.data();
 }
 
+py::array_t<double> ReadNumberArray(const py::object& arg, const Parameter& f, std::string_view name) {
+  const Doubles values = ReadNumbers(arg, f, name);
+  CheckRange(values, f, name);
+  return values;
+}
+
 FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
   py::tuple operands(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) operands[c] = columns[c];

@@ -66,6 +66,10 @@ FlightGrid ReadFlightGrid(const FlightArgs& args);
 /// same TypeError and ValueError as a flight parameter, and a TypeError for an array.
 double ReadOneNumber(const py::object& arg, const Parameter& f, std::string_view name);
 
+/// Numbers for `f` (a row as its model takes it), named `name` in refusals, as a
+/// float64 array of any shape: the same TypeError and ValueError as a flight parameter.
+py::array_t<double> ReadNumberArray(const py::object& arg, const Parameter& f, std::string_view name);
+
 /// `max_ticks`: a whole number from 1 to the command line's bound.
 std::int64_t ReadMaxTicks(const py::object& arg);
 

@@ -97,9 +97,7 @@ TEST(Manual, ListsTheOptionsOfHelp) {
   auto flight = ManualOptions(page, "OPTIONS");
   auto sweep = ManualOptions(page, "SWEEPS");
   flight.insert(parameters.begin(), parameters.end());
-  for (const auto& [name, text] : parameters) {
-    if (FindByOption(Model::Form, name.substr(2))) sweep[name] = text;  // sweeps fly the form's model
-  }
+  for (const auto& [name, text] : parameters) sweep[name] = text;  // sweeps fly either model
   sweep["--help"];  // the page describes --help once, for both
 
   const std::string all = UsageText();

@@ -1,6 +1,7 @@
 // The shot file reader on any bytes: records read back the same once written with
-// every cell quoted; shots that are taken are within the form's ranges; and a refusal
-// is one line of UTF-8 with no control character, whatever the file holds.
+// every cell quoted; shots that are taken are within the form's ranges (the ball
+// model's: shots it would fly); and a refusal is one line of UTF-8 with no control
+// character, whatever the file holds.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -84,6 +85,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (given && !vendrel::MeasuredValueRefusal(static_cast<vendrel::ShotTarget>(t), *given).empty()) std::abort();
       }
     }
+  }
+  vendrel::cli::ShotsFile ball;
+  std::string error;
+  if (!vendrel::cli::ParseShots(text, "f.csv", vendrel::DefaultForm(), vendrel::Units::Metric, ball, error,
+                                vendrel::Model::Ball)) {
+    if (error.rfind("f.csv", 0) != 0) std::abort();
+    CheckPrintable(error);
+    return 0;
+  }
+  for (const vendrel::Shot& shot : ball.shots) {
+    if (!vendrel::BallShotRefusal(shot.ball).empty()) std::abort();
   }
   return 0;
 }

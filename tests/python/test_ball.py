@@ -63,7 +63,8 @@ def test_the_form_keywords_left_out_take_the_balls_defaults():
     ({"model": "ball", "spin_axis": 95}, ValueError, "spin_axis: '95' is out of range (allowed: -90 to 90)"),
     ({"model": "ball", "mass": 0}, ValueError, "mass: '0' is out of range (allowed: 1 to 1000)"),
     ({"model": "ball", "humidity": math.nan}, ValueError, "humidity: 'nan' is not a number"),
-    ({"model": "ball", "speed": [50, 60]}, TypeError, "give single numbers"),
+    ({"model": "ball", "speed": [50, 130]}, ValueError, "speed[1]: '130' is out of range (allowed: 0 to 120)"),
+    ({"model": "ball", "cd0": [0.161, -0.01]}, ValueError, "the drag coefficient must not fall below 0"),
     ({"model": "ball", "wind_speed": "calm"}, TypeError, "wind_speed"),
     ({"model": "ball", "cd0": -0.01}, ValueError, "cd0/cd1/cd2: the drag coefficient must not fall below 0"),
     ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
@@ -95,3 +96,16 @@ def test_surface_refusals(kwargs, error, message):
     with pytest.raises(error) as raised:
         vendrel.fly(**kwargs)
     assert message in str(raised.value)
+
+
+def test_arrays_fly_a_shot_per_element_with_the_single_shots_bits():
+    speeds, axes = [50.0, 60.0, 70.0], [[-4.0], [0.0], [6.0]]
+    many = vendrel.fly(model="ball", speed=speeds, spin_axis=axes, wind_speed=3.0, threads=2)
+    assert many["carry"].shape == (3, 3)
+    for i, axis in enumerate(axes):
+        for j, speed in enumerate(speeds):
+            one = vendrel.fly(model="ball", speed=speed, spin_axis=axis[0], wind_speed=3.0)
+            for key in ("ticks", "distance", "apex", "landing_angle", "flight_time", "lateral"):
+                assert same(float(many[key][i, j]), float(one[key])), key
+            assert many["end"][i, j] == one["end"]
+    assert (many["total"] > many["carry"]).all()

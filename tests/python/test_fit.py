@@ -94,3 +94,61 @@ def test_the_same_as_the_fit_command(tmp_path):
         del shot["index"]
     assert got == want
     assert set(FIELDS) >= set(got["fitted"])
+
+
+# The ball model: launch-monitor columns, its own targets and parameters.
+BALL_LAUNCH = {"speed": [74.7, 65.0, 58.0, 53.6, 45.6], "angle": [10.9, 12.0, 15.0, 16.3, 24.2],
+               "total_spin": [2686.0, 4400, 6000, 7097, 9304], "spin_axis": [3.0, -2, 0, 4, -5]}
+
+
+def ball_shots_flown_with(**truth):
+    shots = {k: np.array(v) for k, v in BALL_LAUNCH.items()}
+    flown = [vendrel.fly(model="ball", **{k: float(v[i]) for k, v in shots.items()}, **truth) for i in range(5)]
+    shots.update({"carry": np.array([f["distance"] for f in flown]), "apex": np.array([f["apex"] for f in flown]),
+                  "landing_angle": np.array([f["landing_angle"] for f in flown]),
+                  "lateral": np.array([f["lateral"] for f in flown])})
+    return shots
+
+
+def test_ball_recovers_its_coefficients_and_matches_the_fit_command(tmp_path):
+    shots = ball_shots_flown_with(cd0=0.17, cl1=1.15)
+    out = vendrel.fit(shots, model="ball")  # cd0 and cl1 by default
+    assert list(out["fitted"]) == ["cd0", "cl1"]
+    assert out["fitted"]["cd0"] == pytest.approx(0.17, rel=1e-6)
+    assert out["fitted"]["cl1"] == pytest.approx(1.15, rel=1e-6)
+    assert out["converged"] and out["rms"] < 1e-7
+    assert set(out["shots"][0]) == {"name", "index", "carry", "apex", "landing_angle", "lateral"}
+
+    # The command line fits the same file to the same bits.
+    columns = list(shots)
+    path = tmp_path / "ball.csv"
+    rows = [",".join(columns)] + [",".join(repr(float(shots[c][i])) for c in columns) for i in range(5)]
+    path.write_text("\n".join(rows) + "\n")
+    exe = os.environ["VENDREL_FLIGHT_EXE"]
+    done = subprocess.run([exe, "fit", "--model", "ball", "--shots", str(path), "--fit", "cd0,cl1,spin-decay",
+                           "--format", "json"], capture_output=True, text=True, check=False)
+    assert done.returncode == 0, done.stderr
+    want, got = json.loads(done.stdout), vendrel.fit(shots, fit=["cd0", "cl1", "spin_decay"], model="ball")
+    for shot in want["shots"]:
+        del shot["line"]
+    for shot in got["shots"]:
+        del shot["index"]
+    assert got == want
+
+
+BALL_REFUSALS = {
+    "carry_twice": ({"carry": [200.0], "distance": [200.0]}, "shots: column 'distance': the same measurement as column 'carry'"),
+    "both_spins": ({"carry": [200.0], "total_spin": [3000.0], "back_spin": [3000.0]}, "shots: back_spin/side_spin: give the spin"),
+    "landing_angle": ({"landing_angle": [95.0]}, "landing_angle[0]: '95' is out of range"),
+    "negative_drag": ({"carry": [200.0, 150.0], "cd0": 0.05, "cd1": -1.0},
+                      "shots[0]: cd0/cd1/cd2: the drag coefficient must not fall below 0"),
+    "form_parameter": ({"carry": [200.0, 150.0]}, "fit: unknown parameter 'k'"),
+}
+
+
+@pytest.mark.parametrize("shots, message", BALL_REFUSALS.values(), ids=BALL_REFUSALS.keys())
+def test_ball_refusals(shots, message):
+    fit = ["k"] if message.startswith("fit:") else ["cd0"]
+    with pytest.raises(ValueError) as refused:
+        vendrel.fit(shots, fit=fit, model="ball")
+    assert str(refused.value).startswith(message)

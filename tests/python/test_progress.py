@@ -62,6 +62,10 @@ LONG_CALLS = {
     "fly": lambda progress: vendrel.fly(angle=np.full(2_000_000, 45.0), gravity=0.0, max_ticks=300,
                                         progress=progress),
     "fit": lambda progress: vendrel.fit(shots(dt=0.0001), progress=progress),
+    "ball_fit": lambda progress: vendrel.fit({"speed": np.linspace(40.0, 80.0, 20_000),
+                                              "carry": np.linspace(100.0, 250.0, 20_000)},
+                                             fit=["cd0", "cd1", "cd2", "cl0", "cl1", "cl2", "spin_decay"],
+                                             model="ball", progress=progress),
 }
 
 
@@ -75,11 +79,12 @@ def test_what_the_callback_raises_stops_the_work(call):
     assert len(calls) == 1 and 0 < calls[0][0] < calls[0][1]
 
 
-def test_ctrl_c_stops_a_long_fit():
+@pytest.mark.parametrize("model", ["fit", "ball_fit"])
+def test_ctrl_c_stops_a_long_fit(model):
     threading.Timer(0.3, _thread.interrupt_main).start()
     start = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
-        LONG_CALLS["fit"](None)
+        LONG_CALLS[model](None)
     assert time.monotonic() - start < 60
 
 

@@ -1,5 +1,5 @@
 // The numeric cores of the studies: portable normal draws, dispersion statistics,
-// the simplex and the fit of K and K'.
+// the simplex and the fits of K and K' and of the ball's coefficients.
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -12,6 +12,7 @@
 #include "flight/shot_fit.h"
 #include "flight/shot_table.h"
 #include "flight/windowless_run.h"
+#include "flight/ball_flight.h"
 
 namespace vendrel {
 namespace {
@@ -162,7 +163,7 @@ std::vector<Shot> ShotsFlownWith(double k, double kPrime) {
 TEST(ShotFit, RecoversTheParametersTheShotsWereFlownWith) {
   FitProblem p;
   p.shots = ShotsFlownWith(0.013, 0.027);
-  p.fitted = {&FlightForm::k, &FlightForm::kPrime};
+  p.fitted = DefaultFitted(Model::Form);
   p.start = {0.01, 0.02};
   ASSERT_EQ(FitCannotMove(p), "");
   const FitResult r = FitShots(p);
@@ -174,7 +175,7 @@ TEST(ShotFit, RecoversTheParametersTheShotsWereFlownWith) {
 
 TEST(ShotFit, RefusesWhatCannotMove) {
   FitProblem p;
-  p.fitted = {&FlightForm::k, &FlightForm::kPrime};
+  p.fitted = DefaultFitted(Model::Form);
   p.start = {0.01, 0.02};
   EXPECT_NE(FitCannotMove(p).find("no shots"), std::string::npos);
   Shot bare;
@@ -227,6 +228,89 @@ TEST(ShotTable, ColumnsTargetsAndMeasuredValues) {
   EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Lateral, -inf), "is out of range (a measured lateral is finite)");
   EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Distance, nan), "is not a number");
   EXPECT_EQ(MeasuredValueRefusal(ShotTarget::Lateral, nan), "is not a number");
+}
+
+// Five clubs' launches, flown with the given coefficients: every target the ball has.
+std::vector<Shot> BallShotsFlownWith(double cd0, double cl1, double spinDecay) {
+  std::vector<Shot> shots;
+  const double launches[][4] = {{74.7, 10.9, 2686, 3}, {65.0, 12.0, 4400, -2}, {58.0, 15.0, 6000, 0},
+                                {53.6, 16.3, 7097, 4}, {45.6, 24.2, 9304, -5}};
+  for (const auto& l : launches) {
+    Shot s;
+    s.ball.speed = l[0];
+    s.ball.angle = l[1];
+    s.ball.totalSpin = l[2];
+    s.ball.spinAxis = l[3];
+    BallParams truth = s.ball;
+    truth.cd0 = cd0;
+    truth.cl1 = cl1;
+    truth.spinDecay = spinDecay;
+    const BallSummary out = FlyBall(truth);
+    s.measured = {out.distance, out.apex, out.lateral, out.landingAngle, out.total};
+    shots.push_back(s);
+  }
+  return shots;
+}
+
+TEST(ShotFit, RecoversTheBallCoefficientsTheShotsWereFlownWith) {
+  FitProblem p;
+  p.model = Model::Ball;
+  p.shots = BallShotsFlownWith(0.18, 1.1, 7.0);
+  p.fitted = {FindByKey(Model::Ball, "cd0"), FindByKey(Model::Ball, "cl1"), FindByKey(Model::Ball, "spin_decay")};
+  for (const Parameter* f : p.fitted) p.start.push_back(f->Default(Model::Ball));
+  ASSERT_EQ(FitCannotMove(p), "");
+  const FitResult r = FitShots(p);
+  EXPECT_TRUE(r.converged);
+  EXPECT_NEAR(r.values[0], 0.18, 1e-6);
+  EXPECT_NEAR(r.values[1], 1.1, 1e-5);
+  EXPECT_NEAR(r.values[2], 7.0, 1e-3);
+  EXPECT_LT(r.rms, 1e-7);
+  ASSERT_EQ(r.modelled.size(), 5u);
+  EXPECT_GT(r.modelled[0].total, r.modelled[0].distance);
+
+  // Values that join into a refused ball (drag below zero) are never flown: from a
+  // start beside them the fit still finds the truth.
+  p.fitted = {FindByKey(Model::Ball, "cd0")};
+  p.start = {0.0};
+  p.shots = BallShotsFlownWith(0.2, 1.2031, 4.0);
+  const FitResult edge = FitShots(p);
+  EXPECT_NEAR(edge.values[0], 0.2, 1e-6);
+
+  EXPECT_EQ(DefaultFitted(Model::Ball)[0]->key, "cd0");
+}
+
+// A simplex that runs out of evaluations says so.
+TEST(Simplex, SaysWhenItRanOutOfEvaluations) {
+  const auto rosenbrock = [](const std::vector<double>& x) {
+    return 100.0 * (x[1] - x[0] * x[0]) * (x[1] - x[0] * x[0]) + (1.0 - x[0]) * (1.0 - x[0]);
+  };
+  std::int64_t evaluations = 0;
+  bool converged = true;
+  MinimiseInBox(rosenbrock, {-1.2, 1.0}, {-5.0, -5.0}, {5.0, 5.0}, 30, evaluations, &converged);
+  EXPECT_FALSE(converged);
+  evaluations = 0;
+  const auto x = MinimiseInBox(rosenbrock, {-1.2, 1.0}, {-5.0, -5.0}, {5.0, 5.0}, 5000, evaluations, &converged);
+  EXPECT_TRUE(converged);
+  EXPECT_NEAR(x[0], 1.0, 1e-4);
+}
+
+TEST(ShotTable, TheBallModelsColumnsAndTargets) {
+  // The ball's carry is its distance, under either name; the form has no total.
+  EXPECT_EQ(FindShotColumn("carry", Model::Ball)->target, ShotTarget::Distance);
+  EXPECT_EQ(FindShotColumn("distance", Model::Ball)->target, ShotTarget::Distance);
+  EXPECT_EQ(FindShotColumn("flight_time", Model::Ball)->kind, ShotColumn::Kind::Ignored);
+  EXPECT_FALSE(FindShotColumn("k", Model::Ball));
+  EXPECT_FALSE(FindShotColumn("total"));
+  EXPECT_EQ(FindShotColumn("landing_angle")->kind, ShotColumn::Kind::Ignored);
+
+  // Any one of carry, apex, landing angle or total is something to fit; lateral needs carry.
+  EXPECT_EQ(ShotTargetsRefusal({false, false, false, true, false}, false, Model::Ball), "");
+  EXPECT_NE(ShotTargetsRefusal({false, true, true, false, false}, false, Model::Ball).find("needs a carry column"),
+            std::string::npos);
+  for (double good : {0.5, 90.0}) EXPECT_EQ(MeasuredValueRefusal(ShotTarget::LandingAngle, good), "") << good;
+  for (double bad : {0.0, 90.5, std::numeric_limits<double>::infinity()}) {
+    EXPECT_NE(MeasuredValueRefusal(ShotTarget::LandingAngle, bad).find("is out of range"), std::string::npos) << bad;
+  }
 }
 
 }  // namespace

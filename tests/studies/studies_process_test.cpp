@@ -397,5 +397,179 @@ TEST(Units, TrajectoriesAndSweepRowsInYardsAndMph) {
   EXPECT_EQ(r150[12], single["distance"].get<double>() / 0.9144);
 }
 
+// The cells of CSV lines (no quoting in a sweep's rows).
+std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> cells;
+    std::size_t at = 0;
+    for (std::size_t comma; (comma = line.find(',', at)) != std::string::npos; at = comma + 1) {
+      cells.push_back(line.substr(at, comma - at));
+    }
+    cells.push_back(line.substr(at));
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+std::size_t Column(const std::vector<std::string>& header, const std::string& name) {
+  return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+}
+
+// Each row of a ball sweep is the single flight of its values, to the bit, whatever
+// the threads; the spin form not in use is empty; imperial rows are the metric ones.
+TEST(BallSweep, RowsAreTheSingleFlightsInEitherUnits) {
+  const std::vector<std::string> args{"sweep", "--model", "ball", "--speed", "60:70:10", "--spin-axis", "-4:4:8"};
+  auto two = args, one = args;
+  two.insert(two.end(), {"--threads", "2"});
+  one.insert(one.end(), {"--threads", "1"});
+  const auto r = RunFlightTool(two);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunFlightTool(one).out, r.out);
+  const auto rows = CsvRows(r.out);
+  ASSERT_EQ(rows.size(), 5u);
+  const auto& h = rows[0];
+  const std::vector<std::string> results(h.end() - 8, h.end());
+  EXPECT_EQ(results, (std::vector<std::string>{"ticks", "end", "carry", "apex", "landing_angle", "flight_time",
+                                               "lateral", "total"}));
+  EXPECT_EQ(h[0], "angle");
+  EXPECT_EQ(Column(h, "k"), h.size()) << "the form's parameters are not the ball's";
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    const auto& row = rows[i];
+    ASSERT_EQ(row.size(), h.size());
+    EXPECT_EQ(row[Column(h, "back_spin")], "");
+    EXPECT_EQ(row[Column(h, "pressure")], "");
+    const auto single = Json(RunFlightTool({"--model", "ball", "--format", "json", "--speed", row[Column(h, "speed")],
+                                            "--spin-axis", row[Column(h, "spin_axis")]}));
+    EXPECT_EQ(std::strtod(row[Column(h, "carry")].c_str(), nullptr), single["distance"].get<double>());
+    EXPECT_EQ(std::strtod(row[Column(h, "landing_angle")].c_str(), nullptr), single["landing_angle"].get<double>());
+    EXPECT_EQ(std::strtod(row[Column(h, "lateral")].c_str(), nullptr), single["lateral"].get<double>());
+    EXPECT_GT(std::strtod(row[Column(h, "total")].c_str(), nullptr), single["distance"].get<double>());
+  }
+  EXPECT_LT(std::strtod(rows[1][Column(h, "lateral")].c_str(), nullptr), 0.0);  // the axis tilted left
+
+  // Back and side spin as launch monitors give them; in yards and mph; the best total.
+  const auto imperial = RunFlightTool({"sweep", "--model", "ball", "--units", "imperial", "--speed", "167",
+                                       "--back-spin", "2500:2700:200", "--best", "total"});
+  ASSERT_EQ(imperial.status, 0) << imperial.err;
+  const auto best = CsvRows(imperial.out);
+  ASSERT_EQ(best.size(), 2u);
+  EXPECT_EQ(best[1][Column(h, "total_spin")], "");
+  const auto metric = Json(RunFlightTool({"--model", "ball", "--format", "json", "--speed", "74.65568",
+                                          "--back-spin", best[1][Column(h, "back_spin")]}));
+  EXPECT_NEAR(std::strtod(best[1][Column(h, "carry")].c_str(), nullptr) * 0.9144, metric["distance"].get<double>(), 1e-6);
+  EXPECT_EQ(best[1][Column(h, "temperature")], "59");  // 15 °C
+
+  // A chart of every result, in the user's units.
+  const std::string svg = ScratchPath("ball-sweep.svg");
+  ASSERT_EQ(RunFlightTool({"sweep", "--model", "ball", "--speed", "40:80:10", "--chart", svg, "--output",
+                           ScratchPath("ball-sweep.csv")}).status, 0);
+  const auto texts = SvgTexts(svg);
+  for (const char* label : {"Carry", "Landing angle", "Flight time", "Total (to the rest point)", "landing angle (°)"}) {
+    EXPECT_TRUE(HasText(texts, label)) << label;
+  }
+}
+
+TEST(BallSweep, Refusals) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } rows[] = {
+      {{"sweep", "--model", "ball", "--k", "0.1:0.2:0.1"}, "--k: only with --model form"},
+      {{"sweep", "--cd0", "0.1"}, "--cd0: only with --model ball"},
+      {{"sweep", "--best", "total"}, "--best total: only with --model ball"},
+      {{"sweep", "--model", "ball", "--total-spin", "3000", "--back-spin", "1:2:1"},
+       "give the spin either as total spin and spin axis or as back and side spin"},
+      // Each value in range, but the first flight's drag falls below zero.
+      {{"sweep", "--model", "ball", "--cd0", "0.02", "--cd1", "-0.2:0:0.1"},
+       "the drag coefficient must not fall below 0 up to the spin ratio cap (it is -0.48887500000000006 at spin "
+       "ratio 0.75) (in flight 1 of the sweep)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.message);
+    const std::string out = ScratchPath("refused.csv");
+    std::vector<std::string> args = row.args;
+    args.insert(args.end(), {"--output", out});
+    const auto r = ExpectRefused(args);
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out))) << "nothing written";
+  }
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::fputs(text.c_str(), f);
+  std::fclose(f);
+}
+
+// The example: twelve clubs' launch-monitor averages and what they came to.
+TEST(BallFit, TheTourAveragesExample) {
+  const std::string example = VENDREL_EXAMPLES_DIR "/tour-averages.csv";
+  const auto r = RunFlightTool({"fit", "--model", "ball", "--shots", example, "--units", "imperial"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "fitted:  cd0 = 0.17785508009652878, cl1 = 1.2452820116579542\n"
+            "rms:     5.846210128369895 % of the measured values (326 evaluations)\n"
+            "shot    carry (yd)            apex (yd)             landing_angle (deg)\n"
+            "Driver  275.00 / 259.62       32.00 / 31.61         38.00 / 39.03\n"
+            "3-wood  243.00 / 238.53       30.00 / 29.28         43.00 / 40.05\n"
+            "5-wood  230.00 / 225.76       31.00 / 30.56         47.00 / 42.44\n"
+            "Hybrid  225.00 / 215.97       29.00 / 29.80         47.00 / 42.37\n"
+            "3-iron  212.00 / 208.44       27.00 / 28.97         48.00 / 42.29\n"
+            "4-iron  203.00 / 199.47       28.00 / 28.39         49.00 / 42.46\n"
+            "5-iron  194.00 / 189.40       31.00 / 29.51         49.00 / 44.05\n"
+            "6-iron  183.00 / 177.98       30.00 / 32.22         50.00 / 46.57\n"
+            "7-iron  172.00 / 163.96       32.00 / 32.64         50.00 / 47.53\n"
+            "8-iron  160.00 / 154.17       31.00 / 32.59         50.00 / 48.16\n"
+            "9-iron  148.00 / 144.21       30.00 / 31.89         51.00 / 48.68\n"
+            "PW      136.00 / 132.68       29.00 / 31.91         52.00 / 49.93\n"
+            "(measured / modelled)\n");
+  EXPECT_EQ(r.err, "");
+
+  // The totals' example fits the total as a target; JSON names the carry so.
+  const auto totals = RunFlightTool({"fit", "--model", "ball", "--shots", VENDREL_EXAMPLES_DIR "/tour-totals.csv",
+                                     "--units", "imperial", "--format", "json"});
+  ASSERT_EQ(totals.status, 0) << totals.err;
+  const auto j = Json(totals);
+  EXPECT_EQ(j["converged"], true);
+  EXPECT_EQ(j["shots"][0]["total"]["measured"], 289);
+  EXPECT_EQ(j["shots"][0]["carry"]["measured"], 275);
+  EXPECT_GT(j["shots"][0]["total"]["modelled"].get<double>(), j["shots"][0]["carry"]["modelled"].get<double>());
+}
+
+TEST(BallFit, RefusesBadShotsAndMixedModels) {
+  const struct {
+    const char* name;
+    const char* csv;
+    std::vector<std::string> extra;
+    const char* message;
+  } cases[] = {
+      {"form column", "speed,carry,k\n70,200,0.1\n", {}, ":1: column 'k': unknown column (known: angle, speed"},
+      {"carry twice", "carry,distance\n200,200\n", {}, ":1: column 'distance': the same measurement as column 'carry'"},
+      {"both spins", "total_spin,back_spin,carry\n3000,3000,200\n", {}, ":1: back_spin/side_spin: give the spin"},
+      {"landing angle", "speed,carry,landing_angle\n70,200,0\n", {},
+       ":2: column 'landing_angle': '0' is out of range (a measured landing angle is greater than 0"},
+      {"negative drag", "speed,carry,cd0,cd1\n70,200,0.161,0.717\n70,180,0.05,-1\n", {},
+       ":3: cd0/cd1/cd2: the drag coefficient must not fall below 0"},
+      {"lateral alone", "apex,lateral\n20,3\n", {}, "column 'lateral' needs a carry column"},
+      {"spin from both", "speed,total_spin,carry\n70,3000,200\n", {"--back-spin", "2000"},
+       "give the spin either as total spin and spin axis or as back and side spin, not both (the file gives one"},
+      {"form parameter", "speed,carry\n70,200\n60,150\n", {"--fit", "k"}, "--fit: unknown parameter 'k' (any of angle"},
+      {"ball parameter", "speed,distance\n70,200\n60,150\n", {"--model", "form", "--fit", "cd0"},
+       "--fit: unknown parameter 'cd0'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = ScratchPath("ball.csv");
+    WriteText(path, c.csv);
+    std::vector<std::string> args{"fit", "--shots", path};
+    if (c.extra.empty() || c.extra[0] != "--model") args.insert(args.end(), {"--model", "ball"});
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto r = ExpectRefused(args);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace vendrel
