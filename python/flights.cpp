@@ -127,14 +127,9 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
     });
   }
 
-  // The ends as the command line names them, picked by code.
-  py::list names;
-  for (FlightEnd e : {FlightEnd::Ground, FlightEnd::NotANumber, FlightEnd::MaxTicks}) {
-    names.append(py::str(FlightEndName(e)));
-  }
   py::dict d;
   d["ticks"] = ticks;
-  d["end"] = py::module_::import("numpy").attr("array")(names)[ends];
+  d["end"] = EndNames(ends);
   d["landed"] = landed;
   d["carry"] = carry;
   d["distance"] = distance;
@@ -143,6 +138,15 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
   d["z"] = z;
   d["apex"] = apex;
   return d;
+}
+
+py::object EndNames(const py::array_t<std::int8_t>& ends) {
+  // Picked by code from the names in the codes' order.
+  py::list names;
+  for (FlightEnd e : {FlightEnd::Ground, FlightEnd::NotANumber, FlightEnd::MaxTicks}) {
+    names.append(py::str(FlightEndName(e)));
+  }
+  return py::module_::import("numpy").attr("array")(names)[ends];
 }
 
 void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }

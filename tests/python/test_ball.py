@@ -3,6 +3,7 @@ import json
 import math
 import os
 
+import numpy as np
 import pytest
 
 import vendrel
@@ -54,7 +55,11 @@ def test_the_form_keywords_left_out_take_the_balls_defaults():
     ({"model": "ball", "spin_axis": 95}, ValueError, "spin_axis: '95' is out of range (allowed: -90 to 90)"),
     ({"model": "ball", "mass": 0}, ValueError, "mass: '0' is out of range (allowed: 1 to 1000)"),
     ({"model": "ball", "humidity": math.nan}, ValueError, "humidity: 'nan' is not a number"),
-    ({"model": "ball", "speed": [50, 60]}, TypeError, "give single numbers"),
+    ({"model": "ball", "speed": [50, 60], "angle": [1, 2, 3]}, ValueError,
+     "angle of shape (3,) and speed of shape (2,) do not broadcast together"),
+    ({"model": "ball", "speed": [50, 60], "spin_axis": [[0], [95]]}, ValueError, "spin_axis[1, 0]: '95' is out of range"),
+    # Every shot is checked before any flies; a refusal that needs the whole shot names it.
+    ({"model": "ball", "cd0": [0.1, -0.05], "speed": [[40], [50]]}, ValueError, "shot[0, 1]: cd0/cd1/cd2"),
     ({"model": "ball", "wind_speed": "calm"}, TypeError, "wind_speed"),
     ({"model": "ball", "cd0": -0.01}, ValueError, "cd0/cd1/cd2: the drag coefficient must not fall below 0"),
     ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
@@ -63,3 +68,20 @@ def test_refusals(kwargs, error, message):
     with pytest.raises(error) as raised:
         vendrel.fly(**kwargs)
     assert message in str(raised.value)
+
+
+def test_arrays_of_shots_are_the_single_shots_bit_for_bit():
+    speed = np.array([30.0, 55.0, 75.0])
+    wind = np.array([[0.0], [6.0]])
+    many = vendrel.fly(model="ball", speed=speed, wind_speed=wind, wind_direction=90, total_spin=[2500.0, 6000.0, 9000.0])
+    assert many["total"].shape == many["bounces"].shape == (2, 3)
+    for i, j in np.ndindex(2, 3):
+        one = vendrel.fly(model="ball", speed=speed[j], wind_speed=wind[i, 0], wind_direction=90,
+                          total_spin=[2500.0, 6000.0, 9000.0][j])
+        for key in ("ticks", "end", "landed", "carry", "distance", "apex", "landing_angle", "flight_time", "lateral",
+                    "total", "roll", "bounces", "time_to_rest"):
+            assert same(one[key], many[key][i, j].item()), key
+        assert [one["landing"][c] for c in "xyz"] == [many[c][i, j] for c in "xyz"]
+        assert [one["rest"][c] for c in "xy"] == [many["rest_x"][i, j], many["rest_y"][i, j]]
+    with pytest.raises(TypeError, match="trajectory flies one flight"):
+        vendrel.trajectory(model="ball", speed=speed)

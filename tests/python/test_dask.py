@@ -61,6 +61,23 @@ def test_dispersion_has_the_numpy_bits_whatever_the_chunking(client, chunks):
             assert same(got[name][part], values), (name, part)
 
 
+def test_the_ball_model_has_the_numpy_bits_too(client):
+    speed = np.linspace(35.0, 75.0, 23)
+    wind = np.array([[0.0], [8.0]])
+    want = vendrel.fly(model="ball", speed=speed, wind_speed=wind, total_spin=4000)
+    got = vendrel.fly(model="ball", speed=da.from_array(speed, chunks=5), wind_speed=wind, total_spin=4000)
+    got = client.compute(got).result()
+    assert set(got) == set(want)
+    for name, values in want.items():
+        assert same(got[name], values), name
+    kwargs = dict(model="ball", speed_sd=1, spin_axis_sd=2, total_spin=4000, wind_speed=wind)
+    want = vendrel.dispersion(120, 4, **kwargs)
+    got = client.compute(vendrel.dispersion(120, 4, chunks=50, **kwargs)).result()
+    for name, values in want["flights"].items():
+        assert same(got["flights"][name], values), name
+    assert same(got["ellipse"]["major"], want["ellipse"]["major"])
+
+
 def test_single_values_stay_single(client):
     got = client.compute(vendrel.fly(angle=da.asarray(30.0), speed=70)).result()
     assert got["carry"].shape == () and got["carry"] == vendrel.fly(angle=30.0, speed=70)["carry"]
