@@ -80,6 +80,6 @@ struct DispersionStats {
 DispersionStats SummariseDispersion(std::span<const FlightSummary> flights);
 
 /// Chi-square quantile of two degrees of freedom at 95%: −2 ln 0.05.
-inline constexpr double kChiSquare2At95 = 5.991464547107979;
+inline constexpr double kChiSquare2At95 = 5.991464547107982;
 
 }  // namespace vendrel
