@@ -153,12 +153,21 @@ void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx,
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
   const FlightForm form = grid.Forms().front();
+  // Every row is kept in memory: a ball that never comes down would take all of it.
+  // A trajectory stops at the default bound's ticks (640 MB of rows) and says so.
+  constexpr std::int64_t kMostTicks = kDefaultMaxTicks;
+  const std::int64_t bound = std::min(maxTicks, kMostTicks);
   std::vector<TrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
     rows = FlyStoppably<std::vector<TrajectoryRow>>(
-        maxTicks, [](const std::vector<TrajectoryRow>& r) { return r.empty() ? 0 : r.back().tick; },
+        bound, [](const std::vector<TrajectoryRow>& r) { return r.empty() ? 0 : r.back().tick; },
         [&](std::int64_t ticks, const StopRequest* stop) { return FlyTrajectory(form, ticks, stop); });
+  }
+  if (maxTicks > bound && rows.back().tick == bound && rows.back().z >= 0.0) {
+    throw py::value_error("max_ticks: the ball is still in the air after " + std::to_string(bound) +
+                          " ticks, and a trajectory keeps every tick's row in memory: give max_ticks up to " +
+                          std::to_string(bound) + ", or ask fly() where it ends");
   }
   py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
   std::copy(rows.begin(), rows.end(), table.mutable_data());

@@ -100,7 +100,9 @@ constexpr const char* kTrajectoryDoc = R"(@SIGNATURE@
 Every tick of one flight, like `vendrel-flight --trajectory`.
 
 Takes the flight parameters of fly() as single numbers. Returns a numpy structured
-array with one row for the launch and one per tick, and the columns
+array with one row for the launch and one per tick (a ball still in the air after
+10,000,000 ticks, the default max_ticks, raises ValueError: every row is kept in
+memory), and the columns
     tick  0 for the launch, then the tick number
     t     time since launch, s (tick * dt)
     x, y, z     position at the end of the tick's step, m (downrange, lateral, height)
