@@ -31,6 +31,23 @@ struct DispersedFlight {
   double carry, distance, x, y, z, apex;
 };
 
+// Flies flights 0 to n − 1 of a dispersion in batches, without the interpreter's lock:
+// `flyBatch(first, count)` flies and stores a batch, and between batches `progress`
+// reports and hears Ctrl-C.
+template <class FlyBatch>
+void InBatches(std::int64_t n, Progress& progress, const FlyBatch& flyBatch) {
+  {
+    py::gil_scoped_release unlocked;
+    constexpr std::int64_t kBatch = 65536;
+    for (std::int64_t first = 0; first < n; first += kBatch) {
+      const std::int64_t count = std::min(kBatch, n - first);
+      flyBatch(first, count);
+      progress.Update(first + count, n);
+    }
+  }
+  progress.Finish(n, n);
+}
+
 // One dispersed shot of the ball model: its seven drawn launch values, and what the
 // shot came to (the form's fields first, then the ball's own).
 struct DispersedBallShot {
@@ -82,32 +99,25 @@ py::array_t<DispersedBallShot> BallShots(const py::dict& flight, const std::vect
 
   py::array_t<DispersedBallShot> out(n);
   DispersedBallShot* rows = out.mutable_data();
-  {
-    py::gil_scoped_release unlocked;
-    constexpr std::int64_t kBatch = 65536;
-    for (std::int64_t first = 0; first < n; first += kBatch) {
-      const std::int64_t count = std::min(kBatch, n - first);
-      std::vector<BallParams> shots;
-      shots.reserve(static_cast<std::size_t>(count));
-      for (std::int64_t i = 0; i < count; ++i) {
-        shots.push_back(DispersedBall(base, spread, seed, start + static_cast<std::uint64_t>(first + i)));
-      }
-      // Every shot ends (its flight time is bounded); Ctrl-C is heard between batches.
-      const std::vector<BallSummary> flown = FlyBallsParallel(shots, threads);
-      for (std::int64_t i = 0; i < count; ++i) {
-        const BallParams& p = shots[static_cast<std::size_t>(i)];
-        const BallSummary& s = flown[static_cast<std::size_t>(i)];
-        const FlightSummary f = BallAsFlightSummary(s);
-        rows[first + i] = DispersedBallShot{
-            p.angle, p.speed, p.sideSpin, p.backSpin, p.direction, p.totalSpin, p.spinAxis, f.ticks,
-            static_cast<std::int8_t>(f.end), f.landed(), f.carryChanged, f.carry, f.distance, f.landing[1],
-            f.landing[2], f.landing[3], f.apex, s.landingAngle, s.flightTime, s.lateral, s.total, s.roll,
-            s.rest[0], s.rest[1], s.bounces, s.timeToRest};
-      }
-      progress.Update(first + count, n);
+  InBatches(n, progress, [&](std::int64_t first, std::int64_t count) {
+    std::vector<BallParams> shots;
+    shots.reserve(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) {
+      shots.push_back(DispersedBall(base, spread, seed, start + static_cast<std::uint64_t>(first + i)));
     }
-  }
-  progress.Finish(n, n);
+    // Every shot ends (its flight time is bounded): Ctrl-C is heard between batches.
+    const std::vector<BallSummary> flown = FlyBallsParallel(shots, threads);
+    for (std::int64_t i = 0; i < count; ++i) {
+      const BallParams& p = shots[static_cast<std::size_t>(i)];
+      const BallSummary& s = flown[static_cast<std::size_t>(i)];
+      const FlightSummary f = BallAsFlightSummary(s);
+      rows[first + i] = DispersedBallShot{
+          p.angle, p.speed, p.sideSpin, p.backSpin, p.direction, p.totalSpin, p.spinAxis, f.ticks,
+          static_cast<std::int8_t>(f.end), f.landed(), f.carryChanged, f.carry, f.distance, f.landing[1],
+          f.landing[2], f.landing[3], f.apex, s.landingAngle, s.flightTime, s.lateral, s.total, s.roll,
+          s.rest[0], s.rest[1], s.bounces, s.timeToRest};
+    }
+  });
   return out;
 }
 
@@ -147,33 +157,26 @@ py::array Flights(const py::dict& flight, const std::vector<double>& sd, std::in
 
   py::array_t<DispersedFlight> out(n);
   DispersedFlight* rows = out.mutable_data();
-  {
-    py::gil_scoped_release unlocked;
-    constexpr std::int64_t kBatch = 65536;
-    for (std::int64_t first = 0; first < n; first += kBatch) {
-      const std::int64_t count = std::min(kBatch, n - first);
-      std::vector<FlightForm> forms;
-      forms.reserve(static_cast<std::size_t>(count));
-      for (std::int64_t i = 0; i < count; ++i) {
-        forms.push_back(DispersedForm(base, spread, seed, start + static_cast<std::uint64_t>(first + i)));
-      }
-      // Watched for Ctrl-C while it flies: flights that never end (no gravity, a huge
-      // tick bound) stop too.
-      std::vector<FlightSummary> flown;
-      RunInterruptibly([&](const StopRequest& stop) {
-        flown = RunFlightsParallel(forms, maxTicks, threads, BestLanePath(), nullptr, &stop);
-      });
-      for (std::int64_t i = 0; i < count; ++i) {
-        const FlightForm& f = forms[static_cast<std::size_t>(i)];
-        const FlightSummary& s = flown[static_cast<std::size_t>(i)];
-        rows[first + i] = DispersedFlight{f.launchAngle, f.launchSpeed, f.sideSpin, f.backSpin,
-                                          s.ticks, static_cast<std::int8_t>(s.end), s.landed(), s.carryChanged,
-                                          s.carry, s.distance, s.landing[1], s.landing[2], s.landing[3], s.apex};
-      }
-      progress.Update(first + count, n);
+  InBatches(n, progress, [&](std::int64_t first, std::int64_t count) {
+    std::vector<FlightForm> forms;
+    forms.reserve(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) {
+      forms.push_back(DispersedForm(base, spread, seed, start + static_cast<std::uint64_t>(first + i)));
     }
-  }
-  progress.Finish(n, n);
+    // Watched for Ctrl-C while it flies: flights that never end (no gravity, a huge
+    // tick bound) stop too.
+    std::vector<FlightSummary> flown;
+    RunInterruptibly([&](const StopRequest& stop) {
+      flown = RunFlightsParallel(forms, maxTicks, threads, BestLanePath(), nullptr, &stop);
+    });
+    for (std::int64_t i = 0; i < count; ++i) {
+      const FlightForm& f = forms[static_cast<std::size_t>(i)];
+      const FlightSummary& s = flown[static_cast<std::size_t>(i)];
+      rows[first + i] = DispersedFlight{f.launchAngle, f.launchSpeed, f.sideSpin, f.backSpin,
+                                        s.ticks, static_cast<std::int8_t>(s.end), s.landed(), s.carryChanged,
+                                        s.carry, s.distance, s.landing[1], s.landing[2], s.landing[3], s.apex};
+    }
+  });
   return out;
 }
 
