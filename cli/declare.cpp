@@ -168,27 +168,34 @@ CLI::Option* AddModel(CLI::App& app, Model& model) {
                    {{"form", Model::Form}, {"ball", Model::Ball}}, model);
 }
 
-void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
-                    std::vector<const Parameter*>& given, const Units& units) {
+CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<bool(std::string_view)>& set) {
   std::vector<std::string> surfaces(SurfaceNames().begin(), SurfaceNames().end());
   std::string list;
   for (std::size_t i = 0; i < surfaces.size(); ++i) {
     list += i == 0 ? "" : i + 1 == surfaces.size() ? " or " : ", ";
     list += surfaces[i];
   }
-  AddValue(app, "--surface", "NAME",
-           "ball model only: the ground's constants as a named set, each still\nsettable on its own (" + list +
-               ", default " + surfaces.front() + ")",
-           [list, &model, &ball, &given](const std::string& text) {
-             if (model != Model::Ball) return std::string("--surface: only with --model ball");
-             // A constant given on its own keeps its value, before the surface or after.
-             const BallParams before = ball;
-             if (!SetSurface(ball, text)) return "--surface: " + Quoted(text) + " is not one of " + list;
-             for (const Parameter* p : given) {
-               if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
-             }
-             return std::string();
-           });
+  return AddValue(app, "--surface", "NAME",
+                  "ball model only: the ground's constants as a named set, each still\nsettable on its own (" + list +
+                      ", default " + surfaces.front() + ")",
+                  [list, &model, set](const std::string& text) {
+                    if (model != Model::Ball) return std::string("--surface: only with --model ball");
+                    if (!set(text)) return "--surface: " + Quoted(text) + " is not one of " + list;
+                    return std::string();
+                  });
+}
+
+void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
+                    std::vector<const Parameter*>& given, const Units& units) {
+  AddSurface(app, model, [&ball, &given](std::string_view name) {
+    // A constant given on its own keeps its value, before the surface or after.
+    const BallParams before = ball;
+    if (!SetSurface(ball, name)) return false;
+    for (const Parameter* p : given) {
+      if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
+    }
+    return true;
+  });
   for (const Parameter& p : AllParameters()) {
     const std::string name = "--" + std::string(p.option);
     AddValue(app, name, "X", RowHelp(p), [&p, name, &model, &form, &ball, &given, &units](const std::string& text) {

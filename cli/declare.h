@@ -68,7 +68,11 @@ CLI::Option* AddChart(CLI::App& app, const std::string& help, std::optional<std:
 /// --model form|ball. Declared before the parameters, whose callbacks read it.
 CLI::Option* AddModel(CLI::App& app, Model& model);
 
-/// Every row of the parameter table as an option. A value is read against the range
+/// --surface NAME (the ball model only): `set(name)` applies a named surface's ground
+/// constants, false for a name that is none.
+CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<bool(std::string_view)>& set);
+
+/// --surface, then every row of the parameter table as an option. A value is read against the range
 /// of `model` (declared before) in `units` and set in that model's record; a row the
 /// model does not have is refused. `given` collects the rows given.
 void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "flight/ball_params.h"
 #include "flight/flight_records.h"
 #include "flight/units.h"
 #include "flight/parameters.h"
@@ -72,11 +73,17 @@ struct SweepOptions {
   std::vector<ParamRange> ballRanges = DefaultBallRanges();
   std::vector<bool> ballDefaulted = std::vector<bool>(ParametersOf(Model::Ball).size(), true);
   bool ballSpinAsComponents = false;
+  /// What a ball row left out flies as: the model's defaults, or a --surface's ground.
+  BallParams ballBase{};
 
   /// The model's ranges, in ParametersOf(model) order, and whether range i was left
   /// at the model's default.
   std::span<const ParamRange> Ranges() const;
   bool Defaulted(std::size_t i) const { return model == Model::Form ? defaulted[i] : ballDefaulted[i]; }
+  /// The value, in the model's units, a row left out flies as.
+  double BaseValue(const Parameter& p) const {
+    return model == Model::Form ? p.Default(Model::Form) : ValueIn(ballBase, p);
+  }
 
   /// Every parameter at its default.
   static std::array<ParamRange, kFormParameterCount> DefaultRanges();

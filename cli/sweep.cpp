@@ -32,7 +32,7 @@ void ValuesOf(const SweepOptions& opt, std::int64_t index, double* shown, Set se
     const double v = range.Value(index % n);
     index /= n;
     const Parameter& field = fields[f];
-    const double model = opt.Defaulted(f) ? field.Default(opt.model) : ToModel(field, opt.units, v);
+    const double model = opt.Defaulted(f) ? opt.BaseValue(field) : ToModel(field, opt.units, v);
     set(field, model);
     shown[f] = opt.Defaulted(f) ? FromModel(field, opt.units, model) : v;
   }

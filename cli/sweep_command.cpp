@@ -10,6 +10,7 @@
 
 #include "cli/chart_drawing.h"
 #include "cli/declare.h"
+#include "flight/ball_ground.h"
 #include "cli/chart_figures.h"
 #include "cli/output_file.h"
 #include "cli/refuse.h"
@@ -75,6 +76,7 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
                 "over two (.png or .svg)", opt.chart);
 
   app.option_defaults()->group("Flight parameters (X or START:STOP:STEP; every combination is flown)");
+  AddSurface(app, opt.model, [&opt](std::string_view name) { return SetSurface(opt.ballBase, name); });
   AddModelRanges(app, opt.model, opt.ranges, opt.ballRanges, opt.units);
 
   app.option_defaults()->group("Sweep");

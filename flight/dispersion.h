@@ -86,6 +86,6 @@ DispersionStats SummariseDispersion(std::span<const FlightSummary> flights);
 DispersionStats SummariseBallDispersion(std::span<const BallSummary> shots);
 
 /// Chi-square quantile of two degrees of freedom at 95%: −2 ln 0.05.
-inline constexpr double kChiSquare2At95 = 5.991464547107979;
+inline constexpr double kChiSquare2At95 = 5.991464547107982;
 
 }  // namespace vendrel

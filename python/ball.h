@@ -11,6 +11,7 @@
 
 #include "flight/ball_params.h"
 #include "python/parameters.h"
+#include "python/progress.h"
 
 namespace vendrel::python {
 
@@ -32,12 +33,25 @@ Model ReadModel(const py::object& model);
 /// With the form's model: a ball-only keyword given is refused (ValueError).
 void RefuseBallKeywords(const BallOnlyArgs& ballOnly);
 
-/// With the ball's model: the shot from the keywords given. `given(i)` says whether the
-/// form's keyword i was given (else the ball model's default holds); a form-only
-/// keyword given, spin in both forms, or a value out of the ball's range is refused.
-/// `surface`, unless None, names the ground's constants; keywords given override it.
-BallParams ReadBallShot(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
-                        const BallOnlyArgs& ballOnly, const py::object& surface);
+/// With the ball's model: the shots of the keywords given, over the shape their arrays
+/// broadcast to. `given(i)` says whether the form's keyword i was given (else the ball
+/// model's default holds); a form-only keyword given, spin in both forms, or a value out
+/// of the ball's range is refused (ValueError). `surface`, unless None, names the
+/// ground's constants of `base`; keywords given override it.
+struct BallGrid {
+  FlightGrid grid;    ///< the columns of the keywords given
+  BallParams base;    ///< the defaults, and the spin's form
+};
+BallGrid ReadBallGrid(const FlightArgs& flight, const std::function<bool(std::size_t)>& given,
+                      const BallOnlyArgs& ballOnly, const py::object& surface);
+
+/// The one shot of a grid of single numbers, refused as the command line refuses it.
+BallParams OneBallShot(const BallGrid& shots);
+
+/// Every shot of the grid, checked first (a refusal names the shot's index and flies
+/// nothing), then flown in the vector lanes of `threads` threads (0: every core) with the
+/// interpreter's lock released: a dict of arrays in the grid's shape.
+py::dict FlyBallMany(const BallGrid& shots, unsigned threads, Progress& progress);
 
 /// One shot as `vendrel-flight --model ball --format json` reports it.
 py::dict FlyBallShot(const BallParams& shot);

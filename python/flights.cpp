@@ -127,14 +127,9 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
     });
   }
 
-  // The ends as the command line names them, picked by code.
-  py::list names;
-  for (FlightEnd e : {FlightEnd::Ground, FlightEnd::NotANumber, FlightEnd::MaxTicks}) {
-    names.append(py::str(FlightEndName(e)));
-  }
   py::dict d;
   d["ticks"] = ticks;
-  d["end"] = py::module_::import("numpy").attr("array")(names)[ends];
+  d["end"] = EndNames(ends);
   d["landed"] = landed;
   d["carry"] = carry;
   d["distance"] = distance;
@@ -145,16 +140,34 @@ py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads
   return d;
 }
 
+py::object EndNames(const py::array_t<std::int8_t>& ends) {
+  // Picked by code from the names in the codes' order.
+  py::list names;
+  for (FlightEnd e : {FlightEnd::Ground, FlightEnd::NotANumber, FlightEnd::MaxTicks}) {
+    names.append(py::str(FlightEndName(e)));
+  }
+  return py::module_::import("numpy").attr("array")(names)[ends];
+}
+
 void RegisterTypes() { PYBIND11_NUMPY_DTYPE(TrajectoryRow, tick, t, x, y, z, vx, vy, vz); }
 
 py::array Trajectory(const FlightGrid& grid, std::int64_t maxTicks) {
   const FlightForm form = grid.Forms().front();
+  // Every row is kept in memory: a ball that never comes down would take all of it.
+  // A trajectory stops at the default bound's ticks (640 MB of rows) and says so.
+  constexpr std::int64_t kMostTicks = kDefaultMaxTicks;
+  const std::int64_t bound = std::min(maxTicks, kMostTicks);
   std::vector<TrajectoryRow> rows;
   {
     py::gil_scoped_release unlocked;
     rows = FlyStoppably<std::vector<TrajectoryRow>>(
-        maxTicks, [](const std::vector<TrajectoryRow>& r) { return r.empty() ? 0 : r.back().tick; },
+        bound, [](const std::vector<TrajectoryRow>& r) { return r.empty() ? 0 : r.back().tick; },
         [&](std::int64_t ticks, const StopRequest* stop) { return FlyTrajectory(form, ticks, stop); });
+  }
+  if (maxTicks > bound && rows.back().tick == bound && rows.back().z >= 0.0) {
+    throw py::value_error("max_ticks: the ball is still in the air after " + std::to_string(bound) +
+                          " ticks, and a trajectory keeps every tick's row in memory: give max_ticks up to " +
+                          std::to_string(bound) + ", or ask fly() where it ends");
   }
   py::array_t<TrajectoryRow> table(static_cast<py::ssize_t>(rows.size()));
   std::copy(rows.begin(), rows.end(), table.mutable_data());

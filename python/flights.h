@@ -21,6 +21,9 @@ py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks);
 /// flown between batches (its last report is the caller's).
 py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress);
 
+/// The ends' names (as the command line writes them) of an array of FlightEnd codes.
+py::object EndNames(const py::array_t<std::int8_t>& ends);
+
 /// Tells numpy the row types of the results; once, when the module loads.
 void RegisterTypes();
 

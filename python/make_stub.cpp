@@ -27,8 +27,9 @@ int main(int argc, char** argv) {
       {"@GENERATED@", "Written at build time from python/vendrel.pyi.in and the parameter table."},
       {"@FLIGHT_PARAMETERS Numbers@\n", StubParameters("Numbers", "    ")},
       {"@FLIGHT_PARAMETERS Number@\n", StubParameters("Number", "    ")},
-      {"@BALL_PARAMETERS Numbers@\n", StubBallParameters("    ", "Numbers")},
-      {"@BALL_PARAMETERS@\n", StubBallParameters("    ")},
+      {"@BALL_PARAMETERS Number@\n", StubBallParameters("Number", "    ", true)},
+      {"@BALL_PARAMETERS Numbers@\n", StubBallParameters("Numbers", "    ", true)},
+      {"@BALL_KEYWORDS Numbers@\n", StubBallParameters("Numbers", "    ", false)},
       {"@MAX_TICKS@", PythonLiteral(static_cast<double>(kDefaultMaxTicks))},
   });
   // A placeholder left over is a name the template and this program disagree on.

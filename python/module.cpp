@@ -107,7 +107,9 @@ constexpr const char* kTrajectoryDoc = R"(@SIGNATURE@
 Every tick of one flight, like `vendrel-flight --trajectory`.
 
 Takes the flight parameters of fly() as single numbers. Returns a numpy structured
-array with one row for the launch and one per tick, and the columns
+array with one row for the launch and one per tick (a ball still in the air after
+10,000,000 ticks, the default max_ticks, raises ValueError: every row is kept in
+memory), and the columns
     tick  0 for the launch, then the tick number
     t     time since launch, s (tick * dt)
     x, y, z     position at the end of the tick's step, m (downrange, lateral, height)
@@ -183,38 +185,50 @@ const py::object& FormDefault(std::size_t i) {
   return (*defaults)[i];
 }
 
-// The ball model's shot, or nothing for the form's (whose keywords are then checked).
-std::optional<BallParams> BallShotOf(const FlightArgs& flight, const py::object& model, const BallOnlyArgs& ballOnly,
-                                     const py::object& surface) {
+// The ball model's shots, or nothing for the form's (whose keywords are then checked).
+std::optional<BallGrid> BallShotsOf(const FlightArgs& flight, const py::object& model, const BallOnlyArgs& ballOnly,
+                                    const py::object& surface) {
   if (ReadModel(model) == Model::Form) {
     RefuseBallKeywords(ballOnly);
     if (!surface.is_none()) throw py::value_error("surface: only with model='ball'");
     return std::nullopt;
   }
-  return ReadBallShot(flight, [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); }, ballOnly,
+  return ReadBallGrid(flight, [&flight](std::size_t i) { return !flight[i].is(FormDefault(i)); }, ballOnly,
                       surface);
 }
 
 py::dict Fly(const FlightArgs& flight, py::object maxTicks, py::object threads, py::object progressArg,
              const py::object& model, const BallOnlyArgs& ballOnly, const py::object& surface) {
-  if (const auto shot = BallShotOf(flight, model, ballOnly, surface)) return FlyBallShot(*shot);
-  const FlightGrid grid = ReadFlightGrid(flight);
-  const std::int64_t ticks = ReadMaxTicks(maxTicks);
+  const auto shots = BallShotsOf(flight, model, ballOnly, surface);
+  if (shots && shots->grid.scalar) return FlyBallShot(OneBallShot(*shots));
   const unsigned workers = ReadThreads(threads);
   Progress progress(progressArg);
-  py::dict out = grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers, progress);
-  progress.Finish(grid.count, grid.count);
+  py::dict out;
+  std::int64_t count = 0;
+  if (shots) {
+    // The ball's flights end by their own bound: max_ticks is the form's.
+    out = FlyBallMany(*shots, workers, progress);
+    count = shots->grid.count;
+  } else {
+    const FlightGrid grid = ReadFlightGrid(flight);
+    const std::int64_t ticks = ReadMaxTicks(maxTicks);
+    out = grid.scalar ? FlyOne(grid, ticks) : FlyMany(grid, ticks, workers, progress);
+    count = grid.count;
+  }
+  progress.Finish(count, count);
   return out;
 }
 
 py::array TrajectoryOf(const FlightArgs& flight, py::object maxTicks, const py::object& model,
                        const BallOnlyArgs& ballOnly, const py::object& surface) {
-  if (const auto shot = BallShotOf(flight, model, ballOnly, surface)) return BallTrajectory(*shot);
+  constexpr const char* kOne = "trajectory flies one flight: give single numbers, not arrays";
+  if (const auto shots = BallShotsOf(flight, model, ballOnly, surface)) {
+    if (!shots->grid.scalar) throw py::type_error(kOne);
+    return BallTrajectory(OneBallShot(*shots));
+  }
   const FlightGrid grid = ReadFlightGrid(flight);
   const std::int64_t ticks = ReadMaxTicks(maxTicks);
-  if (!grid.scalar) {
-    throw py::type_error("trajectory flies one flight: give single numbers, not arrays");
-  }
+  if (!grid.scalar) throw py::type_error(kOne);
   return Trajectory(grid, ticks);
 }
 

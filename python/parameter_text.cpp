@@ -106,8 +106,9 @@ std::string HelpLines(Model m) {
 
 std::string BallHelpLines() { return HelpLines(Model::Ball); }
 
-std::string StubBallParameters(std::string_view indent, std::string_view type) {
-  std::string out = std::string(indent) + "model: Literal[\"form\", \"ball\"] = \"form\",\n";
+std::string StubBallParameters(std::string_view type, std::string_view indent, bool withModel) {
+  std::string out;
+  if (withModel) out = std::string(indent) + "model: Literal[\"form\", \"ball\"] = \"form\",\n";
   for (const Parameter& p : ParametersOf(Model::Ball)) {
     if (!p.AppliesTo(Model::Form)) {
       out += std::string(indent) + std::string(p.key) + ": Optional[" + std::string(type) + "] = None,\n";

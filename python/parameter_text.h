@@ -32,8 +32,9 @@ std::string SurfaceList(std::size_t indent = 0);
 /// and default in that model.
 std::string BallHelpLines();
 
-/// The stub's lines of the same keywords, each after `indent`.
-std::string StubBallParameters(std::string_view indent, std::string_view type = "Number");
+/// The stub's lines of the same keywords (`model` first when `withModel`), each of
+/// Optional[`type`] and after `indent`.
+std::string StubBallParameters(std::string_view type, std::string_view indent, bool withModel);
 
 /// "name(a, b, ...) -> returns", wrapped before 90 columns with an indent of four.
 std::string SignatureLine(std::string_view name, const std::vector<std::string>& params, std::string_view returns);

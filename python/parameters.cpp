@@ -36,23 +36,6 @@ std::string ShapeText(const std::vector<py::ssize_t>& shape) {
   return s + (shape.size() == 1 ? ",)" : ")");
 }
 
-// "angle" for a number, "angle[1, 2]" for an element of an array.
-std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& shape, py::ssize_t flat) {
-  std::string s(name);
-  if (shape.empty()) return s;
-  std::vector<py::ssize_t> index(shape.size());
-  for (std::size_t d = shape.size(); d-- > 0;) {
-    index[d] = flat % shape[d];
-    flat /= shape[d];
-  }
-  s += '[';
-  for (std::size_t d = 0; d < index.size(); ++d) {
-    if (d) s += ", ";
-    s += std::to_string(index[d]);
-  }
-  return s + ']';
-}
-
 std::string TypeName(const py::handle& obj) { return py::str(py::type::handle_of(obj).attr("__name__")); }
 
 // A Python int beyond what numpy holds in 64 bits: too far out for any range.
@@ -108,7 +91,7 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
 
 // Names the first pair of arguments with two different lengths, neither 1, on one axis
 // (shapes aligned on the right), as numpy found when it refused to broadcast them.
-[[noreturn]] void RefuseShapes(const std::array<Doubles, kFormParameterCount>& values) {
+[[noreturn]] void RefuseShapes(const std::vector<Doubles>& values, const std::vector<const Parameter*>& rows) {
   for (std::size_t c = 1; c < values.size(); ++c) {
     const auto& v = values[c];
     for (py::ssize_t d = 0; d < v.ndim(); ++d) {
@@ -118,8 +101,8 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
         if (other.ndim() < fromRight) continue;
         const py::ssize_t otherLen = other.shape(other.ndim() - fromRight);
         if (otherLen != 1 && otherLen != len) {
-          throw py::value_error(std::string(kNames[j]) + " of shape " + ShapeText(ShapeOf(other)) + " and " +
-                                std::string(kNames[c]) + " of shape " + ShapeText(ShapeOf(v)) +
+          throw py::value_error(std::string(rows[j]->key) + " of shape " + ShapeText(ShapeOf(other)) + " and " +
+                                std::string(rows[c]->key) + " of shape " + ShapeText(ShapeOf(v)) +
                                 " do not broadcast together");
         }
       }
@@ -130,15 +113,20 @@ std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shap
 
 }  // namespace
 
-std::span<const std::string_view> FieldNames() { return kNames; }
-
-double ReadOneNumber(const py::object& arg, const Parameter& f, std::string_view name) {
-  const Doubles values = ReadNumbers(arg, f, name);
-  if (values.ndim() != 0) {
-    throw py::type_error(std::string(name) + ": the ball model flies one shot: give single numbers, not arrays");
+std::string ElementName(std::string_view name, const std::vector<py::ssize_t>& shape, py::ssize_t flat) {
+  std::string s(name);
+  if (shape.empty()) return s;
+  std::vector<py::ssize_t> index(shape.size());
+  for (std::size_t d = shape.size(); d-- > 0;) {
+    index[d] = flat % shape[d];
+    flat /= shape[d];
   }
-  CheckRange(values, f, name);
-  return *values.data();
+  s += '[';
+  for (std::size_t d = 0; d < index.size(); ++d) {
+    if (d) s += ", ";
+    s += std::to_string(index[d]);
+  }
+  return s + ']';
 }
 
 py::array_t<double> ReadNumberArray(const py::object& arg, const Parameter& f, std::string_view name) {
@@ -147,6 +135,8 @@ py::array_t<double> ReadNumberArray(const py::object& arg, const Parameter& f, s
   return values;
 }
 
+std::span<const std::string_view> FieldNames() { return kNames; }
+
 FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
   py::tuple operands(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) operands[c] = columns[c];
@@ -154,6 +144,7 @@ FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
   for (std::size_t c = 0; c < columns.size(); ++c) readonly.append(py::make_tuple("readonly"));
   using namespace pybind11::literals;
   Reader reader;
+  reader.rows_ = &rows;
   // Buffered with an outer loop of our own: runs of `batch` contiguous doubles.
   reader.iterator_ = py::module_::import("numpy").attr("nditer")(
       operands, "flags"_a = py::make_tuple("external_loop", "buffered", "zerosize_ok"), "op_flags"_a = readonly,
@@ -161,26 +152,20 @@ FlightGrid::Reader FlightGrid::Read(std::int64_t batch) const {
   return reader;
 }
 
-std::vector<FlightForm> FlightGrid::Reader::Next() {
-  std::vector<FlightForm> forms;
-  const py::object run = py::reinterpret_steal<py::object>(PyIter_Next(iterator_.ptr()));
-  if (!run) {
+std::vector<FlightGrid::Reader::Run> FlightGrid::Reader::NextRun() {
+  std::vector<Run> columns;
+  run_ = py::reinterpret_steal<py::object>(PyIter_Next(iterator_.ptr()));
+  if (!run_) {
     if (PyErr_Occurred()) throw py::error_already_set();
-    return forms;
+    return columns;
   }
-  const auto rows = ParametersOf(Model::Form);
-  const py::tuple arrays = run;
-  for (std::size_t c = 0; c < rows.size(); ++c) {
+  const py::tuple arrays = run_;
+  for (std::size_t c = 0; c < rows_->size(); ++c) {
     const py::array a = arrays[c];
-    const auto n = static_cast<std::size_t>(a.size());
-    if (c == 0) forms.assign(n, DefaultForm());
-    const auto* data = static_cast<const char*>(a.data());
-    const py::ssize_t step = a.ndim() == 1 ? a.strides(0) : 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      ValueIn(forms[i], rows[c]) = *reinterpret_cast<const double*>(data + static_cast<py::ssize_t>(i) * step);
-    }
+    columns.push_back(Run{static_cast<const char*>(a.data()), a.ndim() == 1 ? a.strides(0) : 0,
+                          static_cast<std::size_t>(a.size())});
   }
-  return forms;
+  return columns;
 }
 
 std::vector<FlightForm> FlightGrid::Forms() const {
@@ -191,27 +176,28 @@ std::vector<FlightForm> FlightGrid::Forms() const {
   return all;
 }
 
-FlightGrid ReadFlightGrid(const FlightArgs& args) {
-  const auto fields = ParametersOf(Model::Form);
-  std::array<Doubles, kFormParameterCount> values;
-  for (std::size_t c = 0; c < args.size(); ++c) {
-    values[c] = ReadNumbers(args[c], fields[c], kNames[c]);
-    CheckRange(values[c], fields[c], kNames[c]);
+FlightGrid ReadGrid(Model model, std::span<const Parameter* const> rows, std::span<const py::object> args) {
+  FlightGrid grid;
+  grid.rows.assign(rows.begin(), rows.end());
+  std::vector<Doubles> values(rows.size());
+  for (std::size_t c = 0; c < rows.size(); ++c) {
+    const Parameter f = ForModel(*rows[c], model);
+    values[c] = ReadNumbers(args[c], f, f.key);
+    CheckRange(values[c], f, f.key);
   }
 
-  FlightGrid grid;
   py::list shapes;
-  for (std::size_t c = 0; c < values.size(); ++c) {
-    shapes.append(values[c].attr("shape"));
-    grid.columns[c] = values[c];
-    grid.scalar = grid.scalar && values[c].ndim() == 0;
+  for (const Doubles& v : values) {
+    shapes.append(v.attr("shape"));
+    grid.columns.push_back(v);
+    grid.scalar = grid.scalar && v.ndim() == 0;
   }
   py::tuple shape;
   try {
     shape = py::module_::import("numpy").attr("broadcast_shapes")(*shapes);
   } catch (py::error_already_set& e) {
     if (!e.matches(PyExc_ValueError)) throw;
-    RefuseShapes(values);
+    RefuseShapes(values, grid.rows);
   }
   grid.count = 1;
   for (py::handle len : shape) {
@@ -219,6 +205,15 @@ FlightGrid ReadFlightGrid(const FlightArgs& args) {
     grid.count *= grid.shape.back();
   }
   return grid;
+}
+
+FlightGrid ReadFlightGrid(const FlightArgs& args) {
+  static const std::vector<const Parameter*> rows = [] {
+    std::vector<const Parameter*> r;
+    for (const Parameter& p : ParametersOf(Model::Form)) r.push_back(&p);
+    return r;
+  }();
+  return ReadGrid(Model::Form, rows, args);
 }
 
 namespace {

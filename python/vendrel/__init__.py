@@ -17,9 +17,10 @@ def fly(*args, **kwargs):
 
 
 def dispersion(n=1000, seed=1, *, start=0, angle_sd=0.0, speed_sd=0.0, side_spin_sd=0.0, back_spin_sd=0.0,
-               max_ticks=10_000_000, threads=None, progress=None, chunks=None, **flight):
-    return _disperse(n, seed, start, (angle_sd, speed_sd, side_spin_sd, back_spin_sd), flight, max_ticks,
-                       threads, progress, chunks)
+               direction_sd=0.0, total_spin_sd=0.0, spin_axis_sd=0.0, max_ticks=10_000_000, threads=None,
+               progress=None, chunks=None, model="form", **flight):
+    spread = (angle_sd, speed_sd, side_spin_sd, back_spin_sd, direction_sd, total_spin_sd, spin_axis_sd)
+    return _disperse(n, seed, start, spread, flight, max_ticks, threads, progress, chunks, model)
 
 
 fly.__doc__ = _vendrel.fly.__doc__ + """

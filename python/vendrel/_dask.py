@@ -10,9 +10,14 @@ import numpy as np
 
 from . import _dispersion, _vendrel
 
-FLY_FIELDS = ("ticks", "end", "landed", "carry", "distance", "x", "y", "z", "apex")
-FLY_DTYPE = np.dtype([("ticks", "i8"), ("end", _dispersion.ENDS.dtype), ("landed", "?")] +
-                     [(name, "f8") for name in FLY_FIELDS[3:]])
+
+def _fly_dtype(model):
+    """The row of one flight as fly() gives the model's arrays: its keys and types."""
+    flown = _vendrel.fly(speed=np.array([50.0]), model=model)
+    return np.dtype([(name, flown[name].dtype) for name in flown])
+
+
+FLY_DTYPES = {model: _fly_dtype(model) for model in ("form", "ball")}
 # Flights in a dispersion's block when `chunks` is not given: some 100 MB of rows, a
 # few seconds of flying on a core.
 DEFAULT_FLIGHT_CHUNK = 1_000_000
@@ -63,7 +68,7 @@ def _no_progress(progress):
                         "give no progress with dask arrays")
 
 
-def _fly_block(*blocks, names, kwargs, block_info=None):
+def _fly_block(*blocks, names, kwargs, row_dtype, block_info=None):
     call = dict(kwargs)
     one = all(np.ndim(b) == 0 for b in blocks)
     call.update((name, np.reshape(b, (1,)) if one else b) for name, b in zip(names, blocks))
@@ -71,8 +76,8 @@ def _fly_block(*blocks, names, kwargs, block_info=None):
         flown = _vendrel.fly(**call)
     except ValueError as e:
         raise _globalised(e, names, block_info) from None
-    out = np.empty(np.shape(flown["ticks"]), FLY_DTYPE)
-    for name in FLY_FIELDS:
+    out = np.empty(np.shape(flown["ticks"]), row_dtype)
+    for name in row_dtype.names:
         out[name] = flown[name]
     return out.reshape(()) if one else out
 
@@ -82,10 +87,11 @@ def _field(rows, name):
 
 
 def fly(args, kwargs):
-    keys = _vendrel._flight_keys
-    if len(args) > len(keys):
+    positional = _vendrel._flight_keys
+    keys = positional + _vendrel._ball_keys
+    if len(args) > len(positional):
         raise TypeError("fly() takes the flight parameters by position; give max_ticks and threads by name")
-    call = dict(zip(keys, args))
+    call = dict(zip(positional, args))
     for name, value in kwargs.items():
         if name in call:
             raise TypeError(f"fly() got multiple values for argument '{name}'")
@@ -103,13 +109,17 @@ def fly(args, kwargs):
             wanted = "a whole number" if name in ("max_ticks", "threads") else "a single value"
             raise TypeError(f"{name}: expected {wanted}, got a dask array (only the flight parameters "
                             f"{', '.join(keys)} may be)")
+    model = call.get("model", "form")
+    if model not in FLY_DTYPES:
+        raise ValueError(f"model: {model!r} is not one of 'form' or 'ball'")
+    dtype = FLY_DTYPES[model]
     arrays, chunks = _aligned(arrays)
-    rows = da.map_blocks(_fly_block, *arrays, names=names, kwargs=call, dtype=FLY_DTYPE, chunks=chunks,
-                         meta=np.empty((0,) * max(a.ndim for a in arrays), FLY_DTYPE))
-    return {name: rows.map_blocks(_field, name, dtype=FLY_DTYPE[name]) for name in FLY_FIELDS}
+    rows = da.map_blocks(_fly_block, *arrays, names=names, kwargs=call, row_dtype=dtype, dtype=dtype, chunks=chunks,
+                         meta=np.empty((0,) * max(a.ndim for a in arrays), dtype))
+    return {name: rows.map_blocks(_field, name, dtype=dtype[name]) for name in dtype.names}
 
 
-def _dispersion_block(*blocks, names, flight, spread, seed, max_ticks, threads, block_info=None):
+def _dispersion_block(*blocks, names, flight, spread, seed, max_ticks, threads, model, surface, block_info=None):
     *cells, index = blocks
     flight, spread = dict(flight), list(spread)
     for name, b in zip(names, cells):
@@ -119,7 +129,8 @@ def _dispersion_block(*blocks, names, flight, spread, seed, max_ticks, threads, 
         else:
             flight[name] = b
     try:
-        return _dispersion.flights_block(flight, spread, int(index[0]), len(index), seed, max_ticks, threads)
+        return _dispersion.flights_block(flight, spread, int(index[0]), len(index), seed, max_ticks, threads,
+                                         model=model, surface=surface)
     except ValueError as e:
         raise _globalised(e, names, block_info) from None
 
@@ -135,7 +146,7 @@ def _cells_per_block(arrays):
     return int(np.prod(widest, dtype=np.int64))
 
 
-def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks):
+def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks, model, surface):
     _no_progress(progress)
     given = dict(flight)
     given.update(zip(_dispersion.SPREADS, spread))
@@ -156,20 +167,21 @@ def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chu
         _dispersion_block, *aligned, names=names,
         flight={k: v for k, v in singles.items() if k not in _dispersion.SPREADS},
         spread=[singles.get(name, 0.0) for name in _dispersion.SPREADS],
-        seed=seed, max_ticks=max_ticks, threads=threads,
+        seed=seed, max_ticks=max_ticks, threads=threads, model=model, surface=surface,
         chunks=out_chunks,
-        dtype=_dispersion.FLIGHT_DTYPE, meta=np.empty((0,) * ndim, _dispersion.FLIGHT_DTYPE))
+        dtype=_dispersion.FLIGHT_DTYPES[model], meta=np.empty((0,) * ndim, _dispersion.FLIGHT_DTYPES[model]))
     # Each cell's figures come from all its flights in order, as the command line's do:
     # one cell to a block, its flights gathered on one worker.
     whole = {d: 1 for d in range(ndim - 1)}
     whole[ndim - 1] = -1
+    summary_dtype = _dispersion.SUMMARY_DTYPES[model]
     summary = rows.rechunk(whole).map_blocks(
-        _dispersion.summary_block, drop_axis=ndim - 1, dtype=_dispersion.SUMMARY_DTYPE,
-        meta=np.empty((0,) * (ndim - 1), _dispersion.SUMMARY_DTYPE))
+        _dispersion.summary_block, drop_axis=ndim - 1, dtype=summary_dtype,
+        meta=np.empty((0,) * (ndim - 1), summary_dtype))
 
     def field(array, get, name):
-        kind = _dispersion.FLIGHT_DTYPE if array is rows else _dispersion.SUMMARY_DTYPE
+        kind = _dispersion.FLIGHT_DTYPES[model] if array is rows else summary_dtype
         dtype = _dispersion.ENDS.dtype if name == "end" else kind[name] if name != "carry" else np.float64
         return array.map_blocks(get, name, dtype=dtype)
 
-    return _dispersion.result(n, seed, rows, summary, field, False)
+    return _dispersion.result(n, seed, rows, summary, field, False, model)

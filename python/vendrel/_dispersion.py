@@ -9,18 +9,30 @@ import numpy as np
 
 from . import _vendrel
 
-SPREADS = ("angle_sd", "speed_sd", "side_spin_sd", "back_spin_sd")
-FLIGHT_FIELDS = ("angle", "speed", "side_spin", "back_spin", "ticks", "end", "landed", "carry", "distance",
-                 "x", "y", "z", "apex")
+# The form's four spreads, then the ball model's own three.
+SPREADS = ("angle_sd", "speed_sd", "side_spin_sd", "back_spin_sd", "direction_sd", "total_spin_sd", "spin_axis_sd")
+FORM_SPREADS = 4
 SUMMARY_DTYPE = np.dtype([(f"{name}_{part}", "i8" if part == "count" else "f8")
                           for name in ("carry", "distance", "lateral") for part in ("mean", "sd", "count")] +
                          [(f"ellipse_{part}", "f8") for part in ("x", "y", "major", "minor", "angle")])
-FLIGHT_DTYPE = _vendrel._dispersed_flights({}, (0.0, 0.0, 0.0, 0.0), 0, 0, 0, 1, None, None).dtype
+# The ball's figures go on with where its shots came to rest.
+BALL_SUMMARY_DTYPE = np.dtype(SUMMARY_DTYPE.descr +
+                              [(f"total_{part}", "i8" if part == "count" else "f8") for part in ("mean", "sd", "count")] +
+                              [(f"rest_ellipse_{part}", "f8") for part in ("x", "y", "major", "minor", "angle")])
+SUMMARY_DTYPES = {"form": SUMMARY_DTYPE, "ball": BALL_SUMMARY_DTYPE}
+# Each model's row of one flight, and the fields of it a result gives (all but the
+# carry's flag, which its NaN carries).
+FLIGHT_DTYPES = {model: _vendrel._dispersed_flights({}, (0.0,) * (FORM_SPREADS if model == "form" else len(SPREADS)),
+                                                    0, 0, 0, 1, None, None, model).dtype
+                 for model in ("form", "ball")}
+FLIGHT_FIELDS = {model: tuple(name for name in dtype.names if name != "carry_changed")
+                 for model, dtype in FLIGHT_DTYPES.items()}
 ENDS = np.array(_vendrel._flight_ends)
 MAX_INDEX = 2**63 - 1  # the command line's largest seed, and the last flight index
 
 DISPERSION_DOC = """dispersion(n=1000, seed=1, *, start=0, angle_sd=0.0, speed_sd=0.0, side_spin_sd=0.0,
-    back_spin_sd=0.0, max_ticks=10_000_000, threads=None, progress=None, chunks=None,
+    back_spin_sd=0.0, direction_sd=0.0, total_spin_sd=0.0, spin_axis_sd=0.0,
+    max_ticks=10_000_000, threads=None, progress=None, chunks=None, model="form",
     **flight) -> dict
 
 Flights whose launch values are drawn from normal distributions around the given
@@ -34,8 +46,13 @@ seed, to the last bit, and every flight besides.
     angle_sd, speed_sd, side_spin_sd, back_spin_sd
                standard deviations of the launch values (0 or more, in degrees,
                m/s and rpm); each flight's values are clipped to the form's ranges
-    **flight   the values the draws centre on: fly()'s flight parameters
-    max_ticks, threads, progress   as for fly()
+    direction_sd, total_spin_sd, spin_axis_sd
+               the ball model's own: of the direction and the spin axis (degrees)
+               and of the total spin (rpm)
+    **flight   the values the draws centre on: fly()'s flight parameters (with
+               model="ball", its keywords: wind, air and surface included)
+    max_ticks, threads, progress, model   as for fly() (the ball's shots end by
+               their own bound: max_ticks is the form's)
     chunks     flights per dask block along the flight axis (int); giving it, or
                any argument as a dask array, returns dask arrays
 
@@ -45,11 +62,14 @@ same seed. Returns the command line's figures, and the flights:
     samples, seed
     carry, distance, lateral   {"mean", "sd", "count"} (carry over flights whose
                                carry changes, the others over flights that came down)
+    total      with model="ball": {"mean", "sd", "count"} of the totals (tee to rest)
     ellipse    {"x", "y", "major", "minor", "angle"}: the ellipse holding 95% of
                the landing points, its semi-axes and its angle from downrange (deg)
+    rest_ellipse   with model="ball": the same of the rest points
     flights    arrays of shape (*broadcast shape, n): the drawn angle, speed,
                side_spin and back_spin, and fly()'s ticks, end, landed, carry,
-               distance, x, y, z and apex
+               distance, x, y, z and apex; with model="ball" the drawn direction,
+               total_spin and spin_axis too, and fly()'s keys of the ball model
 The figures are numbers for single values, else arrays of the broadcast shape.
 Over dask, each cell's flights are gathered on one worker for its figures (about
 100 bytes a flight); the flights themselves fly block by block.
@@ -96,30 +116,46 @@ def check_spread(name, value):
     return a
 
 
-def flights_block(flight, spread, first, count, seed, max_ticks, threads, progress=None):
+def check_model(model, spread):
+    """The model's name, refusing the ball's spreads with the form's model."""
+    if model not in ("form", "ball"):
+        raise ValueError(f"model: {model!r} is not one of 'form' or 'ball'")
+    if model == "form":
+        for name, value in zip(SPREADS[FORM_SPREADS:], spread[FORM_SPREADS:]):
+            if is_dask(value) or np.any(np.asarray(value) != 0):
+                raise ValueError(f"{name}: only with model='ball'")
+    return model
+
+
+def flights_block(flight, spread, first, count, seed, max_ticks, threads, progress=None, model="form",
+                  surface=None):
     """Flights first to first + count - 1 of every cell: a structured array of shape
     (*cells, count) with the rows of _vendrel._dispersed_flights."""
-    _vendrel._check_flights(flight)
+    _vendrel._check_flights(flight, model, surface)
     spread = [check_spread(name, s) for name, s in zip(SPREADS, spread)]
+    if model == "form":
+        spread = spread[:FORM_SPREADS]
     keys = list(flight)
     values = np.broadcast_arrays(*[np.asarray(flight[k], dtype=np.float64) for k in keys], *spread)
     cells = values[0].shape if values else ()
-    out = np.empty(cells + (count,), FLIGHT_DTYPE)
+    out = np.empty(cells + (count,), FLIGHT_DTYPES[model])
     total = int(np.prod(cells, dtype=np.int64)) * count
     for done, cell in enumerate(np.ndindex(*cells)):
         form = {k: float(v[cell]) for k, v in zip(keys, values[:len(keys)])}
         sd = tuple(float(s[cell]) for s in values[len(keys):])
         report = None if progress is None else (lambda d, _, base=done * count: progress(base + d, total))
-        out[cell] = _vendrel._dispersed_flights(form, sd, count, seed, first, max_ticks, threads, report)
+        out[cell] = _vendrel._dispersed_flights(form, sd, count, seed, first, max_ticks, threads, report, model,
+                                                surface)
     return out
 
 
 def summary_block(flights):
     """The command line's figures of each cell's flights (the last axis)."""
-    out = np.empty(flights.shape[:-1], SUMMARY_DTYPE)
+    ball = "total" in flights.dtype.names
+    out = np.empty(flights.shape[:-1], SUMMARY_DTYPES["ball" if ball else "form"])
     for cell in np.ndindex(*out.shape):
-        (c, d, lat, e) = _vendrel._dispersion_summary(np.ascontiguousarray(flights[cell]))
-        out[cell] = (*c, *d, *lat, *e)
+        figures = _vendrel._dispersion_summary(np.ascontiguousarray(flights[cell]))
+        out[cell] = tuple(v for figure in figures for v in figure)
     return out
 
 
@@ -136,7 +172,7 @@ def summary_field(summary, name):
     return summary[name].copy()
 
 
-def result(n, seed, flights, summary, field, scalar):
+def result(n, seed, flights, summary, field, scalar, model="form"):
     """The command line's JSON object and the flights, from the rows and the figures;
     `field(array, getter, name)` takes one field out (at once, or lazily)."""
     def figure(name):
@@ -146,11 +182,17 @@ def result(n, seed, flights, summary, field, scalar):
     for name in ("carry", "distance", "lateral"):
         out[name] = {part: figure(f"{name}_{part}") for part in ("mean", "sd", "count")}
     out["ellipse"] = {part: figure(f"ellipse_{part}") for part in ("x", "y", "major", "minor", "angle")}
-    out["flights"] = {name: field(flights, flight_field, name) for name in FLIGHT_FIELDS}
+    if model == "ball":
+        out["total"] = {part: figure(f"total_{part}") for part in ("mean", "sd", "count")}
+        out["rest_ellipse"] = {part: figure(f"rest_ellipse_{part}") for part in ("x", "y", "major", "minor", "angle")}
+    out["flights"] = {name: field(flights, flight_field, name) for name in FLIGHT_FIELDS[model]}
     return out
 
 
-def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks):
+def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks, model="form"):
+    model = check_model(model, spread)
+    flight = dict(flight)
+    surface = flight.pop("surface", None)  # a name, not a number: it goes to every block as it is
     n = whole(n, "n", 1, MAX_INDEX)
     seed = whole(seed, "seed", 0, MAX_INDEX)
     start = whole(start, "start", 0, MAX_INDEX - n + 1)
@@ -158,7 +200,8 @@ def dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chu
         raise TypeError(f"progress: expected a callable taking (done, total), got {type(progress).__name__}")
     if chunks is not None or any(map(is_dask, spread)) or any(map(is_dask, flight.values())):
         from . import _dask
-        return _dask.dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks)
-    flights = flights_block(flight, spread, start, n, seed, max_ticks, threads, progress)
+        return _dask.dispersion(n, seed, start, spread, flight, max_ticks, threads, progress, chunks, model,
+                                surface)
+    flights = flights_block(flight, spread, start, n, seed, max_ticks, threads, progress, model, surface)
     summary = summary_block(flights)
-    return result(n, seed, flights, summary, lambda a, get, name: get(a, name), summary.ndim == 0)
+    return result(n, seed, flights, summary, lambda a, get, name: get(a, name), summary.ndim == 0, model)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "flight/dispersion.h"
 #include "flight/launch_trig.h"
 #include "flight/normal_draws.h"
 #include "flight/portable_math.h"
@@ -85,6 +86,15 @@ TEST(PortableMath, ExpLogPowAtan2StayWithinAFewUnitsOfTheExactValue) {
   std::printf("worst errors in units of the last place: exp %.3g (decay factors %.3g), log %.3g "
               "(near 1: %.3g), pow %.3g, atan2 %.3g\n",
               expErr, decayErr, logErr, logNearOne, powErr, atanErr);
+}
+
+// The ellipse's constant, −2 ln 0.05, is written out: it must be the double nearest it.
+TEST(PortableMath, TheChiSquareQuantileIsCorrectlyRounded) {
+  Big v;
+  mpfr_set_str(v.v, "0.05", 10, MPFR_RNDN);  // the exact 0.05, which no double is
+  mpfr_log(v.v, v.v, MPFR_RNDN);
+  mpfr_mul_si(v.v, v.v, -2, MPFR_RNDN);
+  EXPECT_EQ(kChiSquare2At95, mpfr_get_d(v.v, MPFR_RNDN));
 }
 
 TEST(PortableMath, EdgesAndQuadrants) {

@@ -3,6 +3,7 @@ import json
 import math
 import os
 
+import numpy as np
 import pytest
 
 import vendrel
@@ -63,8 +64,11 @@ def test_the_form_keywords_left_out_take_the_balls_defaults():
     ({"model": "ball", "spin_axis": 95}, ValueError, "spin_axis: '95' is out of range (allowed: -90 to 90)"),
     ({"model": "ball", "mass": 0}, ValueError, "mass: '0' is out of range (allowed: 1 to 1000)"),
     ({"model": "ball", "humidity": math.nan}, ValueError, "humidity: 'nan' is not a number"),
-    ({"model": "ball", "speed": [50, 130]}, ValueError, "speed[1]: '130' is out of range (allowed: 0 to 120)"),
-    ({"model": "ball", "cd0": [0.161, -0.01]}, ValueError, "the drag coefficient must not fall below 0"),
+    ({"model": "ball", "speed": [50, 60], "angle": [1, 2, 3]}, ValueError,
+     "angle of shape (3,) and speed of shape (2,) do not broadcast together"),
+    ({"model": "ball", "speed": [50, 60], "spin_axis": [[0], [95]]}, ValueError, "spin_axis[1, 0]: '95' is out of range"),
+    # Every shot is checked before any flies; a refusal that needs the whole shot names it.
+    ({"model": "ball", "cd0": [0.1, -0.05], "speed": [[40], [50]]}, ValueError, "shot[0, 1]: cd0/cd1/cd2"),
     ({"model": "ball", "wind_speed": "calm"}, TypeError, "wind_speed"),
     ({"model": "ball", "cd0": -0.01}, ValueError, "cd0/cd1/cd2: the drag coefficient must not fall below 0"),
     ({"model": "round"}, ValueError, "model: 'round' is not one of 'form' or 'ball'"),
@@ -98,14 +102,19 @@ def test_surface_refusals(kwargs, error, message):
     assert message in str(raised.value)
 
 
-def test_arrays_fly_a_shot_per_element_with_the_single_shots_bits():
-    speeds, axes = [50.0, 60.0, 70.0], [[-4.0], [0.0], [6.0]]
-    many = vendrel.fly(model="ball", speed=speeds, spin_axis=axes, wind_speed=3.0, threads=2)
-    assert many["carry"].shape == (3, 3)
-    for i, axis in enumerate(axes):
-        for j, speed in enumerate(speeds):
-            one = vendrel.fly(model="ball", speed=speed, spin_axis=axis[0], wind_speed=3.0)
-            for key in ("ticks", "distance", "apex", "landing_angle", "flight_time", "lateral"):
-                assert same(float(many[key][i, j]), float(one[key])), key
-            assert many["end"][i, j] == one["end"]
-    assert (many["total"] > many["carry"]).all()
+def test_arrays_of_shots_are_the_single_shots_bit_for_bit():
+    speed = np.array([30.0, 55.0, 75.0])
+    wind = np.array([[0.0], [6.0]])
+    many = vendrel.fly(model="ball", speed=speed, wind_speed=wind, wind_direction=90, total_spin=[2500.0, 6000.0, 9000.0],
+                       surface="green", threads=2)
+    assert many["total"].shape == many["bounces"].shape == (2, 3)
+    for i, j in np.ndindex(2, 3):
+        one = vendrel.fly(model="ball", speed=speed[j], wind_speed=wind[i, 0], wind_direction=90,
+                          total_spin=[2500.0, 6000.0, 9000.0][j], surface="green")
+        for key in ("ticks", "end", "landed", "carry", "distance", "apex", "landing_angle", "flight_time", "lateral",
+                    "total", "roll", "bounces", "time_to_rest"):
+            assert same(one[key], many[key][i, j].item()), key
+        assert [one["landing"][c] for c in "xyz"] == [many[c][i, j] for c in "xyz"]
+        assert [one["rest"][c] for c in "xy"] == [many["rest_x"][i, j], many["rest_y"][i, j]]
+    with pytest.raises(TypeError, match="trajectory flies one flight"):
+        vendrel.trajectory(model="ball", speed=speed)

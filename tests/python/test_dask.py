@@ -3,6 +3,8 @@ numpy call's bits whatever the chunking, a worker lost mid-run made good by dask
 own retry, and the numpy call's refusals when the graph is computed."""
 import os
 import signal
+import subprocess
+import sys
 import time
 
 import numpy as np
@@ -61,6 +63,23 @@ def test_dispersion_has_the_numpy_bits_whatever_the_chunking(client, chunks):
             assert same(got[name][part], values), (name, part)
 
 
+def test_the_ball_model_has_the_numpy_bits_too(client):
+    speed = np.linspace(35.0, 75.0, 23)
+    wind = np.array([[0.0], [8.0]])
+    want = vendrel.fly(model="ball", speed=speed, wind_speed=wind, total_spin=4000)
+    got = vendrel.fly(model="ball", speed=da.from_array(speed, chunks=5), wind_speed=wind, total_spin=4000)
+    got = client.compute(got).result()
+    assert set(got) == set(want)
+    for name, values in want.items():
+        assert same(got[name], values), name
+    kwargs = dict(model="ball", speed_sd=1, spin_axis_sd=2, total_spin=4000, wind_speed=wind)
+    want = vendrel.dispersion(120, 4, **kwargs)
+    got = client.compute(vendrel.dispersion(120, 4, chunks=50, **kwargs)).result()
+    for name, values in want["flights"].items():
+        assert same(got["flights"][name], values), name
+    assert same(got["ellipse"]["major"], want["ellipse"]["major"])
+
+
 def test_single_values_stay_single(client):
     got = client.compute(vendrel.fly(angle=da.asarray(30.0), speed=70)).result()
     assert got["carry"].shape == () and got["carry"] == vendrel.fly(angle=30.0, speed=70)["carry"]
@@ -117,3 +136,17 @@ def test_what_takes_no_dask_array_says_so():
         vendrel.fly(angle=da.from_array(ANGLE), progress=print)
     with pytest.raises(TypeError, match="max_ticks: expected a whole number, got a dask array"):
         vendrel.fly(angle=da.from_array(ANGLE), max_ticks=da.asarray(5))
+
+
+def test_the_readmes_study_runs_as_written():
+    # The README's example, with a thousand shots a club and wind for its million.
+    top = os.path.dirname(os.path.dirname(os.path.abspath(os.environ["VENDREL_TEST_DATA"])))
+    with open(os.path.join(top, "README.md"), encoding="utf-8") as f:
+        blocks = f.read().split("```python\n")
+    code = next(b.split("```")[0] for b in blocks if "LocalCluster(" in b and 'model="ball"' in b)
+    assert "1_000_000," in code
+    done = subprocess.run([sys.executable, "-c", code.replace("1_000_000,", "1_000,")], cwd=top, capture_output=True,
+                          text=True, timeout=240, check=False)
+    assert done.returncode == 0, done.stderr
+    carry = [line for line in done.stdout.splitlines() if line.strip()]
+    assert len(carry) == 20  # two tables of ten clubs by ten winds

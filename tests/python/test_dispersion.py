@@ -19,11 +19,15 @@ def same(a, b):
     return a.dtype == b.dtype and a.shape == b.shape and a.tobytes() == b.tobytes()
 
 
-def cli_dispersion(samples, seed, spread, flight):
+def cli_args(samples, seed, spread, flight):
     args = ["dispersion", "--samples", samples, "--seed", seed, "--format", "json"]
     for name, value in {**spread, **flight}.items():
         args += ["--" + name.replace("_", "-"), repr(float(value))]
-    return json.loads(cli(*args))
+    return args
+
+
+def cli_dispersion(samples, seed, spread, flight):
+    return json.loads(cli(*cli_args(samples, seed, spread, flight)))
 
 
 @pytest.mark.parametrize("seed, spread, flight", [
@@ -46,6 +50,20 @@ def test_the_command_lines_figures_and_any_cut_of_the_run(seed, spread, flight):
     flown = vendrel.fly(**{**flight, **{k: flights[k] for k in ("angle", "speed", "side_spin", "back_spin")}})
     for name in flown:
         assert same(flown[name], flights[name]), name
+
+
+def test_the_ball_models_dispersion_is_the_command_lines():
+    spread = {"speed_sd": 1.5, "spin_axis_sd": 3, "direction_sd": 1, "total_spin_sd": 250}
+    flight = {"speed": 62, "angle": 13, "total_spin": 4500, "wind_speed": 5, "wind_direction": 45}
+    whole = vendrel.dispersion(400, 21, model="ball", **spread, **flight)
+    flights = whole.pop("flights")
+    assert whole == json.loads(cli(*cli_args(400, 21, spread, flight), "--model", "ball"))
+    flown = vendrel.fly(model="ball", **{**flight, **{k: flights[k] for k in ("angle", "speed", "direction",
+                                                                              "total_spin", "spin_axis")}})
+    for name in flown:
+        assert same(flown[name], flights[name]), name
+    with pytest.raises(ValueError, match="spin_axis_sd: only with model='ball'"):
+        vendrel.dispersion(10, spin_axis_sd=1)
 
 
 def test_arrays_of_forms_and_spreads_are_dispersions_of_their_own():
@@ -100,7 +118,7 @@ def test_the_stub_and_the_signature_agree():
     args = stub.args
     named = [a.arg for a in args.args + args.kwonlyargs]
     signature = inspect.signature(vendrel.dispersion).parameters
-    assert named == [p for p in signature if p != "flight"] + FIELDS
+    assert named == [p for p in signature if p != "flight"] + FIELDS + list(vendrel._vendrel._ball_keys) + ["surface"]
     defaults = dict(zip([a.arg for a in args.args[-len(args.defaults):]], args.defaults))
     defaults.update(zip([a.arg for a in args.kwonlyargs], args.kw_defaults))
     for name, p in signature.items():

@@ -99,7 +99,6 @@ def test_progress_is_a_callable_or_none(call):
 # Flights that never come down: no gravity, and a bound of a trillion ticks (hours).
 ENDLESS = {
     "one flight": "vendrel.fly(angle=45.0, gravity=0.0, max_ticks=10**12)",
-    "its trajectory": "vendrel.trajectory(angle=45.0, gravity=0.0, max_ticks=10**12)",
     "arrays on one thread": "vendrel.fly(angle=np.full(2, 45.0), gravity=0.0, max_ticks=10**12, threads=1)",
     "arrays on every core": "vendrel.fly(angle=np.full(100, 45.0), gravity=0.0, max_ticks=10**12)",
     "a dispersion": "vendrel.dispersion(4, angle_sd=1, gravity=0.0, max_ticks=10**12)",
@@ -134,3 +133,10 @@ def test_ctrl_c_stops_flights_that_never_end(call):
     assert time.monotonic() - start < 5
     assert child.returncode == 0, err
     assert out == f"stopped {[vendrel.fly(angle=a)['distance'] for a in (30.0, 45.0)]}\n"
+
+
+def test_a_trajectory_that_never_ends_stops_at_a_bound_of_rows():
+    # Kept in memory row by row, it would take every byte the machine has.
+    with pytest.raises(ValueError, match="still in the air after 10000000 ticks"):
+        vendrel.trajectory(angle=45.0, gravity=0.0, max_ticks=10**12)
+    assert len(vendrel.trajectory(angle=45.0, gravity=0.0, max_ticks=1000)) == 1001

@@ -430,9 +430,10 @@ TEST(BallSweep, RowsAreTheSingleFlightsInEitherUnits) {
   const auto rows = CsvRows(r.out);
   ASSERT_EQ(rows.size(), 5u);
   const auto& h = rows[0];
-  const std::vector<std::string> results(h.end() - 8, h.end());
-  EXPECT_EQ(results, (std::vector<std::string>{"ticks", "end", "carry", "apex", "landing_angle", "flight_time",
-                                               "lateral", "total"}));
+  const std::vector<std::string> results(h.end() - 14, h.end());
+  EXPECT_EQ(results, (std::vector<std::string>{"ticks", "end", "carry", "distance", "lateral", "apex", "landing_angle",
+                                               "flight_time", "total", "roll", "rest_x", "rest_y", "bounces",
+                                               "time_to_rest"}));
   EXPECT_EQ(h[0], "angle");
   EXPECT_EQ(Column(h, "k"), h.size()) << "the form's parameters are not the ball's";
   for (std::size_t i = 1; i < rows.size(); ++i) {
@@ -460,6 +461,16 @@ TEST(BallSweep, RowsAreTheSingleFlightsInEitherUnits) {
                                           "--back-spin", best[1][Column(h, "back_spin")]}));
   EXPECT_NEAR(std::strtod(best[1][Column(h, "carry")].c_str(), nullptr) * 0.9144, metric["distance"].get<double>(), 1e-6);
   EXPECT_EQ(best[1][Column(h, "temperature")], "59");  // 15 °C
+
+  // A surface sets the ground's rows left out; a ground row given still sweeps.
+  const auto green = CsvRows(RunFlightTool({"sweep", "--model", "ball", "--surface", "green", "--crater", "10:20:10"}).out);
+  ASSERT_EQ(green.size(), 3u);
+  for (std::size_t i = 1; i < green.size(); ++i) {
+    const auto single = Json(RunFlightTool({"--model", "ball", "--format", "json", "--surface", "green", "--crater",
+                                            green[i][Column(h, "crater")]}));
+    EXPECT_EQ(std::strtod(green[i][Column(h, "total")].c_str(), nullptr), single["total"].get<double>());
+  }
+  EXPECT_EQ(green[1][Column(h, "roll_resistance")], "0.056");
 
   // A chart of every result, in the user's units.
   const std::string svg = ScratchPath("ball-sweep.svg");
