@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "number_text/number_text.h"
 #include "range/message_stream.h"
 #include "range/shot_launch.h"
 #include "range/shot_store.h"
@@ -131,7 +132,8 @@ struct RangeServer::Impl {
       return;
     }
     c.closing = true;
-    const std::string reply = RefusalReply("nothing heard for " + std::to_string(limits.idleTimeoutMs / 1000) +
+    const std::string reply = RefusalReply("nothing heard for " +
+                                           FormatNumber(static_cast<double>(limits.idleTimeoutMs) / 1000.0) +
                                            " s (not even a heartbeat); the connection is closed");
     c.socket->write(reply.data(), static_cast<qint64>(reply.size()));
     c.socket->disconnectFromHost();
