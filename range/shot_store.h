@@ -89,6 +89,8 @@ class ShotStore {
   explicit ShotStore(sqlite3* db);
   bool Exec(const char* sql, std::string& error);
 
+  struct Checkpointer;
+  std::unique_ptr<Checkpointer> checkpointer_;  ///< copies the log into the file, beside the commits
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   std::vector<std::pair<std::size_t, Listener>> listeners_;
