@@ -28,16 +28,29 @@ std::string WholeRange(std::int64_t min, std::int64_t max) {
 
 std::string ModelName(Model m) { return m == Model::Form ? "form" : "ball"; }
 
+// One model's range and default of a row, for its usage.
+std::string RowRange(const Parameter& p, Model m) {
+  const Parameter q = ForModel(p, m);
+  return AllowedRange(q) + (q.Unit().empty() ? "" : " ") + std::string(q.Unit()) + ", default " +
+         (std::isnan(q.defaultValue) ? std::string("none") : FormatNumber(q.defaultValue));
+}
+
 // The usage of a row: each of its models' range and default.
 std::string RowHelp(const Parameter& p) {
   const bool form = p.AppliesTo(Model::Form), ball = p.AppliesTo(Model::Ball);
-  const auto one = [&p](Model m) {
-    const Parameter q = ForModel(p, m);
-    return AllowedRange(q) + (q.Unit().empty() ? "" : " ") + std::string(q.Unit()) + ", default " +
-           (std::isnan(q.defaultValue) ? std::string("none") : FormatNumber(q.defaultValue));
-  };
+  const auto one = [&p](Model m) { return RowRange(p, m); };
   if (form && ball) return one(Model::Form) + "; ball: " + one(Model::Ball);
   return (ball ? "ball model only: " : "form model only: ") + one(ball ? Model::Ball : Model::Form);
+}
+
+// A row's value as a person in `units` gives it, read against model `m`'s range and
+// kept in the model's unit.
+bool ReadRowValue(const Parameter& p, Model m, Units units, const std::string& text, const std::string& name,
+                  double& out, std::string& refusal) {
+  double v = 0.0;
+  if (!ReadFormValue(InUnits(ForModel(p, m), units), text, name, v, refusal)) return false;
+  out = ToModel(p, units, v);
+  return true;
 }
 
 }  // namespace
@@ -204,12 +217,28 @@ void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallPar
       }
       std::string refusal;
       double v = 0.0;
-      if (!ReadFormValue(InUnits(ForModel(p, model), units), text, name, v, refusal)) return refusal;
-      if (model == Model::Form) ValueIn(form, p) = ToModel(p, units, v);
-      else ValueIn(ball, p) = ToModel(p, units, v);
+      if (!ReadRowValue(p, model, units, text, name, v, refusal)) return refusal;
+      if (model == Model::Form) ValueIn(form, p) = v;
+      else ValueIn(ball, p) = v;
       given.push_back(&p);
       return std::string();
     });
+  }
+}
+
+void AddConditionValues(CLI::App& app, BallParams& ball, std::vector<const Parameter*>& given, const Units& units) {
+  for (const Parameter& p : ParametersOf(Model::Ball)) {
+    if (p.launch) continue;
+    const std::string name = "--" + std::string(p.option);
+    AddValue(app, name, "X", std::string(p.help) + "; " + RowRange(p, Model::Ball),
+             [&p, name, &ball, &given, &units](const std::string& text) {
+               std::string refusal;
+               double v = 0.0;
+               if (!ReadRowValue(p, Model::Ball, units, text, name, v, refusal)) return refusal;
+               ValueIn(ball, p) = v;
+               given.push_back(&p);
+               return std::string();
+             });
   }
 }
 

@@ -78,6 +78,11 @@ CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<b
 void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
                     std::vector<const Parameter*>& given, const Units& units);
 
+/// The ball model's conditions and constants (every row but the launch values) as
+/// options, read as AddModelValues reads them: for a command whose shots bring their
+/// own launch values.
+void AddConditionValues(CLI::App& app, BallParams& ball, std::vector<const Parameter*>& given, const Units& units);
+
 /// After the values are read: refuses spin given both as total spin and axis and as
 /// back and side spin, and has the ball take back and side spin when they were given.
 std::string FinishModelValues(Model model, const std::vector<const Parameter*>& given, BallParams& ball);

@@ -49,47 +49,7 @@ std::string Csv(const std::vector<range::StoredShot>& shots) {
   return s;
 }
 
-bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int max, int& out) {
-  if (at + n > s.size()) return false;
-  out = 0;
-  for (std::size_t i = at; i < at + n; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    out = out * 10 + (s[i] - '0');
-  }
-  return out >= min && out <= max;
-}
-
 }  // namespace
-
-bool ParseSince(const std::string& text, std::string& out) {
-  std::string t = text;
-  if (!t.empty() && (t.back() == 'Z' || t.back() == 'z')) t.pop_back();
-  int year, month, day, hour = 0, minute = 0, second = 0, ms = 0;
-  if (!Digits(t, 0, 4, 1, 9999, year) || t.size() < 10 || t[4] != '-' || !Digits(t, 5, 2, 1, 12, month) ||
-      t[7] != '-' || !Digits(t, 8, 2, 1, 31, day)) {
-    return false;
-  }
-  std::size_t at = 10;
-  if (at < t.size()) {
-    if ((t[at] != 'T' && t[at] != 't' && t[at] != ' ') || !Digits(t, at + 1, 2, 0, 23, hour) || at + 3 >= t.size() ||
-        t[at + 3] != ':' || !Digits(t, at + 4, 2, 0, 59, minute)) {
-      return false;
-    }
-    at += 6;
-    if (at < t.size()) {
-      if (t[at] != ':' || !Digits(t, at + 1, 2, 0, 60, second)) return false;
-      at += 3;
-      if (at < t.size()) {
-        if (t[at] != '.' || !Digits(t, at + 1, 3, 0, 999, ms) || at + 4 != t.size()) return false;
-        at += 4;
-      }
-    }
-  }
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", year, month, day, hour, minute, second, ms);
-  out = buf;
-  return true;
-}
 
 void DeclareHistory(CLI::App& app, HistoryOptions& opt) {
   app.option_defaults()->group("History");
@@ -107,7 +67,7 @@ void DeclareHistory(CLI::App& app, HistoryOptions& opt) {
   AddValue(app, "--since", "TIME", "only shots from this time on, UTC: YYYY-MM-DD[THH:MM[:SS[.fff]]][Z]",
            [&opt](const std::string& text) {
              std::string since;
-             if (!ParseSince(text, since)) {
+             if (!range::ReadShotTime(text, since)) {
                return "--since: " + Quoted(text) + " is not a time (YYYY-MM-DD[THH:MM[:SS[.fff]]][Z], UTC)";
              }
              opt.since = since;
@@ -118,7 +78,7 @@ void DeclareHistory(CLI::App& app, HistoryOptions& opt) {
 
 int RunHistory(const HistoryOptions& opt) {
   std::string error;
-  const auto store = range::ShotStore::Open(opt.database.value_or(""), range::ShotStore::Mode::Existing, error);
+  const auto store = range::ShotStore::Open(opt.database.value_or(""), range::ShotStore::Mode::ReadOnly, error);
   std::vector<range::StoredShot> shots;
   range::ShotQuery query;
   query.club = opt.club;

@@ -23,8 +23,4 @@ void DeclareHistory(CLI::App& app, HistoryOptions& opt);
 /// cannot be read).
 int RunHistory(const HistoryOptions& opt);
 
-/// Reads a time for --since: YYYY-MM-DD, optionally with THH:MM, :SS and .fff, and
-/// an optional Z (times are UTC). Gives it as the store writes times.
-bool ParseSince(const std::string& text, std::string& out);
-
 }  // namespace vendrel::cli

@@ -66,6 +66,16 @@ void DeclareRange(CLI::App& app, RangeOptions& opt) {
              opt.site = text;
              return std::string();
            });
+  AddWhole(app, "--idle-timeout", "SECONDS",
+           "let a connector go that sends nothing, not even a heartbeat, for this long", 1, 86400, opt.idleTimeout);
+
+  app.option_defaults()->group("Conditions every shot is flown in (the launch values are the monitor's)");
+  AddUnits(app, opt.units);
+  AddConditionValues(app, opt.ball, opt.given, opt.units);
+  app.final_callback([&opt] {
+    const std::string refusal = range::ConditionsRefusal(opt.ball);
+    if (!refusal.empty()) throw CLI::ValidationError(refusal);
+  });
   app.footer("Exit status: 0 stopped by SIGINT or SIGTERM, 1 the history could not be opened or the port\n"
              "not listened on, 2 the command line was refused.");
 }
@@ -83,9 +93,10 @@ int RunRange(const RangeOptions& opt) {
   std::unique_ptr<QCoreApplication> app;
   if (QCoreApplication::instance() == nullptr) app = std::make_unique<QCoreApplication>(argc, argv);
 
-  const std::unique_ptr<range::ShotFlyer> flyer = range::MakeRangeFlyer();
+  const std::unique_ptr<range::ShotFlyer> flyer = range::MakeRangeFlyer(opt.ball);
   range::RangeLimits limits;
   limits.maxConnections = static_cast<int>(opt.maxConnections);
+  limits.idleTimeoutMs = opt.idleTimeout * 1000;
   range::RangeServer server(*store, *flyer, limits);
   const QHostAddress address(QString::fromStdString(opt.bind));
   if (!server.Listen(address, static_cast<quint16>(opt.port), error)) return Fail(error);

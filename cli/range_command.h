@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "flight/ball_params.h"
+#include "flight/parameters.h"
+#include "flight/units.h"
 
 namespace CLI {
 class App;
@@ -19,6 +24,10 @@ struct RangeOptions {
   std::int64_t maxConnections = 64;
   std::int64_t httpPort = -1;  ///< -1: no HTTP side
   std::string site = "build/web";
+  std::int64_t idleTimeout = 300;  ///< seconds a connector may send nothing before it is let go
+  Units units = Units::Metric;     ///< of the condition options
+  BallParams ball{};               ///< the air, wind, surface and constants shots are flown in
+  std::vector<const Parameter*> given;
 };
 
 /// Declares the range's options on its subcommand `app`, read into `opt`.

@@ -43,6 +43,10 @@ struct Parameter {
   std::optional<double> ballMax{};
   double FlightForm::*form = nullptr;  ///< the member it sets in the form's model; null: not that model's
   double BallParams::*ball = nullptr;  ///< the member it sets in the ball model; null: not that model's
+  /// A launch value: the shot's own, as a launch monitor measures it. The other ball
+  /// rows are conditions (air, wind, surface) and the model's constants, which a
+  /// session sets once for all its shots.
+  bool launch = false;
   std::string_view help{};             ///< what it is, one line: "Launch speed"
   std::string_view note{};             ///< a further sentence for the manual, if any
 
@@ -64,37 +68,37 @@ inline constexpr std::array kParameterTable{
     Parameter{.option = "angle", .key = "angle", .label = "launch angle",
               .quantity = Quantity::Angle,
               .min = 0.0, .max = 90.0, .defaultValue = 15.0, .ballDefault = 10.9,
-              .form = &FlightForm::launchAngle, .ball = &BallParams::angle,
+              .form = &FlightForm::launchAngle, .ball = &BallParams::angle, .launch = true,
               .help = "Launch angle above the ground, in degrees"},
     Parameter{.option = "speed", .key = "speed", .label = "launch speed",
               .quantity = Quantity::Speed,
               .min = 0.0, .max = 100.0, .defaultValue = 60.0, .ballDefault = 74.66, .ballMax = 120.0,
-              .form = &FlightForm::launchSpeed, .ball = &BallParams::speed, .help = "Launch speed"},
+              .form = &FlightForm::launchSpeed, .ball = &BallParams::speed, .launch = true, .help = "Launch speed"},
     Parameter{.option = "direction", .key = "direction", .label = "direction",
               .quantity = Quantity::Angle,
               .min = -90.0, .max = 90.0, .defaultValue = 0.0,
-              .ball = &BallParams::direction,
+              .ball = &BallParams::direction, .launch = true,
               .help = "Horizontal launch angle, positive to the right of the target line"},
     Parameter{.option = "total-spin", .key = "total_spin", .label = "total spin",
               .quantity = Quantity::SpinRate,
               .min = 0.0, .max = 20000.0, .defaultValue = 2686.0,
-              .ball = &BallParams::totalSpin, .help = "Spin rate at launch in revolutions per minute"},
+              .ball = &BallParams::totalSpin, .launch = true, .help = "Spin rate at launch in revolutions per minute"},
     Parameter{.option = "spin-axis", .key = "spin_axis", .label = "spin axis",
               .quantity = Quantity::Angle,
               .min = -90.0, .max = 90.0, .defaultValue = 0.0,
-              .ball = &BallParams::spinAxis,
+              .ball = &BallParams::spinAxis, .launch = true,
               .help = "Tilt of the spin axis in degrees; positive curves the ball to the right"},
     Parameter{.option = "side-spin", .key = "side_spin", .label = "side spin",
               .quantity = Quantity::SpinRate,
               .min = -100000.0, .max = 100000.0, .defaultValue = 0.0, .ballMin = -20000.0, .ballMax = 20000.0,
-              .form = &FlightForm::sideSpin, .ball = &BallParams::sideSpin,
+              .form = &FlightForm::sideSpin, .ball = &BallParams::sideSpin, .launch = true,
               .help = "Side spin in revolutions per minute",
               .note = "Positive side spin curves the ball towards positive y (to the right)."},
     Parameter{.option = "back-spin", .key = "back_spin", .label = "back spin",
               .quantity = Quantity::SpinRate,
               .min = -100000.0, .max = 100000.0, .defaultValue = 2000.0, .ballDefault = 0.0,
               .ballMin = -20000.0, .ballMax = 20000.0,
-              .form = &FlightForm::backSpin, .ball = &BallParams::backSpin,
+              .form = &FlightForm::backSpin, .ball = &BallParams::backSpin, .launch = true,
               .help = "Back spin in revolutions per minute",
               .note = "The ball model takes back and side spin instead of total spin and spin axis."},
     Parameter{.option = "k", .key = "k", .label = "K",

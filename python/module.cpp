@@ -13,6 +13,7 @@
 #include "python/ball.h"
 #include "python/dispersion.h"
 #include "python/fit.h"
+#include "python/history.h"
 #include "python/flights.h"
 #include "python/parameter_text.h"
 #include "python/parameters.h"
@@ -39,6 +40,7 @@ Functions:
     fit(shots, ...)  K and K' (or any parameters) fitted to measured shots
     dispersion(...)  flights with launch values drawn around the given ones, and
                      what their landings come to
+    history(path)    the shots a range kept, as vendrel-flight history exports them
 
 Give fly or dispersion a dask array and they return dask arrays, flown block by
 block wherever dask runs them, with the same bits.
@@ -329,4 +331,5 @@ PYBIND11_MODULE(_vendrel, m) {
   m.attr("__version__") = VENDREL_VERSION;
   DefineFlights(m, std::make_index_sequence<kFormParameterCount>(), std::make_index_sequence<kBallOnlyCount>());
   DefineDispersion(m);
+  DefineHistory(m);
 }

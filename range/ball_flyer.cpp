@@ -6,6 +6,7 @@
 
 #include "flight/ball_flight.h"
 #include "flight/parameters.h"
+#include "range/shot_message.h"
 
 namespace vendrel::range {
 
@@ -35,17 +36,22 @@ std::string BallFlyer::Conditions() const {
   j["model"] = "ball";
   for (const Parameter& row : ParametersOf(Model::Ball)) {
     const double v = ValueIn(conditions_, row);
-    // Launch values are the shot's own; a pressure not given is taken from the altitude.
-    if (row.ball == &BallParams::speed || row.ball == &BallParams::angle || row.ball == &BallParams::direction ||
-        row.ball == &BallParams::totalSpin || row.ball == &BallParams::spinAxis ||
-        row.ball == &BallParams::backSpin || row.ball == &BallParams::sideSpin)
-      continue;
+    if (row.launch) continue;  // the shot's own
+    // A pressure not given is the standard atmosphere's at the altitude: null.
     if (std::isnan(v)) j[std::string(row.key)] = nullptr;
     else j[std::string(row.key)] = v;
   }
   return j.dump();
 }
 
-std::unique_ptr<ShotFlyer> MakeRangeFlyer() { return std::make_unique<BallFlyer>(); }
+std::string ConditionsRefusal(const BallParams& conditions) {
+  BallParams fastest = conditions;
+  fastest.speed = kFastestShot;
+  return BallShotRefusal(fastest);
+}
+
+std::unique_ptr<ShotFlyer> MakeRangeFlyer(const BallParams& conditions) {
+  return std::make_unique<BallFlyer>(conditions);
+}
 
 }  // namespace vendrel::range

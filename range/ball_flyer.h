@@ -1,9 +1,10 @@
 #pragma once
-// Flies a shot with the ball model and its ground phase, in its default air on the
-// default surface at the default constants. The range server takes any ShotFlyer; the
-// conditions it flies in are one BallParams.
+// Flies a shot with the ball model and its ground phase, in the air, the wind and on
+// the surface it was made with, at its constants. The range server takes any
+// ShotFlyer; the conditions it flies in are one BallParams.
 
 #include <memory>
+#include <string>
 
 #include "flight/ball_params.h"
 #include "range/shot_launch.h"
@@ -20,7 +21,12 @@ class BallFlyer final : public ShotFlyer {
   BallParams conditions_;  ///< air, wind and constants; the launch values are the shot's
 };
 
-/// The flyer the range flies its shots with.
-std::unique_ptr<ShotFlyer> MakeRangeFlyer();
+/// Why `conditions` cannot fly every shot a message may bring (the fastest too: a
+/// step fine enough for a slow ball may blow up with a fast one), in the command
+/// line's words; empty when they can.
+std::string ConditionsRefusal(const BallParams& conditions);
+
+/// The flyer the range flies its shots with: `conditions` without its launch values.
+std::unique_ptr<ShotFlyer> MakeRangeFlyer(const BallParams& conditions = BallParams{});
 
 }  // namespace vendrel::range

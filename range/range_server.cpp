@@ -4,9 +4,11 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <chrono>
 #include <map>
 #include <vector>
 
+#include "number_text/number_text.h"
 #include "range/message_stream.h"
 #include "range/shot_launch.h"
 #include "range/shot_store.h"
@@ -24,6 +26,7 @@ struct Connection {
   std::uint64_t id = 0;
   QTcpSocket* socket = nullptr;
   MessageStream stream;
+  QTimer* idle = nullptr;  ///< the socket's child; restarted by every byte that comes and every reply read
   bool closing = false;  ///< closes once its replies are written
 };
 
@@ -85,8 +88,13 @@ struct RangeServer::Impl {
       socket->setReadBufferSize(kReadChunk);
       socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBuffer);
       const std::uint64_t id = c->id;
-      QObject::connect(socket, &QTcpSocket::readyRead, [this, id] { Read(id); });
-      QObject::connect(socket, &QTcpSocket::bytesWritten, [this, id] { Read(id); });
+      c->idle = new QTimer(socket);
+      c->idle->setSingleShot(true);
+      c->idle->setInterval(std::chrono::milliseconds(limits.idleTimeoutMs));
+      QObject::connect(c->idle, &QTimer::timeout, [this, id] { Idle(id); });
+      c->idle->start();
+      QObject::connect(socket, &QTcpSocket::readyRead, [this, id] { Heard(id); });
+      QObject::connect(socket, &QTcpSocket::bytesWritten, [this, id] { Heard(id); });
       QObject::connect(socket, &QTcpSocket::disconnected, [this, id] { Drop(id); });
       connections.emplace(id, std::move(c));
       ++counts.connections;
@@ -100,6 +108,35 @@ struct RangeServer::Impl {
     it->second->socket->deleteLater();
     connections.erase(it);
     --counts.connections;
+  }
+
+  // The connector sent something or read a reply: it is still there.
+  void Heard(std::uint64_t id) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) return;
+    it->second->idle->start();
+    Read(id);
+  }
+
+  // Silent for the whole timeout: said why and closed. One that does not read its
+  // replies either would hold the close up for ever, so it is cut off.
+  void Idle(std::uint64_t id) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) return;
+    Connection& c = *it->second;
+    ++counts.idle;
+    if (c.closing || c.socket->bytesToWrite() > 0) {
+      QTcpSocket* socket = c.socket;
+      Drop(id);
+      socket->abort();
+      return;
+    }
+    c.closing = true;
+    const std::string reply = RefusalReply("nothing heard for " +
+                                           FormatNumber(static_cast<double>(limits.idleTimeoutMs) / 1000.0) +
+                                           " s (not even a heartbeat); the connection is closed");
+    c.socket->write(reply.data(), static_cast<qint64>(reply.size()));
+    c.socket->disconnectFromHost();
   }
 
   void Read(std::uint64_t id) {

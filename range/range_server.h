@@ -26,12 +26,16 @@ class ShotStore;
 struct RangeLimits {
   int maxConnections = 64;
   std::int64_t replyBacklog = 256 * 1024;  ///< bytes of replies a connector may leave unread
+  /// A connector that sends nothing (not even a heartbeat, which come every few
+  /// seconds) and reads nothing for this long is gone: its connection is closed.
+  std::int64_t idleTimeoutMs = 5 * 60 * 1000;
 };
 
 struct RangeCounts {
   std::int64_t connections = 0;  ///< open now
   std::int64_t shots = 0;        ///< stored and acknowledged
   std::int64_t refused = 0;      ///< 501 replies
+  std::int64_t idle = 0;         ///< connections closed for silence
   std::int64_t statuses = 0;     ///< heartbeats and other status messages
 };
 

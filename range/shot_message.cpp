@@ -23,7 +23,7 @@ struct Range {
 };
 
 constexpr Range kSpeedMph{1, 250, "mph"};
-constexpr Range kSpeedMetric{0.5, 112, "m/s"};
+constexpr Range kSpeedMetric{0.5, kFastestShot, "m/s"};
 constexpr Range kAngle{-90, 90, "deg"};  // also keeps the axis within the exact sine's domain
 constexpr Range kTotalSpin{0, 20000, "rpm"};
 constexpr Range kSpin{-20000, 20000, "rpm"};

@@ -12,6 +12,9 @@
 
 namespace vendrel::range {
 
+/// The fastest ball speed a message may give, m/s (250 mph is just below).
+inline constexpr double kFastestShot = 112.0;
+
 /// What a monitor said of itself; the fields it left out are empty.
 struct MonitorStatus {
   std::string deviceId;

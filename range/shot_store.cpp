@@ -3,9 +3,12 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 namespace vendrel::range {
 namespace {
@@ -60,11 +63,114 @@ std::string Text(sqlite3_stmt* s, int i) {
            : std::string();
 }
 
+
+bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int max, int& out) {
+  if (at + n > s.size()) return false;
+  out = 0;
+  for (std::size_t i = at; i < at + n; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    out = out * 10 + (s[i] - '0');
+  }
+  return out >= min && out <= max;
+}
+
 }  // namespace
+
+bool ReadShotTime(const std::string& text, std::string& out) {
+  std::string t = text;
+  if (!t.empty() && (t.back() == 'Z' || t.back() == 'z')) t.pop_back();
+  int year, month, day, hour = 0, minute = 0, second = 0, ms = 0;
+  if (!Digits(t, 0, 4, 1, 9999, year) || t.size() < 10 || t[4] != '-' || !Digits(t, 5, 2, 1, 12, month) ||
+      t[7] != '-' || !Digits(t, 8, 2, 1, 31, day)) {
+    return false;
+  }
+  std::size_t at = 10;
+  if (at < t.size()) {
+    if ((t[at] != 'T' && t[at] != 't' && t[at] != ' ') || !Digits(t, at + 1, 2, 0, 23, hour) || at + 3 >= t.size() ||
+        t[at + 3] != ':' || !Digits(t, at + 4, 2, 0, 59, minute)) {
+      return false;
+    }
+    at += 6;
+    if (at < t.size()) {
+      if (t[at] != ':' || !Digits(t, at + 1, 2, 0, 60, second)) return false;
+      at += 3;
+      if (at < t.size()) {
+        if (t[at] != '.' || !Digits(t, at + 1, 3, 0, 999, ms) || at + 4 != t.size()) return false;
+        at += 4;
+      }
+    }
+  }
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", year, month, day, hour, minute, second, ms);
+  out = buf;
+  return true;
+}
 
 ShotStore::ShotStore(sqlite3* db) : db_(db) {}
 
+// Copies the write-ahead log into the file on a thread and a connection of its own,
+// so that no shot's commit waits for it (SQLite would do it inside the commit that
+// filled the log). A log whose frames are all copied is written over from its start
+// again: the file keeps its size, and a commit's sync need not grow it.
+struct ShotStore::Checkpointer {
+  // About 4 MB of pages: SQLite's own point. The log starts over only once every
+  // frame is copied, which a copy beside unbroken commits never reaches; so past the
+  // backstop the commit copies the rest itself (little: the thread copied the most).
+  static constexpr int kPages = 1000;
+  static constexpr int kBackstopPages = 2 * kPages;
+
+  sqlite3* db = nullptr;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool due = false, stop = false;
+  std::thread thread;
+
+  void Start() {
+    thread = std::thread([this] {
+      std::unique_lock lock(mutex);
+      for (;;) {
+        wake.wait(lock, [this] { return due || stop; });
+        if (stop) return;
+        due = false;
+        lock.unlock();
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        lock.lock();
+      }
+    });
+  }
+
+  void Due() {
+    {
+      const std::lock_guard lock(mutex);
+      due = true;
+    }
+    wake.notify_one();
+  }
+
+  ~Checkpointer() {
+    {
+      const std::lock_guard lock(mutex);
+      stop = true;
+    }
+    wake.notify_one();
+    if (thread.joinable()) thread.join();
+    sqlite3_close(db);
+  }
+
+  // The writer's hook after every commit, with the log's length in pages.
+  static int AfterCommit(void* self, sqlite3* writer, const char*, int pages) {
+    if (pages >= kBackstopPages) {
+      sqlite3_wal_checkpoint_v2(writer, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    } else if (pages >= kPages) {
+      static_cast<Checkpointer*>(self)->Due();
+    }
+    return SQLITE_OK;
+  }
+};
+
 ShotStore::~ShotStore() {
+  // Its connection closes first: the last to close copies what is left and removes the log.
+  checkpointer_.reset();
   sqlite3_finalize(insert_);
   sqlite3_close(db_);
 }
@@ -79,12 +185,14 @@ bool ShotStore::Exec(const char* sql, std::string& error) {
 
 std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, std::string& error) {
   const std::string where = path + ": ";
-  if (mode == Mode::Existing && !std::filesystem::exists(path)) {
+  if (mode != Mode::Create && !std::filesystem::exists(path)) {
     error = where + "no such file";
     return nullptr;
   }
   sqlite3* db = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+  const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                            : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0)) |
+                    SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   std::unique_ptr<ShotStore> store(new ShotStore(db));
   if (rc != SQLITE_OK) {
@@ -92,8 +200,30 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     return nullptr;
   }
   sqlite3_busy_timeout(db, 5000);
-  // WAL: readers (an export, the page) never block the server's commits. FULL: a
-  // committed shot survives the machine going down, not only the program.
+  if (mode == Mode::ReadOnly) {
+    // The journal mode is the file's own (the range set WAL): a reader changes nothing.
+    Statement version;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr) != SQLITE_OK ||
+        sqlite3_step(version.s) != SQLITE_ROW) {
+      error = where + Message(db);
+      return nullptr;
+    }
+    const int have = sqlite3_column_int(version.s, 0);
+    if (have == kSchemaVersion) return store;
+    error = where + (have == 0 ? std::string("not a shot history")
+                     : have > kSchemaVersion
+                         ? "written by a newer Vendrel (schema " + std::to_string(have) + "; this one knows up to " +
+                               std::to_string(kSchemaVersion) + ")"
+                         : "an older shot history (schema " + std::to_string(have) +
+                               "): run vendrel-flight range on it once to bring it up to date");
+    return nullptr;
+  }
+  // WAL: readers (an export, the page) never block the server's commits. FULL syncs
+  // the log in every commit, so an acknowledged shot survives a power cut, not only a
+  // killed program. NORMAL would survive kill -9 as well (the log is written before
+  // the commit returns, and the kernel keeps it) but could lose the last commits to a
+  // power cut, and a 200 is a promise. The sync's cost is shared: the server commits
+  // the shots that arrive together in one transaction.
   std::string e;
   Statement wal;
   if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &wal.s, nullptr) != SQLITE_OK ||
@@ -149,6 +279,16 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     error = where + Message(db);
     return nullptr;
   }
+  auto checkpointer = std::make_unique<Checkpointer>();
+  if (sqlite3_open_v2(path.c_str(), &checkpointer->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
+    error = where + Message(checkpointer->db);
+    return nullptr;
+  }
+  checkpointer->Start();
+  store->checkpointer_ = std::move(checkpointer);
+  // Replaces SQLite's own checkpoints in the commit.
+  sqlite3_wal_hook(db, &Checkpointer::AfterCommit, store->checkpointer_.get());
   return store;
 }
 

@@ -37,12 +37,19 @@ struct ShotQuery {
   std::optional<std::string> since;  ///< a time as StoredShot::time writes it
 };
 
+/// Reads a time to select from: YYYY-MM-DD, optionally with THH:MM, :SS and .fff, and
+/// an optional Z (times are UTC). Gives it as StoredShot::time writes times.
+bool ReadShotTime(const std::string& text, std::string& out);
+
 class ShotStore {
  public:
   /// The schema this program writes; older files are brought up to it on opening.
   static constexpr int kSchemaVersion = 1;
 
-  enum class Mode { Create, Existing };
+  /// Create and Existing write (Create makes the file; both bring an older schema up).
+  /// ReadOnly only reads, and never waits for the server's commits (WAL): for exports
+  /// while the range runs. It refuses a file of another schema.
+  enum class Mode { Create, Existing, ReadOnly };
 
   /// Opens (or, with Create, makes) the history at `path`; null with `error` when it
   /// cannot, or when the file is not a shot history or comes from a newer schema.
@@ -82,6 +89,8 @@ class ShotStore {
   explicit ShotStore(sqlite3* db);
   bool Exec(const char* sql, std::string& error);
 
+  struct Checkpointer;
+  std::unique_ptr<Checkpointer> checkpointer_;  ///< copies the log into the file, beside the commits
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   std::vector<std::pair<std::size_t, Listener>> listeners_;

@@ -93,7 +93,7 @@ TEST(RangeHistory, SelectsByClubAndTime) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("no such file"), std::string::npos) << missing.err;
   std::string since;
-  EXPECT_TRUE(cli::ParseSince("2026-05-04 07:30", since));
+  EXPECT_TRUE(ReadShotTime("2026-05-04 07:30", since));
   EXPECT_EQ(since, "2026-05-04T07:30:00.000Z");
 }
 

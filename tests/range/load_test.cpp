@@ -19,6 +19,11 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "flight/units.h"
+#include "range/ball_flyer.h"
+#include "range/shot_message.h"
 #include "range/shot_store.h"
 #include "tests/range/connector.h"
 #include "tests/support/process.h"
@@ -36,13 +41,18 @@ constexpr int kShots = 500;
 
 // vendrel-flight range on a free port of 127.0.0.1.
 struct RangeProcess {
-  explicit RangeProcess(const std::string& db) {
+  explicit RangeProcess(const std::string& db, std::vector<std::string> more = {}) {
     static int serial = 0;
     out = test::ScratchPath(std::string("range-out-") + std::to_string(serial++));
+    std::vector<std::string> args = {VENDREL_FLIGHT_EXE, "range", "--port", "0", "--database", db};
+    args.insert(args.end(), more.begin(), more.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
       std::freopen(out.c_str(), "w", stdout);
-      execl(VENDREL_FLIGHT_EXE, VENDREL_FLIGHT_EXE, "range", "--port", "0", "--database", db.c_str(), nullptr);
+      execv(VENDREL_FLIGHT_EXE, argv.data());
       _exit(127);
     }
     const std::regex listening(R"(port (\d+);)");
@@ -191,6 +201,45 @@ TEST(RangeLoad, KilledHalfwayLosesNothingItAcknowledged) {
 
 namespace vendrel::range {
 namespace {
+
+// The air, wind and surface given on the command line fly every shot and are kept
+// with it; the launch values are the monitor's and are no options.
+TEST(RangeProcess, FliesInTheConditionsItIsGivenAndKeepsThem) {
+  const std::string db = test::ScratchPath("conditions.sqlite");
+  {
+    RangeProcess range(db, {"--units", "imperial", "--wind-speed", "22.5", "--wind-direction", "180",
+                            "--temperature", "86", "--friction", "0.2"});
+    ASSERT_GT(range.port, 0) << test::ReadFile(range.out);
+    Connector c(range.port);
+    c.Send(ShotText("W", 1));
+    EXPECT_EQ(ReplyCode(c.Reply().value_or("")), 200);
+    range.Stop(SIGTERM);
+  }
+  const auto json = test::RunFlightTool({"history", "--database", db, "--format", "json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto shot = nlohmann::json::parse(json.out).at(0);
+  const auto& conditions = shot["conditions"];
+  EXPECT_EQ(conditions["wind_speed"].get<double>(), ToModel(Quantity::Speed, Units::Imperial, 22.5));
+  EXPECT_EQ(conditions["wind_direction"], 180.0);
+  EXPECT_EQ(conditions["temperature"].get<double>(), ToModel(Quantity::Temperature, Units::Imperial, 86.0));
+  EXPECT_EQ(conditions["friction"], 0.2);
+  EXPECT_EQ(conditions["pressure"], nullptr);
+  EXPECT_FALSE(conditions.contains("speed") || conditions.contains("total_spin")) << conditions;
+  // Flown to the bit as a flyer in those conditions flies it, and further than in still air.
+  BallParams air;
+  air.windSpeed = conditions["wind_speed"];
+  air.windDirection = 180.0;
+  air.temperature = conditions["temperature"];
+  air.friction = 0.2;
+  const Message m = ReadMessage(ShotText("W", 1));
+  EXPECT_EQ(shot["result"]["total"].get<double>(), BallFlyer(air).Fly(m.shot.launch).total);
+  EXPECT_GT(shot["result"]["carry"].get<double>(), BallFlyer().Fly(m.shot.launch).carry);
+
+  test::ExpectRefused({"range", "--database", db, "--speed", "50"});
+  test::ExpectRefused({"range", "--database", db, "--wind-speed", "51"});
+  const auto unstable = test::ExpectRefused({"range", "--database", db, "--cd0", "-1"});
+  EXPECT_NE(unstable.err.find("--cd0/--cd1/--cd2"), std::string::npos) << unstable.err;
+}
 
 TEST(RangeProcess, SaysWhenThePortNeedsPrivilegesAndNamesPort) {
   // Where anyone may bind 921 the range would start and serve: nothing to see then.

@@ -237,6 +237,29 @@ TEST(RangeServer, LimitsConnections) {
   });
 }
 
+// A connector that sends nothing at all is let go after the timeout, with the reason;
+// one that sends only heartbeats stays.
+TEST(RangeServer, LetsASilentConnectorGo) {
+  RangeLimits limits;
+  limits.idleTimeoutMs = 300;
+  LiveRange range("idle.sqlite", limits);
+  range.Serve([&] {
+    Connector silent(range.port), beating(range.port);
+    for (int i = 0; i < 8; ++i) {
+      beating.Send(HeartbeatText("LM"));
+      std::this_thread::sleep_for(100ms);
+    }
+    const auto reply = silent.Reply(2s);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(ReplyCode(*reply), 501);
+    EXPECT_NE(reply->find("nothing heard for 0.3 s"), std::string::npos) << *reply;
+    EXPECT_TRUE(silent.ClosedByServer());
+    beating.Send(ShotText("LM", 1));
+    EXPECT_EQ(ReplyCode(beating.Reply().value_or("")), 200);
+  });
+  EXPECT_EQ(range.server->counts().idle, 1);
+}
+
 TEST(RangeServer, SaysWhatToDoWhenThePortIsTaken) {
   LiveRange first("taken.sqlite");
   std::string error;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -132,6 +134,47 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   sqlite3_close(db);
   EXPECT_FALSE(ShotStore::Open(newer, ShotStore::Mode::Create, error));
   EXPECT_NE(error.find("newer"), std::string::npos) << error;
+
+  // A reader refuses the same, and writes nothing.
+  EXPECT_FALSE(ShotStore::Open(newer, ShotStore::Mode::ReadOnly, error));
+  EXPECT_NE(error.find("newer"), std::string::npos) << error;
+  EXPECT_FALSE(ShotStore::Open(other, ShotStore::Mode::ReadOnly, error));
+  EXPECT_NE(error.find("not a shot history"), std::string::npos) << error;
+  EXPECT_FALSE(ShotStore::Open(ScratchPath("missing.sqlite"), ShotStore::Mode::ReadOnly, error));
+  EXPECT_FALSE(std::filesystem::exists(ScratchPath("missing.sqlite")));
+}
+
+// The log is copied into the file on the store's own thread: it is written over from
+// its start again rather than growing, the shots are all there after, and closing
+// leaves no log behind. A reader reads while the writer writes.
+TEST(ShotStore, TheLogIsCopiedBesideTheCommitsAndKeepsItsSize) {
+  const std::string path = ScratchPath("log.sqlite");
+  std::string error;
+  auto store = ShotStore::Open(path, ShotStore::Mode::Create, error);
+  ASSERT_TRUE(store) << error;
+  auto reader = ShotStore::Open(path, ShotStore::Mode::ReadOnly, error);
+  ASSERT_TRUE(reader) << error;
+  std::uintmax_t largest = 0;
+  constexpr int kCommits = 1200;  // about 8 pages each: 40 MB of log, were it never copied
+  for (int i = 1; i <= kCommits; ++i) {
+    std::vector<StoredShot> one{Sample("LOG", i)};
+    one[0].raw = "{\"Pad\":\"" + std::string(16000, 'x') + "\"}";
+    ASSERT_TRUE(store->Add(one, error)) << error;
+    largest = std::max(largest, std::filesystem::file_size(path + "-wal"));
+    if (i % 400 == 0) {
+      std::vector<StoredShot> seen;
+      ASSERT_TRUE(reader->Read({}, seen, error)) << error;
+      EXPECT_EQ(seen.size(), static_cast<std::size_t>(i));
+    }
+  }
+  EXPECT_LT(largest, 16u << 20);
+  reader.reset();
+  store.reset();
+  EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+  std::vector<StoredShot> back;
+  ASSERT_TRUE(ShotStore::Open(path, ShotStore::Mode::ReadOnly, error)->Read({}, back, error)) << error;
+  ASSERT_EQ(back.size(), static_cast<std::size_t>(kCommits));
+  EXPECT_EQ(back.back().shotNumber, kCommits);
 }
 
 TEST(ShotStore, DefaultsToTheUsersDataDirectory) {
