@@ -181,6 +181,23 @@ CLI::Option* AddModel(CLI::App& app, Model& model) {
                    {{"form", Model::Form}, {"ball", Model::Ball}}, model);
 }
 
+namespace {
+
+// Sets a named surface's ground in `ball`; a constant given on its own keeps its value,
+// before the surface or after.
+std::function<bool(std::string_view)> SurfaceKeepingGiven(BallParams& ball, const std::vector<const Parameter*>& given) {
+  return [&ball, &given](std::string_view name) {
+    const BallParams before = ball;
+    if (!SetSurface(ball, name)) return false;
+    for (const Parameter* p : given) {
+      if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
+    }
+    return true;
+  };
+}
+
+}  // namespace
+
 CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<bool(std::string_view)>& set) {
   std::vector<std::string> surfaces(SurfaceNames().begin(), SurfaceNames().end());
   std::string list;
@@ -200,15 +217,7 @@ CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<b
 
 void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
                     std::vector<const Parameter*>& given, const Units& units) {
-  AddSurface(app, model, [&ball, &given](std::string_view name) {
-    // A constant given on its own keeps its value, before the surface or after.
-    const BallParams before = ball;
-    if (!SetSurface(ball, name)) return false;
-    for (const Parameter* p : given) {
-      if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
-    }
-    return true;
-  });
+  AddSurface(app, model, SurfaceKeepingGiven(ball, given));
   for (const Parameter& p : AllParameters()) {
     const std::string name = "--" + std::string(p.option);
     AddValue(app, name, "X", RowHelp(p), [&p, name, &model, &form, &ball, &given, &units](const std::string& text) {
@@ -227,6 +236,8 @@ void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallPar
 }
 
 void AddConditionValues(CLI::App& app, BallParams& ball, std::vector<const Parameter*>& given, const Units& units) {
+  static constexpr Model kBall = Model::Ball;
+  AddSurface(app, kBall, SurfaceKeepingGiven(ball, given));
   for (const Parameter& p : ParametersOf(Model::Ball)) {
     if (p.launch) continue;
     const std::string name = "--" + std::string(p.option);

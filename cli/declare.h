@@ -78,8 +78,8 @@ CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<b
 void AddModelValues(CLI::App& app, const Model& model, FlightForm& form, BallParams& ball,
                     std::vector<const Parameter*>& given, const Units& units);
 
-/// The ball model's conditions and constants (every row but the launch values) as
-/// options, read as AddModelValues reads them: for a command whose shots bring their
+/// --surface and the ball model's conditions and constants (every row but the launch
+/// values) as options, read as AddModelValues reads them: for a command whose shots bring their
 /// own launch values.
 void AddConditionValues(CLI::App& app, BallParams& ball, std::vector<const Parameter*>& given, const Units& units);
 
