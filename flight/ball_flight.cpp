@@ -44,6 +44,59 @@ struct Hermite {
   }
 };
 
+// Halvings of the step's bracket on the ground, as many as the bits let them shrink it.
+constexpr int kHalvings = 60;
+// The first halvings are exact: their ends are multiples of 2^-i that need no more than
+// 53 bits, so the ith midpoint is the bracket's start plus 2^-(i+1).
+constexpr int kExactHalvings = 53;
+
+// Where the path inside the step meets the ground: the fraction `lo` that kHalvings
+// halvings of [0, 1] leave, keeping the end whose height is >= 0 as `lo`. Halving one
+// step after another waits on each height in turn and guesses each branch at random;
+// instead the halvings are foretold from a guess at the root (every exact halving's
+// midpoint follows from the outcomes before it), all their heights are taken at once,
+// and the halvings go on one at a time from the first whose height contradicts the
+// forecast. The result is that of the plain halving loop, bit for bit, whatever the
+// guess.
+double GroundFraction(const Hermite& h) {
+  // The guess: the straight line's crossing, then Newton's steps on the cubic.
+  const double z0 = h.At(2, 0.0), z1 = h.At(2, 1.0);
+  double g = z0 / (z0 - z1);
+  for (int i = 0; i < 3; ++i) {
+    const double slope = h.Slope(2, g) * h.dt;
+    const double next = g - h.At(2, g) / slope;
+    if (!(next >= 0.0 && next < 1.0)) break;
+    g = next;
+  }
+  constexpr double kUnit = 9007199254740992.0;  // 2^53
+  const std::uint64_t guess =
+      g > 0.0 && g < 1.0 ? static_cast<std::uint64_t>(g * kUnit) : std::uint64_t{1} << 52;
+  // Halving i keeps the upper half where bit 52 - i of `guess` is set.
+  double mids[kExactHalvings];
+  bool above[kExactHalvings];
+  for (int i = 0; i < kExactHalvings; ++i) {
+    const std::uint64_t keep = ~((std::uint64_t{1} << (53 - i)) - 1);
+    const std::uint64_t mid = (guess & keep) | (std::uint64_t{1} << (52 - i));
+    mids[i] = static_cast<double>(mid) / kUnit;
+  }
+  for (int i = 0; i < kExactHalvings; ++i) above[i] = h.At(2, mids[i]) >= 0.0;
+  int i = 0;
+  while (i < kExactHalvings && above[i] == ((guess >> (52 - i) & 1) != 0)) ++i;
+  // The bracket after i halvings as the forecast made them (the true ones so far).
+  const std::uint64_t keep = i == 0 ? 0 : ~((std::uint64_t{1} << (53 - i)) - 1);
+  double lo = static_cast<double>(guess & keep) / kUnit;
+  double hi = static_cast<double>((guess & keep) + (std::uint64_t{1} << (53 - i))) / kUnit;
+  for (; i < kHalvings; ++i) {
+    const double mid = (lo + hi) / 2.0;
+    if (h.At(2, mid) >= 0.0) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
 double DescentDegrees(double vx, double vy, double vz) {
   return PortableAtan2(-vz, std::sqrt(vx * vx + vy * vy)) / kTwoPi * 360.0;
 }
@@ -159,16 +212,7 @@ BallSummary FinishBall(const double* p0, const double* v0, const double* p1, con
     // The ground lies between the step's ends (z0 >= 0 > z1): halve the bracket to the
     // last bit the iterations can reach.
     const Hermite h{p0, v0, p1, v1, dt};
-    double lo = 0.0, hi = 1.0;
-    for (int i = 0; i < 60; ++i) {
-      const double mid = (lo + hi) / 2.0;
-      if (h.At(2, mid) >= 0.0) {
-        lo = mid;
-      } else {
-        hi = mid;
-      }
-    }
-    frac = lo;
+    frac = GroundFraction(h);
     for (int i = 0; i < 3; ++i) {
       at[i] = h.At(i, frac);
       vel[i] = h.Slope(i, frac);
