@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "flight/lanes_loop.h"
 #include "flight/launch_trig.h"
@@ -126,11 +127,47 @@ double AirDensity(double temperature, double pressure, double humidity) {
   return dry / (kDryAirR * kelvin) + vapour / (kVapourR * kelvin);
 }
 
+namespace {
+
+// A sweep or a dispersion changes the launch from shot to shot but seldom the air, the
+// spin's decay or the angles of the direction, the spin axis and the wind; their
+// functions (exp, pow, sine and cosine) cost as much as a fifth of a short flight. Each
+// thread keeps the last values it worked out with the bits of their inputs.
+template <int kIn, int kOut>
+struct Memo {
+  double in[kIn]{};
+  double out[kOut]{};
+  bool valid = false;
+
+  // Whether `now` are the inputs of the values kept; if not, they become the inputs.
+  bool Holds(const double (&now)[kIn]) {
+    if (valid && std::memcmp(in, now, sizeof in) == 0) return true;
+    std::memcpy(in, now, sizeof in);
+    valid = true;
+    return false;
+  }
+};
+
+thread_local Memo<4, 1> tAir;
+thread_local Memo<2, 1> tDecay;
+thread_local Memo<1, 2> tAngles[3];
+
+void MemoCosSinDegrees(Memo<1, 2>& m, double degrees, double& c, double& s) {
+  if (!m.Holds({degrees})) CosSinDegrees(degrees, m.out[0], m.out[1]);
+  c = m.out[0];
+  s = m.out[1];
+}
+
+}  // namespace
+
 BallLaunch LaunchBall(const BallParams& p) {
   BallLaunch l;
   kernel::BallConsts<double>& c = l.consts;
-  const double pressure = std::isnan(p.pressure) ? StandardPressure(p.altitude) : p.pressure;
-  l.density = AirDensity(p.temperature, pressure, p.humidity);
+  if (!tAir.Holds({p.temperature, p.pressure, p.altitude, p.humidity})) {
+    const double pressure = std::isnan(p.pressure) ? StandardPressure(p.altitude) : p.pressure;
+    tAir.out[0] = AirDensity(p.temperature, pressure, p.humidity);
+  }
+  l.density = tAir.out[0];
   const double r = p.diameter / 2000.0;
   const double area = kPi * r * r;
   c.k = l.density * area / (2.0 * (p.mass / 1000.0));
@@ -151,14 +188,15 @@ BallLaunch LaunchBall(const BallParams& p) {
   c.dt = p.dt;
   c.halfDt = p.dt / 2.0;
   c.sixthDt = p.dt / 6.0;
-  c.decayHalf = PortableExp(-(p.spinDecay / 100.0) * c.halfDt);
+  if (!tDecay.Holds({p.spinDecay, p.dt})) tDecay.out[0] = PortableExp(-(p.spinDecay / 100.0) * c.halfDt);
+  c.decayHalf = tDecay.out[0];
   c.decayFull = c.decayHalf * c.decayHalf;
 
   // Launch: vertical angle as the form's, then the horizontal direction.
   const double va = p.angle / 360.0 * kTwoPi;
   const double cosA = LaunchCos(va), sinA = LaunchSin(va);
   double cosD = 1.0, sinD = 0.0;
-  CosSinDegrees(p.direction, cosD, sinD);
+  MemoCosSinDegrees(tAngles[0], p.direction, cosD, sinD);
   l.v[0] = p.speed * cosA * cosD;
   l.v[1] = p.speed * cosA * sinD;
   l.v[2] = p.speed * sinA;
@@ -175,7 +213,7 @@ BallLaunch LaunchBall(const BallParams& p) {
     }
   } else {
     spin = p.totalSpin;
-    CosSinDegrees(p.spinAxis, cosT, sinT);
+    MemoCosSinDegrees(tAngles[1], p.spinAxis, cosT, sinT);
   }
   if (spin > 0.0) {  // without spin there is no lift: its direction is undefined
     c.ax = cosT * sinD;
@@ -186,7 +224,7 @@ BallLaunch LaunchBall(const BallParams& p) {
 
   // The wind blows from windDirection: toward the golfer at 0, toward the left at 90.
   double cosW = 1.0, sinW = 0.0;
-  CosSinDegrees(p.windDirection, cosW, sinW);
+  MemoCosSinDegrees(tAngles[2], p.windDirection, cosW, sinW);
   c.wx = -(p.windSpeed * cosW);
   c.wy = -(p.windSpeed * sinW);
   c.invHeight = 1.0 / p.windHeight;
