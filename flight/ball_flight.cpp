@@ -391,7 +391,8 @@ class BallLaneRunner final : public lanes::LaneFeed {
  public:
   using Next = std::function<bool(std::size_t&, BallLaunch&)>;
   using Done = std::function<void(std::size_t, const BallSummary&)>;
-  BallLaneRunner(const Next& next, const Done& done) : next_(next), done_(done) {}
+  BallLaneRunner(const Next& next, const Done& done, bool ground)
+      : next_(next), done_(done), ground_phase_(ground) {}
 
   bool Fill() {
     for (int i = 0; i < N; ++i) active_[i] = Take(i);
@@ -473,13 +474,16 @@ class BallLaneRunner final : public lanes::LaneFeed {
     BallPoint landing;
     BallSummary s = FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
                                block.apex[lane], EndOf(p1[2]), &landing);
-    FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
-                 block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    if (ground_phase_) {
+      FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
+                   block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    }
     done_(id_[lane], s);
   }
 
   const Next& next_;
   const Done& done_;
+  const bool ground_phase_;
   bool exhausted_ = false;
   bool active_[N]{};
   std::size_t id_[N]{};
@@ -488,30 +492,30 @@ class BallLaneRunner final : public lanes::LaneFeed {
 
 template <int N, class Run>
 void RunBallWith(const typename BallLaneRunner<N>::Next& next,
-                 const typename BallLaneRunner<N>::Done& done, Run run) {
-  BallLaneRunner<N> runner(next, done);
+                 const typename BallLaneRunner<N>::Done& done, bool ground, Run run) {
+  BallLaneRunner<N> runner(next, done, ground);
   if (runner.Fill()) run(runner.block, runner);
 }
 
 // Every launch `next` hands out, all calm or all windy as `wind` says.
 void RunBallLanes(LanePath path, bool wind, const BallLaneRunner<1>::Next& next,
-                  const BallLaneRunner<1>::Done& done) {
+                  const BallLaneRunner<1>::Done& done, bool ground) {
   if (!LanePathAvailable(path)) path = LanePath::Scalar;
   switch (path) {
 #if VENDREL_X86_LANES
     case LanePath::Avx2:
-      RunBallWith<lanes::kBallAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx2Lanes>(next, done, ground, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx2(b, feed, wind);
       });
       return;
     case LanePath::Avx512:
-      RunBallWith<lanes::kBallAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx512Lanes>(next, done, ground, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx512(b, feed, wind);
       });
       return;
 #endif
     default:
-      RunBallWith<lanes::kBallScalarLanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallScalarLanes>(next, done, ground, [&](auto& b, auto& feed) {
         using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
         if (wind) {
           lanes::RunBallPacks<Ops, true>(b, feed);
@@ -536,12 +540,12 @@ void FlyBallsInLanes(LanePath path, std::span<const BallLaunch> launches,
       l = launches[at++];
       return true;
     };
-    RunBallLanes(path, wind, next, done);
+    RunBallLanes(path, wind, next, done, true);
   }
 }
 
 std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int threads,
-                                          LanePath path) {
+                                          LanePath path, bool ground) {
   const std::size_t count = shots.size();
   std::vector<BallSummary> out(count);
   constexpr std::size_t kChunk = 64;
@@ -567,7 +571,7 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
         }
       };
       const BallLaneRunner<1>::Done record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
-      RunBallLanes(path, wind, next, record);
+      RunBallLanes(path, wind, next, record, ground);
     }
   };
   RunOnThreads(threads, static_cast<std::int64_t>((count + kChunk - 1) / kChunk), work);

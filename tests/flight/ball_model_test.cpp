@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "flight/ball_flight.h"
@@ -192,6 +193,32 @@ TEST(BallModel, LandingIsThePlainHalvingsPoint) {
                      (lo * lo * (3.0 - 2.0 * lo)) * p1[0] + (lo * lo * (lo - 1.0)) * (dt * v1[0]);
     ASSERT_EQ(s.flightTime, (9.0 + lo) * dt) << n;
     ASSERT_EQ(s.landing[1], x) << n;
+  }
+}
+
+// A thread keeps the last shot's air, spin decay and angles: a shot that differs from
+// the one before in any of their inputs alone flies as it does on a fresh thread.
+TEST(BallModel, KeptLaunchValuesFollowEveryInput) {
+  const BallParams base;
+  std::vector<BallParams> changed;
+  for (double BallParams::*field : {&BallParams::temperature, &BallParams::pressure, &BallParams::altitude,
+                                    &BallParams::humidity, &BallParams::spinDecay, &BallParams::dt,
+                                    &BallParams::direction, &BallParams::spinAxis, &BallParams::windDirection}) {
+    BallParams p = base;
+    p.windSpeed = 4.0;
+    p.*field = field == &BallParams::pressure ? 900.0 : field == &BallParams::dt ? 0.02 : p.*field + 7.0;
+    changed.push_back(p);
+  }
+  for (const BallParams& p : changed) {
+    BallSummary fresh;
+    std::thread([&] { fresh = FlyBall(p); }).join();
+    BallParams before = base;
+    before.windSpeed = 4.0;
+    FlyBall(before);
+    const BallSummary warm = FlyBall(p);
+    EXPECT_EQ(warm.distance, fresh.distance);
+    EXPECT_EQ(warm.lateral, fresh.lateral);
+    EXPECT_EQ(warm.total, fresh.total);
   }
 }
 
