@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "flight/lane_feeder.h"
 #include "flight/lanes_loop.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
@@ -394,43 +395,22 @@ namespace {
 
 using lanes::BallLaneBlock;
 
-/// Feeds ball flights to a block; an idle lane shadows a running one (see LaneRunner).
+using NextBall = std::function<bool(std::size_t&, BallLaunch&)>;
+using BallDone = std::function<void(std::size_t, const BallSummary&)>;
+
+/// The ball's side of the lane feeder: its launches from `next`, each flight's landing
+/// and (with `ground`) its bounces and roll worked out as its lane ends.
 template <int N>
-class BallLaneRunner final : public lanes::LaneFeed {
+class BallLanes {
  public:
-  using Next = std::function<bool(std::size_t&, BallLaunch&)>;
-  using Done = std::function<void(std::size_t, const BallSummary&)>;
-  BallLaneRunner(const Next& next, const Done& done, bool ground)
-      : next_(next), done_(done), ground_phase_(ground) {}
+  using Block = BallLaneBlock<N>;
+  BallLanes(const NextBall& next, const BallDone& done, bool ground)
+      : next_(next), done_(done), groundPhase_(ground) {}
 
-  bool Fill() {
-    for (int i = 0; i < N; ++i) active_[i] = Take(i);
-    return Shadow();
-  }
-
-  int HandleEnded(std::uint64_t bits) override {
-    for (int i = 0; i < N; ++i) {
-      if (!(bits >> i & 1) || !active_[i]) continue;
-      Report(i);
-      active_[i] = Take(i);
-    }
-    if (!Shadow()) return 0;
-    int n = 0;
-    for (int i = 0; i < N; ++i) n += active_[i] ? 1 : 0;
-    return n;
-  }
-
-  BallLaneBlock<N> block{};
-
- private:
-  bool Take(int lane) {
-    if (exhausted_) return false;
+  bool Take(Block& block, int lane) {
     BallLaunch l;
     std::size_t id = 0;
-    if (!next_(id, l)) {
-      exhausted_ = true;
-      return false;
-    }
+    if (!next_(id, l)) return false;
     id_[lane] = id;
     ground_[lane] = l.ground;
     kernel::BallConsts<double> c = l.consts;
@@ -446,7 +426,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
     return true;
   }
 
-  void Copy(int to, int from) {
+  void Copy(Block& block, int to, int from) {
     for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][to] = block.consts[k][from];
     for (int k = 0; k < 3; ++k) {
       block.v[k][to] = block.v[k][from];
@@ -458,19 +438,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
     block.maxTicks[to] = block.maxTicks[from];
   }
 
-  bool Shadow() {
-    int live = -1;
-    for (int i = 0; i < N && live < 0; ++i) {
-      if (active_[i]) live = i;
-    }
-    if (live < 0) return false;
-    for (int i = 0; i < N; ++i) {
-      if (!active_[i]) Copy(i, live);
-    }
-    return true;
-  }
-
-  void Report(int lane) {
+  void Report(Block& block, int lane) {
     double p0[3], v0[3], p1[3], v1[3];
     for (int k = 0; k < 3; ++k) {
       p0[k] = block.p0[k][lane];
@@ -483,32 +451,32 @@ class BallLaneRunner final : public lanes::LaneFeed {
     BallPoint landing;
     BallSummary s = FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
                                block.apex[lane], EndOf(p1[2]), &landing);
-    if (ground_phase_) {
+    if (groundPhase_) {
       FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
                    block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
     }
     done_(id_[lane], s);
   }
 
-  const Next& next_;
-  const Done& done_;
-  const bool ground_phase_;
-  bool exhausted_ = false;
-  bool active_[N]{};
+  bool Stopped() const { return false; }
+
+ private:
+  const NextBall& next_;
+  const BallDone& done_;
+  const bool groundPhase_;
   std::size_t id_[N]{};
   BallGround ground_[N]{};
 };
 
 template <int N, class Run>
-void RunBallWith(const typename BallLaneRunner<N>::Next& next,
-                 const typename BallLaneRunner<N>::Done& done, bool ground, Run run) {
-  BallLaneRunner<N> runner(next, done, ground);
-  if (runner.Fill()) run(runner.block, runner);
+void RunBallWith(const NextBall& next, const BallDone& done, bool ground, Run run) {
+  BallLanes<N> model(next, done, ground);
+  lanes::LaneFeeder<BallLanes<N>, N> feeder(model);
+  if (feeder.Fill()) run(feeder.block, feeder);
 }
 
 // Every launch `next` hands out, all calm or all windy as `wind` says.
-void RunBallLanes(LanePath path, bool wind, const BallLaneRunner<1>::Next& next,
-                  const BallLaneRunner<1>::Done& done, bool ground) {
+void RunBallLanes(LanePath path, bool wind, const NextBall& next, const BallDone& done, bool ground) {
   if (!LanePathAvailable(path)) path = LanePath::Scalar;
   switch (path) {
 #if VENDREL_X86_LANES
@@ -542,7 +510,7 @@ void FlyBallsInLanes(LanePath path, std::span<const BallLaunch> launches,
                      const std::function<void(std::size_t, const BallSummary&)>& done) {
   for (const bool wind : {false, true}) {
     std::size_t at = 0;
-    const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+    const NextBall next = [&](std::size_t& id, BallLaunch& l) {
       while (at < launches.size() && launches[at].windy != wind) ++at;
       if (at == launches.size()) return false;
       id = at;
@@ -562,7 +530,7 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
   auto work = [&] {
     for (const bool wind : {false, true}) {
       std::size_t at = 0, end = 0;
-      const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+      const NextBall next = [&](std::size_t& id, BallLaunch& l) {
         for (;;) {
           if (at == end) {
             at = nextChunk[wind].fetch_add(kChunk);
@@ -579,7 +547,7 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
           return true;
         }
       };
-      const BallLaneRunner<1>::Done record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
+      const BallDone record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
       RunBallLanes(path, wind, next, record, ground);
     }
   };
