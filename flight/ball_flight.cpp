@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
+#include "flight/lane_feeder.h"
 #include "flight/lanes_loop.h"
 #include "flight/launch_trig.h"
 #include "flight/parallel_runs.h"
@@ -44,6 +46,68 @@ struct Hermite {
   }
 };
 
+// Halvings of the step's bracket on the ground, as many as the bits let them shrink it.
+constexpr int kHalvings = 60;
+// The first halvings are exact: their ends are multiples of 2^-i that need no more than
+// 53 bits, so the ith midpoint is the bracket's start plus 2^-(i+1).
+constexpr int kExactHalvings = 53;
+
+// Where the path inside the step meets the ground: the fraction `lo` that kHalvings
+// halvings of [0, 1] leave, keeping the end whose height is >= 0 as `lo`. Halving one
+// step after another waits on each height in turn and guesses each branch at random;
+// instead the halvings are foretold from a guess at the root (every exact halving's
+// midpoint follows from the outcomes before it), all their heights are taken at once,
+// and the halvings go on one at a time from the first whose height contradicts the
+// forecast. The result is that of the plain halving loop, bit for bit, whatever the
+// guess.
+double GroundFraction(const Hermite& h) {
+  // The guess: the straight line's crossing, then Newton's steps on the cubic.
+  const double z0 = h.At(2, 0.0), z1 = h.At(2, 1.0);
+  double g = z0 / (z0 - z1);
+  for (int i = 0; i < 3; ++i) {
+    const double slope = h.Slope(2, g) * h.dt;
+    const double next = g - h.At(2, g) / slope;
+    if (!(next >= 0.0 && next < 1.0)) break;
+    g = next;
+  }
+  constexpr double kUnit = 9007199254740992.0;  // 2^53
+  const std::uint64_t guess =
+      g > 0.0 && g < 1.0 ? static_cast<std::uint64_t>(g * kUnit) : std::uint64_t{1} << 52;
+  // Halving i keeps the upper half where bit 52 - i of `guess` is set.
+  double mids[kExactHalvings];
+  bool above[kExactHalvings];
+  for (int i = 0; i < kExactHalvings; ++i) {
+    const std::uint64_t keep = ~((std::uint64_t{1} << (53 - i)) - 1);
+    const std::uint64_t mid = (guess & keep) | (std::uint64_t{1} << (52 - i));
+    mids[i] = static_cast<double>(mid) / kUnit;
+  }
+  // Height's terms hoisted (At's own, in its order), so that the heights are one plain
+  // loop the compiler can take two or four at a time.
+  const double z0Now = h.p0[2], z1Now = h.p1[2], dz0 = h.dt * h.v0[2], dz1 = h.dt * h.v1[2];
+  double heights[kExactHalvings];
+  for (int i = 0; i < kExactHalvings; ++i) {
+    const double s = mids[i], t = 1.0 - s;
+    heights[i] = ((1.0 + 2.0 * s) * t * t) * z0Now + (s * t * t) * dz0 + (s * s * (3.0 - 2.0 * s)) * z1Now +
+                 (s * s * (s - 1.0)) * dz1;
+  }
+  for (int i = 0; i < kExactHalvings; ++i) above[i] = heights[i] >= 0.0;
+  int i = 0;
+  while (i < kExactHalvings && above[i] == ((guess >> (52 - i) & 1) != 0)) ++i;
+  // The bracket after i halvings as the forecast made them (the true ones so far).
+  const std::uint64_t keep = i == 0 ? 0 : ~((std::uint64_t{1} << (53 - i)) - 1);
+  double lo = static_cast<double>(guess & keep) / kUnit;
+  double hi = static_cast<double>((guess & keep) + (std::uint64_t{1} << (53 - i))) / kUnit;
+  for (; i < kHalvings; ++i) {
+    const double mid = (lo + hi) / 2.0;
+    if (h.At(2, mid) >= 0.0) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
 double DescentDegrees(double vx, double vy, double vz) {
   return PortableAtan2(-vz, std::sqrt(vx * vx + vy * vy)) / kTwoPi * 360.0;
 }
@@ -73,11 +137,47 @@ double AirDensity(double temperature, double pressure, double humidity) {
   return dry / (kDryAirR * kelvin) + vapour / (kVapourR * kelvin);
 }
 
+namespace {
+
+// A sweep or a dispersion changes the launch from shot to shot but seldom the air, the
+// spin's decay or the angles of the direction, the spin axis and the wind; their
+// functions (exp, pow, sine and cosine) cost as much as a fifth of a short flight. Each
+// thread keeps the last values it worked out with the bits of their inputs.
+template <int kIn, int kOut>
+struct Memo {
+  double in[kIn]{};
+  double out[kOut]{};
+  bool valid = false;
+
+  // Whether `now` are the inputs of the values kept; if not, they become the inputs.
+  bool Holds(const double (&now)[kIn]) {
+    if (valid && std::memcmp(in, now, sizeof in) == 0) return true;
+    std::memcpy(in, now, sizeof in);
+    valid = true;
+    return false;
+  }
+};
+
+thread_local Memo<4, 1> tAir;
+thread_local Memo<2, 1> tDecay;
+thread_local Memo<1, 2> tAngles[3];
+
+void MemoCosSinDegrees(Memo<1, 2>& m, double degrees, double& c, double& s) {
+  if (!m.Holds({degrees})) CosSinDegrees(degrees, m.out[0], m.out[1]);
+  c = m.out[0];
+  s = m.out[1];
+}
+
+}  // namespace
+
 BallLaunch LaunchBall(const BallParams& p) {
   BallLaunch l;
   kernel::BallConsts<double>& c = l.consts;
-  const double pressure = std::isnan(p.pressure) ? StandardPressure(p.altitude) : p.pressure;
-  l.density = AirDensity(p.temperature, pressure, p.humidity);
+  if (!tAir.Holds({p.temperature, p.pressure, p.altitude, p.humidity})) {
+    const double pressure = std::isnan(p.pressure) ? StandardPressure(p.altitude) : p.pressure;
+    tAir.out[0] = AirDensity(p.temperature, pressure, p.humidity);
+  }
+  l.density = tAir.out[0];
   const double r = p.diameter / 2000.0;
   const double area = kPi * r * r;
   c.k = l.density * area / (2.0 * (p.mass / 1000.0));
@@ -98,14 +198,15 @@ BallLaunch LaunchBall(const BallParams& p) {
   c.dt = p.dt;
   c.halfDt = p.dt / 2.0;
   c.sixthDt = p.dt / 6.0;
-  c.decayHalf = PortableExp(-(p.spinDecay / 100.0) * c.halfDt);
+  if (!tDecay.Holds({p.spinDecay, p.dt})) tDecay.out[0] = PortableExp(-(p.spinDecay / 100.0) * c.halfDt);
+  c.decayHalf = tDecay.out[0];
   c.decayFull = c.decayHalf * c.decayHalf;
 
   // Launch: vertical angle as the form's, then the horizontal direction.
   const double va = p.angle / 360.0 * kTwoPi;
   const double cosA = LaunchCos(va), sinA = LaunchSin(va);
   double cosD = 1.0, sinD = 0.0;
-  CosSinDegrees(p.direction, cosD, sinD);
+  MemoCosSinDegrees(tAngles[0], p.direction, cosD, sinD);
   l.v[0] = p.speed * cosA * cosD;
   l.v[1] = p.speed * cosA * sinD;
   l.v[2] = p.speed * sinA;
@@ -122,7 +223,7 @@ BallLaunch LaunchBall(const BallParams& p) {
     }
   } else {
     spin = p.totalSpin;
-    CosSinDegrees(p.spinAxis, cosT, sinT);
+    MemoCosSinDegrees(tAngles[1], p.spinAxis, cosT, sinT);
   }
   if (spin > 0.0) {  // without spin there is no lift: its direction is undefined
     c.ax = cosT * sinD;
@@ -133,7 +234,7 @@ BallLaunch LaunchBall(const BallParams& p) {
 
   // The wind blows from windDirection: toward the golfer at 0, toward the left at 90.
   double cosW = 1.0, sinW = 0.0;
-  CosSinDegrees(p.windDirection, cosW, sinW);
+  MemoCosSinDegrees(tAngles[2], p.windDirection, cosW, sinW);
   c.wx = -(p.windSpeed * cosW);
   c.wy = -(p.windSpeed * sinW);
   c.invHeight = 1.0 / p.windHeight;
@@ -159,16 +260,7 @@ BallSummary FinishBall(const double* p0, const double* v0, const double* p1, con
     // The ground lies between the step's ends (z0 >= 0 > z1): halve the bracket to the
     // last bit the iterations can reach.
     const Hermite h{p0, v0, p1, v1, dt};
-    double lo = 0.0, hi = 1.0;
-    for (int i = 0; i < 60; ++i) {
-      const double mid = (lo + hi) / 2.0;
-      if (h.At(2, mid) >= 0.0) {
-        lo = mid;
-      } else {
-        hi = mid;
-      }
-    }
-    frac = lo;
+    frac = GroundFraction(h);
     for (int i = 0; i < 3; ++i) {
       at[i] = h.At(i, frac);
       vel[i] = h.Slope(i, frac);
@@ -303,42 +395,22 @@ namespace {
 
 using lanes::BallLaneBlock;
 
-/// Feeds ball flights to a block; an idle lane shadows a running one (see LaneRunner).
+using NextBall = std::function<bool(std::size_t&, BallLaunch&)>;
+using BallDone = std::function<void(std::size_t, const BallSummary&)>;
+
+/// The ball's side of the lane feeder: its launches from `next`, each flight's landing
+/// and (with `ground`) its bounces and roll worked out as its lane ends.
 template <int N>
-class BallLaneRunner final : public lanes::LaneFeed {
+class BallLanes {
  public:
-  using Next = std::function<bool(std::size_t&, BallLaunch&)>;
-  using Done = std::function<void(std::size_t, const BallSummary&)>;
-  BallLaneRunner(const Next& next, const Done& done) : next_(next), done_(done) {}
+  using Block = BallLaneBlock<N>;
+  BallLanes(const NextBall& next, const BallDone& done, bool ground)
+      : next_(next), done_(done), groundPhase_(ground) {}
 
-  bool Fill() {
-    for (int i = 0; i < N; ++i) active_[i] = Take(i);
-    return Shadow();
-  }
-
-  int HandleEnded(std::uint64_t bits) override {
-    for (int i = 0; i < N; ++i) {
-      if (!(bits >> i & 1) || !active_[i]) continue;
-      Report(i);
-      active_[i] = Take(i);
-    }
-    if (!Shadow()) return 0;
-    int n = 0;
-    for (int i = 0; i < N; ++i) n += active_[i] ? 1 : 0;
-    return n;
-  }
-
-  BallLaneBlock<N> block{};
-
- private:
-  bool Take(int lane) {
-    if (exhausted_) return false;
+  bool Take(Block& block, int lane) {
     BallLaunch l;
     std::size_t id = 0;
-    if (!next_(id, l)) {
-      exhausted_ = true;
-      return false;
-    }
+    if (!next_(id, l)) return false;
     id_[lane] = id;
     ground_[lane] = l.ground;
     kernel::BallConsts<double> c = l.consts;
@@ -354,7 +426,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
     return true;
   }
 
-  void Copy(int to, int from) {
+  void Copy(Block& block, int to, int from) {
     for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][to] = block.consts[k][from];
     for (int k = 0; k < 3; ++k) {
       block.v[k][to] = block.v[k][from];
@@ -366,19 +438,7 @@ class BallLaneRunner final : public lanes::LaneFeed {
     block.maxTicks[to] = block.maxTicks[from];
   }
 
-  bool Shadow() {
-    int live = -1;
-    for (int i = 0; i < N && live < 0; ++i) {
-      if (active_[i]) live = i;
-    }
-    if (live < 0) return false;
-    for (int i = 0; i < N; ++i) {
-      if (!active_[i]) Copy(i, live);
-    }
-    return true;
-  }
-
-  void Report(int lane) {
+  void Report(Block& block, int lane) {
     double p0[3], v0[3], p1[3], v1[3];
     for (int k = 0; k < 3; ++k) {
       p0[k] = block.p0[k][lane];
@@ -391,45 +451,48 @@ class BallLaneRunner final : public lanes::LaneFeed {
     BallPoint landing;
     BallSummary s = FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
                                block.apex[lane], EndOf(p1[2]), &landing);
-    FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
-                 block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    if (groundPhase_) {
+      FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
+                   block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    }
     done_(id_[lane], s);
   }
 
-  const Next& next_;
-  const Done& done_;
-  bool exhausted_ = false;
-  bool active_[N]{};
+  bool Stopped() const { return false; }
+
+ private:
+  const NextBall& next_;
+  const BallDone& done_;
+  const bool groundPhase_;
   std::size_t id_[N]{};
   BallGround ground_[N]{};
 };
 
 template <int N, class Run>
-void RunBallWith(const typename BallLaneRunner<N>::Next& next,
-                 const typename BallLaneRunner<N>::Done& done, Run run) {
-  BallLaneRunner<N> runner(next, done);
-  if (runner.Fill()) run(runner.block, runner);
+void RunBallWith(const NextBall& next, const BallDone& done, bool ground, Run run) {
+  BallLanes<N> model(next, done, ground);
+  lanes::LaneFeeder<BallLanes<N>, N> feeder(model);
+  if (feeder.Fill()) run(feeder.block, feeder);
 }
 
 // Every launch `next` hands out, all calm or all windy as `wind` says.
-void RunBallLanes(LanePath path, bool wind, const BallLaneRunner<1>::Next& next,
-                  const BallLaneRunner<1>::Done& done) {
+void RunBallLanes(LanePath path, bool wind, const NextBall& next, const BallDone& done, bool ground) {
   if (!LanePathAvailable(path)) path = LanePath::Scalar;
   switch (path) {
 #if VENDREL_X86_LANES
     case LanePath::Avx2:
-      RunBallWith<lanes::kBallAvx2Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx2Lanes>(next, done, ground, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx2(b, feed, wind);
       });
       return;
     case LanePath::Avx512:
-      RunBallWith<lanes::kBallAvx512Lanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx512Lanes>(next, done, ground, [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx512(b, feed, wind);
       });
       return;
 #endif
     default:
-      RunBallWith<lanes::kBallScalarLanes>(next, done, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallScalarLanes>(next, done, ground, [&](auto& b, auto& feed) {
         using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
         if (wind) {
           lanes::RunBallPacks<Ops, true>(b, feed);
@@ -447,19 +510,19 @@ void FlyBallsInLanes(LanePath path, std::span<const BallLaunch> launches,
                      const std::function<void(std::size_t, const BallSummary&)>& done) {
   for (const bool wind : {false, true}) {
     std::size_t at = 0;
-    const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+    const NextBall next = [&](std::size_t& id, BallLaunch& l) {
       while (at < launches.size() && launches[at].windy != wind) ++at;
       if (at == launches.size()) return false;
       id = at;
       l = launches[at++];
       return true;
     };
-    RunBallLanes(path, wind, next, done);
+    RunBallLanes(path, wind, next, done, true);
   }
 }
 
 std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int threads,
-                                          LanePath path) {
+                                          LanePath path, bool ground) {
   const std::size_t count = shots.size();
   std::vector<BallSummary> out(count);
   constexpr std::size_t kChunk = 64;
@@ -467,7 +530,7 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
   auto work = [&] {
     for (const bool wind : {false, true}) {
       std::size_t at = 0, end = 0;
-      const BallLaneRunner<1>::Next next = [&](std::size_t& id, BallLaunch& l) {
+      const NextBall next = [&](std::size_t& id, BallLaunch& l) {
         for (;;) {
           if (at == end) {
             at = nextChunk[wind].fetch_add(kChunk);
@@ -484,8 +547,8 @@ std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int
           return true;
         }
       };
-      const BallLaneRunner<1>::Done record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
-      RunBallLanes(path, wind, next, record);
+      const BallDone record = [&](std::size_t id, const BallSummary& s) { out[id] = s; };
+      RunBallLanes(path, wind, next, record, ground);
     }
   };
   RunOnThreads(threads, static_cast<std::int64_t>((count + kChunk - 1) / kChunk), work);

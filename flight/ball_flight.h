@@ -103,9 +103,10 @@ BallSummary FinishBall(const double* p0, const double* v0, const double* p1, con
                        BallPoint* last = nullptr);
 
 /// Flies every shot in the vector lanes of `threads` threads (0: one per core); the
-/// summaries come in the shots' order with the bits FlyBall gives.
+/// summaries come in the shots' order with the bits FlyBall gives (FlyBallInAir's
+/// without `ground`).
 std::vector<BallSummary> FlyBallsParallel(std::span<const BallParams> shots, int threads,
-                                          LanePath path = BestLanePath());
+                                          LanePath path = BestLanePath(), bool ground = true);
 
 /// Flies the given launches in the lanes on the calling thread; `done` gets each
 /// one's index in `launches` and its summary, in the order they end.

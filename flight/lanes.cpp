@@ -1,6 +1,7 @@
 #include "flight/lanes.h"
 
 #include "flight/force_model.h"
+#include "flight/lane_feeder.h"
 #include "flight/lanes_loop.h"
 #include "flight/run_control.h"
 
@@ -49,69 +50,29 @@ void CopyLane(LaneBlock<N>& b, int to, int from) {
   b.ticks[to] = b.ticks[from];
 }
 
-/// Feeds a block from the flight source and hands the ended flights' outcomes on. A
-/// lane without a flight to take shadows a running lane, which keeps its arithmetic
-/// on ordinary values and makes it end together with that lane; its results are
-/// never reported.
+/// The form's side of the lane feeder: its flights from the flight source, their
+/// outcomes handed on as the run control ends them.
 template <int N>
-class LaneRunner final : public lanes::LaneFeed {
+class FormLanes {
  public:
-  LaneRunner(const NextFlight& next, const FlightDone& done, const StopRequest* stop)
+  using Block = LaneBlock<N>;
+  FormLanes(const NextFlight& next, const FlightDone& done, const StopRequest* stop)
       : next_(next), done_(done), stop_(stop) {}
 
-  /// Loads every lane; false when there was no flight at all.
-  bool Fill() {
-    for (int i = 0; i < N; ++i) active_[i] = Take(i);
-    return Shadow();
-  }
-
-  int HandleEnded(std::uint64_t bits) override {
-    if (Stopped()) return 0;
-    for (int i = 0; i < N; ++i) {
-      if (!(bits >> i & 1) || !active_[i]) continue;
-      Report(i);
-      active_[i] = Take(i);
-    }
-    if (!Shadow()) return 0;
-    int n = 0;
-    for (int i = 0; i < N; ++i) n += active_[i] ? 1 : 0;
-    return n;
-  }
-
-  bool Stopped() override { return stop_ && stop_->Requested(); }
-
-  LaneBlock<N> block{};
-
- private:
-  bool Take(int lane) {
-    if (exhausted_) return false;
+  bool Take(Block& block, int lane) {
     FlightForm form;
     std::int64_t id = 0;
-    if (!next_(id, form)) {
-      exhausted_ = true;
-      return false;
-    }
+    if (!next_(id, form)) return false;
     id_[lane] = id;
     carry_[lane] = form.carry;
     LoadLaunch(block, lane, form);
     return true;
   }
 
-  // Points every idle lane at a running one; false when none runs.
-  bool Shadow() {
-    int live = -1;
-    for (int i = 0; i < N && live < 0; ++i) {
-      if (active_[i]) live = i;
-    }
-    if (live < 0) return false;
-    for (int i = 0; i < N; ++i) {
-      if (!active_[i]) CopyLane(block, i, live);
-    }
-    return true;
-  }
+  void Copy(Block& block, int to, int from) { CopyLane(block, to, from); }
 
   // The run control's end of a flight, from the position its last step started at.
-  void Report(int lane) {
+  void Report(Block& block, int lane) {
     FlightSummary s;
     s.ticks = block.ticks[lane];
     s.landing = Vec5{0.0, block.landing[0][lane], block.landing[1][lane], block.landing[2][lane], 0.0};
@@ -131,11 +92,12 @@ class LaneRunner final : public lanes::LaneFeed {
     done_(id_[lane], s);
   }
 
+  bool Stopped() const { return stop_ && stop_->Requested(); }
+
+ private:
   const NextFlight& next_;
   const FlightDone& done_;
   const StopRequest* stop_;
-  bool exhausted_ = false;
-  bool active_[N]{};
   std::int64_t id_[N]{};
   double carry_[N]{};
 };
@@ -158,8 +120,9 @@ bool CpuHas(LanePath path) {
 
 template <int N, class Run>
 void RunWith(const NextFlight& next, const FlightDone& done, const StopRequest* stop, Run run) {
-  LaneRunner<N> runner(next, done, stop);
-  if (runner.Fill()) run(runner.block, runner);
+  FormLanes<N> model(next, done, stop);
+  lanes::LaneFeeder<FormLanes<N>, N> feeder(model);
+  if (feeder.Fill()) run(feeder.block, feeder);
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "flight/ball_flight.h"
@@ -161,6 +163,65 @@ TEST(BallModel, DefaultStepIsConvergedAndTheLandingLiesOnTheGround) {
 
 // Three flights pinned to the bit: the same on gcc, clang and emscripten when they were
 // taken; any change to the model's arithmetic or its order shows here first.
+// The landing's halvings are taken all at once from a forecast and checked: whatever
+// the cubic inside the last step (one crossing or three, steep or grazing, tiny or
+// huge), the point is the one sixty plain halvings give.
+TEST(BallModel, LandingIsThePlainHalvingsPoint) {
+  std::mt19937_64 gen(20);
+  auto in = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(gen); };
+  for (int n = 0; n < 20000; ++n) {
+    const double scale = std::pow(10.0, in(-6.0, 4.0));
+    const double dt = n % 3 == 0 ? 0.01 : 0.05;
+    double p0[3] = {in(0, 300), in(-30, 30), n % 17 == 0 ? 0.0 : in(0, 1) * scale};
+    double p1[3] = {in(0, 300), in(-30, 30), -in(0, 1) * scale};
+    double v0[3] = {in(-60, 60), in(-9, 9), in(-2, 2) * scale / dt * (n % 2 ? 1.0 : 30.0)};
+    double v1[3] = {in(-60, 60), in(-9, 9), in(-2, 2) * scale / dt * (n % 5 ? 1.0 : 30.0)};
+    // The plain loop on the same cubic (ball_flight.cpp's Hermite, height alone).
+    auto z = [&](double s) {
+      const double t = 1.0 - s;
+      return ((1.0 + 2.0 * s) * t * t) * p0[2] + (s * t * t) * (dt * v0[2]) +
+             (s * s * (3.0 - 2.0 * s)) * p1[2] + (s * s * (s - 1.0)) * (dt * v1[2]);
+    };
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 60; ++i) {
+      const double mid = (lo + hi) / 2.0;
+      (z(mid) >= 0.0 ? lo : hi) = mid;
+    }
+    const BallSummary s = FinishBall(p0, v0, p1, v1, dt, 10, 0.0, FlightEnd::Ground);
+    const double t = 1.0 - lo;
+    const double x = ((1.0 + 2.0 * lo) * t * t) * p0[0] + (lo * t * t) * (dt * v0[0]) +
+                     (lo * lo * (3.0 - 2.0 * lo)) * p1[0] + (lo * lo * (lo - 1.0)) * (dt * v1[0]);
+    ASSERT_EQ(s.flightTime, (9.0 + lo) * dt) << n;
+    ASSERT_EQ(s.landing[1], x) << n;
+  }
+}
+
+// A thread keeps the last shot's air, spin decay and angles: a shot that differs from
+// the one before in any of their inputs alone flies as it does on a fresh thread.
+TEST(BallModel, KeptLaunchValuesFollowEveryInput) {
+  const BallParams base;
+  std::vector<BallParams> changed;
+  for (double BallParams::*field : {&BallParams::temperature, &BallParams::pressure, &BallParams::altitude,
+                                    &BallParams::humidity, &BallParams::spinDecay, &BallParams::dt,
+                                    &BallParams::direction, &BallParams::spinAxis, &BallParams::windDirection}) {
+    BallParams p = base;
+    p.windSpeed = 4.0;
+    p.*field = field == &BallParams::pressure ? 900.0 : field == &BallParams::dt ? 0.02 : p.*field + 7.0;
+    changed.push_back(p);
+  }
+  for (const BallParams& p : changed) {
+    BallSummary fresh;
+    std::thread([&] { fresh = FlyBall(p); }).join();
+    BallParams before = base;
+    before.windSpeed = 4.0;
+    FlyBall(before);
+    const BallSummary warm = FlyBall(p);
+    EXPECT_EQ(warm.distance, fresh.distance);
+    EXPECT_EQ(warm.lateral, fresh.lateral);
+    EXPECT_EQ(warm.total, fresh.total);
+  }
+}
+
 TEST(BallModel, PinnedFlights) {
   BallParams a;
   BallParams b;

@@ -72,6 +72,9 @@ TEST(BallLanes, EveryPathGivesTheSingleFlightsBits) {
         if (!r && ++wrong <= 5) ADD_FAILURE() << "shot " << i << ": " << r.message();
       }
     }
+    // The flights alone, without their bounces and roll.
+    const std::vector<BallSummary> air = FlyBallsParallel(shots, 1, path, false);
+    for (std::size_t i = 0; i < shots.size(); i += 7) EXPECT_TRUE(Same(air[i], FlyBallInAir(shots[i]))) << i;
   }
 }
 
