@@ -2,7 +2,8 @@
 // the history the database holds (GET shots), then every new shot and every status of
 // the launch monitors pushed over Server-Sent Events (shots/stream). The browser
 // reconnects by itself and sends the last shot's id; a `reset`, or the stream opening
-// again, means read the history again.
+// again, means read the history again. A live shot's club is set on the range (PUT
+// shots/{id}/club), which tells every open page (`club` events).
 
 /** Whether the page's server is a range: its `shots` answers with the history. */
 export async function readHistory(fetchFn = fetch) {
@@ -16,8 +17,26 @@ export async function readHistory(fetchFn = fetch) {
   }
 }
 
+/**
+ * Sets a stored shot's club on the range (empty: none); resolves with what it stored,
+ * {id, club}, or throws with the range's reason.
+ */
+export async function sendClub(id, club, fetchFn = fetch) {
+  const failed = (why) => new Error(`The club of shot #${id} was not stored: ${why}`);
+  let response;
+  try {
+    response = await fetchFn(`shots/${id}/club`, {
+      method: 'PUT', headers: { 'Content-Type': 'text/plain; charset=utf-8' }, body: club, cache: 'no-store',
+    });
+  } catch {
+    throw failed('the range cannot be reached');
+  }
+  if (!response.ok) throw failed((await response.text().catch(() => '')).trim() || `HTTP ${response.status}`);
+  return response.json();
+}
+
 export class LiveRange {
-  /** `on`: {shot(stored), history(stored[]), state()} */
+  /** `on`: {shot(stored), club({id, club}), history(stored[]), state()} */
   constructor(on) {
     this.on = on;
     this.connection = 'connecting';
@@ -44,6 +63,13 @@ export class LiveRange {
         this.on.shot(JSON.parse(e.data));
       } catch {
         // one event that cannot be read does not stop the others
+      }
+    });
+    source.addEventListener('club', (e) => {
+      try {
+        this.on.club(JSON.parse(e.data));
+      } catch {
+        // as with shots
       }
     });
     source.addEventListener('monitor', (e) => {
