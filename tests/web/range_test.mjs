@@ -392,17 +392,19 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
     const club = `Club of shot #${last.id}`;
     await page.getByLabel(club).fill(' Driver ');
     await page.getByLabel(club).press('Tab');
-    // Both show the name as the range stored it, trimmed.
+    // Both show the name as the range stored it, trimmed (polled: the page behind the other
+    // one draws no frames).
     for (const p of [page, other]) {
       await p.waitForFunction((label) => document.querySelector(`[aria-label="${label}"]`)?.value === 'Driver', club,
-        { timeout: 1000 });
+        { timeout: 5000, polling: 50 });
     }
     const kept = execFileSync(FLIGHT_EXE, ['history', '--database', range.database, '--club', 'Driver', '--format', 'json']);
     assert.deepEqual(JSON.parse(kept).map((s) => s.id), [last.id]);
     // A name the range refuses is said so, and the stored one stays.
     await page.getByLabel(club).fill('x'.repeat(41));
     await page.getByLabel(club).press('Tab');
-    await page.waitForFunction(() => /not stored: .*longer than 40/.test(document.getElementById('session-message').textContent));
+    await page.waitForFunction(() => /not stored: .*longer than 40/.test(document.getElementById('session-message').textContent), null,
+      { polling: 50 });
     assert.equal(await page.getByLabel(club).inputValue(), 'Driver');
     await other.close();
     await page.reload();

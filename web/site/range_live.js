@@ -43,6 +43,8 @@ export class LiveRange {
     /** device → {ready, ballDetected, heard (ms since the epoch, this browser's clock)} */
     this.monitors = new Map();
     this.source = null;
+    /** The club events heard by each reading of the history still on its way. */
+    this.reading = new Set();
   }
 
   start() {
@@ -50,10 +52,9 @@ export class LiveRange {
     this.source = source;
     // The history is read again each time the stream opens: a shot stored between
     // the first reading and the stream's start (or while it was away) is in it.
-    source.addEventListener('open', async () => {
+    source.addEventListener('open', () => {
       this.setConnection('open');
-      const history = await readHistory();
-      if (history) this.on.history(history);
+      this.reread();
     });
     source.addEventListener('error', () => {
       this.setConnection(source.readyState === EventSource.CLOSED ? 'closed' : 'connecting');
@@ -66,11 +67,14 @@ export class LiveRange {
       }
     });
     source.addEventListener('club', (e) => {
+      let club;
       try {
-        this.on.club(JSON.parse(e.data));
+        club = JSON.parse(e.data);
       } catch {
-        // as with shots
+        return;  // as with shots
       }
+      for (const heard of this.reading) heard.push(club);
+      this.on.club(club);
     });
     source.addEventListener('monitor', (e) => {
       let status;
@@ -89,10 +93,19 @@ export class LiveRange {
       });
       this.on.state();
     });
-    source.addEventListener('reset', async () => {
-      const history = await readHistory();
-      if (history) this.on.history(history);
-    });
+    source.addEventListener('reset', () => this.reread());
+  }
+
+  // A club set while the history was on its way may be older in it than the event
+  // that told of it: such clubs are applied again over the history.
+  async reread() {
+    const heard = [];
+    this.reading.add(heard);
+    const history = await readHistory();
+    this.reading.delete(heard);
+    if (!history) return;
+    this.on.history(history);
+    for (const club of heard) this.on.club(club);
   }
 
   setConnection(state) {
