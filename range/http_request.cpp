@@ -44,8 +44,12 @@ HttpRequestReader::State HttpRequestReader::Fail(int status, std::string reason)
 
 HttpRequestReader::State HttpRequestReader::Feed(std::string_view bytes) {
   if (state_ != State::Incomplete) return state_;
-  // Only the part that can still belong to the head is kept.
-  const std::size_t room = kMaxHead + 4 - head_.size();
+  if (headRead_) {
+    request_.body.append(bytes.substr(0, bodyLength_ - request_.body.size()));
+    return state_ = request_.body.size() == bodyLength_ ? State::Done : State::Incomplete;
+  }
+  // Only the part that can still belong to the head and the body is kept.
+  const std::size_t room = kMaxHead + 4 + kMaxBody - head_.size();
   head_.append(bytes.substr(0, std::min(bytes.size(), room)));
   // Bare LF line ends are taken too, as the standard allows a reader to.
   const bool crlf = head_.find("\r\n\r\n") != std::string::npos;
@@ -63,6 +67,8 @@ HttpRequestReader::State HttpRequestReader::Parse() {
   std::string_view rest(head_);
   for (;;) {
     end = rest.find('\n');
+    // Blank lines before the request line ended what looked like the head: wait for more.
+    if (end == std::string_view::npos) return head_.size() > kMaxHead ? Fail(431, "request head too large") : state_;
     std::string_view line = rest.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     rest.remove_prefix(end + 1);
@@ -72,7 +78,8 @@ HttpRequestReader::State HttpRequestReader::Parse() {
     }
     lines.push_back(line);
   }
-  if (head_.size() - rest.size() > kMaxHead) return Fail(431, "request head too large");
+  const std::size_t headLength = head_.size() - rest.size();
+  if (headLength > kMaxHead) return Fail(431, "request head too large");
   // The request line: method SP target SP HTTP/1.x, nothing else.
   const std::string_view first = lines.front();
   const std::size_t a = first.find(' ');
@@ -106,13 +113,22 @@ HttpRequestReader::State HttpRequestReader::Parse() {
       request_.host = std::string(value);
     } else if (name == "last-event-id") {
       request_.lastEventId = std::string(value);
-    } else if (name == "content-length" && value != "0") {
-      return Fail(400, "no request body is taken here");
+    } else if (name == "origin") {
+      request_.origin = std::string(value);
+    } else if (name == "content-length") {
+      if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string_view::npos) {
+        return Fail(400, "bad Content-Length");
+      }
+      bodyLength_ = static_cast<std::size_t>(std::stoul(std::string(value)));
+      if (bodyLength_ > kMaxBody) return Fail(413, "request body too large: " + std::to_string(kMaxBody) + " bytes at most");
     } else if (name == "transfer-encoding") {
-      return Fail(400, "no request body is taken here");
+      return Fail(400, "a body is taken with Content-Length only");
     }
   }
-  return State::Done;
+  headRead_ = true;
+  request_.body = head_.substr(headLength, bodyLength_);
+  head_.clear();
+  return request_.body.size() == bodyLength_ ? State::Done : State::Incomplete;
 }
 
 std::string SitePath(std::string_view target, int& status) {
@@ -184,6 +200,23 @@ bool IsAddressOrLocalhost(std::string_view host) {
     }
   }
   return dots == 3 && digit;
+}
+
+std::int64_t ClubTarget(std::string_view target) {
+  target = target.substr(0, target.find_first_of("?#"));
+  constexpr std::string_view kStart = "/shots/", kEnd = "/club";
+  if (target.size() <= kStart.size() + kEnd.size() || target.substr(0, kStart.size()) != kStart ||
+      !EndsWith(target, kEnd)) {
+    return 0;
+  }
+  const std::string_view id = target.substr(kStart.size(), target.size() - kStart.size() - kEnd.size());
+  if (id.size() > 18 || id.front() == '0' || id.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+  return std::stoll(std::string(id));
+}
+
+bool IsOwnOrigin(const HttpRequest& request) {
+  if (request.origin.empty()) return true;
+  return !request.host.empty() && Lower(request.origin) == "http://" + Lower(request.host);
 }
 
 const char* ContentType(std::string_view name) {

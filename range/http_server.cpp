@@ -52,6 +52,7 @@ const char* StatusText(int status) {
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 413: return "Content Too Large";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 503: return "Service Unavailable";
@@ -202,12 +203,21 @@ struct HttpServer::Impl {
     c.answered = true;
     const HttpRequest& r = c.reader.request();
     const bool head = r.method == "HEAD";
-    if (r.method != "GET" && !head) {
+    const std::int64_t clubOf = ClubTarget(r.target);
+    if (clubOf != 0 && r.method != "PUT") {
+      Answer(id, c, 405, "a shot's club is set with PUT", head, "Allow: PUT\r\n");
+      return;
+    }
+    if (clubOf == 0 && r.method != "GET" && !head) {
       Answer(id, c, 405, "only GET and HEAD are served here", false, "Allow: GET, HEAD\r\n");
       return;
     }
     if (loopback && !IsAddressOrLocalhost(r.host)) {
       Answer(id, c, 403, "this server answers to localhost and to addresses only", head);
+      return;
+    }
+    if (clubOf != 0) {
+      SetClub(id, c, clubOf);
       return;
     }
     const std::string path = r.target.substr(0, r.target.find_first_of("?#"));
@@ -249,6 +259,35 @@ struct HttpServer::Impl {
     c.socket->write(h.data(), static_cast<qint64>(h.size()));
     if (!head) c.file = std::move(f);
     Pump(id);
+  }
+
+  // PUT /shots/{id}/club, the name as the body (text/plain, UTF-8). Only this server's
+  // own pages may: another site open in the browser must not rewrite the history.
+  void SetClub(std::uint64_t id, Client& c, std::int64_t shotId) {
+    const HttpRequest& r = c.reader.request();
+    if (!IsOwnOrigin(r)) {
+      Answer(id, c, 403, "only this server's own pages may set a club", false);
+      return;
+    }
+    std::string club, error;
+    if (!ReadClubName(r.body, club, error)) {
+      Answer(id, c, 400, error, false);
+      return;
+    }
+    bool missing = false;
+    if (!store.SetClub(shotId, club, error, &missing)) {
+      Answer(id, c, missing ? 404 : 500, missing ? error : "the club could not be stored: " + error, false);
+      return;
+    }
+    // Committed: every open page hears of it, then the one that asked.
+    nlohmann::ordered_json j;
+    j["id"] = shotId;
+    j["club"] = club.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(club);
+    const std::string body = JsonText(j);
+    Broadcast(Event("club", body));
+    const std::string reply = Head(200, "application/json", static_cast<std::int64_t>(body.size() + 1)) + body + "\n";
+    c.socket->write(reply.data(), static_cast<qint64>(reply.size()));
+    Finish(id, c);
   }
 
   // The file a site path names, or empty: a regular file whose real path, symbolic

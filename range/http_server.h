@@ -1,11 +1,13 @@
 #pragma once
 // The range's HTTP side: the web edition's site files, the shot history as JSON
-// (GET /shots) and a Server-Sent Events stream (GET /shots/stream) of every stored
-// shot and every monitor status, pushed as they happen. Runs on the Qt event loop of
+// (GET /shots), a Server-Sent Events stream (GET /shots/stream) of every stored shot,
+// club change (`club`: {"id", "club"}) and monitor status, pushed as they happen, and
+// a stored shot's club set by its pages (PUT /shots/{id}/club, the name as a
+// text/plain UTF-8 body; empty clears it; answered with the `club` event's JSON). Runs on the Qt event loop of
 // the thread that makes it, beside the RangeServer.
 //
 // Nothing outside the site directory is ever read. Every connection's memory is
-// bounded: a request head of 8 KiB, files sent a chunk at a time as the client takes
+// bounded: a request head of 8 KiB, a body of 256 bytes, files sent a chunk at a time as the client takes
 // them, and a stream client whose unread events pass `streamBacklog` is dropped (the
 // others go on). One request a connection; answers close it, the stream stays open.
 

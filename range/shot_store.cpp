@@ -76,6 +76,47 @@ bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int ma
 
 }  // namespace
 
+bool ReadClubName(std::string_view text, std::string& out, std::string& error) {
+  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++characters) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    // The length of the sequence, and the least code point it may hold (no overlong forms).
+    const std::size_t n = b < 0x80 ? 1 : (b & 0xe0) == 0xc0 ? 2 : (b & 0xf0) == 0xe0 ? 3 : (b & 0xf8) == 0xf0 ? 4 : 0;
+    if (n == 0 || i + n > text.size()) {
+      error = "the club's name is not UTF-8 text";
+      return false;
+    }
+    std::uint32_t cp = n == 1 ? b : b & (0x7fu >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+      const auto c = static_cast<unsigned char>(text[i + k]);
+      if ((c & 0xc0) != 0x80) {
+        error = "the club's name is not UTF-8 text";
+        return false;
+      }
+      cp = (cp << 6) | (c & 0x3fu);
+    }
+    static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) {
+      error = "the club's name is not UTF-8 text";
+      return false;
+    }
+    if (cp < 0x20 || (cp >= 0x7f && cp <= 0x9f) || cp == 0x2028 || cp == 0x2029) {
+      error = "the club's name holds a control character";
+      return false;
+    }
+    i += n;
+  }
+  if (characters > kMaxClubName) {
+    error = "the club's name is longer than " + std::to_string(kMaxClubName) + " characters";
+    return false;
+  }
+  out = std::string(text);
+  return true;
+}
+
 bool ReadShotTime(const std::string& text, std::string& out) {
   std::string t = text;
   if (!t.empty() && (t.back() == 'Z' || t.back() == 'z')) t.pop_back();
@@ -428,7 +469,8 @@ bool ShotStore::Read(const ShotQuery& query, std::vector<StoredShot>& out, std::
   return true;
 }
 
-bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& error) {
+bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& error, bool* missing) {
+  if (missing) *missing = false;
   Statement st;
   if (sqlite3_prepare_v2(db_, "UPDATE shots SET club = ?1 WHERE id = ?2", -1, &st.s, nullptr) != SQLITE_OK) {
     error = Message(db_);
@@ -441,6 +483,7 @@ bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& e
     return false;
   }
   if (sqlite3_changes(db_) == 0) {
+    if (missing) *missing = true;
     error = std::string("no shot ") + std::to_string(id);
     return false;
   }

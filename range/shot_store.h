@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "range/shot_launch.h"
@@ -41,6 +42,14 @@ struct ShotQuery {
 /// an optional Z (times are UTC). Gives it as StoredShot::time writes times.
 bool ReadShotTime(const std::string& text, std::string& out);
 
+/// A club's name as it is stored: at most this many characters.
+constexpr std::size_t kMaxClubName = 40;
+
+/// Reads a club's name as somebody typed it: spaces and line ends around it trimmed;
+/// valid UTF-8, no control characters, at most kMaxClubName characters. Empty names no
+/// club. False with `error` (and `out` untouched) otherwise.
+bool ReadClubName(std::string_view text, std::string& out, std::string& error);
+
 class ShotStore {
  public:
   /// The schema this program writes; older files are brought up to it on opening.
@@ -70,8 +79,9 @@ class ShotStore {
   /// The shots the query selects, oldest first.
   bool Read(const ShotQuery& query, std::vector<StoredShot>& out, std::string& error);
 
-  /// Names the club of a stored shot (empty: none). False when there is no such shot.
-  bool SetClub(std::int64_t id, const std::string& club, std::string& error);
+  /// Names the club of a stored shot (empty: none), committed when it returns. False
+  /// when there is no such shot (`missing` set, when given) or the update fails.
+  bool SetClub(std::int64_t id, const std::string& club, std::string& error, bool* missing = nullptr);
 
   /// The one place a stored shot is announced: called after its commit.
   using Listener = std::function<void(const StoredShot&)>;

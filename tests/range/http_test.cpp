@@ -14,6 +14,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <thread>
+#include <tuple>
 
 #include "range/ball_flyer.h"
 #include "range/http_server.h"
@@ -269,6 +270,82 @@ TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
   });
   EXPECT_EQ(received, kShots);
   EXPECT_EQ(live.http->counts().dropped, 1);
+}
+
+// PUT /shots/{id}/club with `body`, from a page whose origin is `origin` (none: empty).
+std::string PutClub(int port, const std::string& target, const std::string& body, const std::string& origin) {
+  HttpClient c(port);
+  std::string head = "PUT " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                     "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+  if (!origin.empty()) head += "Origin: " + origin + "\r\n";
+  // The body in a packet of its own, as a browser may send it.
+  c.Send(head + "\r\n");
+  std::this_thread::sleep_for(5ms);
+  c.Send(body);
+  return c.ReadToClose();
+}
+
+TEST(RangeHttp, SetsAShotsClubForEveryOpenPageAndRefusesAnyOtherSite) {
+  LiveHttp live("club");
+  std::vector<StoredShot> shots(1);
+  std::string error;
+  ASSERT_TRUE(live.store->Add(shots, error)) << error;
+  const auto storedClub = [&] {
+    std::vector<StoredShot> now;
+    EXPECT_TRUE(live.store->Read({}, now, error)) << error;
+    return now.at(0).club;
+  };
+  live.Serve([&] {
+    const std::string own = "http://127.0.0.1:" + std::to_string(live.port);
+    HttpClient stream(live.port);
+    stream.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    stream.NextEvent();
+    stream.NextEvent();
+
+    const std::string set = PutClub(live.port, "/shots/1/club", " 7-iron\n", own);
+    ASSERT_EQ(test::StatusOf(set), 200) << set;
+    EXPECT_EQ(test::BodyOf(set), "{\"id\": 1, \"club\": \"7-iron\"}\n");
+    // Committed before anybody hears of it; the other page hears it at once.
+    EXPECT_EQ(storedClub(), "7-iron");
+    EXPECT_EQ(stream.NextEvent(1s).value_or(""), "event: club\ndata: {\"id\": 1, \"club\": \"7-iron\"}");
+    EXPECT_NE(test::BodyOf(HttpGet(live.port, "/shots")).find("\"club\": \"7-iron\""), std::string::npos);
+
+    // Each refusal says why and changes nothing.
+    const std::string longest(kMaxClubName, 'x');
+    const std::vector<std::tuple<std::string, std::string, std::string, int>> refused = {
+        {"/shots/2/club", "PW", own, 404},
+        {"/shots/1/club", "\xff\xfe", own, 400},
+        {"/shots/1/club", "\xc0\xafx", own, 400},  // an overlong '/'
+        {"/shots/1/club", "7\x01iron", own, 400},
+        {"/shots/1/club", "7\xc2\x85iron", own, 400},  // NEL, a C1 control
+        {"/shots/1/club", longest + "y", own, 400},
+        {"/shots/1/club", std::string(257, 'x'), own, 413},
+        {"/shots/1/club", "PW", "http://elsewhere.example", 403},
+        {"/shots/1/club", "PW", "null", 403},
+        {"/shots/1/club", "PW", "http://127.0.0.1:1", 403},
+    };
+    for (const auto& [target, body, origin, status] : refused) {
+      const std::string answer = PutClub(live.port, target, body, origin);
+      EXPECT_EQ(test::StatusOf(answer), status) << body.substr(0, 12) << "\n" << answer;
+      EXPECT_EQ(storedClub(), "7-iron");
+    }
+    EXPECT_EQ(test::StatusOf(HttpGet(live.port, "/shots/1/club")), 405);
+
+    // Without an Origin (not a browser), the longest name, then none.
+    EXPECT_EQ(test::StatusOf(PutClub(live.port, "/shots/1/club", "\xe3\x83\x89" + longest.substr(1), "")), 200);
+    const std::string cleared = PutClub(live.port, "/shots/1/club", "  ", own);
+    EXPECT_EQ(test::BodyOf(cleared), "{\"id\": 1, \"club\": null}\n");
+    EXPECT_EQ(storedClub(), "");
+    stream.NextEvent(1s);
+    EXPECT_EQ(test::DataOf(stream.NextEvent(1s).value_or("")), "{\"id\": 1, \"club\": null}");
+
+    // Blank lines before a request line that comes later wait for it.
+    HttpClient blank(live.port);
+    blank.Send("\r\n\r\nGET / HTTP/1.1\r\n");
+    std::this_thread::sleep_for(20ms);
+    blank.Send("\r\n");
+    EXPECT_EQ(test::StatusOf(blank.ReadToClose()), 200);
+  });
 }
 
 TEST(RangeHttp, CommandLineRefusesABadPortAndSaysWhenItIsTaken) {

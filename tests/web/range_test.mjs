@@ -51,7 +51,7 @@ const siteModule = (name) => import(join(SITE, name));
 /** localStorage's part the page uses, in memory. */
 function memoryStorage(entries = {}) {
   const map = new Map(Object.entries(entries));
-  return { getItem: (k) => map.get(k) ?? null, setItem: (k, v) => map.set(k, String(v)) };
+  return { getItem: (k) => map.get(k) ?? null, setItem: (k, v) => map.set(k, String(v)), removeItem: (k) => map.delete(k) };
 }
 
 test('per club: averages, spread and the 95 % ellipse of the landing points', async () => {
@@ -90,11 +90,12 @@ test('the tour averages are the example table\'s, and the export is plain CSV', 
     'name,speed,angle,side_spin,back_spin,distance\r\nshot 3,70,12,-250,3000,200.5\r\n');
 });
 
-test('the session survives damaged storage and takes a pushed shot once', async () => {
+test('the session survives damaged storage, takes a pushed shot once and its club from the range', async () => {
   const { Session } = await siteModule('range_session.js');
-  for (const [shots, clubs] of [['{not json', '[1'], ['{"a":1}', '[1,2]'], ['[null,3,{"launch":1}]', '5']]) {
-    const damaged = new Session(memoryStorage({ 'vendrel-range-shots': shots, 'vendrel-range-clubs': clubs }));
-    assert.deepEqual([damaged.all(), damaged.clubs], [[], {}]);
+  for (const shots of ['{not json', '{"a":1}', '[null,3,{"launch":1}]']) {
+    const damaged = new Session(memoryStorage({ 'vendrel-range-shots': shots, 'vendrel-range-clubs': '{"live:7":"PW"}' }));
+    assert.deepEqual(damaged.all(), []);
+    assert.equal(damaged.storage.getItem('vendrel-range-clubs'), null);
   }
   const session = new Session(memoryStorage());
   const stored = { id: 7, time: '2026-12-08T10:00:00.000Z', club: null, device: 'm',
@@ -106,8 +107,13 @@ test('the session survives damaged storage and takes a pushed shot once', async 
   // A history read before the shot was pushed does not take it away.
   session.setLive([]);
   assert.equal(session.all().length, 1);
-  session.setClub('live:7', ' 7-iron ');
-  assert.equal(new Session(session.storage).clubs['live:7'], '7-iron');
+  // A live shot's club is what the range stored; when it refuses, the club stays.
+  session.remote = async (id, club) => (club === 'bad' ? Promise.reject(new Error('refused')) : { id, club: club.trim() });
+  await session.setClub('live:7', ' 7-iron ');
+  await assert.rejects(session.setClub('live:7', 'bad'), /refused/);
+  assert.equal(session.find('live:7').club, '7-iron');
+  session.storedClub({ id: 7, club: null });
+  assert.equal(session.find('live:7').club, '');
 });
 
 const shownResult = (page) => page.evaluate(() => window.rangePage.shown?.result ?? null);
@@ -287,8 +293,9 @@ test('once opened, the range page runs offline', async () => {
 
 /** `vendrel-flight range` on free ports of 127.0.0.1: {protocolPort, url, stop}. */
 async function startRange() {
+  const database = join(dir, `range-${Date.now()}.sqlite`);
   const child = spawn(FLIGHT_EXE, ['range', '--port', '0', '--http-port', '0', '--site', SITE,
-    '--database', join(dir, `range-${Date.now()}.sqlite`)], { stdio: ['ignore', 'pipe', 'inherit'] });
+    '--database', database], { stdio: ['ignore', 'pipe', 'inherit'] });
   let out = '';
   const ready = await new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error(`range did not start: ${out}`)), 10000);
@@ -303,7 +310,7 @@ async function startRange() {
     });
     child.on('exit', () => reject(new Error(`range ended: ${out}`)));
   });
-  return { ...ready, stop: () => new Promise((ok) => { child.once('exit', ok); child.kill('SIGTERM'); }) };
+  return { ...ready, database, stop: () => new Promise((ok) => { child.once('exit', ok); child.kill('SIGTERM'); }) };
 }
 
 /** A connector: sends objects, resolves each send with the reply's arrival time. */
@@ -377,12 +384,32 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
     assert.equal(drawn.total, last.result.total);
     assert.equal(await page.textContent('[data-number=carry]'), `${last.result.carry.toFixed(1)} m`);
 
-    // A club named here is kept in this browser.
-    await page.getByLabel(`Club of shot #${last.id}`).fill('Driver');
-    await page.getByLabel(`Club of shot #${last.id}`).press('Tab');
+    // A club named here is stored in the range's history, and another open page shows it.
+    const other = await context.newPage();
+    await other.goto(`${range.url}range.html`);
+    await other.waitForSelector('html[data-ready=true]');
+    await other.waitForFunction(() => document.getElementById('connection').textContent === 'Connected to the range');
+    const club = `Club of shot #${last.id}`;
+    await page.getByLabel(club).fill(' Driver ');
+    await page.getByLabel(club).press('Tab');
+    // Both show the name as the range stored it, trimmed (polled: the page behind the other
+    // one draws no frames).
+    for (const p of [page, other]) {
+      await p.waitForFunction((label) => document.querySelector(`[aria-label="${label}"]`)?.value === 'Driver', club,
+        { timeout: 5000, polling: 50 });
+    }
+    const kept = execFileSync(FLIGHT_EXE, ['history', '--database', range.database, '--club', 'Driver', '--format', 'json']);
+    assert.deepEqual(JSON.parse(kept).map((s) => s.id), [last.id]);
+    // A name the range refuses is said so, and the stored one stays.
+    await page.getByLabel(club).fill('x'.repeat(41));
+    await page.getByLabel(club).press('Tab');
+    await page.waitForFunction(() => /not stored: .*longer than 40/.test(document.getElementById('session-message').textContent), null,
+      { polling: 50 });
+    assert.equal(await page.getByLabel(club).inputValue(), 'Driver');
+    await other.close();
     await page.reload();
     await page.waitForSelector('html[data-ready=true]');
-    assert.equal(await page.getByLabel(`Club of shot #${last.id}`).inputValue(), 'Driver');
+    assert.equal(await page.getByLabel(club).inputValue(), 'Driver');
     // A page that opens is told each monitor's last state, and when it was heard.
     await page.waitForFunction(() => /ready, ball detected, last heard \d+ s ago/.test(document.getElementById('monitors').textContent),
       null, { timeout: 1000 });

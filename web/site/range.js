@@ -9,7 +9,7 @@ import { ShotForm } from './range_form.js';
 import { FlightView } from './range_view.js';
 import { SessionTable } from './range_table.js';
 import { ClubCharts } from './range_charts.js';
-import { LiveRange, readHistory, yesNo, ago } from './range_live.js';
+import { LiveRange, readHistory, sendClub, yesNo, ago } from './range_live.js';
 import { download, shotsCsv } from './range_csv.js';
 
 const $ = (id) => document.getElementById(id);
@@ -36,7 +36,8 @@ class RangePage {
     this.session = new Session();
     this.form = new ShotForm($('shot-form'), model, this.units, clubs);
     this.view = new FlightView($('side-view'), $('top-view'), this.units);
-    this.table = new SessionTable($('session-table'), this.session, this.units, (shot) => this.show(shot));
+    this.table = new SessionTable($('session-table'), this.session, this.units, (shot) => this.show(shot),
+      (text) => { $('session-message').textContent = text; });
     this.charts = new ClubCharts({ table: $('club-table'), gapping: $('gapping'), landings: $('landings') }, this.units);
     this.shown = null;
     this.live = null;
@@ -135,6 +136,7 @@ class RangePage {
   /** Serves as a live page: the history, then the stream. */
   startLive(history) {
     $('live').hidden = false;
+    this.session.remote = (id, club) => sendClub(id, club);
     this.session.setLive(history);
     const last = this.session.live[this.session.live.length - 1];
     if (last) this.show(last, null);
@@ -143,6 +145,7 @@ class RangePage {
         const shot = this.session.addLive(stored);
         if (shot) this.show(shot);
       },
+      club: (stored) => this.session.storedClub(stored),
       history: (stored) => this.session.setLive(stored),
       state: () => this.showLive(),
     });

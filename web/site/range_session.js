@@ -1,8 +1,10 @@
 // The session: every shot the page knows, typed here or pushed by the range, in the
-// order they came. Typed shots are kept in the browser's storage; a live shot's club,
-// set or corrected here, is kept there too, by the shot's id in the range's history.
+// order they came. Typed shots are kept in the browser's storage. A live shot's club is
+// the range's: set or corrected here, it is sent there, and the page shows what the
+// history holds.
 const SHOTS = 'vendrel-range-shots';
-const CLUBS = 'vendrel-range-clubs';
+// Where live shots' clubs were once kept in this browser only; dropped when seen.
+const OLD_CLUBS = 'vendrel-range-clubs';
 
 function readJson(storage, key, fallback) {
   try {
@@ -45,9 +47,10 @@ export class Session {
   constructor(storage = localStorage) {
     this.storage = storage;
     const typed = readJson(storage, SHOTS, []);
-    const clubs = readJson(storage, CLUBS, {});
     this.typed = Array.isArray(typed) ? typed.filter(isShot) : [];
-    this.clubs = typeof clubs === 'object' && !Array.isArray(clubs) ? clubs : {};
+    if (storage.getItem(OLD_CLUBS) !== null) storage.removeItem?.(OLD_CLUBS);
+    /** `(id, club)` → the range's answer {id, club}; throws with the reason it was refused. */
+    this.remote = null;
     this.live = [];
     this.listeners = [];
     this.nextNumber = this.typed.reduce((n, s) => Math.max(n, s.id + 1), 1);
@@ -87,34 +90,46 @@ export class Session {
   setLive(stored) {
     const ids = new Set(stored.map((s) => s.id));
     const newer = this.live.filter((s) => !ids.has(s.id));
-    this.live = [...stored.map((s) => this.withClub(liveShot(s))), ...newer];
+    this.live = [...stored.map(liveShot), ...newer];
     this.changed(null);
   }
 
   /** A shot the stream pushed; one the page has already is not added twice. */
   addLive(stored) {
     if (this.live.some((s) => s.id === stored.id)) return null;
-    const shot = this.withClub(liveShot(stored));
+    const shot = liveShot(stored);
     this.live.push(shot);
     this.changed(shot);
     return shot;
   }
 
-  withClub(shot) {
-    if (Object.hasOwn(this.clubs, shot.key)) shot.club = this.clubs[shot.key];
-    return shot;
-  }
-
-  setClub(key, club) {
+  /**
+   * Names a shot's club (empty: none). A typed shot's is kept here; a live shot's is
+   * sent to the range and, once stored, shown as it holds it. When the range refuses,
+   * the table shows the stored club again and this throws the reason.
+   */
+  async setClub(key, club) {
     const shot = this.find(key);
     if (!shot) return;
-    shot.club = club.trim();
     if (shot.source === 'typed') {
+      shot.club = club.trim();
       this.saveTyped();
-    } else {
-      this.clubs[key] = shot.club;
-      this.storage.setItem(CLUBS, JSON.stringify(this.clubs));
+      this.changed(null);
+      return;
     }
+    try {
+      if (!this.remote) throw new Error('the range is not connected');
+      this.storedClub(await this.remote(shot.id, club));
+    } finally {
+      this.changed(null);
+    }
+  }
+
+  /** A club the range stored: its answer to this page, or another page's (the stream's `club` event). */
+  storedClub({ id, club }) {
+    const shot = this.live.find((s) => s.id === id);
+    if (!shot || shot.club === (club ?? '')) return;
+    shot.club = club ?? '';
     this.changed(null);
   }
 

@@ -14,16 +14,23 @@ const COLUMNS = [
 ];
 
 export class SessionTable {
-  constructor(table, session, units, onShow) {
+  /** `message`: says why a club was not stored (empty once one is). */
+  constructor(table, session, units, onShow, message) {
     this.table = table;
     this.session = session;
     this.units = units;
     this.onShow = onShow;
     this.sortKey = 'id';
     this.descending = true;
-    this.table.addEventListener('change', (e) => {
+    this.table.addEventListener('change', async (e) => {
       const key = e.target.dataset?.shot;
-      if (key) this.session.setClub(key, e.target.value);
+      if (!key) return;
+      try {
+        await this.session.setClub(key, e.target.value);
+        message('');
+      } catch (error) {
+        message(error.message);
+      }
     });
     this.table.addEventListener('click', (e) => {
       const button = e.target.closest('button');
