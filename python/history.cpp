@@ -12,26 +12,9 @@ namespace py = pybind11;
 namespace vendrel::python {
 namespace {
 
-constexpr const char* kHistoryDoc = R"(history(path, club=None, since=None) -> list
-
-The shots a range kept in its history file (vendrel-flight range --database), oldest
-first, as `vendrel-flight history --format json` exports them: one dict per shot with
-the same keys and the same numbers (id, time, device, shot_number, club, launch,
-measured_carry, result, conditions, club_data, message). SI units: m, m/s, degrees,
-rpm.
-
-The file is only read, and may be read while the range writes it.
-
-    club   only the shots of this club
-    since  only shots from this time on, UTC: "YYYY-MM-DD[THH:MM[:SS[.fff]]][Z]"
-
-A missing file or one that is no shot history raises OSError; a since that is no
-time raises ValueError.
-
-Example:
-    >>> shots = vendrel.history("shots.sqlite", club="7 iron")
-    >>> [s["result"]["carry"] for s in shots]
-)";
+constexpr const char* kShotsDoc =
+    "The shots of a range's history file, oldest first, as `vendrel-flight history --format json`\n"
+    "exports them (the records vendrel.history makes its columns of).";
 
 // A keyword that is text or None.
 std::optional<std::string> TextOrNone(const py::object& value, const char* name) {
@@ -75,8 +58,10 @@ py::object History(const py::object& path, const py::object& clubArg, const py::
 }  // namespace
 
 void DefineHistory(py::module_& m) {
-  m.def("history", &History, kHistoryDoc, py::arg("path"), py::arg("club") = py::none(),
+  m.def("_history_shots", &History, kShotsDoc, py::arg("path"), py::arg("club") = py::none(),
         py::arg("since") = py::none());
+  // A shot's keys and kinds of value, for the columns of a history with no shots.
+  m.attr("_history_template") = py::module_::import("json").attr("loads")(range::ShotsJsonText({range::StoredShot{}}));
 }
 
 }  // namespace vendrel::python

@@ -6,7 +6,8 @@
 
 namespace vendrel::python {
 
-/// Defines history(path, club=None, since=None).
+/// Defines _history_shots(path, club=None, since=None), the records vendrel.history
+/// (python/vendrel/_history.py) makes its columns of, and _history_template.
 void DefineHistory(pybind11::module_& m);
 
 }  // namespace vendrel::python

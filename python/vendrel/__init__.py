@@ -5,6 +5,7 @@ from . import _vendrel
 from ._vendrel import *  # noqa: F401,F403  (fly, trajectory, fit, and whatever the module defines)
 from ._vendrel import __version__  # noqa: F401
 from ._dispersion import DISPERSION_DOC as _DISPERSION_DOC, dispersion as _disperse, is_dask as _is_dask
+from ._history import history  # noqa: F401
 
 __doc__ = _vendrel.__doc__
 

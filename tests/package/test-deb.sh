@@ -132,7 +132,7 @@ if [[ -n $python ]]; then
     pyroot=$scratch/pyroot
     dpkg-deb -x "$pydeb" "$pyroot" || problem "dpkg-deb -x python3-vendrel"
     site=$pyroot$("$python" -c "import sysconfig; print(sysconfig.get_path('platlib', 'deb_system'))")
-    for f in vendrel/__init__.pyi vendrel/__init__.py vendrel/_dask.py vendrel/_dispersion.py; do
+    for f in vendrel/__init__.pyi vendrel/__init__.py vendrel/_dask.py vendrel/_dispersion.py vendrel/_history.py; do
       [[ -s $site/$f ]] || problem "python3-vendrel lacks $f in ${site#"$pyroot"}"
     done
     out=$(cd "$scratch" && PYTHONPATH=$site timeout 60 "$python" -c \

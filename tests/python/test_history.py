@@ -1,5 +1,5 @@
-"""vendrel.history reads the range's shot history as `vendrel-flight history --format
-json` exports it, while the range is still writing it."""
+"""vendrel.history reads the range's shot history as columns of the numbers `vendrel-flight
+history --format json` exports, while the range is still writing it."""
 import json
 import os
 import pathlib
@@ -9,6 +9,7 @@ import sqlite3
 import subprocess
 import time
 
+import numpy as np
 import pytest
 
 import vendrel
@@ -48,25 +49,46 @@ def exported(db, *options):
     return json.loads(cli("history", "--database", db, "--format", "json", *options))
 
 
+def same_as(columns, shots):
+    """The columns are the exported shots' values, bit for bit (NaN for a null number)."""
+    assert all(len(c) == len(shots) for c in columns.values())
+    for i, s in enumerate(shots):
+        for key, value in s.items():
+            for name, v in (value.items() if key in ("launch", "result") else [(key, value)]):
+                got = columns[name][i]
+                if name == "measured_carry" and v is None:
+                    assert np.isnan(got)
+                else:
+                    assert got == v, (name, got, v)
+
+
 def test_the_same_shots_as_the_export_while_the_range_runs(live_range):
-    shots = vendrel.history(live_range)
-    assert shots == exported(live_range)
-    assert [s["shot_number"] for s in shots] == [1, 2, 3]
-    assert list(shots[0]) == ["id", "time", "device", "shot_number", "club", "launch", "measured_carry", "result",
-                              "conditions", "club_data", "message"]
+    h = vendrel.history(live_range)
+    shots = exported(live_range)
+    same_as(h, shots)
+    assert list(h["shot_number"]) == [1, 2, 3]
+    assert h["carry"].dtype == np.float64 and h["id"].dtype == np.int64
     # Flown in the range's air, and kept with it.
-    assert shots[0]["conditions"]["temperature"] == 30.0
-    assert shots[0]["result"]["carry"] < shots[2]["result"]["carry"]
-    assert vendrel.history(pathlib.Path(live_range)) == shots  # any path-like
+    assert h["conditions"][0]["temperature"] == 30.0
+    assert h["carry"][0] < h["carry"][2]
+    assert np.isnan(h["measured_carry"]).all()
+    same_as(vendrel.history(pathlib.Path(live_range)), shots)  # any path-like
 
 
 def test_selects_by_club_and_time_as_the_command_does(live_range):
-    assert [s["shot_number"] for s in vendrel.history(live_range, club="7 iron")] == [2]
-    assert vendrel.history(live_range, club="7 iron") == exported(live_range, "--club", "7 iron")
-    assert vendrel.history(live_range, since="2000-01-01") == exported(live_range)
-    assert vendrel.history(live_range, since="2999-12-31T23:59Z") == []
+    assert list(vendrel.history(live_range, club="7 iron")["shot_number"]) == [2]
+    same_as(vendrel.history(live_range, club="7 iron"), exported(live_range, "--club", "7 iron"))
+    none = vendrel.history(live_range, since="2999-12-31T23:59Z")
+    assert list(none) == list(vendrel.history(live_range)) and all(len(c) == 0 for c in none.values())
     with pytest.raises(ValueError, match="since: 'yesterday' is not a time"):
         vendrel.history(live_range, since="yesterday")
+    try:
+        import pandas  # noqa: F401
+    except ImportError:
+        with pytest.raises(ImportError, match="needs pandas"):
+            vendrel.history(live_range, frame=True)
+    else:
+        assert list(vendrel.history(live_range, frame=True)["carry"]) == list(vendrel.history(live_range)["carry"])
 
 
 def test_a_missing_or_foreign_file_is_refused_when_called(tmp_path):
