@@ -135,14 +135,6 @@ emscripten::val Points() {
   return emscripten::val(emscripten::typed_memory_view(g_points.size(), g_points.data()));
 }
 
-emscripten::val PhaseNames() {
-  emscripten::val list = emscripten::val::array();
-  for (BallPhase p : {BallPhase::Flight, BallPhase::Bounce, BallPhase::Roll}) {
-    list.call<void>("push", std::string(BallPhaseName(p)));
-  }
-  return list;
-}
-
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(vendrel_range) {
@@ -154,5 +146,4 @@ EMSCRIPTEN_BINDINGS(vendrel_range) {
   function("rangeSpinParts", &SpinParts);
   function("rangeShot", &Shot);
   function("rangePoints", &Points);
-  function("rangePhaseNames", &PhaseNames);
 }

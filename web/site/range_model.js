@@ -20,7 +20,7 @@ export class BallModel {
     /** key → {key, label, help, unit, unitImperial, min, max, default}, model units. */
     this.rows = new Map(module.rangeParameters().map((row) => [row.key, row]));
     this.surfaces = module.rangeSurfaces();
-    this.phases = module.rangePhaseNames();
+    this.phases = module.trajectoryPhases();
   }
 
   /** `v` of `key` (a row's key, or 'distance', 'height', 'speed') from the person's units. */
