@@ -62,7 +62,7 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                while arrays fly, and once at the end; what it raises stops the
                flights and comes out of fly()
     model      "form" (the window's model, the default) or "ball": a real ball in
-               real air, one shot of single numbers. Its keywords, each defaulting
+               real air. Its keywords, each defaulting
                to the ball model's own value (k and k_prime are the form's only;
                spin is total_spin and spin_axis, or back_spin and side_spin):
 @BALL_PARAMETERS@    surface    the ground's constants (bounce_e0 ... roll_resistance) as a named
@@ -75,6 +75,9 @@ Parameters (each flight parameter is a number or a numpy array of numbers):
                came to rest after its bounces and roll: total (tee to rest, m),
                roll (total - carry, m; negative when it came back), rest
                {"x": downrange, "y": lateral} (m), bounces and time_to_rest (s).
+               Given arrays, one shot per element as the form's (each checked
+               before any flies, with the single shot's bits; max_ticks is the
+               form's only), the same keys as arrays, rest as rest_x and rest_y.
 
 With single numbers the result is a dict like `vendrel-flight --format json`:
     ticks     the tick on which the flight ended
