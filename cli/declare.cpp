@@ -183,31 +183,18 @@ CLI::Option* AddModel(CLI::App& app, Model& model) {
 
 namespace {
 
-// Sets a named surface's ground in `ball`; a constant given on its own keeps its value,
-// before the surface or after.
+// Sets a named surface's ground in `ball`, keeping the constants given on their own.
 std::function<bool(std::string_view)> SurfaceKeepingGiven(BallParams& ball, const std::vector<const Parameter*>& given) {
-  return [&ball, &given](std::string_view name) {
-    const BallParams before = ball;
-    if (!SetSurface(ball, name)) return false;
-    for (const Parameter* p : given) {
-      if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
-    }
-    return true;
-  };
+  return [&ball, &given](std::string_view name) { return SetSurfaceKeeping(ball, name, given); };
 }
 
 }  // namespace
 
 CLI::Option* AddSurface(CLI::App& app, const Model& model, const std::function<bool(std::string_view)>& set) {
-  std::vector<std::string> surfaces(SurfaceNames().begin(), SurfaceNames().end());
-  std::string list;
-  for (std::size_t i = 0; i < surfaces.size(); ++i) {
-    list += i == 0 ? "" : i + 1 == surfaces.size() ? " or " : ", ";
-    list += surfaces[i];
-  }
+  const std::string list = SurfaceList();
   return AddValue(app, "--surface", "NAME",
                   "ball model only: the ground's constants as a named set, each still\nsettable on its own (" + list +
-                      ", default " + surfaces.front() + ")",
+                      ", default " + std::string(SurfaceNames().front()) + ")",
                   [list, &model, set](const std::string& text) {
                     if (model != Model::Ball) return std::string("--surface: only with --model ball");
                     if (!set(text)) return "--surface: " + Quoted(text) + " is not one of " + list;

@@ -51,34 +51,38 @@ struct FlightFiles {
     }
     return 0;
   }
+
+  /// Closes the trajectory and writes the picture; 0, or the refusal's exit status.
+  int Close(const FlightOptions& opt) {
+    std::string error;
+    if (!trajectoryFile.Close(error)) return Refuse(error);
+    if (picture) {
+      if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
+      pngFile.close();
+    }
+    return 0;
+  }
 };
+
+// The report goes to standard error when standard output carries a file.
+void WriteReport(const FlightOptions& opt, const std::string& report) {
+  const bool toStdout = opt.trajectory == "-" || opt.png == "-";
+  std::fputs(report.c_str(), toStdout ? stderr : stdout);
+}
 
 // One ball flight: its report, trajectory and picture.
 int RunBallFlight(const FlightOptions& opt) {
-  std::string error;
   FlightFiles files;
   if (const int status = files.Open(opt)) return status;
-  // Plain references, which lambdas can capture (clang 14 cannot capture a binding).
-  OutputFile& trajectoryFile = files.trajectoryFile;
-  std::optional<TrajectoryWriter>& trajectory = files.trajectory;
-  QFile& pngFile = files.pngFile;
-  std::unique_ptr<Picture>& picture = files.picture;
   // The picture draws the bounces and the roll on the view's scale as the flight.
   std::optional<TrajectoryRow> previous;
   const BallSummary out = FlyBallRows(opt.ball, [&](const BallTrajectoryRow& row) {
-    if (trajectory) trajectory->Row(row);
-    if (picture && previous) picture->OnSegment(*previous, row.row);
+    if (files.trajectory) files.trajectory->Row(row);
+    if (files.picture && previous) files.picture->OnSegment(*previous, row.row);
     previous = row.row;
   });
-  if (!trajectoryFile.Close(error)) return Refuse(error);
-  if (picture) {
-    if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
-    pngFile.close();
-  }
-  const std::string report =
-      opt.format == Format::Json ? BallFlightJson(out, opt.units) : BallFlightText(out, opt.units);
-  const bool toStdout = opt.trajectory == "-" || opt.png == "-";
-  std::fputs(report.c_str(), toStdout ? stderr : stdout);
+  if (const int status = files.Close(opt)) return status;
+  WriteReport(opt, opt.format == Format::Json ? BallFlightJson(out, opt.units) : BallFlightText(out, opt.units));
   return ExitStatusFor(out);
 }
 
@@ -171,11 +175,6 @@ int RunFlightCommand(const FlightOptions& opt) {
 
   FlightFiles files;
   if (const int status = files.Open(opt)) return status;
-  // Plain references, which lambdas can capture (clang 14 cannot capture a binding).
-  OutputFile& trajectoryFile = files.trajectoryFile;
-  std::optional<TrajectoryWriter>& trajectory = files.trajectory;
-  QFile& pngFile = files.pngFile;
-  std::unique_ptr<Picture>& picture = files.picture;
 
   FlightForm form = opt.form;
   FlightOutcome out;
@@ -183,23 +182,21 @@ int RunFlightCommand(const FlightOptions& opt) {
     ProgressLine progress(opt.maxTicks, "ticks", true, FlightProgressText);
     TickTally ticks(progress.meter());
     out = RunFlight(form, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) {
-      if (trajectory) trajectory->OnTick(tick, st);
-      if (picture) picture->OnTick(tick, st);
+      if (files.trajectory) files.trajectory->OnTick(tick, st);
+      if (files.picture) files.picture->OnTick(tick, st);
       ticks.Tick();
     });
   }  // the line ends before anything else is written
-  if (!trajectoryFile.Close(error)) return Refuse(error);
 
-  if (picture) {
+  if (files.picture) {
     // Later flights draw over the earlier ones, as runs accumulate in the window.
     for (const Overrides& overlay : opt.overlays) {
       FlightForm more = form;
       for (const auto& [field, value] : overlay) more.*(field->form) = value;
-      RunFlight(more, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) { picture->OnTick(tick, st); });
+      RunFlight(more, opt.maxTicks, [&](std::int64_t tick, const FlightState& st) { files.picture->OnTick(tick, st); });
     }
-    if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
-    pngFile.close();
   }
+  if (const int status = files.Close(opt)) return status;
 
   if (opt.chart) {
     std::vector<FlightForm> overlays;
@@ -211,10 +208,7 @@ int RunFlightCommand(const FlightOptions& opt) {
     if (!chart.Write(ChartOfFlights(opt.form, overlays, opt.maxTicks, opt.units), error)) return Refuse(error);
   }
 
-  const std::string report =
-      opt.format == Format::Json ? FlightJson(out, opt.units) : FlightText(out, opt.units);
-  const bool toStdout = opt.trajectory == "-" || opt.png == "-";
-  std::fputs(report.c_str(), toStdout ? stderr : stdout);
+  WriteReport(opt, opt.format == Format::Json ? FlightJson(out, opt.units) : FlightText(out, opt.units));
   return ExitStatusFor(out);
 }
 

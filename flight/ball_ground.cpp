@@ -71,6 +71,16 @@ void Cross(const double* a, const double* b, double* c) {
 
 std::span<const std::string_view> SurfaceNames() { return kSurfaceNames; }
 
+std::string SurfaceList() {
+  std::string list;
+  const auto names = SurfaceNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    list += i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+    list += names[i];
+  }
+  return list;
+}
+
 bool SetSurface(BallParams& p, std::string_view name) {
   for (const Surface& s : kSurfaces) {
     if (s.name != name) continue;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,9 @@ std::span<const std::string_view> SurfaceNames();
 /// Sets every ground constant of `p` to the surface `name`'s; false (and `p`
 /// unchanged) for a name that is none of SurfaceNames().
 bool SetSurface(BallParams& p, std::string_view name);
+
+/// The names as a sentence lists them: "fairway, rough, ... or green-soft".
+std::string SurfaceList();
 
 /// The coefficient of restitution at normal impact speed `v` (m/s): falls with the
 /// speed to its least value and stays there, within [0, 1].

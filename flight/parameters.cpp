@@ -1,5 +1,7 @@
 #include "flight/parameters.h"
 
+#include "flight/ball_ground.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -92,6 +94,15 @@ FlightForm DefaultForm() {
   FlightForm form;
   LoadDefaults(form);
   return form;
+}
+
+bool SetSurfaceKeeping(BallParams& ball, std::string_view name, std::span<const Parameter* const> given) {
+  const BallParams before = ball;
+  if (!SetSurface(ball, name)) return false;
+  for (const Parameter* p : given) {
+    if (p->ball != nullptr) ball.*(p->ball) = before.*(p->ball);
+  }
+  return true;
 }
 
 }  // namespace vendrel

@@ -268,6 +268,11 @@ ParameterList ParametersOf(Model m);
 const Parameter* FindByOption(Model m, std::string_view option);
 const Parameter* FindByKey(Model m, std::string_view key);
 
+/// Sets the ground of `ball` to the surface `name`'s (SetSurface), except the rows of
+/// `given`, which were set on their own and keep their values whatever came first;
+/// false for a name that is no surface.
+bool SetSurfaceKeeping(BallParams& ball, std::string_view name, std::span<const Parameter* const> given);
+
 /// Model `m`'s option names, or its keys, joined by ", ": for refusals that list them.
 std::string OptionNames(Model m);
 std::string KeyNames(Model m);

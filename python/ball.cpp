@@ -21,8 +21,6 @@ struct BallRow {
 
 namespace {
 
-py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
-
 std::vector<const Parameter*> BallOnlyRows() {
   std::vector<const Parameter*> rows;
   for (const Parameter& p : kParameterTable) {
@@ -200,19 +198,7 @@ py::dict FlyBallShot(const BallParams& shot) {
     py::gil_scoped_release unlocked;
     s = FlyBall(shot);
   }
-  const FlightSummary f = BallAsFlightSummary(s);
-  py::dict landing;
-  landing["x"] = JsonNumber(f.landing[1]);
-  landing["y"] = JsonNumber(f.landing[2]);
-  landing["z"] = JsonNumber(f.landing[3]);
-  py::dict d;
-  d["ticks"] = py::int_(f.ticks);
-  d["end"] = py::str(FlightEndName(f.end));
-  d["landed"] = py::bool_(f.landed());
-  d["carry"] = JsonNumber(f.carry);
-  d["distance"] = JsonNumber(f.distance);
-  d["landing"] = landing;
-  d["apex"] = JsonNumber(f.apex);
+  py::dict d = SummaryDict(BallAsFlightSummary(s));
   d["landing_angle"] = JsonNumber(s.landingAngle);
   d["flight_time"] = JsonNumber(s.flightTime);
   d["lateral"] = JsonNumber(s.lateral);

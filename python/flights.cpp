@@ -15,8 +15,6 @@
 namespace vendrel::python {
 namespace {
 
-// JSON has no NaN or infinity: the command line writes null, and so do we.
-py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
 
 // Every flight the reader gives, in batches flown on `threads` threads by the lanes'
 // parallel runner; `store` gets each batch's summaries with the index of its first
@@ -67,18 +65,9 @@ Result FlyStoppably(std::int64_t maxTicks, std::int64_t (*ticksOf)(const Result&
 
 }  // namespace
 
-py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
-  const FlightForm launch = grid.Forms().front();
-  FlightOutcome out;
-  {
-    py::gil_scoped_release unlocked;
-    out = FlyStoppably<FlightOutcome>(
-        maxTicks, [](const FlightOutcome& o) { return o.ticks; },
-        [&](std::int64_t ticks, const StopRequest* stop) {
-          FlightForm form = launch;
-          return RunFlight(form, ticks, {}, stop);
-        });
-  }
+py::object JsonNumber(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
+
+py::dict SummaryDict(const FlightSummary& out) {
   py::dict landing;
   landing["x"] = JsonNumber(out.landing[1]);
   landing["y"] = JsonNumber(out.landing[2]);
@@ -92,6 +81,21 @@ py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
   d["landing"] = landing;
   d["apex"] = JsonNumber(out.apex);
   return d;
+}
+
+py::dict FlyOne(const FlightGrid& grid, std::int64_t maxTicks) {
+  const FlightForm launch = grid.Forms().front();
+  FlightOutcome out;
+  {
+    py::gil_scoped_release unlocked;
+    out = FlyStoppably<FlightOutcome>(
+        maxTicks, [](const FlightOutcome& o) { return o.ticks; },
+        [&](std::int64_t ticks, const StopRequest* stop) {
+          FlightForm form = launch;
+          return RunFlight(form, ticks, {}, stop);
+        });
+  }
+  return SummaryDict(out);
 }
 
 py::dict FlyMany(const FlightGrid& grid, std::int64_t maxTicks, unsigned threads, Progress& progress) {

@@ -7,10 +7,18 @@
 
 #include <cstdint>
 
+#include "flight/flight_summary.h"
 #include "python/parameters.h"
 #include "python/progress.h"
 
 namespace vendrel::python {
+
+/// A number as JSON has it: what is not finite becomes None, as the command line
+/// writes null.
+py::object JsonNumber(double v);
+
+/// A flight's summary as `vendrel-flight --format json` gives its keys.
+py::dict SummaryDict(const FlightSummary& out);
 
 /// One flight (a grid of numbers) as a dict with the keys and values of
 /// `vendrel-flight --format json`; numbers that are not finite become None, as JSON's null.

@@ -1,12 +1,5 @@
 #include "tests/range/connector.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -15,49 +8,13 @@
 
 namespace vendrel::test {
 
-Connector::Connector(int port) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<std::uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd_);
-    fd_ = -1;
-    return;
-  }
-  const int one = 1;
-  ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  // A server that stops reading makes a send fail after a while rather than hang.
-  const timeval bound{2, 0};
-  ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
-}
-
-Connector::~Connector() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool Connector::Send(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
+bool Connector::Send(std::string_view bytes) { return socket_.Send(bytes); }
 
 bool Connector::Receive(std::chrono::milliseconds timeout) {
-  if (fd_ < 0 || eof_) return false;
-  pollfd p{fd_, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0) return false;
-  char buf[16384];
-  const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-  if (n <= 0) {
-    eof_ = true;
-    return false;
-  }
+  const std::optional<std::string> bytes = socket_.Receive(timeout);
+  if (!bytes) return false;
   std::vector<range::StreamPiece> pieces;
-  stream_.Feed(std::string_view(buf, static_cast<std::size_t>(n)), pieces);
+  stream_.Feed(*bytes, pieces);
   for (auto& piece : pieces) replies_.push_back(std::move(piece.text));
   return true;
 }
@@ -77,10 +34,10 @@ std::optional<std::string> Connector::Reply(std::chrono::milliseconds timeout) {
 
 bool Connector::ClosedByServer(std::chrono::milliseconds timeout) {
   const auto until = std::chrono::steady_clock::now() + timeout;
-  while (!eof_ && std::chrono::steady_clock::now() < until) {
+  while (!socket_.closed() && std::chrono::steady_clock::now() < until) {
     Receive(std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()));
   }
-  return eof_;
+  return socket_.closed();
 }
 
 std::string ShotText(const std::string& device, std::int64_t number, double speedMph, double totalSpin,

@@ -11,17 +11,15 @@
 #include <string_view>
 
 #include "range/message_stream.h"
+#include "tests/range/loopback_socket.h"
 
 namespace vendrel::test {
 
 class Connector {
  public:
-  explicit Connector(int port);
-  ~Connector();
-  Connector(const Connector&) = delete;
-  Connector& operator=(const Connector&) = delete;
+  explicit Connector(int port) : socket_(port, {.interactive = true}) {}
 
-  bool connected() const { return fd_ >= 0; }
+  bool connected() const { return socket_.connected(); }
   /// Sends the bytes in one write (false when the server is gone).
   bool Send(std::string_view bytes);
   /// The next reply; nothing when none came within `timeout` or the server closed.
@@ -31,8 +29,7 @@ class Connector {
 
  private:
   bool Receive(std::chrono::milliseconds timeout);
-  int fd_ = -1;
-  bool eof_ = false;
+  LoopbackSocket socket_;
   range::MessageStream stream_;
   std::deque<std::string> replies_;
 };

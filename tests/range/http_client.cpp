@@ -1,10 +1,5 @@
 #include "tests/range/http_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -15,50 +10,15 @@ namespace vendrel::test {
 
 using Clock = std::chrono::steady_clock;
 
-HttpClient::HttpClient(int port, int receiveBuffer) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-  // Before connecting, so that the window offered is small from the start.
-  if (receiveBuffer > 0) ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<std::uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-}
-
-HttpClient::~HttpClient() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool HttpClient::Send(std::string_view bytes) {
-  while (!bytes.empty() && fd_ >= 0) {
-    const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return fd_ >= 0;
-}
-
 bool HttpClient::Receive(std::chrono::milliseconds timeout) {
-  if (fd_ < 0 || eof_) return false;
-  pollfd p{fd_, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0) return false;
-  char chunk[16384];
-  const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-  if (n <= 0) {
-    eof_ = true;
-    return false;
-  }
-  buffer_.append(chunk, static_cast<std::size_t>(n));
-  return true;
+  const std::optional<std::string> bytes = socket_.Receive(timeout);
+  if (bytes) buffer_ += *bytes;
+  return bytes.has_value();
 }
 
 std::string HttpClient::ReadToClose(std::chrono::milliseconds timeout) {
   const auto end = Clock::now() + timeout;
-  while (!eof_ && Clock::now() < end) {
+  while (!socket_.closed() && Clock::now() < end) {
     Receive(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()) + std::chrono::milliseconds(1));
   }
   return std::exchange(buffer_, {});

@@ -8,18 +8,17 @@
 #include <string>
 #include <string_view>
 
+#include "tests/range/loopback_socket.h"
+
 namespace vendrel::test {
 
 class HttpClient {
  public:
   /// `receiveBuffer` > 0 shrinks the kernel's buffer (for a client that never reads).
-  explicit HttpClient(int port, int receiveBuffer = 0);
-  ~HttpClient();
-  HttpClient(const HttpClient&) = delete;
-  HttpClient& operator=(const HttpClient&) = delete;
+  explicit HttpClient(int port, int receiveBuffer = 0) : socket_(port, {.receiveBuffer = receiveBuffer}) {}
 
-  bool connected() const { return fd_ >= 0; }
-  bool Send(std::string_view bytes);
+  bool connected() const { return socket_.connected(); }
+  bool Send(std::string_view bytes) { return socket_.Send(bytes); }
   /// Everything until the server closes; what came when `timeout` passes first.
   std::string ReadToClose(std::chrono::milliseconds timeout = std::chrono::seconds(5));
   /// The next event of a stream (its lines, without the blank line that ends it);
@@ -28,8 +27,7 @@ class HttpClient {
 
  private:
   bool Receive(std::chrono::milliseconds timeout);
-  int fd_ = -1;
-  bool eof_ = false;
+  LoopbackSocket socket_;
   std::string buffer_;
 };
 

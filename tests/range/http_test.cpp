@@ -3,9 +3,7 @@
 // thread's event loop, the clients on a thread of their own, every wait bounded.
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QTcpServer>
-#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +19,7 @@
 #include "range/range_server.h"
 #include "range/shot_store.h"
 #include "tests/range/connector.h"
+#include "tests/range/serve_while.h"
 #include "tests/range/http_client.h"
 #include "tests/support/process.h"
 
@@ -65,21 +64,7 @@ struct LiveHttp {
   }
 
   // Serves while `clients` runs on a thread of its own.
-  void Serve(const std::function<void()>& clients) {
-    std::atomic<bool> done{false};
-    std::thread t([&] {
-      clients();
-      done = true;
-    });
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      if (done) loop.quit();
-    });
-    poll.start(2);
-    loop.exec();
-    t.join();
-  }
+  void Serve(const std::function<void()>& clients) { test::ServeWhile(clients); }
 
   BallFlyer flyer;
   std::unique_ptr<ShotStore> store;

@@ -5,8 +5,6 @@
 #include <sqlite3.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include "range/range_server.h"
 #include "range/shot_store.h"
 #include "tests/range/connector.h"
+#include "tests/range/serve_while.h"
 #include "tests/support/process.h"
 
 namespace vendrel::range {
@@ -40,21 +39,7 @@ struct LiveRange {
   }
 
   // Serves while `clients` runs on a thread of its own.
-  void Serve(const std::function<void()>& clients) {
-    std::atomic<bool> done{false};
-    std::thread t([&] {
-      clients();
-      done = true;
-    });
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      if (done) loop.quit();
-    });
-    poll.start(2);
-    loop.exec();
-    t.join();
-  }
+  void Serve(const std::function<void()>& clients) { test::ServeWhile(clients); }
 
   std::vector<StoredShot> Shots() {
     std::vector<StoredShot> shots;

@@ -62,21 +62,14 @@ bool SetModel(ApiRequest& request, std::string_view text, std::string& error) {
 
 // The ground's constants as a named set; a constant set on its own keeps its value.
 bool SetSurfaceOf(ApiRequest& request, std::string_view text, std::string& error) {
-  std::string list;
-  const auto names = SurfaceNames();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    list += std::string(i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + std::string(names[i]);
-  }
   if (request.model != Model::Ball) {
     error = "--surface: only with --model ball";
     return false;
   }
-  const BallParams before = request.ball;
-  if (!SetSurface(request.ball, text)) {
-    error = "--surface: " + Quote(text) + " is not one of " + list;
+  if (!SetSurfaceKeeping(request.ball, text, request.given)) {
+    error = "--surface: " + Quote(text) + " is not one of " + SurfaceList();
     return false;
   }
-  for (const Parameter* p : request.given) request.ball.*(p->ball) = before.*(p->ball);
   return true;
 }
 

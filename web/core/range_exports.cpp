@@ -102,8 +102,8 @@ emscripten::val Shot(emscripten::val values, const std::string& surface) {
       return out;
     }
   }
-  if (!surface.empty() && !SetSurface(request.ball, surface)) {
-    out.set("message", "unknown surface '" + surface + "'");
+  if (!surface.empty() && !web::SetApiText(request, "surface", surface, error)) {
+    out.set("message", error);
     return out;
   }
   error = BallShotRefusal(request.ball);
