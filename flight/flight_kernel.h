@@ -8,6 +8,11 @@
 //   Ops::Splat(double)        a V holding the constant in every lane
 //   Ops::Sqrt(V)              the correctly rounded square root of every lane
 //   Ops::Select(mask, a, b)   a where the mask (the result of a comparison) holds, b elsewhere
+//   Ops::Min(a, b), Max(a, b) a where a < b (a > b) holds, b elsewhere, NaN included: one
+//                             instruction each on x86, where a comparison and a select take two
+//   Ops::SqrtDivide(x, n, r, q)  r = √x and q = n / r, register by register: each register's
+//                             division follows its own root into the divide unit instead
+//                             of waiting behind every register's root
 // Every sum and product below is formed in exactly the written order, and every lane
 // rounds as a lone double would; the reference values depend on it to the last bit.
 // Where a lone flight would skip a division (a zero divisor), the division is formed
@@ -26,6 +31,12 @@ struct ScalarOps {
   static double Splat(double x) { return x; }
   static double Sqrt(double x) { return std::sqrt(x); }
   static double Select(bool mask, double a, double b) { return mask ? a : b; }
+  static double Min(double a, double b) { return a < b ? a : b; }
+  static double Max(double a, double b) { return a > b ? a : b; }
+  static void SqrtDivide(double x, double n, double& r, double& q) {
+    r = std::sqrt(x);
+    q = n / r;
+  }
   static double Load(const double* src) { return *src; }
   static void Store(double* dst, double x) { *dst = x; }
   static std::uint64_t Bits(bool mask) { return mask ? 1 : 0; }
@@ -184,15 +195,15 @@ struct BallConsts {
 template <class Ops, class V = typename Ops::V>
 [[gnu::always_inline]] inline void BallAcceleration(const BallConsts<V>& c, const V& rx, const V& ry,
                                                     const V& rz, const V& u, V* a) {
-  const V s = Ops::Sqrt((rx * rx + ry * ry) + rz * rz);
-  // S = u / s. At rest (s = 0) the quotient is ∞ or NaN and the comparison sends it to
-  // the cap: drag and lift then vanish with s anyway.
-  const V ratio = u / s;
-  const V S = Ops::Select(c.cap > ratio, ratio, c.cap);
+  // s = |r| and S = u / s. At rest (s = 0) the quotient is ∞ or NaN and the minimum
+  // sends it to the cap: drag and lift then vanish with s anyway.
+  V s, ratio;
+  Ops::SqrtDivide((rx * rx + ry * ry) + rz * rz, u, s, ratio);
+  const V S = Ops::Min(ratio, c.cap);
   // Below the critical Reynolds number a dimpled ball's boundary layer no longer trips
   // to turbulence as readily and its drag rises: linearly toward zero speed here.
   const V below = Ops::Splat(1.0) - s * c.reScale;
-  const V rise = Ops::Select(below > Ops::Splat(0.0), below, Ops::Splat(0.0)) * c.crisis;
+  const V rise = Ops::Max(below, Ops::Splat(0.0)) * c.crisis;
   const V cd = ((c.cd2 * S + c.cd1) * S + c.cd0) + rise;
   const V cl = (c.cl2 * S + c.cl1) * S + c.cl0;
   const V ks = c.k * s;

@@ -123,6 +123,27 @@ struct GroupOps {
   static V Select(const Mask& m, const V& a, const V& b) { return Select(m, a, b, Seq{}); }
 
   template <int... I>
+  static V Min(const V& a, const V& b, std::integer_sequence<int, I...>) {
+    return {{Inner::Min(a.r[I], b.r[I])...}};
+  }
+  static V Min(const V& a, const V& b) { return Min(a, b, Seq{}); }
+  template <int... I>
+  static V Max(const V& a, const V& b, std::integer_sequence<int, I...>) {
+    return {{Inner::Max(a.r[I], b.r[I])...}};
+  }
+  static V Max(const V& a, const V& b) { return Max(a, b, Seq{}); }
+
+  // Each register's root, then its quotient, in program order: the divide unit takes the
+  // oldest work that is ready, so the first register's quotient goes ahead of the later
+  // registers' roots and its chain resumes sooner.
+  [[gnu::always_inline]] static void SqrtDivide(const V& x, const V& n, V& r, V& q) {
+    for (int k = 0; k < K; ++k) {
+      r.r[k] = Inner::Sqrt(x.r[k]);
+      q.r[k] = n.r[k] / r.r[k];
+    }
+  }
+
+  template <int... I>
   static V Load(const double* src, std::integer_sequence<int, I...>) {
     return {{Inner::Load(src + I * Inner::kLanes)...}};
   }
@@ -279,7 +300,7 @@ void RunBallPacks(BallLaneBlock<N>& b, LaneFeed& feed) {
     for (std::int64_t pass = 1;; ++pass) {
       V vn[3], pn[3], un;
       kernel::StepBall<Ops, kWind>(c, v, p, u, vn, pn, un);
-      apex = Ops::Select(pn[2] > apex, pn[2], apex);
+      apex = Ops::Max(pn[2], apex);
       std::uint64_t ended = ~Ops::Bits(pn[2] >= zero) & kAll;
       if (pass >= passLimit) {
         for (int i = 0; i < N; ++i) {

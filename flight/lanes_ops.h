@@ -1,5 +1,7 @@
 #pragma once
-// The flight kernel's operations on vector registers. Only the translation units
+// The flight kernel's operations on vector registers (minimum and maximum as the x86
+// instructions define them: the second operand unless the first compares below, or
+// above, it). Only the translation units
 // compiled for an instruction set include this, each seeing the types its compiler
 // flags allow.
 
@@ -21,6 +23,8 @@ struct Avx2Ops {
 
   static V Splat(double x) { return V{x, x, x, x}; }
   static V Sqrt(V x) { return (V)_mm256_sqrt_pd((__m256d)x); }
+  static V Min(V a, V b) { return (V)_mm256_min_pd((__m256d)a, (__m256d)b); }
+  static V Max(V a, V b) { return (V)_mm256_max_pd((__m256d)a, (__m256d)b); }
   // A mask lane is all ones or all zeros.
   static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
   static V Load(const double* src) {
@@ -50,6 +54,14 @@ struct Avx512Ops {
     return (V)_mm512_mask_sqrt_pd(r, static_cast<__mmask8>(0xFF), r);
   }
   static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
+  static V Min(V a, V b) {
+    const __m512d x = (__m512d)a;
+    return (V)_mm512_mask_min_pd(x, static_cast<__mmask8>(0xFF), x, (__m512d)b);
+  }
+  static V Max(V a, V b) {
+    const __m512d x = (__m512d)a;
+    return (V)_mm512_mask_max_pd(x, static_cast<__mmask8>(0xFF), x, (__m512d)b);
+  }
   static V Load(const double* src) {
     V v;
     std::memcpy(&v, src, sizeof v);
