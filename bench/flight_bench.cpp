@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ball_lane_steps.h"
 #include "bench/divide_bound.h"
 #include "cli/options.h"
 #include "cli/sweep.h"
@@ -360,6 +361,56 @@ void BM_BallDriverShotAgainstFlight(benchmark::State& state) {
   state.counters["bounces"] = static_cast<double>(s.bounces);
 }
 BENCHMARK(BM_BallDriverShotAgainstFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The driver's calm steps in the lanes and nothing else (flights of 135 steps, started
+// over in place) against the divide unit's pace for as many lane-steps: the most a sweep's
+// ratio could reach on this path with the step as it is.
+void BM_BallLaneStepsAgainstBound(benchmark::State& state) {
+  const LanePath path = kPaths[state.range(0)];
+  if (!LanePathAvailable(path)) {
+    state.SkipWithError("not on this machine");
+    return;
+  }
+  const BallLaunch l = LaunchBall(BallDriver());
+  constexpr int kStepsPerFlight = 135;
+  constexpr std::int64_t kLaneSteps = 4'000'000;
+  double sink = 0.0, bound = 1e300, steps = 1e300;
+  for (auto _ : state) {
+    bound = std::min(bound, ThreadSeconds([&] {
+      switch (path) {
+#if VENDREL_X86_LANES
+        case LanePath::Avx2: bench::BallDivideBoundAvx2(false, kLaneSteps / 4, &sink); return;
+        case LanePath::Avx512: bench::BallDivideBoundAvx512(false, kLaneSteps / 8, &sink); return;
+#endif
+        default: bench::BallDivideBoundLoop<kernel::ScalarOps>(false, kLaneSteps, &sink); return;
+      }
+    }));
+    steps = std::min(steps, ThreadSeconds([&] {
+      switch (path) {
+#if VENDREL_X86_LANES
+        case LanePath::Avx2:
+          bench::BallLaneStepsAvx2(l.consts, l.v, l.u, kStepsPerFlight, kLaneSteps / lanes::kBallAvx2Lanes, &sink);
+          return;
+        case LanePath::Avx512:
+          bench::BallLaneStepsAvx512(l.consts, l.v, l.u, kStepsPerFlight, kLaneSteps / lanes::kBallAvx512Lanes,
+                                     &sink);
+          return;
+#endif
+        default:
+          bench::BallLaneStepsLoop<lanes::GroupOps<kernel::ScalarOps, lanes::kBallScalarLanes>>(
+              l.consts, l.v, l.u, kStepsPerFlight, kLaneSteps / lanes::kBallScalarLanes, &sink);
+          return;
+      }
+    }));
+  }
+  benchmark::DoNotOptimize(sink);
+  state.counters["bound_ns"] = bound / static_cast<double>(kLaneSteps) * 1e9;
+  state.counters["steps_ns"] = steps / static_cast<double>(kLaneSteps) * 1e9;
+  state.counters["ratio"] = bound / steps;
+  state.SetLabel(LanePathName(path));
+}
+BENCHMARK(BM_BallLaneStepsAgainstBound)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(5);
 
 // 10,000 driver-like ball flights (angles 6 to 16 degrees, spins 2000 to 4000 rpm)
 // through the lanes on one thread against the divide unit's pace for the ball's own
