@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "flight/ball_landing.h"
 #include "flight/lane_feeder.h"
 #include "flight/lanes_loop.h"
 #include "flight/launch_trig.h"
@@ -30,82 +31,17 @@ void Step(const BallLaunch& l, const double* v, const double* p, double u, doubl
   kernel::StepBall<ScalarOps, kWind>(l.consts, v, p, u, vn, pn, un);
 }
 
-// The path inside the last step: the cubic Hermite through both ends, s from 0 to 1.
-struct Hermite {
-  const double *p0, *v0, *p1, *v1;
-  double dt;
-  double At(int i, double s) const {
-    const double t = 1.0 - s;
-    return ((1.0 + 2.0 * s) * t * t) * p0[i] + (s * t * t) * (dt * v0[i]) +
-           (s * s * (3.0 - 2.0 * s)) * p1[i] + (s * s * (s - 1.0)) * (dt * v1[i]);
-  }
-  double Slope(int i, double s) const {  // d/dt
-    const double d00 = 6.0 * s * s - 6.0 * s;
-    return (d00 * p0[i] - d00 * p1[i]) / dt + (3.0 * s * s - 4.0 * s + 1.0) * v0[i] +
-           (3.0 * s * s - 2.0 * s) * v1[i];
-  }
-};
-
-// Halvings of the step's bracket on the ground, as many as the bits let them shrink it.
-constexpr int kHalvings = 60;
-// The first halvings are exact: their ends are multiples of 2^-i that need no more than
-// 53 bits, so the ith midpoint is the bracket's start plus 2^-(i+1).
-constexpr int kExactHalvings = 53;
-
-// Where the path inside the step meets the ground: the fraction `lo` that kHalvings
-// halvings of [0, 1] leave, keeping the end whose height is >= 0 as `lo`. Halving one
-// step after another waits on each height in turn and guesses each branch at random;
-// instead the halvings are foretold from a guess at the root (every exact halving's
-// midpoint follows from the outcomes before it), all their heights are taken at once,
-// and the halvings go on one at a time from the first whose height contradicts the
-// forecast. The result is that of the plain halving loop, bit for bit, whatever the
-// guess.
-double GroundFraction(const Hermite& h) {
-  // The guess: the straight line's crossing, then Newton's steps on the cubic.
-  const double z0 = h.At(2, 0.0), z1 = h.At(2, 1.0);
-  double g = z0 / (z0 - z1);
+landing::Hermite<ScalarOps> HermiteOf(const double* p0, const double* v0, const double* p1, const double* v1,
+                                      double dt) {
+  landing::Hermite<ScalarOps> h;
   for (int i = 0; i < 3; ++i) {
-    const double slope = h.Slope(2, g) * h.dt;
-    const double next = g - h.At(2, g) / slope;
-    if (!(next >= 0.0 && next < 1.0)) break;
-    g = next;
+    h.p0[i] = p0[i];
+    h.v0[i] = v0[i];
+    h.p1[i] = p1[i];
+    h.v1[i] = v1[i];
   }
-  constexpr double kUnit = 9007199254740992.0;  // 2^53
-  const std::uint64_t guess =
-      g > 0.0 && g < 1.0 ? static_cast<std::uint64_t>(g * kUnit) : std::uint64_t{1} << 52;
-  // Halving i keeps the upper half where bit 52 - i of `guess` is set.
-  double mids[kExactHalvings];
-  bool above[kExactHalvings];
-  for (int i = 0; i < kExactHalvings; ++i) {
-    const std::uint64_t keep = ~((std::uint64_t{1} << (53 - i)) - 1);
-    const std::uint64_t mid = (guess & keep) | (std::uint64_t{1} << (52 - i));
-    mids[i] = static_cast<double>(mid) / kUnit;
-  }
-  // Height's terms hoisted (At's own, in its order), so that the heights are one plain
-  // loop the compiler can take two or four at a time.
-  const double z0Now = h.p0[2], z1Now = h.p1[2], dz0 = h.dt * h.v0[2], dz1 = h.dt * h.v1[2];
-  double heights[kExactHalvings];
-  for (int i = 0; i < kExactHalvings; ++i) {
-    const double s = mids[i], t = 1.0 - s;
-    heights[i] = ((1.0 + 2.0 * s) * t * t) * z0Now + (s * t * t) * dz0 + (s * s * (3.0 - 2.0 * s)) * z1Now +
-                 (s * s * (s - 1.0)) * dz1;
-  }
-  for (int i = 0; i < kExactHalvings; ++i) above[i] = heights[i] >= 0.0;
-  int i = 0;
-  while (i < kExactHalvings && above[i] == ((guess >> (52 - i) & 1) != 0)) ++i;
-  // The bracket after i halvings as the forecast made them (the true ones so far).
-  const std::uint64_t keep = i == 0 ? 0 : ~((std::uint64_t{1} << (53 - i)) - 1);
-  double lo = static_cast<double>(guess & keep) / kUnit;
-  double hi = static_cast<double>((guess & keep) + (std::uint64_t{1} << (53 - i))) / kUnit;
-  for (; i < kHalvings; ++i) {
-    const double mid = (lo + hi) / 2.0;
-    if (h.At(2, mid) >= 0.0) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
-  }
-  return lo;
+  h.dt = dt;
+  return h;
 }
 
 double DescentDegrees(double vx, double vy, double vz) {
@@ -246,21 +182,27 @@ BallLaunch LaunchBall(const BallParams& p) {
   return l;
 }
 
-BallSummary FinishBall(const double* p0, const double* v0, const double* p1, const double* v1,
-                       double dt, std::int64_t steps, double apex, FlightEnd end,
-                       BallPoint* last) {
+namespace {
+
+// Where in the last step the ground lies (z0 >= 0 > z1): the bracket halved to the last
+// bit the iterations can reach. A flight that ended otherwise ends with its step.
+double GroundFractionOf(const double* p0, const double* v0, const double* p1, const double* v1, double dt,
+                        FlightEnd end) {
+  return end == FlightEnd::Ground ? landing::GroundFraction(HermiteOf(p0, v0, p1, v1, dt)) : 1.0;
+}
+
+// The summary of a flight whose last step runs from (p0, v0) to (p1, v1), the ground
+// (when it ended there) at fraction `frac` of the step.
+BallSummary FinishAt(const double* p0, const double* v0, const double* p1, const double* v1, double dt,
+                     std::int64_t steps, double apex, FlightEnd end, double frac, BallPoint* last) {
   BallSummary s;
   s.ticks = steps;
   s.end = end;
   s.apex = apex;
   double at[3] = {p1[0], p1[1], p1[2]};
   double vel[3] = {v1[0], v1[1], v1[2]};
-  double frac = 1.0;
   if (end == FlightEnd::Ground) {
-    // The ground lies between the step's ends (z0 >= 0 > z1): halve the bracket to the
-    // last bit the iterations can reach.
-    const Hermite h{p0, v0, p1, v1, dt};
-    frac = GroundFraction(h);
+    const landing::Hermite<ScalarOps> h = HermiteOf(p0, v0, p1, v1, dt);
     for (int i = 0; i < 3; ++i) {
       at[i] = h.At(i, frac);
       vel[i] = h.Slope(i, frac);
@@ -285,6 +227,14 @@ BallSummary FinishBall(const double* p0, const double* v0, const double* p1, con
     s.carryChanged = true;
   }
   return s;
+}
+
+}  // namespace
+
+BallSummary FinishBall(const double* p0, const double* v0, const double* p1, const double* v1,
+                       double dt, std::int64_t steps, double apex, FlightEnd end,
+                       BallPoint* last) {
+  return FinishAt(p0, v0, p1, v1, dt, steps, apex, end, GroundFractionOf(p0, v0, p1, v1, dt, end), last);
 }
 
 namespace {
@@ -399,13 +349,17 @@ using NextBall = std::function<bool(std::size_t&, BallLaunch&)>;
 using BallDone = std::function<void(std::size_t, const BallSummary&)>;
 
 /// The ball's side of the lane feeder: its launches from `next`, each flight's landing
-/// and (with `ground`) its bounces and roll worked out as its lane ends.
+/// and (with `ground`) its bounces and roll worked out as its lane ends. With `batch`,
+/// the landings wait for one another and are worked out kBatch at a time in vector
+/// registers (the halvings that follow the forecast go one at a time, so sixteen
+/// landings take about as long as one); Flush works out those still waiting.
 template <int N>
 class BallLanes {
  public:
   using Block = BallLaneBlock<N>;
-  BallLanes(const NextBall& next, const BallDone& done, bool ground)
-      : next_(next), done_(done), groundPhase_(ground) {}
+  using Batcher = landing::Batcher;
+  BallLanes(const NextBall& next, const BallDone& done, bool ground, Batcher batcher)
+      : next_(next), done_(done), groundPhase_(ground), batcher_(batcher) {}
 
   bool Take(Block& block, int lane) {
     BallLaunch l;
@@ -439,40 +393,104 @@ class BallLanes {
   }
 
   void Report(Block& block, int lane) {
-    double p0[3], v0[3], p1[3], v1[3];
+    Ended e;
+    e.id = id_[lane];
+    e.ground = ground_[lane];
+    e.steps = block.ticks[lane];
+    e.apex = block.apex[lane];
+    e.dt = block.consts[lanes::kBallDtSlot][lane];
+    e.u = block.u[lane];
+    for (int k = 0; k < 3; ++k) e.axis[k] = block.consts[lanes::kBallAxSlot + k][lane];
+    const FlightEnd end = EndOf(block.p[2][lane]);
+    if (batcher_ == nullptr || end != FlightEnd::Ground) {
+      double p0[3], v0[3], p1[3], v1[3];
+      for (int k = 0; k < 3; ++k) {
+        p0[k] = block.p0[k][lane];
+        v0[k] = block.v0[k][lane];
+        p1[k] = block.p[k][lane];
+        v1[k] = block.v[k][lane];
+      }
+      Finish(e, p0, v0, p1, v1, end, GroundFractionOf(p0, v0, p1, v1, e.dt, end));
+      return;
+    }
+    const int slot = waiting_++;
     for (int k = 0; k < 3; ++k) {
-      p0[k] = block.p0[k][lane];
-      v0[k] = block.v0[k][lane];
-      p1[k] = block.p[k][lane];
-      v1[k] = block.v[k][lane];
+      batch_.p0[k][slot] = block.p0[k][lane];
+      batch_.v0[k][slot] = block.v0[k][lane];
+      batch_.p1[k][slot] = block.p[k][lane];
+      batch_.v1[k][slot] = block.v[k][lane];
     }
-    // The ground phase is a few closed-form events per shot, branching on each: it runs
-    // here, as the lone flight runs it, on the lane's landing.
-    BallPoint landing;
-    BallSummary s = FinishBall(p0, v0, p1, v1, block.consts[lanes::kBallDtSlot][lane], block.ticks[lane],
-                               block.apex[lane], EndOf(p1[2]), &landing);
-    if (groundPhase_) {
-      FinishGround(ground_[lane], landing, block.u[lane], block.consts[lanes::kBallAxSlot][lane],
-                   block.consts[lanes::kBallAxSlot + 1][lane], block.consts[lanes::kBallAxSlot + 2][lane], s);
+    batch_.dt[slot] = e.dt;
+    ended_[slot] = e;
+    if (waiting_ == landing::kBatch) Flush();
+  }
+
+  void Flush() {
+    if (waiting_ == 0) return;
+    // Slots left over repeat the first landing; their results are not used.
+    for (int slot = waiting_; slot < landing::kBatch; ++slot) {
+      for (int k = 0; k < 3; ++k) {
+        batch_.p0[k][slot] = batch_.p0[k][0];
+        batch_.v0[k][slot] = batch_.v0[k][0];
+        batch_.p1[k][slot] = batch_.p1[k][0];
+        batch_.v1[k][slot] = batch_.v1[k][0];
+      }
+      batch_.dt[slot] = batch_.dt[0];
     }
-    done_(id_[lane], s);
+    batcher_(batch_);
+    for (int slot = 0; slot < waiting_; ++slot) {
+      double p0[3], v0[3], p1[3], v1[3];
+      for (int k = 0; k < 3; ++k) {
+        p0[k] = batch_.p0[k][slot];
+        v0[k] = batch_.v0[k][slot];
+        p1[k] = batch_.p1[k][slot];
+        v1[k] = batch_.v1[k][slot];
+      }
+      Finish(ended_[slot], p0, v0, p1, v1, FlightEnd::Ground, batch_.frac[slot]);
+    }
+    waiting_ = 0;
   }
 
   bool Stopped() const { return false; }
 
  private:
+  // What an ended lane leaves besides its last step.
+  struct Ended {
+    std::size_t id = 0;
+    BallGround ground;
+    std::int64_t steps = 0;
+    double apex = 0.0, dt = 0.0, u = 0.0;
+    double axis[3]{};
+  };
+
+  void Finish(const Ended& e, const double* p0, const double* v0, const double* p1, const double* v1,
+              FlightEnd end, double frac) {
+    // The ground phase is a few closed-form events per shot, branching on each: it runs
+    // here, as the lone flight runs it, on the lane's landing.
+    BallPoint landing;
+    BallSummary s = FinishAt(p0, v0, p1, v1, e.dt, e.steps, e.apex, end, frac, &landing);
+    if (groundPhase_) FinishGround(e.ground, landing, e.u, e.axis[0], e.axis[1], e.axis[2], s);
+    done_(e.id, s);
+  }
+
   const NextBall& next_;
   const BallDone& done_;
   const bool groundPhase_;
+  const Batcher batcher_;
   std::size_t id_[N]{};
   BallGround ground_[N]{};
+  landing::Batch batch_{};
+  Ended ended_[landing::kBatch];
+  int waiting_ = 0;
 };
 
 template <int N, class Run>
-void RunBallWith(const NextBall& next, const BallDone& done, bool ground, Run run) {
-  BallLanes<N> model(next, done, ground);
+void RunBallWith(const NextBall& next, const BallDone& done, bool ground,
+                 typename BallLanes<N>::Batcher batch, Run run) {
+  BallLanes<N> model(next, done, ground, batch);
   lanes::LaneFeeder<BallLanes<N>, N> feeder(model);
   if (feeder.Fill()) run(feeder.block, feeder);
+  model.Flush();
 }
 
 // Every launch `next` hands out, all calm or all windy as `wind` says.
@@ -481,18 +499,18 @@ void RunBallLanes(LanePath path, bool wind, const NextBall& next, const BallDone
   switch (path) {
 #if VENDREL_X86_LANES
     case LanePath::Avx2:
-      RunBallWith<lanes::kBallAvx2Lanes>(next, done, ground, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx2Lanes>(next, done, ground, landing::BatcherFor(path), [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx2(b, feed, wind);
       });
       return;
     case LanePath::Avx512:
-      RunBallWith<lanes::kBallAvx512Lanes>(next, done, ground, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallAvx512Lanes>(next, done, ground, landing::BatcherFor(path), [&](auto& b, auto& feed) {
         lanes::RunBallPacksAvx512(b, feed, wind);
       });
       return;
 #endif
     default:
-      RunBallWith<lanes::kBallScalarLanes>(next, done, ground, [&](auto& b, auto& feed) {
+      RunBallWith<lanes::kBallScalarLanes>(next, done, ground, nullptr, [&](auto& b, auto& feed) {
         using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
         if (wind) {
           lanes::RunBallPacks<Ops, true>(b, feed);
@@ -505,6 +523,17 @@ void RunBallLanes(LanePath path, bool wind, const NextBall& next, const BallDone
 }
 
 }  // namespace
+
+landing::Batcher landing::BatcherFor(LanePath path) {
+  if (!LanePathAvailable(path)) return nullptr;
+  switch (path) {
+#if VENDREL_X86_LANES
+    case LanePath::Avx2: return GroundFractionsAvx2;
+    case LanePath::Avx512: return GroundFractionsAvx512;
+#endif
+    default: return nullptr;
+  }
+}
 
 void FlyBallsInLanes(LanePath path, std::span<const BallLaunch> launches,
                      const std::function<void(std::size_t, const BallSummary&)>& done) {

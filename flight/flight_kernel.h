@@ -33,6 +33,7 @@ struct ScalarOps {
   static double Select(bool mask, double a, double b) { return mask ? a : b; }
   static double Min(double a, double b) { return a < b ? a : b; }
   static double Max(double a, double b) { return a > b ? a : b; }
+  static double Floor(double x) { return std::floor(x); }
   static void SqrtDivide(double x, double n, double& r, double& q) {
     r = std::sqrt(x);
     q = n / r;

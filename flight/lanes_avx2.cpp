@@ -1,5 +1,6 @@
 // The lanes on 256-bit registers. This unit alone is compiled for AVX2; it is entered
 // only once the processor has been found to have it.
+#include "flight/ball_landing.h"
 #include "flight/lanes_loop.h"
 #include "flight/lanes_ops.h"
 
@@ -21,3 +22,13 @@ void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool win
 #endif
 
 }  // namespace vendrel::lanes
+
+namespace vendrel::landing {
+
+#if defined(__AVX2__)
+void GroundFractionsAvx2(Batch& b) {
+  GroundFractions<lanes::GroupOps<lanes::Avx2Ops, kBatch / lanes::Avx2Ops::kLanes>>(b);
+}
+#endif
+
+}  // namespace vendrel::landing

@@ -1,5 +1,6 @@
 // The lanes on 512-bit registers. This unit alone is compiled for AVX-512; it is
 // entered only once the processor has been found to have it.
+#include "flight/ball_landing.h"
 #include "flight/lanes_loop.h"
 #include "flight/lanes_ops.h"
 
@@ -21,3 +22,13 @@ void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool
 #endif
 
 }  // namespace vendrel::lanes
+
+namespace vendrel::landing {
+
+#if defined(__AVX512F__)
+void GroundFractionsAvx512(Batch& b) {
+  GroundFractions<lanes::GroupOps<lanes::Avx512Ops, kBatch / lanes::Avx512Ops::kLanes>>(b);
+}
+#endif
+
+}  // namespace vendrel::landing

@@ -100,6 +100,15 @@ struct GroupOps {
     friend auto operator>=(const Group& a, const Group& b) {
       return Map([](const T& x, const T& y) { return x >= y; }, a, b, Seq{});
     }
+    friend auto operator<(const Group& a, const Group& b) {
+      return Map([](const T& x, const T& y) { return x < y; }, a, b, Seq{});
+    }
+    friend auto operator==(const Group& a, const Group& b) {
+      return Map([](const T& x, const T& y) { return x == y; }, a, b, Seq{});
+    }
+    friend Group operator&(const Group& a, const Group& b) {
+      return Map([](const T& x, const T& y) { return x & y; }, a, b, Seq{});
+    }
   };
   using V = Group<IV>;
   using Mask = Group<IM>;
@@ -132,6 +141,11 @@ struct GroupOps {
     return {{Inner::Max(a.r[I], b.r[I])...}};
   }
   static V Max(const V& a, const V& b) { return Max(a, b, Seq{}); }
+  template <int... I>
+  static V Floor(const V& a, std::integer_sequence<int, I...>) {
+    return {{Inner::Floor(a.r[I])...}};
+  }
+  static V Floor(const V& a) { return Floor(a, Seq{}); }
 
   // Each register's root, then its quotient, in program order: the divide unit takes the
   // oldest work that is ready, so the first register's quotient goes ahead of the later

@@ -24,6 +24,7 @@ struct Avx2Ops {
   static V Splat(double x) { return V{x, x, x, x}; }
   static V Sqrt(V x) { return (V)_mm256_sqrt_pd((__m256d)x); }
   static V Min(V a, V b) { return (V)_mm256_min_pd((__m256d)a, (__m256d)b); }
+  static V Floor(V x) { return (V)_mm256_floor_pd((__m256d)x); }
   static V Max(V a, V b) { return (V)_mm256_max_pd((__m256d)a, (__m256d)b); }
   // A mask lane is all ones or all zeros.
   static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
@@ -54,6 +55,10 @@ struct Avx512Ops {
     return (V)_mm512_mask_sqrt_pd(r, static_cast<__mmask8>(0xFF), r);
   }
   static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
+  static V Floor(V v) {
+    const __m512d x = (__m512d)v;
+    return (V)_mm512_mask_roundscale_pd(x, static_cast<__mmask8>(0xFF), x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+  }
   static V Min(V a, V b) {
     const __m512d x = (__m512d)a;
     return (V)_mm512_mask_min_pd(x, static_cast<__mmask8>(0xFF), x, (__m512d)b);

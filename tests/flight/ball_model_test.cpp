@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "flight/ball_flight.h"
+#include "flight/ball_landing.h"
+#include "flight/lanes.h"
 #include "flight/parameters.h"
 #include "flight/ball_params.h"
 
@@ -165,8 +167,15 @@ TEST(BallModel, DefaultStepIsConvergedAndTheLandingLiesOnTheGround) {
 // taken; any change to the model's arithmetic or its order shows here first.
 // The landing's halvings are taken all at once from a forecast and checked: whatever
 // the cubic inside the last step (one crossing or three, steep or grazing, tiny or
-// huge), the point is the one sixty plain halvings give.
+// huge), the point is the one sixty plain halvings give, for one landing and for a
+// batch of them in each instruction set's registers.
 TEST(BallModel, LandingIsThePlainHalvingsPoint) {
+  std::vector<std::pair<LanePath, landing::Batcher>> batchers;
+  for (LanePath path : {LanePath::Avx2, LanePath::Avx512}) {
+    if (landing::BatcherFor(path)) batchers.emplace_back(path, landing::BatcherFor(path));
+  }
+  landing::Batch batch{};
+  double plain[landing::kBatch];
   std::mt19937_64 gen(20);
   auto in = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(gen); };
   for (int n = 0; n < 20000; ++n) {
@@ -193,6 +202,20 @@ TEST(BallModel, LandingIsThePlainHalvingsPoint) {
                      (lo * lo * (3.0 - 2.0 * lo)) * p1[0] + (lo * lo * (lo - 1.0)) * (dt * v1[0]);
     ASSERT_EQ(s.flightTime, (9.0 + lo) * dt) << n;
     ASSERT_EQ(s.landing[1], x) << n;
+    const int slot = n % landing::kBatch;
+    for (int k = 0; k < 3; ++k) {
+      batch.p0[k][slot] = p0[k];
+      batch.v0[k][slot] = v0[k];
+      batch.p1[k][slot] = p1[k];
+      batch.v1[k][slot] = v1[k];
+    }
+    batch.dt[slot] = dt;
+    plain[slot] = lo;
+    if (slot + 1 < landing::kBatch) continue;
+    for (const auto& [path, batcher] : batchers) {
+      batcher(batch);
+      for (int i = 0; i < landing::kBatch; ++i) ASSERT_EQ(batch.frac[i], plain[i]) << LanePathName(path) << " " << n;
+    }
   }
 }
 
