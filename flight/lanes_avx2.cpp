@@ -1,5 +1,5 @@
-// The lanes on 256-bit registers. This unit alone is compiled for AVX2; it is entered
-// only once the processor has been found to have it.
+// The lanes, and batches of ball landings, on 256-bit registers. This unit alone is
+// compiled for AVX2; it is entered only once the processor has been found to have it.
 #include "flight/ball_landing.h"
 #include "flight/lanes_loop.h"
 #include "flight/lanes_ops.h"
