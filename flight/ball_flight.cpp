@@ -31,6 +31,7 @@ void Step(const BallLaunch& l, const double* v, const double* p, double u, doubl
   kernel::StepBall<ScalarOps, kWind>(l.consts, v, p, u, vn, pn, un);
 }
 
+// The path inside a last step from its ends.
 landing::Hermite<ScalarOps> HermiteOf(const double* p0, const double* v0, const double* p1, const double* v1,
                                       double dt) {
   landing::Hermite<ScalarOps> h;
@@ -349,7 +350,7 @@ using NextBall = std::function<bool(std::size_t&, BallLaunch&)>;
 using BallDone = std::function<void(std::size_t, const BallSummary&)>;
 
 /// The ball's side of the lane feeder: its launches from `next`, each flight's landing
-/// and (with `ground`) its bounces and roll worked out as its lane ends. With `batch`,
+/// and (with `ground`) its bounces and roll worked out as its lane ends. With a `batcher`,
 /// the landings wait for one another and are worked out kBatch at a time in vector
 /// registers (the halvings that follow the forecast go one at a time, so sixteen
 /// landings take about as long as one); Flush works out those still waiting.
@@ -486,8 +487,8 @@ class BallLanes {
 
 template <int N, class Run>
 void RunBallWith(const NextBall& next, const BallDone& done, bool ground,
-                 typename BallLanes<N>::Batcher batch, Run run) {
-  BallLanes<N> model(next, done, ground, batch);
+                 typename BallLanes<N>::Batcher batcher, Run run) {
+  BallLanes<N> model(next, done, ground, batcher);
   lanes::LaneFeeder<BallLanes<N>, N> feeder(model);
   if (feeder.Fill()) run(feeder.block, feeder);
   model.Flush();

@@ -58,8 +58,8 @@ inline constexpr int kExactHalvings = 53;
 ///
 /// Halving one step after another waits on each height in turn; instead the halvings
 /// are foretold from a guess at the root (every exact halving's midpoint follows from
-/// the outcomes before it), their heights are taken in one pass, and the halvings go on
-/// one at a time from the first whose height contradicts the forecast. The result is
+/// the outcomes before it), their heights are taken without waiting on one another, and
+/// the halvings go on one at a time from the first whose height contradicts the forecast. The result is
 /// that of the plain halving loop, bit for bit, whatever the guess.
 template <class Ops, class V = typename Ops::V>
 V GroundFraction(const Hermite<Ops>& h) {
@@ -124,7 +124,7 @@ V GroundFraction(const Hermite<Ops>& h) {
   return lo;
 }
 
-/// Every slot of `b` with Ops::kLanes == kBatch.
+/// The ground's fraction for every slot of `b`, on registers of kBatch lanes in all.
 template <class Ops, class V = typename Ops::V>
 void GroundFractions(Batch& b) {
   static_assert(Ops::kLanes == kBatch);
