@@ -362,6 +362,17 @@ void BM_BallDriverShotAgainstFlight(benchmark::State& state) {
 }
 BENCHMARK(BM_BallDriverShotAgainstFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
+// The divide unit's pace for the ball's lane-steps at the path's register width.
+void BallDivideBound(LanePath path, bool wind, std::int64_t laneSteps, double* sink) {
+  switch (path) {
+#if VENDREL_X86_LANES
+    case LanePath::Avx2: bench::BallDivideBoundAvx2(wind, laneSteps / 4, sink); return;
+    case LanePath::Avx512: bench::BallDivideBoundAvx512(wind, laneSteps / 8, sink); return;
+#endif
+    default: bench::BallDivideBoundLoop<kernel::ScalarOps>(wind, laneSteps, sink); return;
+  }
+}
+
 // The driver's calm steps in the lanes and nothing else (flights of 135 steps, started
 // over in place) against the divide unit's pace for as many lane-steps: the most a sweep's
 // ratio could reach on this path with the step as it is.
@@ -376,15 +387,7 @@ void BM_BallLaneStepsAgainstBound(benchmark::State& state) {
   constexpr std::int64_t kLaneSteps = 4'000'000;
   double sink = 0.0, bound = 1e300, steps = 1e300;
   for (auto _ : state) {
-    bound = std::min(bound, ThreadSeconds([&] {
-      switch (path) {
-#if VENDREL_X86_LANES
-        case LanePath::Avx2: bench::BallDivideBoundAvx2(false, kLaneSteps / 4, &sink); return;
-        case LanePath::Avx512: bench::BallDivideBoundAvx512(false, kLaneSteps / 8, &sink); return;
-#endif
-        default: bench::BallDivideBoundLoop<kernel::ScalarOps>(false, kLaneSteps, &sink); return;
-      }
-    }));
+    bound = std::min(bound, ThreadSeconds([&] { BallDivideBound(path, false, kLaneSteps, &sink); }));
     steps = std::min(steps, ThreadSeconds([&] {
       switch (path) {
 #if VENDREL_X86_LANES
@@ -440,15 +443,7 @@ void BM_BallSweepAgainstBound(benchmark::State& state) {
   for (const BallSummary& s : FlyBallsParallel(shots, 2, path, ground)) laneSteps += s.ticks;
   double sink = 0.0, bound = 1e300, one = 1e300;
   for (auto _ : state) {
-    bound = std::min(bound, ThreadSeconds([&] {
-      switch (path) {
-#if VENDREL_X86_LANES
-        case LanePath::Avx2: bench::BallDivideBoundAvx2(wind, laneSteps / 4, &sink); return;
-        case LanePath::Avx512: bench::BallDivideBoundAvx512(wind, laneSteps / 8, &sink); return;
-#endif
-        default: bench::BallDivideBoundLoop<kernel::ScalarOps>(wind, laneSteps, &sink); return;
-      }
-    }));
+    bound = std::min(bound, ThreadSeconds([&] { BallDivideBound(path, wind, laneSteps, &sink); }));
     one = std::min(one, ThreadSeconds([&] {
       benchmark::DoNotOptimize(FlyBallsParallel(shots, 1, path, ground).data());
     }));
