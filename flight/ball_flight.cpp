@@ -352,8 +352,8 @@ using BallDone = std::function<void(std::size_t, const BallSummary&)>;
 /// The ball's side of the lane feeder: its launches from `next`, each flight's landing
 /// and (with `ground`) its bounces and roll worked out as its lane ends. With a `batcher`,
 /// the landings wait for one another and are worked out kBatch at a time in vector
-/// registers (the halvings that follow the forecast go one at a time, so sixteen
-/// landings take about as long as one); Flush works out those still waiting.
+/// registers (a landing's last halvings wait on one another; a batch waits once for
+/// all its landings); Flush works out those still waiting.
 template <int N>
 class BallLanes {
  public:
