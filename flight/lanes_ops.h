@@ -1,9 +1,8 @@
 #pragma once
 // The flight kernel's operations on vector registers (minimum and maximum as the x86
 // instructions define them: the second operand unless the first compares below, or
-// above, it). Only the translation units
-// compiled for an instruction set include this, each seeing the types its compiler
-// flags allow.
+// above, it). Only the translation units compiled for an instruction set include this,
+// each seeing the types its compiler flags allow.
 
 #include <cstdint>
 #include <cstring>
@@ -24,8 +23,8 @@ struct Avx2Ops {
   static V Splat(double x) { return V{x, x, x, x}; }
   static V Sqrt(V x) { return (V)_mm256_sqrt_pd((__m256d)x); }
   static V Min(V a, V b) { return (V)_mm256_min_pd((__m256d)a, (__m256d)b); }
-  static V Floor(V x) { return (V)_mm256_floor_pd((__m256d)x); }
   static V Max(V a, V b) { return (V)_mm256_max_pd((__m256d)a, (__m256d)b); }
+  static V Floor(V x) { return (V)_mm256_floor_pd((__m256d)x); }
   // A mask lane is all ones or all zeros.
   static V Select(Mask m, V a, V b) { return (V)((m & (Mask)a) | (~m & (Mask)b)); }
   static V Load(const double* src) {
