@@ -401,75 +401,60 @@ class BallLanes {
     e.apex = block.apex[lane];
     e.dt = block.consts[lanes::kBallDtSlot][lane];
     e.u = block.u[lane];
-    for (int k = 0; k < 3; ++k) e.axis[k] = block.consts[lanes::kBallAxSlot + k][lane];
-    const FlightEnd end = EndOf(block.p[2][lane]);
+    for (int k = 0; k < 3; ++k) {
+      e.axis[k] = block.consts[lanes::kBallAxSlot + k][lane];
+      e.p0[k] = block.p0[k][lane];
+      e.v0[k] = block.v0[k][lane];
+      e.p1[k] = block.p[k][lane];
+      e.v1[k] = block.v[k][lane];
+    }
+    const FlightEnd end = EndOf(e.p1[2]);
     if (batcher_ == nullptr || end != FlightEnd::Ground) {
-      double p0[3], v0[3], p1[3], v1[3];
-      for (int k = 0; k < 3; ++k) {
-        p0[k] = block.p0[k][lane];
-        v0[k] = block.v0[k][lane];
-        p1[k] = block.p[k][lane];
-        v1[k] = block.v[k][lane];
-      }
-      Finish(e, p0, v0, p1, v1, end, GroundFractionOf(p0, v0, p1, v1, e.dt, end));
+      Finish(e, end, GroundFractionOf(e.p0, e.v0, e.p1, e.v1, e.dt, end));
       return;
     }
-    const int slot = waiting_++;
-    for (int k = 0; k < 3; ++k) {
-      batch_.p0[k][slot] = block.p0[k][lane];
-      batch_.v0[k][slot] = block.v0[k][lane];
-      batch_.p1[k][slot] = block.p[k][lane];
-      batch_.v1[k][slot] = block.v[k][lane];
-    }
-    batch_.dt[slot] = e.dt;
-    ended_[slot] = e;
+    ended_[waiting_] = e;
+    Place(waiting_++, e);
     if (waiting_ == landing::kBatch) Flush();
   }
 
   void Flush() {
     if (waiting_ == 0) return;
     // Slots left over repeat the first landing; their results are not used.
-    for (int slot = waiting_; slot < landing::kBatch; ++slot) {
-      for (int k = 0; k < 3; ++k) {
-        batch_.p0[k][slot] = batch_.p0[k][0];
-        batch_.v0[k][slot] = batch_.v0[k][0];
-        batch_.p1[k][slot] = batch_.p1[k][0];
-        batch_.v1[k][slot] = batch_.v1[k][0];
-      }
-      batch_.dt[slot] = batch_.dt[0];
-    }
+    for (int slot = waiting_; slot < landing::kBatch; ++slot) Place(slot, ended_[0]);
     batcher_(batch_);
-    for (int slot = 0; slot < waiting_; ++slot) {
-      double p0[3], v0[3], p1[3], v1[3];
-      for (int k = 0; k < 3; ++k) {
-        p0[k] = batch_.p0[k][slot];
-        v0[k] = batch_.v0[k][slot];
-        p1[k] = batch_.p1[k][slot];
-        v1[k] = batch_.v1[k][slot];
-      }
-      Finish(ended_[slot], p0, v0, p1, v1, FlightEnd::Ground, batch_.frac[slot]);
-    }
+    for (int slot = 0; slot < waiting_; ++slot) Finish(ended_[slot], FlightEnd::Ground, batch_.frac[slot]);
     waiting_ = 0;
   }
 
   bool Stopped() const { return false; }
 
  private:
-  // What an ended lane leaves besides its last step.
+  // What an ended lane leaves: its last step from (p0, v0) to (p1, v1), and the rest.
   struct Ended {
     std::size_t id = 0;
     BallGround ground;
     std::int64_t steps = 0;
     double apex = 0.0, dt = 0.0, u = 0.0;
     double axis[3]{};
+    double p0[3]{}, v0[3]{}, p1[3]{}, v1[3]{};
   };
 
-  void Finish(const Ended& e, const double* p0, const double* v0, const double* p1, const double* v1,
-              FlightEnd end, double frac) {
+  void Place(int slot, const Ended& e) {
+    for (int k = 0; k < 3; ++k) {
+      batch_.p0[k][slot] = e.p0[k];
+      batch_.v0[k][slot] = e.v0[k];
+      batch_.p1[k][slot] = e.p1[k];
+      batch_.v1[k][slot] = e.v1[k];
+    }
+    batch_.dt[slot] = e.dt;
+  }
+
+  void Finish(const Ended& e, FlightEnd end, double frac) {
     // The ground phase is a few closed-form events per shot, branching on each: it runs
     // here, as the lone flight runs it, on the lane's landing.
     BallPoint landing;
-    BallSummary s = FinishAt(p0, v0, p1, v1, e.dt, e.steps, e.apex, end, frac, &landing);
+    BallSummary s = FinishAt(e.p0, e.v0, e.p1, e.v1, e.dt, e.steps, e.apex, end, frac, &landing);
     if (groundPhase_) FinishGround(e.ground, landing, e.u, e.axis[0], e.axis[1], e.axis[2], s);
     done_(e.id, s);
   }
