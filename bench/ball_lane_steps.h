@@ -10,14 +10,16 @@
 
 namespace vendrel::bench {
 
-/// `passes` calm steps of every lane of Ops (a lanes::GroupOps) from the launch `l`, each
-/// lane's speed a little apart so that no register repeats another; every lane starts
-/// over after `stepsPerFlight` steps, as a sweep's flights do.
-template <class Ops>
+/// `passes` calm steps of every lane of K registers of Inner from the launch `l`, stepped
+/// as the sweep steps them (lanes::StepBallRegisters), each lane's speed a little apart so
+/// that no register repeats another; every lane starts over after `stepsPerFlight`
+/// steps, as a sweep's flights do.
+template <class Inner, int K>
 void BallLaneStepsLoop(const kernel::BallConsts<double>& one, const double* v0, double u0,
                        int stepsPerFlight, std::int64_t passes, double* sink) {
-  using V = typename Ops::V;
-  constexpr int N = Ops::kLanes;
+  using V = typename Inner::V;
+  constexpr int L = Inner::kLanes;
+  constexpr int N = K * L;
   alignas(64) double column[lanes::kBallConstCount][N];
   kernel::BallConsts<double> copy = one;
   for (int i = 0; i < lanes::kBallConstCount; ++i) {
@@ -28,38 +30,49 @@ void BallLaneStepsLoop(const kernel::BallConsts<double>& one, const double* v0, 
     for (int k = 0; k < 3; ++k) start[k][j] = v0[k] * (1.0 + 0.001 * j);
     start[3][j] = u0;
   }
-  kernel::BallConsts<V> c;
-  for (int i = 0; i < lanes::kBallConstCount; ++i) *lanes::BallConstSlot(c, i) = Ops::Load(column[i]);
-  const V zero = Ops::Splat(0.0);
-  V v[3] = {Ops::Load(start[0]), Ops::Load(start[1]), Ops::Load(start[2])};
-  V p[3] = {zero, zero, zero};
-  V u = Ops::Load(start[3]);
+  kernel::BallConsts<V> c[K];
+  const V zero = Inner::Splat(0.0);
+  V v[K][3], p[K][3], u[K];
+  for (int k = 0; k < K; ++k) {
+    for (int i = 0; i < lanes::kBallConstCount; ++i) *lanes::BallConstSlot(c[k], i) = Inner::Load(column[i] + k * L);
+    for (int i = 0; i < 3; ++i) {
+      v[k][i] = Inner::Load(start[i] + k * L);
+      p[k][i] = zero;
+    }
+    u[k] = Inner::Load(start[3] + k * L);
+  }
   V total = zero;
   int left = stepsPerFlight;
   for (std::int64_t pass = 1; pass <= passes; ++pass) {
     if (--left == 0) {
       left = stepsPerFlight;
-      for (int k = 0; k < 3; ++k) {
-        total = total + p[k];
-        v[k] = Ops::Load(start[k]);
-        p[k] = zero;
+      for (int k = 0; k < K; ++k) {
+        for (int i = 0; i < 3; ++i) {
+          total = total + p[k][i];
+          v[k][i] = Inner::Load(start[i] + k * L);
+          p[k][i] = zero;
+        }
+        u[k] = Inner::Load(start[3] + k * L);
       }
-      u = Ops::Load(start[3]);
     }
-    V vn[3], pn[3], un;
-    kernel::StepBall<Ops, false>(c, v, p, u, vn, pn, un);
-    for (int k = 0; k < 3; ++k) {
-      v[k] = vn[k];
-      p[k] = pn[k];
+    kernel::BallStep<Inner, false> st[K];
+    for (int k = 0; k < K; ++k) st[k].Start(c[k], v[k], p[k], u[k]);
+    lanes::StepBallRegisters<Inner, false, K>(c, st);
+    for (int k = 0; k < K; ++k) {
+      for (int i = 0; i < 3; ++i) {
+        v[k][i] = st[k].vNext[i];
+        p[k][i] = st[k].pNext[i];
+      }
+      u[k] = st[k].u[2];
     }
-    u = un;
   }
-  alignas(64) double out[N];
-  Ops::Store(out, total + p[0] + p[1] + p[2]);
-  for (int j = 0; j < N; ++j) sink[0] += out[j];
+  for (int k = 0; k < K; ++k) total = total + p[k][0] + p[k][1] + p[k][2];
+  alignas(64) double out[L];
+  Inner::Store(out, total);
+  for (int j = 0; j < L; ++j) sink[0] += out[j];
 }
 
-// Each instruction set's loop on the lanes a thread keeps (kBallAvx2Lanes, kBallAvx512Lanes).
+// Each instruction set's loop on the registers a thread keeps (lanes::kBallRegisters).
 void BallLaneStepsAvx2(const kernel::BallConsts<double>& c, const double* v0, double u0, int stepsPerFlight,
                        std::int64_t passes, double* sink);
 void BallLaneStepsAvx512(const kernel::BallConsts<double>& c, const double* v0, double u0, int stepsPerFlight,

@@ -13,8 +13,7 @@ void BallDivideBoundAvx2(bool wind, std::int64_t steps, double* sink) {
 }
 void BallLaneStepsAvx2(const kernel::BallConsts<double>& c, const double* v0, double u0, int stepsPerFlight,
                         std::int64_t passes, double* sink) {
-  using Ops = lanes::GroupOps<lanes::Avx2Ops, lanes::kBallAvx2Lanes / lanes::Avx2Ops::kLanes>;
-  BallLaneStepsLoop<Ops>(c, v0, u0, stepsPerFlight, passes, sink);
+  BallLaneStepsLoop<lanes::Avx2Ops, lanes::kBallRegisters>(c, v0, u0, stepsPerFlight, passes, sink);
 }
 #endif
 

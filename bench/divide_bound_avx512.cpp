@@ -13,8 +13,7 @@ void BallDivideBoundAvx512(bool wind, std::int64_t steps, double* sink) {
 }
 void BallLaneStepsAvx512(const kernel::BallConsts<double>& c, const double* v0, double u0, int stepsPerFlight,
                          std::int64_t passes, double* sink) {
-  using Ops = lanes::GroupOps<lanes::Avx512Ops, lanes::kBallAvx512Lanes / lanes::Avx512Ops::kLanes>;
-  BallLaneStepsLoop<Ops>(c, v0, u0, stepsPerFlight, passes, sink);
+  BallLaneStepsLoop<lanes::Avx512Ops, lanes::kBallRegisters>(c, v0, u0, stepsPerFlight, passes, sink);
 }
 #endif
 

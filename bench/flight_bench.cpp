@@ -400,7 +400,7 @@ void BM_BallLaneStepsAgainstBound(benchmark::State& state) {
           return;
 #endif
         default:
-          bench::BallLaneStepsLoop<lanes::GroupOps<kernel::ScalarOps, lanes::kBallScalarLanes>>(
+          bench::BallLaneStepsLoop<kernel::ScalarOps, lanes::kBallRegisters>(
               l.consts, l.v, l.u, kStepsPerFlight, kLaneSteps / lanes::kBallScalarLanes, &sink);
           return;
       }

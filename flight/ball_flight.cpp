@@ -497,11 +497,10 @@ void RunBallLanes(LanePath path, bool wind, const NextBall& next, const BallDone
 #endif
     default:
       RunBallWith<lanes::kBallScalarLanes>(next, done, ground, nullptr, [&](auto& b, auto& feed) {
-        using Ops = lanes::GroupOps<ScalarOps, lanes::kBallScalarLanes>;
         if (wind) {
-          lanes::RunBallPacks<Ops, true>(b, feed);
+          lanes::RunBallPacks<ScalarOps, lanes::kBallRegisters, true>(b, feed);
         } else {
-          lanes::RunBallPacks<Ops, false>(b, feed);
+          lanes::RunBallPacks<ScalarOps, lanes::kBallRegisters, false>(b, feed);
         }
       });
       return;

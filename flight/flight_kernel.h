@@ -10,9 +10,6 @@
 //   Ops::Select(mask, a, b)   a where the mask (the result of a comparison) holds, b elsewhere
 //   Ops::Min(a, b), Max(a, b) a where a < b (a > b) holds, b elsewhere, NaN included: one
 //                             instruction each on x86, where a comparison and a select take two
-//   Ops::SqrtDivide(x, n, r, q)  r = √x and q = n / r, register by register: each register's
-//                             division follows its own root into the divide unit instead
-//                             of waiting behind every register's root
 // Every sum and product below is formed in exactly the written order, and every lane
 // rounds as a lone double would; the reference values depend on it to the last bit.
 // Where a lone flight would skip a division (a zero divisor), the division is formed
@@ -34,10 +31,6 @@ struct ScalarOps {
   static double Min(double a, double b) { return a < b ? a : b; }
   static double Max(double a, double b) { return a > b ? a : b; }
   static double Floor(double x) { return std::floor(x); }
-  static void SqrtDivide(double x, double n, double& r, double& q) {
-    r = std::sqrt(x);
-    q = n / r;
-  }
   static double Load(const double* src) { return *src; }
   static void Store(double* dst, double x) { *dst = x; }
   static std::uint64_t Bits(bool mask) { return mask ? 1 : 0; }
@@ -190,16 +183,15 @@ struct BallConsts {
   V reScale;        ///< 1 / the relative speed at the critical Reynolds number
 };
 
-/// The acceleration for the air-relative velocity (rx, ry, rz) and the spin's surface
-/// speed u = r·ω: one root and one division. Cd and Cl are quadratics in the spin
-/// ratio, Cd with the drag crisis's rise at low Reynolds numbers added.
+/// The acceleration for the air-relative velocity (rx, ry, rz), given its length s and
+/// the spin ratio's quotient u / s (u = r·ω, the spin's surface speed). Cd and Cl are
+/// quadratics in the spin ratio, Cd with the drag crisis's rise at low Reynolds numbers
+/// added.
 template <class Ops, class V = typename Ops::V>
 [[gnu::always_inline]] inline void BallAcceleration(const BallConsts<V>& c, const V& rx, const V& ry,
-                                                    const V& rz, const V& u, V* a) {
-  // s = |r| and S = u / s. At rest (s = 0) the quotient is ∞ or NaN and the minimum
-  // sends it to the cap: drag and lift then vanish with s anyway.
-  V s, ratio;
-  Ops::SqrtDivide((rx * rx + ry * ry) + rz * rz, u, s, ratio);
+                                                    const V& rz, const V& s, const V& ratio, V* a) {
+  // At rest (s = 0) the quotient is ∞ or NaN and the minimum sends it to the cap: drag
+  // and lift then vanish with s anyway.
   const V S = Ops::Min(ratio, c.cap);
   // Below the critical Reynolds number a dimpled ball's boundary layer no longer trips
   // to turbulence as readily and its drag rises: linearly toward zero speed here.
@@ -232,42 +224,105 @@ template <class Ops, class V = typename Ops::V>
   wy = c.wy * f;
 }
 
-/// The acceleration at one stage's ground velocity `vs`, against the air when it moves.
+/// One classical Runge-Kutta step of the ball, taken apart at its four roots and
+/// divisions (one per stage): Start, then Root<k> and Finish<k> for the stages k = 0 to
+/// 3 in turn. StepBall runs them one after another; the vector lanes interleave several
+/// registers' stages so that one register's root and division go into the divide unit
+/// while another's arithmetic goes on (lanes_loop.h). Each value is formed the same way
+/// either way.
+///
+/// The step starts from velocity `v`, position `p` and spin surface speed `u`. The spin
+/// decays exactly (the factors are exp(−λ·dt/2) and its square); with `kWind` the wind
+/// of BallWind blows through the step, otherwise the air is still and nothing of it is
+/// formed. The step's end is `vNext`, `pNext` and `u[2]`.
 template <class Ops, bool kWind, class V = typename Ops::V>
-[[gnu::always_inline]] inline void BallStage(const BallConsts<V>& c, const V* vs, const V& wx,
-                                             const V& wy, const V& u, V* a) {
-  if constexpr (kWind) {
-    BallAcceleration<Ops>(c, vs[0] - wx, vs[1] - wy, vs[2], u, a);
-  } else {
-    BallAcceleration<Ops>(c, vs[0], vs[1], vs[2], u, a);
-  }
-}
+struct BallStep {
+  V v[3], p[3];
+  V u[3];  ///< the spin's surface speed at the start, half way and at the end
+  V wx, wy;
+  V r[3];            ///< the stage's velocity against the air
+  V s, ratio;        ///< |r| and u / |r|
+  V a[4][3];         ///< the stages' accelerations
+  V v2[3], v3[3], v4[3];  ///< the velocities of stages 2 to 4
+  V vNext[3], pNext[3];
 
-/// One classical Runge-Kutta step of the ball from velocity `v`, position `p` and
-/// spin surface speed `u`, into `vNext`, `pNext`, `uNext`. The spin decays exactly
-/// (the factors are exp(−λ·dt/2) and its square); with `kWind` the wind of BallWind
-/// blows through the step, otherwise the air is still and nothing of it is formed.
+  [[gnu::always_inline]] void Start(const BallConsts<V>& c, const V* v0, const V* p0, const V& u0) {
+    for (int i = 0; i < 3; ++i) {
+      v[i] = v0[i];
+      p[i] = p0[i];
+    }
+    wx = Ops::Splat(0.0);
+    wy = Ops::Splat(0.0);
+    if constexpr (kWind) BallWind<Ops>(c, p[2], v[2], wx, wy);
+    u[0] = u0;
+    u[1] = u0 * c.decayHalf;
+    u[2] = u0 * c.decayFull;
+    Against(v);
+  }
+
+  /// The stage's one root and one division.
+  template <int kStage>
+  [[gnu::always_inline]] void Root() {
+    s = Ops::Sqrt((r[0] * r[0] + r[1] * r[1]) + r[2] * r[2]);
+    ratio = u[kStage == 0 ? 0 : kStage == 3 ? 2 : 1] / s;
+  }
+
+  /// The rest of the stage: its acceleration, and the next stage's velocity or the end.
+  template <int kStage>
+  [[gnu::always_inline]] void Finish(const BallConsts<V>& c) {
+    V* const ak = a[kStage];
+    BallAcceleration<Ops>(c, r[0], r[1], r[2], s, ratio, ak);
+    if constexpr (kStage == 0) {
+      for (int i = 0; i < 3; ++i) v2[i] = ak[i] * c.halfDt + v[i];
+      Against(v2);
+    } else if constexpr (kStage == 1) {
+      for (int i = 0; i < 3; ++i) v3[i] = ak[i] * c.halfDt + v[i];
+      Against(v3);
+    } else if constexpr (kStage == 2) {
+      for (int i = 0; i < 3; ++i) v4[i] = ak[i] * c.dt + v[i];
+      Against(v4);
+    } else {
+      const V two = Ops::Splat(2.0);
+      for (int i = 0; i < 3; ++i) {
+        vNext[i] = ((a[1][i] + a[2][i]) * two + (a[0][i] + a[3][i])) * c.sixthDt + v[i];
+        pNext[i] = ((v2[i] + v3[i]) * two + (v[i] + v4[i])) * c.sixthDt + p[i];
+      }
+    }
+  }
+
+ private:
+  [[gnu::always_inline]] void Against(const V* vs) {
+    if constexpr (kWind) {
+      r[0] = vs[0] - wx;
+      r[1] = vs[1] - wy;
+    } else {
+      r[0] = vs[0];
+      r[1] = vs[1];
+    }
+    r[2] = vs[2];
+  }
+};
+
+/// One step of the ball (BallStep's stages one after another) into `vNext`, `pNext`,
+/// `uNext`.
 template <class Ops, bool kWind, class V = typename Ops::V>
 [[gnu::always_inline]] inline void StepBall(const BallConsts<V>& c, const V* v, const V* p, const V& u,
                                             V* vNext, V* pNext, V& uNext) {
-  const V two = Ops::Splat(2.0);
-  V wx = Ops::Splat(0.0), wy = Ops::Splat(0.0);
-  if constexpr (kWind) BallWind<Ops>(c, p[2], v[2], wx, wy);
-  const V uHalf = u * c.decayHalf;
-  const V uFull = u * c.decayFull;
-  V a1[3], a2[3], a3[3], a4[3], v2[3], v3[3], v4[3];
-  BallStage<Ops, kWind>(c, v, wx, wy, u, a1);
-  for (int i = 0; i < 3; ++i) v2[i] = a1[i] * c.halfDt + v[i];
-  BallStage<Ops, kWind>(c, v2, wx, wy, uHalf, a2);
-  for (int i = 0; i < 3; ++i) v3[i] = a2[i] * c.halfDt + v[i];
-  BallStage<Ops, kWind>(c, v3, wx, wy, uHalf, a3);
-  for (int i = 0; i < 3; ++i) v4[i] = a3[i] * c.dt + v[i];
-  BallStage<Ops, kWind>(c, v4, wx, wy, uFull, a4);
+  BallStep<Ops, kWind> st;
+  st.Start(c, v, p, u);
+  st.template Root<0>();
+  st.template Finish<0>(c);
+  st.template Root<1>();
+  st.template Finish<1>(c);
+  st.template Root<2>();
+  st.template Finish<2>(c);
+  st.template Root<3>();
+  st.template Finish<3>(c);
   for (int i = 0; i < 3; ++i) {
-    vNext[i] = ((a2[i] + a3[i]) * two + (a1[i] + a4[i])) * c.sixthDt + v[i];
-    pNext[i] = ((v2[i] + v3[i]) * two + (v[i] + v4[i])) * c.sixthDt + p[i];
+    vNext[i] = st.vNext[i];
+    pNext[i] = st.pNext[i];
   }
-  uNext = uFull;
+  uNext = st.u[2];
 }
 
 }  // namespace vendrel::kernel

@@ -12,11 +12,10 @@ void RunPacksAvx2(LaneBlock<kAvx2Lanes>& b, std::int64_t maxTicks, LaneFeed& fee
 }
 
 void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind) {
-  using Ops = GroupOps<Avx2Ops, kBallAvx2Lanes / Avx2Ops::kLanes>;
   if (wind) {
-    RunBallPacks<Ops, true>(b, feed);
+    RunBallPacks<Avx2Ops, kBallRegisters, true>(b, feed);
   } else {
-    RunBallPacks<Ops, false>(b, feed);
+    RunBallPacks<Avx2Ops, kBallRegisters, false>(b, feed);
   }
 }
 #endif

@@ -12,11 +12,10 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 }
 
 void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind) {
-  using Ops = GroupOps<Avx512Ops, kBallAvx512Lanes / Avx512Ops::kLanes>;
   if (wind) {
-    RunBallPacks<Ops, true>(b, feed);
+    RunBallPacks<Avx512Ops, kBallRegisters, true>(b, feed);
   } else {
-    RunBallPacks<Ops, false>(b, feed);
+    RunBallPacks<Avx512Ops, kBallRegisters, false>(b, feed);
   }
 }
 #endif

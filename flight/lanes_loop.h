@@ -147,16 +147,6 @@ struct GroupOps {
   }
   static V Floor(const V& a) { return Floor(a, Seq{}); }
 
-  // Each register's root, then its quotient, in program order: the divide unit takes the
-  // oldest work that is ready, so the first register's quotient goes ahead of the later
-  // registers' roots and its chain resumes sooner.
-  [[gnu::always_inline]] static void SqrtDivide(const V& x, const V& n, V& r, V& q) {
-    for (int k = 0; k < K; ++k) {
-      r.r[k] = Inner::Sqrt(x.r[k]);
-      q.r[k] = n.r[k] / r.r[k];
-    }
-  }
-
   template <int... I>
   static V Load(const double* src, std::integer_sequence<int, I...>) {
     return {{Inner::Load(src + I * Inner::kLanes)...}};
@@ -264,13 +254,21 @@ inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
 inline constexpr int kBallAxSlot = 8;   ///< and ax, ay, az from here
 
 template <class V>
+inline constexpr V kernel::BallConsts<V>::*kBallConstMembers[kBallConstCount] = {
+    &kernel::BallConsts<V>::k,         &kernel::BallConsts<V>::cd0,       &kernel::BallConsts<V>::cd1,
+    &kernel::BallConsts<V>::cd2,       &kernel::BallConsts<V>::cl0,       &kernel::BallConsts<V>::cl1,
+    &kernel::BallConsts<V>::cl2,       &kernel::BallConsts<V>::cap,       &kernel::BallConsts<V>::ax,
+    &kernel::BallConsts<V>::ay,        &kernel::BallConsts<V>::az,        &kernel::BallConsts<V>::negG,
+    &kernel::BallConsts<V>::dt,        &kernel::BallConsts<V>::halfDt,    &kernel::BallConsts<V>::sixthDt,
+    &kernel::BallConsts<V>::decayHalf, &kernel::BallConsts<V>::decayFull, &kernel::BallConsts<V>::wx,
+    &kernel::BallConsts<V>::wy,        &kernel::BallConsts<V>::invHeight, &kernel::BallConsts<V>::crisis,
+    &kernel::BallConsts<V>::reScale};
+
+// A constant table of members, not one of addresses built at every call: refilling a
+// block loads every constant of every register.
+template <class V>
 [[gnu::always_inline]] inline V* BallConstSlot(kernel::BallConsts<V>& c, int i) {
-  V* const slots[kBallConstCount] = {&c.k,   &c.cd0,       &c.cd1,       &c.cd2,     &c.cl0, &c.cl1,
-                                     &c.cl2, &c.cap,       &c.ax,        &c.ay,      &c.az,  &c.negG,
-                                     &c.dt,  &c.halfDt,    &c.sixthDt,   &c.decayHalf,
-                                     &c.decayFull, &c.wx,  &c.wy,        &c.invHeight,
-                                     &c.crisis, &c.reScale};
-  return slots[i];
+  return &(c.*kBallConstMembers<V>[i]);
 }
 
 /// The lanes of one block of ball flights. Between ticks `v`, `p`, `u` hold the start
@@ -289,54 +287,80 @@ struct BallLaneBlock {
   std::int64_t maxTicks[N];
 };
 
-/// Ticks every lane of `b` until the feed has no flights left; a lane ends when its
-/// step ends below the ground (or not a number) or after its own `maxTicks`.
-template <class Ops, bool kWind, int N>
+/// The steps of K registers of ball flights, their stages staggered: slot i puts the
+/// root and division of register i mod K's stage i / K into the divide unit, then does
+/// the rest of the slot before's stage. While one register waits on the divide unit,
+/// the others' arithmetic goes on, and what waits is never more than a stage's work:
+/// taking every register's stage at once filled the processor's window with work that
+/// waited on the divisions, and the unit stood idle between stages.
+template <class Inner, bool kWind, int K, int I = 0>
+[[gnu::always_inline]] inline void StepBallRegisters(const kernel::BallConsts<typename Inner::V>* c,
+                                                     kernel::BallStep<Inner, kWind>* st) {
+  if constexpr (I < 4 * K) st[I % K].template Root<I / K>();
+  if constexpr (I > 0) st[(I - 1) % K].template Finish<(I - 1) / K>(c[(I - 1) % K]);
+  if constexpr (I < 4 * K) StepBallRegisters<Inner, kWind, K, I + 1>(c, st);
+}
+
+/// Ticks every lane of `b` (K registers of Inner) until the feed has no flights left; a
+/// lane ends when its step ends below the ground (or not a number) or after its own
+/// `maxTicks`.
+template <class Inner, int K, bool kWind, int N>
 void RunBallPacks(BallLaneBlock<N>& b, LaneFeed& feed) {
-  static_assert(N == Ops::kLanes && N <= 64);
-  using V = typename Ops::V;
-  constexpr std::uint64_t kAll = N == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << N) - 1;
-  const V zero = Ops::Splat(0.0);
+  constexpr int L = Inner::kLanes;
+  static_assert(N == K * L && N <= 64);
+  using V = typename Inner::V;
+  constexpr std::uint64_t kRegister = L == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << L) - 1;
+  const V zero = Inner::Splat(0.0);
   for (;;) {
-    kernel::BallConsts<V> c;
-    for (int i = 0; i < kBallConstCount; ++i) *BallConstSlot(c, i) = Ops::Load(b.consts[i]);
-    V v[3], p[3];
-    for (int k = 0; k < 3; ++k) {
-      v[k] = Ops::Load(b.v[k]);
-      p[k] = Ops::Load(b.p[k]);
+    kernel::BallConsts<V> c[K];
+    V v[K][3], p[K][3], u[K], apex[K];
+    for (int k = 0; k < K; ++k) {
+      for (int i = 0; i < kBallConstCount; ++i) *BallConstSlot(c[k], i) = Inner::Load(b.consts[i] + k * L);
+      for (int i = 0; i < 3; ++i) {
+        v[k][i] = Inner::Load(b.v[i] + k * L);
+        p[k][i] = Inner::Load(b.p[i] + k * L);
+      }
+      u[k] = Inner::Load(b.u + k * L);
+      apex[k] = Inner::Load(b.apex + k * L);
     }
-    V u = Ops::Load(b.u);
-    V apex = Ops::Load(b.apex);
     std::int64_t passLimit = b.maxTicks[0] - b.ticks[0];
     for (int i = 1; i < N; ++i) {
       if (b.maxTicks[i] - b.ticks[i] < passLimit) passLimit = b.maxTicks[i] - b.ticks[i];
     }
     for (std::int64_t pass = 1;; ++pass) {
-      V vn[3], pn[3], un;
-      kernel::StepBall<Ops, kWind>(c, v, p, u, vn, pn, un);
-      apex = Ops::Max(pn[2], apex);
-      std::uint64_t ended = ~Ops::Bits(pn[2] >= zero) & kAll;
+      kernel::BallStep<Inner, kWind> st[K];
+      for (int k = 0; k < K; ++k) st[k].Start(c[k], v[k], p[k], u[k]);
+      StepBallRegisters<Inner, kWind, K>(c, st);
+      std::uint64_t ended = 0;
+      for (int k = 0; k < K; ++k) {
+        apex[k] = Inner::Max(st[k].pNext[2], apex[k]);
+        ended |= (~Inner::Bits(st[k].pNext[2] >= zero) & kRegister) << (k * L);
+      }
       if (pass >= passLimit) {
         for (int i = 0; i < N; ++i) {
           if (pass >= b.maxTicks[i] - b.ticks[i]) ended |= std::uint64_t{1} << i;
         }
       }
       if (ended == 0) {
-        for (int k = 0; k < 3; ++k) {
-          v[k] = vn[k];
-          p[k] = pn[k];
+        for (int k = 0; k < K; ++k) {
+          for (int i = 0; i < 3; ++i) {
+            v[k][i] = st[k].vNext[i];
+            p[k][i] = st[k].pNext[i];
+          }
+          u[k] = st[k].u[2];
         }
-        u = un;
         continue;
       }
-      for (int k = 0; k < 3; ++k) {
-        Ops::Store(b.v0[k], v[k]);
-        Ops::Store(b.p0[k], p[k]);
-        Ops::Store(b.v[k], vn[k]);
-        Ops::Store(b.p[k], pn[k]);
+      for (int k = 0; k < K; ++k) {
+        for (int i = 0; i < 3; ++i) {
+          Inner::Store(b.v0[i] + k * L, v[k][i]);
+          Inner::Store(b.p0[i] + k * L, p[k][i]);
+          Inner::Store(b.v[i] + k * L, st[k].vNext[i]);
+          Inner::Store(b.p[i] + k * L, st[k].pNext[i]);
+        }
+        Inner::Store(b.u + k * L, st[k].u[2]);
+        Inner::Store(b.apex + k * L, apex[k]);
       }
-      Ops::Store(b.u, un);
-      Ops::Store(b.apex, apex);
       for (int i = 0; i < N; ++i) b.ticks[i] += pass;
       if (feed.HandleEnded(ended) == 0) return;
       break;
@@ -344,14 +368,13 @@ void RunBallPacks(BallLaneBlock<N>& b, LaneFeed& feed) {
   }
 }
 
-// Ball flights in flight per thread (one register a thread left the ball's chain of
-// dependent operations waiting). The 256-bit divide unit is quick enough that three
-// registers still left it idle between a stage's root and division and the next stage's
-// (four stepped about 5 % faster); 512-bit registers run out of names first, and a
-// fourth made the step slower.
-inline constexpr int kBallScalarLanes = 4;
-inline constexpr int kBallAvx2Lanes = 4 * 4;
-inline constexpr int kBallAvx512Lanes = 3 * 8;
+// Ball flights in flight per thread: K registers whose stages StepBallRegisters staggers.
+// Four registers kept the divide unit busiest on both instruction sets (three left it
+// idle a fifth of the time more on AVX-512; five or more gained under 2 %).
+inline constexpr int kBallRegisters = 4;
+inline constexpr int kBallScalarLanes = kBallRegisters;
+inline constexpr int kBallAvx2Lanes = kBallRegisters * 4;
+inline constexpr int kBallAvx512Lanes = kBallRegisters * 8;
 
 void RunBallPacksAvx2(BallLaneBlock<kBallAvx2Lanes>& b, LaneFeed& feed, bool wind);
 void RunBallPacksAvx512(BallLaneBlock<kBallAvx512Lanes>& b, LaneFeed& feed, bool wind);

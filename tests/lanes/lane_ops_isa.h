@@ -5,13 +5,11 @@
 namespace vendrel::test {
 
 /// For i < n (a multiple of 16): min[i] = Min(a[i], b[i]), max[i] = Max(a[i], b[i]),
-/// floor[i] = Floor(a[i]), and root[i], quot[i] from SqrtDivide(a[i], b[i]).
+/// floor[i] = Floor(a[i]).
 struct LaneOpsOut {
   double* min;
   double* max;
   double* floor;
-  double* root;
-  double* quot;
 };
 using LaneOpsFn = void (*)(const double* a, const double* b, int n, const LaneOpsOut& out);
 
@@ -25,10 +23,6 @@ void ApplyLaneOps(const double* a, const double* b, int n, const LaneOpsOut& out
     Ops::Store(out.min + i, Ops::Min(x, y));
     Ops::Store(out.max + i, Ops::Max(x, y));
     Ops::Store(out.floor + i, Ops::Floor(x));
-    auto r = x, q = x;
-    Ops::SqrtDivide(x, y, r, q);
-    Ops::Store(out.root + i, r);
-    Ops::Store(out.quot + i, q);
   }
 }
 
