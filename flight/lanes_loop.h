@@ -248,7 +248,8 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 
 // ---- The ball model's flights ----
 
-/// The ball model's constants in the order BallConstsOf loads them.
+/// The ball model's constants: a row of a block's `consts` each, in the order of
+/// kBallConstMembers.
 inline constexpr int kBallConstCount = 22;
 inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
 inline constexpr int kBallAxSlot = 8;   ///< and ax, ay, az from here
