@@ -21,9 +21,8 @@ void BallLaneStepsLoop(const kernel::BallConsts<double>& one, const double* v0, 
   constexpr int L = Inner::kLanes;
   constexpr int N = K * L;
   alignas(64) double column[lanes::kBallConstCount][N];
-  kernel::BallConsts<double> copy = one;
   for (int i = 0; i < lanes::kBallConstCount; ++i) {
-    for (int j = 0; j < N; ++j) column[i][j] = *lanes::BallConstSlot(copy, i);
+    for (int j = 0; j < N; ++j) column[i][j] = *lanes::BallConstSlot(one, i);
   }
   alignas(64) double start[4][N];
   for (int j = 0; j < N; ++j) {

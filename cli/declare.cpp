@@ -244,8 +244,8 @@ std::string FinishModelValues(Model model, const std::vector<const Parameter*>& 
   if (model != Model::Ball) return {};
   bool polar = false, components = false;
   for (const Parameter* p : given) {
-    polar = polar || p->ball == &BallParams::totalSpin || p->ball == &BallParams::spinAxis;
-    components = components || p->ball == &BallParams::backSpin || p->ball == &BallParams::sideSpin;
+    polar = polar || SpinFormOf(p->ball) == SpinForm::TotalAndAxis;
+    components = components || SpinFormOf(p->ball) == SpinForm::BackAndSide;
   }
   ball.spinAsComponents = components;
   const std::string refusal = SpinFormRefusal(polar, components);

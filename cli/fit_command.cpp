@@ -230,13 +230,10 @@ int RunFit(const FitOptions& opt) {
   if (!ReadShots(opt.shots, opt.form, opt.units, file, error, opt.model, opt.ball)) return Refuse("--shots: " + error);
   // The spin is the file's form when it has spin columns: values of the other form
   // from the command line would be silently set aside.
-  if (file.spinColumns != ShotsFile::Spin::None) {
+  if (file.spinColumns != SpinForm::None) {
     for (const Parameter* g : opt.given) {
-      const double BallParams::*m = g->ball;
-      const bool components = m == &BallParams::backSpin || m == &BallParams::sideSpin;
-      const bool polar = m == &BallParams::totalSpin || m == &BallParams::spinAxis;
-      if ((components && file.spinColumns == ShotsFile::Spin::TotalAndAxis) ||
-          (polar && file.spinColumns == ShotsFile::Spin::BackAndSide)) {
+      const SpinForm form = SpinFormOf(g->ball);
+      if (form != SpinForm::None && form != file.spinColumns) {
         return Refuse(SpinFormRefusal(true, true) + " (the file gives one, the command line the other)");
       }
     }

@@ -40,9 +40,7 @@ const std::string& BallRowHeader() {
 void AppendBallRow(std::string& s, std::span<const double> params, bool components, const BallSummary& r, Units u) {
   const auto fields = ParametersOf(Model::Ball);
   for (std::size_t i = 0; i < params.size(); ++i) {
-    const double BallParams::*m = fields[i].ball;
-    const bool unused = components ? m == &BallParams::totalSpin || m == &BallParams::spinAxis
-                                   : m == &BallParams::backSpin || m == &BallParams::sideSpin;
+    const bool unused = SpinFormOf(fields[i].ball) == (components ? SpinForm::TotalAndAxis : SpinForm::BackAndSide);
     if (!unused && !std::isnan(params[i])) AppendNumber(s, params[i]);
     s += ',';
   }

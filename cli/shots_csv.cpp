@@ -53,9 +53,9 @@ bool ReadHeader(const CsvRecord& header, const std::string& where, const std::st
     }
     if (what->kind == ShotColumn::Kind::Target) out.targetColumns[static_cast<std::size_t>(what->target)] = true;
     if (what->kind == ShotColumn::Kind::Launch && out.model == Model::Ball) {
-      const double BallParams::*m = what->field->ball;
-      polar = polar || m == &BallParams::totalSpin || m == &BallParams::spinAxis;
-      components = components || m == &BallParams::backSpin || m == &BallParams::sideSpin;
+      const SpinForm form = SpinFormOf(what->field->ball);
+      polar = polar || form == SpinForm::TotalAndAxis;
+      components = components || form == SpinForm::BackAndSide;
     }
     carryColumn = carryColumn || cell == "carry";
     columns.push_back({*what, cell});
@@ -64,7 +64,7 @@ bool ReadHeader(const CsvRecord& header, const std::string& where, const std::st
     error = where + both;
     return false;
   }
-  out.spinColumns = components ? ShotsFile::Spin::BackAndSide : polar ? ShotsFile::Spin::TotalAndAxis : ShotsFile::Spin::None;
+  out.spinColumns = components ? SpinForm::BackAndSide : polar ? SpinForm::TotalAndAxis : SpinForm::None;
   const std::string refusal = ShotTargetsRefusal(out.targetColumns, carryColumn, out.model);
   if (refusal.empty()) return true;
   // A fault of the columns is on the header's line; a lack of them is the file's.
@@ -99,7 +99,7 @@ bool ParseShots(std::string_view text, const std::string& fileName, const Flight
     Shot shot;
     shot.form = base;
     shot.ball = ballBase;
-    if (out.spinColumns != ShotsFile::Spin::None) shot.ball.spinAsComponents = out.spinColumns == ShotsFile::Spin::BackAndSide;
+    if (out.spinColumns != SpinForm::None) shot.ball.spinAsComponents = out.spinColumns == SpinForm::BackAndSide;
     std::array<std::optional<double>, kShotTargets> given;
     std::string name = "shot " + std::to_string(out.shots.size() + 1);
     for (std::size_t i = 0; i < columns.size(); ++i) {

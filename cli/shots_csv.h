@@ -28,7 +28,7 @@ struct ShotsFile {
   std::array<bool, kShotTargets> targetColumns{};  ///< which targets the file has
   Model model = Model::Form;
   /// The ball model's spin columns: none, total spin and axis, or back and side spin.
-  enum class Spin { None, TotalAndAxis, BackAndSide } spinColumns = Spin::None;
+  SpinForm spinColumns = SpinForm::None;
 };
 
 /// Reads the text of a shots file named `fileName` (for messages). Values are in

@@ -103,9 +103,9 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
         continue;
       }
       opt.ballDefaulted[i] = defaulted;
-      const double BallParams::*m = fields[i].ball;
-      polar = polar || (!defaulted && (m == &BallParams::totalSpin || m == &BallParams::spinAxis));
-      components = components || (!defaulted && (m == &BallParams::backSpin || m == &BallParams::sideSpin));
+      const SpinForm form = defaulted ? SpinForm::None : SpinFormOf(fields[i].ball);
+      polar = polar || form == SpinForm::TotalAndAxis;
+      components = components || form == SpinForm::BackAndSide;
     }
     if (const std::string both = SpinFormRefusal(polar, components); !both.empty()) throw CLI::ValidationError(both);
     opt.ballSpinAsComponents = components;

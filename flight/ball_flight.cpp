@@ -368,8 +368,7 @@ class BallLanes {
     if (!next_(id, l)) return false;
     id_[lane] = id;
     ground_[lane] = l.ground;
-    kernel::BallConsts<double> c = l.consts;
-    for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][lane] = *lanes::BallConstSlot(c, k);
+    for (int k = 0; k < lanes::kBallConstCount; ++k) block.consts[k][lane] = *lanes::BallConstSlot(l.consts, k);
     for (int k = 0; k < 3; ++k) {
       block.v[k][lane] = l.v[k];
       block.p[k][lane] = 0.0;
@@ -399,10 +398,10 @@ class BallLanes {
     e.ground = ground_[lane];
     e.steps = block.ticks[lane];
     e.apex = block.apex[lane];
-    e.dt = block.consts[lanes::kBallDtSlot][lane];
+    e.dt = block.consts[lanes::kBallDtRow][lane];
     e.u = block.u[lane];
     for (int k = 0; k < 3; ++k) {
-      e.axis[k] = block.consts[lanes::kBallAxSlot + k][lane];
+      e.axis[k] = block.consts[lanes::kBallAxisRows[k]][lane];
       e.p0[k] = block.p0[k][lane];
       e.v0[k] = block.v0[k][lane];
       e.p1[k] = block.p[k][lane];

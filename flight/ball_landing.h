@@ -33,17 +33,19 @@ struct Hermite {
   V p0[3], v0[3], p1[3], v1[3];
   V dt;
 
-  V At(int i, const V& s) const {
-    const V one = Ops::Splat(1.0), two = Ops::Splat(2.0), three = Ops::Splat(3.0);
-    const V t = one - s;
-    return (((one + two * s) * t * t) * p0[i] + (s * t * t) * (dt * v0[i])) +
-           (s * s * (three - two * s)) * p1[i] + (s * s * (s - one)) * (dt * v1[i]);
-  }
+  V At(int i, const V& s) const { return Cubic(s, p0[i], dt * v0[i], p1[i], dt * v1[i]); }
   V Slope(int i, const V& s) const {  // d/dt
     const V six = Ops::Splat(6.0), three = Ops::Splat(3.0), four = Ops::Splat(4.0), two = Ops::Splat(2.0);
     const V d00 = six * s * s - six * s;
     return ((d00 * p0[i] - d00 * p1[i]) / dt + (three * s * s - four * s + Ops::Splat(1.0)) * v0[i]) +
            (three * s * s - two * s) * v1[i];
+  }
+  /// The cubic from a0 to a1 whose changes over the step are d0 and d1 at its ends.
+  static V Cubic(const V& s, const V& a0, const V& d0, const V& a1, const V& d1) {
+    const V one = Ops::Splat(1.0), two = Ops::Splat(2.0), three = Ops::Splat(3.0);
+    const V t = one - s;
+    return (((one + two * s) * t * t) * a0 + (s * t * t) * d0) + (s * s * (three - two * s)) * a1 +
+           (s * s * (s - one)) * d1;
   }
 };
 
@@ -59,8 +61,9 @@ inline constexpr int kExactHalvings = 53;
 /// Halving one step after another waits on each height in turn; instead the halvings
 /// are foretold from a guess at the root (every exact halving's midpoint follows from
 /// the outcomes before it), their heights are taken without waiting on one another, and
-/// the halvings go on one at a time from the first whose height contradicts the forecast. The result is
-/// that of the plain halving loop, bit for bit, whatever the guess.
+/// the halvings go on one at a time from the first whose height contradicts the
+/// forecast. The result is that of the plain halving loop, bit for bit, whatever the
+/// guess.
 template <class Ops, class V = typename Ops::V>
 V GroundFraction(const Hermite<Ops>& h) {
   const V zero = Ops::Splat(0.0), one = Ops::Splat(1.0);
@@ -81,13 +84,9 @@ V GroundFraction(const Hermite<Ops>& h) {
   constexpr double kUnit = 9007199254740992.0;  // 2^53
   const V guess = Ops::Select((g > zero) & (g < one), Ops::Floor(g * Ops::Splat(kUnit)) * Ops::Splat(1.0 / kUnit),
                               Ops::Splat(0.5));
-  // Height's terms hoisted (At's own, in its order).
-  const V z0Now = h.p0[2], z1Now = h.p1[2], dz0 = h.dt * h.v0[2], dz1 = h.dt * h.v1[2];
-  auto height = [&](const V& s) {
-    const V t = one - s;
-    return (((one + Ops::Splat(2.0) * s) * t * t) * z0Now + (s * t * t) * dz0) +
-           (s * s * (Ops::Splat(3.0) - Ops::Splat(2.0) * s)) * z1Now + (s * s * (s - one)) * dz1;
-  };
+  // The height's terms taken once (At's own).
+  const V dz0 = h.dt * h.v0[2], dz1 = h.dt * h.v1[2];
+  auto height = [&](const V& s) { return Hermite<Ops>::Cubic(s, h.p0[2], dz0, h.p1[2], dz1); };
   // The first halving whose height contradicts the forecast, and the bracket the
   // forecast (true until then) leaves before it; kExactHalvings where none does.
   V first = Ops::Splat(kExactHalvings);

@@ -7,6 +7,7 @@
 
 #include "flight/ball_flight.h"
 #include "flight/form_value.h"
+#include "flight/launch_trig.h"
 #include "flight/parameters.h"
 #include "number_text/number_text.h"
 
@@ -100,6 +101,12 @@ std::string BallJointRefusal(const BallParams& p, bool byKey) {
            "' is too coarse a step for this ball's drag and lift in this air (at most " + FormatNumber(longest) + ")";
   }
   return {};
+}
+
+void SpinComponents(double total, double axisDegrees, double& back, double& side) {
+  const double radians = axisDegrees / 360.0 * 6.283185307179586;
+  back = LaunchCos(radians) * total;
+  side = LaunchSin(radians) * total;
 }
 
 std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey) {

@@ -75,4 +75,19 @@ std::string BallJointRefusal(const BallParams& p, bool byKey = false);
 /// one form at most.
 std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey = false);
 
+/// The back and side spin of a total spin about an axis tilted `axisDegrees`: the
+/// total times the axis's cosine and sine (the launch trigonometry's).
+void SpinComponents(double total, double axisDegrees, double& back, double& side);
+
+/// The two forms a shot's spin is given in, as launch monitors report it.
+enum class SpinForm { None, TotalAndAxis, BackAndSide };
+
+/// The form the ball's value `m` gives the spin in: total spin and the spin axis one,
+/// back and side spin the other, every other value none.
+constexpr SpinForm SpinFormOf(double BallParams::*m) {
+  if (m == &BallParams::totalSpin || m == &BallParams::spinAxis) return SpinForm::TotalAndAxis;
+  if (m == &BallParams::backSpin || m == &BallParams::sideSpin) return SpinForm::BackAndSide;
+  return SpinForm::None;
+}
+
 }  // namespace vendrel

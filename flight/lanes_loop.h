@@ -248,14 +248,9 @@ void RunPacksAvx512(LaneBlock<kAvx512Lanes>& b, std::int64_t maxTicks, LaneFeed&
 
 // ---- The ball model's flights ----
 
-/// The ball model's constants: a row of a block's `consts` each, in the order of
-/// kBallConstMembers.
-inline constexpr int kBallConstCount = 22;
-inline constexpr int kBallDtSlot = 12;  ///< where BallConstSlot keeps dt
-inline constexpr int kBallAxSlot = 8;   ///< and ax, ay, az from here
-
+/// The ball model's constants, a row of a block's `consts` each, in this order.
 template <class V>
-inline constexpr V kernel::BallConsts<V>::*kBallConstMembers[kBallConstCount] = {
+inline constexpr V kernel::BallConsts<V>::*kBallConstMembers[] = {
     &kernel::BallConsts<V>::k,         &kernel::BallConsts<V>::cd0,       &kernel::BallConsts<V>::cd1,
     &kernel::BallConsts<V>::cd2,       &kernel::BallConsts<V>::cl0,       &kernel::BallConsts<V>::cl1,
     &kernel::BallConsts<V>::cl2,       &kernel::BallConsts<V>::cap,       &kernel::BallConsts<V>::ax,
@@ -264,11 +259,30 @@ inline constexpr V kernel::BallConsts<V>::*kBallConstMembers[kBallConstCount] = 
     &kernel::BallConsts<V>::decayHalf, &kernel::BallConsts<V>::decayFull, &kernel::BallConsts<V>::wx,
     &kernel::BallConsts<V>::wy,        &kernel::BallConsts<V>::invHeight, &kernel::BallConsts<V>::crisis,
     &kernel::BallConsts<V>::reScale};
+inline constexpr int kBallConstCount =
+    static_cast<int>(sizeof kBallConstMembers<double> / sizeof kBallConstMembers<double>[0]);
+static_assert(sizeof(kernel::BallConsts<double>) == kBallConstCount * sizeof(double), "every constant has a row");
+
+/// The row that holds the constant `m`.
+constexpr int BallConstRow(double kernel::BallConsts<double>::*m) {
+  for (int i = 0; i < kBallConstCount; ++i) {
+    if (kBallConstMembers<double>[i] == m) return i;
+  }
+  return -1;
+}
+inline constexpr int kBallDtRow = BallConstRow(&kernel::BallConsts<double>::dt);
+inline constexpr int kBallAxisRows[3] = {BallConstRow(&kernel::BallConsts<double>::ax),
+                                         BallConstRow(&kernel::BallConsts<double>::ay),
+                                         BallConstRow(&kernel::BallConsts<double>::az)};
 
 // A constant table of members, not one of addresses built at every call: refilling a
 // block loads every constant of every register.
 template <class V>
 [[gnu::always_inline]] inline V* BallConstSlot(kernel::BallConsts<V>& c, int i) {
+  return &(c.*kBallConstMembers<V>[i]);
+}
+template <class V>
+[[gnu::always_inline]] inline const V* BallConstSlot(const kernel::BallConsts<V>& c, int i) {
   return &(c.*kBallConstMembers<V>[i]);
 }
 

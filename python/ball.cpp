@@ -29,11 +29,6 @@ std::vector<const Parameter*> BallOnlyRows() {
   return rows;
 }
 
-bool IsSpin(const Parameter& p, bool components) {
-  return components ? p.ball == &BallParams::backSpin || p.ball == &BallParams::sideSpin
-                    : p.ball == &BallParams::totalSpin || p.ball == &BallParams::spinAxis;
-}
-
 }  // namespace
 
 const Parameter& BallOnlyRow(std::size_t i) {
@@ -75,8 +70,8 @@ BallGrid ReadBallGrid(const FlightArgs& flight, const std::function<bool(std::si
   const auto take = [&](const Parameter& row, const py::object& arg) {
     rows.push_back(&row);
     args.push_back(arg);
-    polar = polar || IsSpin(row, false);
-    components = components || IsSpin(row, true);
+    polar = polar || SpinFormOf(row.ball) == SpinForm::TotalAndAxis;
+    components = components || SpinFormOf(row.ball) == SpinForm::BackAndSide;
   };
   const auto form = ParametersOf(Model::Form);
   for (std::size_t i = 0; i < form.size(); ++i) {

@@ -100,9 +100,9 @@ py::dict FitShotsTo(const py::object& shots, const py::object& fit, const py::ob
     if (what->kind == ShotColumn::Kind::Launch) {
       const std::size_t c = fields.IndexOf(*what->field);
       if (model == Model::Ball) {
-        const double BallParams::*m = what->field->ball;
-        polar = polar || m == &BallParams::totalSpin || m == &BallParams::spinAxis;
-        components = components || m == &BallParams::backSpin || m == &BallParams::sideSpin;
+        const SpinForm form = SpinFormOf(what->field->ball);
+        polar = polar || form == SpinForm::TotalAndAxis;
+        components = components || form == SpinForm::BackAndSide;
         inputs[c] = ReadNumberArray(column, ForModel(fields[c], model), fields[c].key);
       } else {
         inputs[c] = column;

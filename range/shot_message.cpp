@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "flight/launch_trig.h"
+#include "flight/ball_params.h"
 #include "flight/units.h"
 
 namespace vendrel::range {
@@ -169,9 +169,7 @@ void ReadLaunch(const Json& ball, bool metric, ShotLaunch& launch, std::optional
   } else if (total) {
     launch.totalSpin = *total;
     launch.spinAxis = axis.value_or(0.0);
-    const double radians = launch.spinAxis / 360.0 * kTwoPi;
-    launch.backSpin = LaunchCos(radians) * launch.totalSpin;
-    launch.sideSpin = LaunchSin(radians) * launch.totalSpin;
+    SpinComponents(launch.totalSpin, launch.spinAxis, launch.backSpin, launch.sideSpin);
   } else {
     throw Refusal{"BallData: no spin (TotalSpin, or BackSpin and SideSpin)"};
   }

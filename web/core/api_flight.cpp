@@ -73,20 +73,14 @@ bool SetSurfaceOf(ApiRequest& request, std::string_view text, std::string& error
   return true;
 }
 
-// Whether `p` is a spin of the ball given as back and side spin (or as total and axis).
-bool IsSpin(const Parameter& p, bool components) {
-  return components ? p.ball == &BallParams::backSpin || p.ball == &BallParams::sideSpin
-                    : p.ball == &BallParams::totalSpin || p.ball == &BallParams::spinAxis;
-}
-
 // Sets a value the row's range took; refuses a ball's spin given in the other form too.
 bool Store(ApiRequest& request, const Parameter& field, double value, std::string& error) {
   if (request.model == Model::Form) {
     ValueIn(request.form, field) = value;
     return true;
   }
-  const bool axis = request.spinAsAxis || IsSpin(field, false);
-  const bool components = request.ball.spinAsComponents || IsSpin(field, true);
+  const bool axis = request.spinAsAxis || SpinFormOf(field.ball) == SpinForm::TotalAndAxis;
+  const bool components = request.ball.spinAsComponents || SpinFormOf(field.ball) == SpinForm::BackAndSide;
   error = SpinFormRefusal(axis, components);
   if (!error.empty()) return false;
   request.spinAsAxis = axis;

@@ -12,15 +12,13 @@
 
 #include "flight/ball_flight.h"
 #include "flight/ball_ground.h"
-#include "flight/launch_trig.h"
+#include "flight/ball_params.h"
 #include "flight/parameters.h"
 #include "web/core/api_flight.h"
 
 using namespace vendrel;
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 std::vector<double> g_points;  // t, x, y, z, phase of the last shot, one after the other
 
@@ -75,10 +73,11 @@ std::string Unit(const std::string& key, bool imperial) {
 
 // Back and side spin of a total spin about its axis, as the range derives them.
 emscripten::val SpinParts(double total, double axis) {
-  const double radians = axis / 360.0 * kTwoPi;
+  double back = 0.0, side = 0.0;
+  SpinComponents(total, axis, back, side);
   emscripten::val o = emscripten::val::object();
-  o.set("back_spin", LaunchCos(radians) * total);
-  o.set("side_spin", LaunchSin(radians) * total);
+  o.set("back_spin", back);
+  o.set("side_spin", side);
   return o;
 }
 
