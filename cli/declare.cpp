@@ -8,6 +8,7 @@
 #include "cli/chart_drawing.h"
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
+#include "flight/ball_flight.h"
 #include "flight/ball_ground.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"
@@ -116,6 +117,17 @@ CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string&
   return WholeOption(app, name, valueName, help, min, max,
                      defaultText.empty() ? std::to_string(target) : defaultText,
                      [&target](std::int64_t v) { target = static_cast<unsigned>(v); });
+}
+
+CLI::Option* AddMaxTicks(CLI::App& app, const std::string& help, const Model& model, std::int64_t& target) {
+  return WholeOption(app, "--max-ticks", "N", "form model only: " + help, 1, kMaxTicksLimit, std::to_string(target),
+                     [&model, &target](std::int64_t v) {
+                       if (model == Model::Ball) {
+                         Throw("--max-ticks: only with --model form (a ball's flight ends by itself within " +
+                               FormatNumber(kBallMaxFlightSeconds) + " s)");
+                       }
+                       target = v;
+                     });
 }
 
 CLI::Option* AddChoiceIndex(CLI::App& app, const std::string& name, const std::string& help,

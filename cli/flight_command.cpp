@@ -110,8 +110,7 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
   AddModelValues(app, opt.model, opt.form, opt.ball, opt.given, opt.units);
 
   app.option_defaults()->group("One flight");
-  AddWhole(app, "--max-ticks", "N", "stop after N ticks if the ball is still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop after N ticks if the ball is still flying", opt.model, opt.maxTicks);
   AddChoice(app, "--format", "how the outcome is printed", {{"text", Format::Text}, {"json", Format::Json}},
             opt.format);
   CLI::Option* trajectory =

@@ -80,8 +80,7 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddModelRanges(app, opt.model, opt.ranges, opt.ballRanges, opt.units);
 
   app.option_defaults()->group("Sweep");
-  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop each flight after N ticks if still flying", opt.model, opt.maxTicks);
   AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
   AddWhole(app, "--max-flights", "N", "refuse sweeps larger than N flights", 1,
            std::numeric_limits<std::int64_t>::max(), opt.maxFlights);
