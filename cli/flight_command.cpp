@@ -57,8 +57,11 @@ struct FlightFiles {
     std::string error;
     if (!trajectoryFile.Close(error)) return Refuse(error);
     if (picture) {
-      if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
+      // The file is buffered: a full disk shows only once it is closed.
+      bool saved = picture->Save(pngFile);
       pngFile.close();
+      saved = saved && pngFile.error() == QFileDevice::NoError;
+      if (!saved) return Refuse("writing " + (*opt.png == "-" ? std::string("standard output") : *opt.png) + " failed");
     }
     return 0;
   }
@@ -163,7 +166,9 @@ int RunFlightCommand(const FlightOptions& opt) {
       return status;
     }
     const int status = RunBallFlight(opt);
-    if (opt.chart && status != 1 && !chart.Write(ChartOfBallFlight(opt.ball, opt.units), error)) return Refuse(error);
+    if (opt.chart && status != kUsageError && !chart.Write(ChartOfBallFlight(opt.ball, opt.units), error)) {
+      return Refuse(error);
+    }
     return status;
   }
   if (opt.converge) {

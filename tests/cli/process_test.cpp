@@ -15,6 +15,7 @@ namespace vendrel {
 namespace {
 
 using test::RunFlightTool;
+using test::RunProcess;
 
 nlohmann::json Json(const test::ProcessResult& r) { return nlohmann::json::parse(r.out); }
 
@@ -198,6 +199,24 @@ TEST(FlightTool, ConvergenceSaysWhenTheStepIsTooCoarse) {
     EXPECT_NE(text.out.find(c.converged ? "converged: yes" : "converged: no"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find(" yd; the bound is 0.5 m)"), std::string::npos) << text.out;
   }
+}
+
+// A write that fails (a full disk) fails the command, whatever the output; and a refused
+// command draws no chart.
+TEST(FlightTool, FailedWritesAreFailures) {
+  for (const char* model : {"form", "ball"}) {
+    const auto png = RunFlightTool({"--model", model, "--png", "/dev/full"});
+    EXPECT_EQ(png.status, 2) << model;
+    EXPECT_NE(png.err.find("writing /dev/full failed"), std::string::npos) << png.err;
+    const auto report = RunProcess("/bin/sh", {"-c", "exec \"$0\" --model $1 --format json >/dev/full",
+                                               VENDREL_FLIGHT_EXE, model});
+    EXPECT_EQ(report.status, 2) << model;
+    EXPECT_NE(report.err.find("writing standard output failed"), std::string::npos) << report.err;
+  }
+  const std::string chart = test::ScratchPath("refused.png");
+  const auto refused = RunFlightTool({"--model", "ball", "--chart", chart, "--trajectory", "/nonexistent/t.csv"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(test::ReadFile(chart), "");
 }
 
 TEST(FlightTool, HelpAndVersion) {
