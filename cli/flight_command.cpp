@@ -124,6 +124,8 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
                 "with --png or --chart: one more flight on the same picture; LIST\n"
                 "is name=value,... overriding the main flight (repeatable)",
                 [&opt](const std::string& text) {
+                  // Before its names are read: the ball's would be called unknown.
+                  if (opt.model == Model::Ball) return std::string("--overlay: only with --model form");
                   Overrides o;
                   std::string refusal;
                   if (!ReadOverrides(text, o, refusal, opt.units)) return "--overlay: " + refusal;

@@ -160,7 +160,7 @@ TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
       {{"--model", "ball", "--speed", "121"}, "--speed: '121' is out of range (allowed: 0 to 120)"},
       {{"--model", "ball", "--mass", "0"}, "--mass: '0' is out of range (allowed: 1 to 1000)"},
       {{"--model", "ball", "--humidity", "nan"}, "--humidity: 'nan' is not a number"},
-      {{"--model", "ball", "--png", "/dev/null", "--overlay", "speed=40"}, "--overlay: only with --model form"},
+      {{"--model", "ball", "--png", "/dev/null", "--overlay", "total-spin=3000"}, "--overlay: only with --model form"},
       {{"--model", "round"}, "--model: 'round' is not one of form or ball"},
       {{"--model", "ball", "--cd0", "0.05", "--cd1", "-1"}, "the drag coefficient must not fall below 0"},
       // A ball's flight ends by itself: a tick bound would do nothing.
