@@ -125,6 +125,7 @@ const Refusal kRefusals[] = {
     {"SubcommandFlagWithValue", {"sweep", "--no-progress=no"}, "--no-progress: takes no value"},
     {"MissingAfterAFirst", {"sweep", "--best", "carry", "--best"}, "--best: missing value"},
     {"RequiredOption", {"fit", "--angle", "3"}, "--shots is required"},
+    {"RequiredOfItsOwnSubcommand", {"history"}, "--database is required"},
     {"OverlayWithoutPicture", {"--overlay", "angle=30"}, "--overlay: only with --png or --chart"},
     {"TrajectoryWithConvergence", {"--converge", "--trajectory", "t.csv"}, "--trajectory: not with --converge"},
     {"PictureWithConvergence", {"--png", "p.png", "--converge"}, "--png: not with --converge"},
