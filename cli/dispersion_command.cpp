@@ -154,6 +154,9 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
 int RunDispersion(const DispersionOptions& opt) {
   // Every output is opened before the flights, so a bad path costs nothing.
   std::string error;
+  if (const std::string why = UnwritableOutput({{"--output", opt.output}, {"--chart", opt.chart}}); !why.empty()) {
+    return Refuse(why);
+  }
   OutputFile rows;
   if (opt.output && !rows.Open(*opt.output, error)) return Refuse("--output: " + error);
   std::unique_ptr<QGuiApplication> app;

@@ -153,8 +153,14 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
 }
 
 int RunFlightCommand(const FlightOptions& opt) {
-  // Every output is opened before the run, so a bad path costs nothing.
+  // Every output is opened before the run, so a bad path costs nothing; and every path
+  // is checked before any is opened, so a refusal empties no file.
   std::string error;
+  if (const std::string why =
+          UnwritableOutput({{"--chart", opt.chart}, {"--trajectory", opt.trajectory}, {"--png", opt.png}});
+      !why.empty()) {
+    return Refuse(why);
+  }
   std::unique_ptr<QGuiApplication> app;
   ChartFile chart;
   if (opt.chart) {

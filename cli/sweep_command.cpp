@@ -128,6 +128,9 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 int RunSweepCommand(const SweepOptions& opt) {
   // A ball shot the model refuses is refused before any output is opened.
   if (const std::string refusal = SweepRefusal(opt); !refusal.empty()) return Refuse(refusal);
+  if (const std::string why = UnwritableOutput({{"--chart", opt.chart}, {"--output", opt.output}}); !why.empty()) {
+    return Refuse(why);
+  }
   // The chart's file is opened before the flights too, so a bad path costs nothing.
   std::string error;
   std::unique_ptr<QGuiApplication> app;

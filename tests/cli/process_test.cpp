@@ -219,6 +219,29 @@ TEST(FlightTool, FailedWritesAreFailures) {
   EXPECT_EQ(test::ReadFile(chart), "");
 }
 
+// A refused output path changes no other output: every path is checked before any file
+// is opened (and so emptied).
+TEST(FlightTool, ARefusedPathLeavesTheOtherOutputsAlone) {
+  const std::string kept = test::ScratchPath("kept");
+  const std::string bad = "/nonexistent/out";
+  const std::vector<std::vector<std::string>> commands = {
+      {"--trajectory", kept, "--png", bad},
+      {"--model", "ball", "--chart", kept + ".svg", "--trajectory", bad},
+      {"sweep", "--angle", "10:20:5", "--chart", kept + ".png", "--output", bad},
+      {"dispersion", "--samples", "3", "--output", kept, "--chart", bad + ".png"},
+  };
+  for (const auto& args : commands) {
+    const std::string file = args[args.size() - 3];
+    std::FILE* f = std::fopen(file.c_str(), "w");
+    std::fputs("mine\n", f);
+    std::fclose(f);
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err.find("cannot write " + bad), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadFile(file), "mine\n") << args[0];
+  }
+}
+
 TEST(FlightTool, HelpAndVersion) {
   const auto v = RunFlightTool({"--version"});
   EXPECT_EQ(v.status, 0);
