@@ -122,10 +122,7 @@ CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string&
 CLI::Option* AddMaxTicks(CLI::App& app, const std::string& help, const Model& model, std::int64_t& target) {
   return WholeOption(app, "--max-ticks", "N", "form model only: " + help, 1, kMaxTicksLimit, std::to_string(target),
                      [&model, &target](std::int64_t v) {
-                       if (model == Model::Ball) {
-                         Throw("--max-ticks: only with --model form (a ball's flight ends by itself within " +
-                               FormatNumber(kBallMaxFlightSeconds) + " s)");
-                       }
+                       if (model == Model::Ball) Throw(BallTickBoundRefusal());
                        target = v;
                      });
 }
