@@ -95,8 +95,15 @@ static CLI::Option* WholeOption(CLI::App& app, const std::string& name, const st
                   [name, min, max, range, set = std::move(set)](const std::string& text) {
                     std::int64_t v = 0;
                     if (!ParseWhole(text, min, max, v)) {
+                      // Digits refused even from 0 are beyond the largest: "at least" would not say why.
+                      const bool open = max == std::numeric_limits<std::int64_t>::max();
+                      const std::string digits = text.substr(text.rfind('+', 0) == 0 ? 1 : 0);
+                      const bool beyond = open && !digits.empty() &&
+                                          digits.find_first_not_of("0123456789") == std::string::npos &&
+                                          !ParseWhole(digits, 0, max, v);
                       return name + ": " + Quoted(text) + " is not a whole number " +
-                             (max == std::numeric_limits<std::int64_t>::max() ? "of " : "from ") + range;
+                             (beyond ? "from " + std::to_string(min) + " to " + std::to_string(max)
+                                     : (open ? "of " : "from ") + range);
                     }
                     set(v);
                     return std::string();

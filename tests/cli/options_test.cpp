@@ -146,6 +146,8 @@ const Refusal kRefusals[] = {
     {"StopOutOfRange", {"sweep", "--angle", "0:91:1"}, "--angle: '91' is out of range (allowed: 0 to 90)"},
     {"Threads", {"sweep", "--threads", "0"}, "--threads: '0' is not a whole number from 1 to 1024"},
     {"MaxFlights", {"sweep", "--max-flights", "0"}, "--max-flights: '0' is not a whole number of at least 1"},
+    {"BeyondTheLargest", {"dispersion", "--seed", "18446744073709551615"},
+     "--seed: '18446744073709551615' is not a whole number from 0 to 9223372036854775807"},
     {"TooManyFlights", {"sweep", "--angle", "0:90:1", "--max-flights", "90"}, "sweep: 91 flights exceed --max-flights 90"},
     {"FarTooManyFlights", {"sweep", "--angle", "0:90:1e-300"}, "sweep: too many flights exceed --max-flights 10000000"},
 };
