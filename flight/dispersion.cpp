@@ -188,7 +188,11 @@ DispersionStats SummariseDispersion(std::span<const FlightSummary> flights) {
 DispersionStats SummariseBallDispersion(std::span<const BallSummary> shots) {
   std::vector<FlightSummary> flights;
   flights.reserve(shots.size());
-  for (const BallSummary& s : shots) flights.push_back(BallAsFlightSummary(s));
+  for (const BallSummary& s : shots) {
+    // A ball's carry is its distance: a shot still in the air at the flight's bound has none.
+    flights.push_back(BallAsFlightSummary(s));
+    flights.back().carryChanged = CameDown(s);
+  }
   DispersionStats st = SummariseDispersion(flights);
   // A shot that did not come down rests where its flight ended: it has no roll to count.
   st.total = Spread(shots, [](const BallSummary& s, double& v) {
