@@ -181,7 +181,7 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
 CLI::Option* AddUnits(CLI::App& app, Units& units) {
   return AddChoice(app, "--units",
                    "speeds and lengths in and out: m/s and metres, or mph and yards\n"
-                   "(the ball model's air: °F, altitude and wind height in ft, pressure in inHg)",
+                   "(the ball model's air: temperature in °F, altitude and wind height in ft, pressure in inHg)",
                    {{"metric", Units::Metric}, {"imperial", Units::Imperial}}, units);
 }
 
