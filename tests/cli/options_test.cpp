@@ -138,6 +138,7 @@ const Refusal kRefusals[] = {
     {"OverlayOutOfRange", {"--png", "p", "--overlay", "angle=10,angle=91"},
      "--overlay: angle: '91' is out of range (allowed: 0 to 90)"},
     {"OverlayNotAPair", {"--png", "p", "--overlay", "angle"}, "--overlay: 'angle' is not name=value"},
+    {"OverlayNameTwice", {"--png", "p", "--overlay", "speed=50,speed=40"}, "--overlay: speed: given more than once"},
     {"FlightOptionBeforeSweep", {"--angle", "10", "sweep"}, "'--angle' comes before 'sweep': give it after it"},
     {"FlightOptionInSweep", {"sweep", "--format", "json"}, "'--format': unknown option of sweep (see --help)"},
     {"ZeroStep", {"sweep", "--angle", "0:90:0"}, "--angle: the step of '0:90:0' must be a number greater than zero"},
