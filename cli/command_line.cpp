@@ -107,10 +107,12 @@ std::unique_ptr<CLI::App> MakeApp(Command& cmd) {
   return app;
 }
 
-// The options of the parser and of every subcommand, in the order they were declared.
+// The options of the parser and of the subcommand given, in the order they were
+// declared: another subcommand's required option is not missing.
 std::vector<const CLI::Option*> AllOptions(const CLI::App& app) {
   std::vector<const CLI::Option*> all = app.get_options();
   for (const CLI::App* sub : app.get_subcommands({})) {
+    if (!sub->parsed()) continue;
     const std::vector<const CLI::Option*> more = sub->get_options();
     all.insert(all.end(), more.begin(), more.end());
   }

@@ -8,6 +8,7 @@
 #include "cli/chart_drawing.h"
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
+#include "flight/ball_flight.h"
 #include "flight/ball_ground.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"
@@ -94,8 +95,15 @@ static CLI::Option* WholeOption(CLI::App& app, const std::string& name, const st
                   [name, min, max, range, set = std::move(set)](const std::string& text) {
                     std::int64_t v = 0;
                     if (!ParseWhole(text, min, max, v)) {
+                      // Digits refused even from 0 are beyond the largest: "at least" would not say why.
+                      const bool open = max == std::numeric_limits<std::int64_t>::max();
+                      const std::string digits = text.substr(text.rfind('+', 0) == 0 ? 1 : 0);
+                      const bool beyond = open && !digits.empty() &&
+                                          digits.find_first_not_of("0123456789") == std::string::npos &&
+                                          !ParseWhole(digits, 0, max, v);
                       return name + ": " + Quoted(text) + " is not a whole number " +
-                             (max == std::numeric_limits<std::int64_t>::max() ? "of " : "from ") + range;
+                             (beyond ? "from " + std::to_string(min) + " to " + std::to_string(max)
+                                     : (open ? "of " : "from ") + range);
                     }
                     set(v);
                     return std::string();
@@ -116,6 +124,14 @@ CLI::Option* AddWhole(CLI::App& app, const std::string& name, const std::string&
   return WholeOption(app, name, valueName, help, min, max,
                      defaultText.empty() ? std::to_string(target) : defaultText,
                      [&target](std::int64_t v) { target = static_cast<unsigned>(v); });
+}
+
+CLI::Option* AddMaxTicks(CLI::App& app, const std::string& help, const Model& model, std::int64_t& target) {
+  return WholeOption(app, "--max-ticks", "N", "form model only: " + help, 1, kMaxTicksLimit, std::to_string(target),
+                     [&model, &target](std::int64_t v) {
+                       if (model == Model::Ball) Throw(BallTickBoundRefusal());
+                       target = v;
+                     });
 }
 
 CLI::Option* AddChoiceIndex(CLI::App& app, const std::string& name, const std::string& help,
@@ -163,7 +179,9 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
 }
 
 CLI::Option* AddUnits(CLI::App& app, Units& units) {
-  return AddChoice(app, "--units", "speeds and lengths in and out: m/s and metres, or mph and yards",
+  return AddChoice(app, "--units",
+                   "speeds and lengths in and out: m/s and metres, or mph and yards\n"
+                   "(the ball model's air: temperature in °F, altitude and wind height in ft, pressure in inHg)",
                    {{"metric", Units::Metric}, {"imperial", Units::Imperial}}, units);
 }
 

@@ -58,6 +58,10 @@ CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& 
 CLI::Option* AddFlag(CLI::App& app, const std::string& name, const std::string& help,
                      std::function<void()> given);
 
+/// --max-ticks N, the tick bound of the form's model's flights. Refused with --model ball
+/// (declared before): a ball's flight ends by its own bound, which this would not move.
+CLI::Option* AddMaxTicks(CLI::App& app, const std::string& help, const Model& model, std::int64_t& target);
+
 /// --units metric|imperial. Declared before the options whose values it converts, so
 /// that its value is known when theirs are read.
 CLI::Option* AddUnits(CLI::App& app, Units& units);

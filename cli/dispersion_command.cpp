@@ -123,8 +123,7 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
              });
   }
   AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
-  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop each flight after N ticks if still flying", opt.model, opt.maxTicks);
   AddWhole(app, "--max-flights", "N", "refuse more than N samples", 1, std::numeric_limits<std::int64_t>::max(),
            opt.maxFlights);
   AddChoice(app, "--format", "how the figures are printed", {{"text", false}, {"json", true}}, opt.json);
@@ -141,6 +140,10 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
     if (opt.model == Model::Form && !opt.ballOnlySpreads.empty()) {
       throw CLI::ValidationError(opt.ballOnlySpreads.front() + ": only with --model ball");
     }
+    if (opt.model == Model::Ball) {
+      const std::string unflown = BallSpreadRefusal(opt.ballSpread, opt.ball.spinAsComponents);
+      if (!unflown.empty()) throw CLI::ValidationError(unflown);
+    }
     if (opt.samples > opt.maxFlights) {
       throw CLI::ValidationError("--samples: " + std::to_string(opt.samples) + " flights exceed --max-flights " +
                                  std::to_string(opt.maxFlights));
@@ -151,6 +154,9 @@ void DeclareDispersion(CLI::App& app, DispersionOptions& opt) {
 int RunDispersion(const DispersionOptions& opt) {
   // Every output is opened before the flights, so a bad path costs nothing.
   std::string error;
+  if (const std::string why = UnwritableOutput({{"--output", opt.output}, {"--chart", opt.chart}}); !why.empty()) {
+    return Refuse(why);
+  }
   OutputFile rows;
   if (opt.output && !rows.Open(*opt.output, error)) return Refuse("--output: " + error);
   std::unique_ptr<QGuiApplication> app;

@@ -190,8 +190,7 @@ void DeclareFit(CLI::App& app, FitOptions& opt) {
              return ParseFittedList(text, opt.fitted, error, opt.model) ? std::string() : error;
            });
   AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
-  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop each flight after N ticks if still flying", opt.model, opt.maxTicks);
   AddChoice(app, "--format", "how the fit is printed", {{"text", false}, {"json", true}}, opt.json);
   app.footer("Exit status: 0 the fit ran, 3 some shot does not come down at the values found or the\n"
              "fit did not converge, 2 the command line or the shots were refused, or the fit cannot\n"

@@ -57,8 +57,11 @@ struct FlightFiles {
     std::string error;
     if (!trajectoryFile.Close(error)) return Refuse(error);
     if (picture) {
-      if (!picture->Save(pngFile)) return Refuse("writing " + *opt.png + " failed");
+      // The file is buffered: a full disk shows only once it is closed.
+      bool saved = picture->Save(pngFile);
       pngFile.close();
+      saved = saved && pngFile.error() == QFileDevice::NoError;
+      if (!saved) return Refuse("writing " + (*opt.png == "-" ? std::string("standard output") : *opt.png) + " failed");
     }
     return 0;
   }
@@ -110,8 +113,7 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
   AddModelValues(app, opt.model, opt.form, opt.ball, opt.given, opt.units);
 
   app.option_defaults()->group("One flight");
-  AddWhole(app, "--max-ticks", "N", "stop after N ticks if the ball is still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop after N ticks if the ball is still flying", opt.model, opt.maxTicks);
   AddChoice(app, "--format", "how the outcome is printed", {{"text", Format::Text}, {"json", Format::Json}},
             opt.format);
   CLI::Option* trajectory =
@@ -122,6 +124,8 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
                 "with --png or --chart: one more flight on the same picture; LIST\n"
                 "is name=value,... overriding the main flight (repeatable)",
                 [&opt](const std::string& text) {
+                  // Before its names are read: the ball's would be called unknown.
+                  if (opt.model == Model::Ball) return std::string("--overlay: only with --model form");
                   Overrides o;
                   std::string refusal;
                   if (!ReadOverrides(text, o, refusal, opt.units)) return "--overlay: " + refusal;
@@ -149,8 +153,14 @@ void DeclareFlight(CLI::App& app, FlightOptions& opt) {
 }
 
 int RunFlightCommand(const FlightOptions& opt) {
-  // Every output is opened before the run, so a bad path costs nothing.
+  // Every output is opened before the run, so a bad path costs nothing; and every path
+  // is checked before any is opened, so a refusal empties no file.
   std::string error;
+  if (const std::string why =
+          UnwritableOutput({{"--chart", opt.chart}, {"--trajectory", opt.trajectory}, {"--png", opt.png}});
+      !why.empty()) {
+    return Refuse(why);
+  }
   std::unique_ptr<QGuiApplication> app;
   ChartFile chart;
   if (opt.chart) {
@@ -164,7 +174,9 @@ int RunFlightCommand(const FlightOptions& opt) {
       return status;
     }
     const int status = RunBallFlight(opt);
-    if (opt.chart && status != 1 && !chart.Write(ChartOfBallFlight(opt.ball, opt.units), error)) return Refuse(error);
+    if (opt.chart && status != kUsageError && !chart.Write(ChartOfBallFlight(opt.ball, opt.units), error)) {
+      return Refuse(error);
+    }
     return status;
   }
   if (opt.converge) {

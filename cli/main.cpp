@@ -12,14 +12,20 @@ int main(int argc, char** argv) {
   Command cmd;
   std::string error;
   if (!ParseCommandLine(args, cmd, error)) return Refuse(error);
+  int status = 0;
   switch (cmd.mode) {
     case Mode::Help:
       std::fputs(cmd.help.c_str(), stdout);
-      return 0;
+      break;
     case Mode::Version:
       std::printf("vendrel-flight %s\n", VENDREL_VERSION);
-      return 0;
+      break;
     default:
-      return RunCommand(cmd);
+      status = RunCommand(cmd);
   }
+  // What goes to standard output is the result: a full disk there is a failure, not a success.
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && status != kUsageError) {
+    return Refuse("writing standard output failed");
+  }
+  return status;
 }

@@ -121,6 +121,13 @@ bool ReadOverrides(std::string_view text, Overrides& out, std::string& refusal, 
     }
     double v = 0.0;
     if (!ReadFormValue(InUnits(*f, units), item.substr(eq + 1), name, v, refusal)) return false;
+    // As an option given twice: the first value would be silently set aside.
+    for (const auto& [given, value] : out) {
+      if (given == f) {
+        refusal = std::string(name) + ": given more than once";
+        return false;
+      }
+    }
     out.emplace_back(f, ToModel(*f, units, v));
     pos = comma + 1;
   }

@@ -1,5 +1,9 @@
 #include "cli/output_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -36,6 +40,38 @@ bool OutputFile::Close(std::string& error) {
   if (!ok) error = "writing " + (path_ == "-" || path_.empty() ? std::string("standard output") : path_) +
                    " failed";
   return ok;
+}
+
+namespace {
+
+// Why `path` cannot be opened for writing, found without changing it; empty when it can,
+// or when only opening it will tell (not a regular file: a pipe, a device, a dangling link).
+std::string CannotWrite(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : std::string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return {};
+  }
+  if (errno != ENOENT) return std::strerror(errno);
+  // A new file: made and removed again, so that its folder's faults show now.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? std::string() : std::strerror(errno);
+  ::close(fd);
+  ::unlink(path.c_str());
+  return {};
+}
+
+}  // namespace
+
+std::string UnwritableOutput(const std::vector<std::pair<std::string, std::optional<std::string>>>& outputs) {
+  for (const auto& [option, path] : outputs) {
+    if (!path || path->empty() || *path == "-") continue;
+    if (const std::string why = CannotWrite(*path); !why.empty()) return option + ": cannot write " + *path + ": " + why;
+  }
+  return {};
 }
 
 int WriteOutput(const std::optional<std::string>& path, const std::string& option,

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vendrel::cli {
 
@@ -29,6 +31,12 @@ class OutputFile {
   bool owned_ = false;
   std::string path_;
 };
+
+/// The refusal of the first of a command's outputs (option and path; "-" and none pass)
+/// that cannot be written, checked before any is opened: opening truncates, so a later
+/// output's bad path would otherwise leave an earlier file emptied by a refused command.
+/// Empty when every one can be written.
+std::string UnwritableOutput(const std::vector<std::pair<std::string, std::optional<std::string>>>& outputs);
 
 /// The whole life of a subcommand's output: opens `path` (standard output when absent)
 /// before `write` runs, and closes it after. A path that cannot be opened is refused

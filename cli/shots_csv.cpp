@@ -1,11 +1,11 @@
 #include "cli/shots_csv.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 
 #include "cli/csv_reader.h"
 #include "cli/refuse.h"
@@ -168,14 +168,20 @@ bool ReadShots(const std::string& path, const FlightForm& base, Units units, Sho
   if (path == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-      error = "cannot read " + path;
+    // Read as bytes, with the reason of a failure: a directory opens, and only its read fails.
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    bool failed = in == nullptr;
+    if (in) {
+      char buffer[65536];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
+      failed = std::ferror(in) != 0;
+    }
+    const int reason = errno;
+    if (in) std::fclose(in);
+    if (failed) {
+      error = "cannot read " + path + ": " + std::strerror(reason);
       return false;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
   }
   return ParseShots(text, path == "-" ? std::string("standard input") : path, base, units, out, error, model,
                     ballBase);

@@ -80,8 +80,7 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
   AddModelRanges(app, opt.model, opt.ranges, opt.ballRanges, opt.units);
 
   app.option_defaults()->group("Sweep");
-  AddWhole(app, "--max-ticks", "N", "stop each flight after N ticks if still flying", 1, kMaxTicksLimit,
-           opt.maxTicks);
+  AddMaxTicks(app, "stop each flight after N ticks if still flying", opt.model, opt.maxTicks);
   AddWhole(app, "--threads", "N", "worker threads", 1, 1024, opt.threads, "the core count");
   AddWhole(app, "--max-flights", "N", "refuse sweeps larger than N flights", 1,
            std::numeric_limits<std::int64_t>::max(), opt.maxFlights);
@@ -129,6 +128,9 @@ void DeclareSweep(CLI::App& app, SweepOptions& opt) {
 int RunSweepCommand(const SweepOptions& opt) {
   // A ball shot the model refuses is refused before any output is opened.
   if (const std::string refusal = SweepRefusal(opt); !refusal.empty()) return Refuse(refusal);
+  if (const std::string why = UnwritableOutput({{"--chart", opt.chart}, {"--output", opt.output}}); !why.empty()) {
+    return Refuse(why);
+  }
   // The chart's file is opened before the flights too, so a bad path costs nothing.
   std::string error;
   std::unique_ptr<QGuiApplication> app;

@@ -126,6 +126,33 @@ std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchS
   return shots;
 }
 
+std::string BallSpreadRefusal(const BallLaunchSpread& sd, bool spinAsComponents, bool byKey) {
+  struct Spin {
+    double BallLaunchSpread::*sd;
+    double BallParams::*value;
+  };
+  static constexpr Spin kSpins[] = {{&BallLaunchSpread::backSpin, &BallParams::backSpin},
+                                    {&BallLaunchSpread::sideSpin, &BallParams::sideSpin},
+                                    {&BallLaunchSpread::totalSpin, &BallParams::totalSpin},
+                                    {&BallLaunchSpread::spinAxis, &BallParams::spinAxis}};
+  const auto name = [byKey](double BallParams::*value) {
+    for (const Parameter& p : ParametersOf(Model::Ball)) {
+      if (p.ball == value) return byKey ? std::string(p.key) + "_sd" : "--" + std::string(p.option) + "-sd";
+    }
+    return std::string();
+  };
+  const SpinForm flown = spinAsComponents ? SpinForm::BackAndSide : SpinForm::TotalAndAxis;
+  for (const Spin& s : kSpins) {
+    if (SpinFormOf(s.value) == flown || !(sd.*(s.sd) > 0.0)) continue;
+    const Spin* a = spinAsComponents ? &kSpins[0] : &kSpins[2];
+    return name(s.value) + ": the shots fly " +
+           (spinAsComponents ? "back and side spin, not total spin and spin axis"
+                             : "total spin and spin axis, not back and side spin") +
+           ": spread those with " + name(a[0].value) + " and " + name(a[1].value);
+  }
+  return {};
+}
+
 std::vector<FlightForm> DispersedForms(const FlightForm& base, const LaunchSpread& sd,
                                        std::uint64_t seed, std::int64_t n) {
   std::vector<FlightForm> forms;
@@ -161,7 +188,11 @@ DispersionStats SummariseDispersion(std::span<const FlightSummary> flights) {
 DispersionStats SummariseBallDispersion(std::span<const BallSummary> shots) {
   std::vector<FlightSummary> flights;
   flights.reserve(shots.size());
-  for (const BallSummary& s : shots) flights.push_back(BallAsFlightSummary(s));
+  for (const BallSummary& s : shots) {
+    // A ball's carry is its distance: a shot still in the air at the flight's bound has none.
+    flights.push_back(BallAsFlightSummary(s));
+    flights.back().carryChanged = CameDown(s);
+  }
   DispersionStats st = SummariseDispersion(flights);
   // A shot that did not come down rests where its flight ended: it has no roll to count.
   st.total = Spread(shots, [](const BallSummary& s, double& v) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "flight/ball_flight.h"
@@ -51,6 +52,12 @@ BallParams DispersedBall(const BallParams& base, const BallLaunchSpread& sd, std
                          std::uint64_t index);
 std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
                                        std::int64_t n);
+
+/// The refusal of a spread of the spin form the shots do not fly (back or side spin
+/// when they fly total spin and axis, or the other way round): it would be drawn and
+/// never flown. Names the spread as the option `--back-spin-sd` (or by its key,
+/// `back_spin_sd`, when `byKey`); empty when every spread given is flown.
+std::string BallSpreadRefusal(const BallLaunchSpread& sd, bool spinAsComponents, bool byKey = false);
 
 /// Mean and sample standard deviation (n − 1) over `count` values; 0 spread for one.
 struct MeanSd {

@@ -247,16 +247,25 @@ void DefineDispersion(py::module_& m) {
   m.attr("_flight_ends") = py::tuple(ends);
   m.def(
       "_check_flights",
-      [](const py::dict& flight, const py::object& model, const py::object& surface) {
+      [](const py::dict& flight, const py::object& model, const py::object& surface, const py::object& sd) {
         if (ReadModel(model) == Model::Ball) {
-          BallGridFrom(flight, surface);
+          const BallGrid grid = BallGridFrom(flight, surface);
+          if (!sd.is_none()) {
+            // The largest of each spread: one of the spin form not flown refuses every cell.
+            const auto v = sd.cast<std::vector<double>>();
+            if (v.size() != 7) throw py::value_error("_check_flights: the ball model takes seven spreads");
+            const BallLaunchSpread spread{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+            const std::string refusal = BallSpreadRefusal(spread, grid.base.spinAsComponents, true);
+            if (!refusal.empty()) throw py::value_error(refusal);
+          }
         } else {
           if (!surface.is_none()) throw py::value_error("surface: only with model='ball'");
           ReadFlightGrid(ArgsFrom(flight));
         }
       },
-      "Refuses flight parameters as fly() would, flying nothing.", py::arg("flight"), py::arg("model") = "form",
-      py::arg("surface") = py::none());
+      "Refuses flight parameters as fly() would (and, given the ball's seven spreads, a spread of the spin\n"
+      "form not flown), flying nothing.",
+      py::arg("flight"), py::arg("model") = "form", py::arg("surface") = py::none(), py::arg("sd") = py::none());
   m.def("_dispersed_flights", &Flights, "Flights start to start + n - 1 of a dispersion, as a structured array.",
         py::arg("flight"), py::arg("sd"), py::arg("n"), py::arg("seed"), py::arg("start"), py::arg("max_ticks"),
         py::arg("threads"), py::arg("progress"), py::arg("model") = "form", py::arg("surface") = py::none());

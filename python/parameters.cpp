@@ -159,7 +159,9 @@ std::vector<FlightGrid::Reader::Run> FlightGrid::Reader::NextRun() {
     if (PyErr_Occurred()) throw py::error_already_set();
     return columns;
   }
-  const py::tuple arrays = run_;
+  // With one operand numpy's iterator gives that array itself, not a tuple of one: read
+  // as a sequence, its numbers would each become a column.
+  const py::tuple arrays = rows_->size() == 1 ? py::make_tuple(run_) : py::tuple(run_);
   for (std::size_t c = 0; c < rows_->size(); ++c) {
     const py::array a = arrays[c];
     columns.push_back(Run{static_cast<const char*>(a.data()), a.ndim() == 1 ? a.strides(0) : 0,

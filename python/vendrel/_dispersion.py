@@ -131,10 +131,12 @@ def flights_block(flight, spread, first, count, seed, max_ticks, threads, progre
                   surface=None):
     """Flights first to first + count - 1 of every cell: a structured array of shape
     (*cells, count) with the rows of _vendrel._dispersed_flights."""
-    _vendrel._check_flights(flight, model, surface)
     spread = [check_spread(name, s) for name, s in zip(SPREADS, spread)]
     if model == "form":
         spread = spread[:FORM_SPREADS]
+        _vendrel._check_flights(flight, model, surface)
+    else:
+        _vendrel._check_flights(flight, model, surface, [float(s.max()) if s.size else 0.0 for s in spread])
     keys = list(flight)
     values = np.broadcast_arrays(*[np.asarray(flight[k], dtype=np.float64) for k in keys], *spread)
     cells = values[0].shape if values else ()

@@ -160,9 +160,17 @@ TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
       {{"--model", "ball", "--speed", "121"}, "--speed: '121' is out of range (allowed: 0 to 120)"},
       {{"--model", "ball", "--mass", "0"}, "--mass: '0' is out of range (allowed: 1 to 1000)"},
       {{"--model", "ball", "--humidity", "nan"}, "--humidity: 'nan' is not a number"},
-      {{"--model", "ball", "--png", "/dev/null", "--overlay", "speed=40"}, "--overlay: only with --model form"},
+      {{"--model", "ball", "--png", "/dev/null", "--overlay", "total-spin=3000"}, "--overlay: only with --model form"},
       {{"--model", "round"}, "--model: 'round' is not one of form or ball"},
       {{"--model", "ball", "--cd0", "0.05", "--cd1", "-1"}, "the drag coefficient must not fall below 0"},
+      // A ball's flight ends by itself: a tick bound would do nothing.
+      {{"--model", "ball", "--max-ticks", "100"}, "--max-ticks: only with --model form"},
+      {{"sweep", "--max-ticks", "100", "--model", "ball"}, "--max-ticks: only with --model form"},
+      // A spread of the spin form the shots do not fly would be drawn and never flown.
+      {{"dispersion", "--model", "ball", "--back-spin-sd", "300"},
+       "--back-spin-sd: the shots fly total spin and spin axis"},
+      {{"dispersion", "--model", "ball", "--side-spin", "100", "--total-spin-sd", "300"},
+       "--total-spin-sd: the shots fly back and side spin"},
   };
   for (const auto& row : rows) {
     const auto r = RunFlightTool(row.args);

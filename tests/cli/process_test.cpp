@@ -15,6 +15,7 @@ namespace vendrel {
 namespace {
 
 using test::RunFlightTool;
+using test::RunProcess;
 
 nlohmann::json Json(const test::ProcessResult& r) { return nlohmann::json::parse(r.out); }
 
@@ -197,6 +198,47 @@ TEST(FlightTool, ConvergenceSaysWhenTheStepIsTooCoarse) {
     const auto text = RunFlightTool({"--converge", "--dt", c.dt, "--units", "imperial"});
     EXPECT_NE(text.out.find(c.converged ? "converged: yes" : "converged: no"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find(" yd; the bound is 0.5 m)"), std::string::npos) << text.out;
+  }
+}
+
+// A write that fails (a full disk) fails the command, whatever the output; and a refused
+// command draws no chart.
+TEST(FlightTool, FailedWritesAreFailures) {
+  for (const char* model : {"form", "ball"}) {
+    const auto png = RunFlightTool({"--model", model, "--png", "/dev/full"});
+    EXPECT_EQ(png.status, 2) << model;
+    EXPECT_NE(png.err.find("writing /dev/full failed"), std::string::npos) << png.err;
+    const auto report = RunProcess("/bin/sh", {"-c", "exec \"$0\" --model $1 --format json >/dev/full",
+                                               VENDREL_FLIGHT_EXE, model});
+    EXPECT_EQ(report.status, 2) << model;
+    EXPECT_NE(report.err.find("writing standard output failed"), std::string::npos) << report.err;
+  }
+  const std::string chart = test::ScratchPath("refused.png");
+  const auto refused = RunFlightTool({"--model", "ball", "--chart", chart, "--trajectory", "/nonexistent/t.csv"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(test::ReadFile(chart), "");
+}
+
+// A refused output path changes no other output: every path is checked before any file
+// is opened (and so emptied).
+TEST(FlightTool, ARefusedPathLeavesTheOtherOutputsAlone) {
+  const std::string kept = test::ScratchPath("kept");
+  const std::string bad = "/nonexistent/out";
+  const std::vector<std::vector<std::string>> commands = {
+      {"--trajectory", kept, "--png", bad},
+      {"--model", "ball", "--chart", kept + ".svg", "--trajectory", bad},
+      {"sweep", "--angle", "10:20:5", "--chart", kept + ".png", "--output", bad},
+      {"dispersion", "--samples", "3", "--output", kept, "--chart", bad + ".png"},
+  };
+  for (const auto& args : commands) {
+    const std::string file = args[args.size() - 3];
+    std::FILE* f = std::fopen(file.c_str(), "w");
+    std::fputs("mine\n", f);
+    std::fclose(f);
+    const auto r = RunFlightTool(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err.find("cannot write " + bad), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadFile(file), "mine\n") << args[0];
   }
 }
 

@@ -116,5 +116,8 @@ def test_arrays_of_shots_are_the_single_shots_bit_for_bit():
             assert same(one[key], many[key][i, j].item()), key
         assert [one["landing"][c] for c in "xyz"] == [many[c][i, j] for c in "xyz"]
         assert [one["rest"][c] for c in "xy"] == [many["rest_x"][i, j], many["rest_y"][i, j]]
+    # One keyword alone is one column: every shot its own.
+    alone = vendrel.fly(model="ball", speed=speed)
+    assert [same(alone["total"][j], vendrel.fly(model="ball", speed=speed[j])["total"]) for j in range(3)] == [True] * 3
     with pytest.raises(TypeError, match="trajectory flies one flight"):
         vendrel.trajectory(model="ball", speed=speed)

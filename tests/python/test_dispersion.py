@@ -64,6 +64,9 @@ def test_the_ball_models_dispersion_is_the_command_lines():
         assert same(flown[name], flights[name]), name
     with pytest.raises(ValueError, match="spin_axis_sd: only with model='ball'"):
         vendrel.dispersion(10, spin_axis_sd=1)
+    # A spread of the spin form the shots do not fly would be drawn and never flown.
+    with pytest.raises(ValueError, match="back_spin_sd: the shots fly total spin and spin axis"):
+        vendrel.dispersion(10, model="ball", back_spin_sd=[0.0, 100.0])
 
 
 def test_arrays_of_forms_and_spreads_are_dispersions_of_their_own():

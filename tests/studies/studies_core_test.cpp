@@ -125,6 +125,15 @@ TEST(Dispersion, StatisticsAndEllipse) {
   const DispersionStats one = SummariseDispersion(std::vector<FlightSummary>{Landing(10, 1)});
   EXPECT_EQ(one.distance.sd, 0.0);
   EXPECT_EQ(one.ellipse.major, 0.0);
+
+  // A ball still in the air at its bound has no carry, as it has no distance.
+  std::vector<BallSummary> balls(2);
+  static_cast<FlightSummary&>(balls[0]) = Landing(100, 0);
+  balls[1].end = FlightEnd::MaxTicks;
+  balls[1].distance = 500.0;
+  const DispersionStats ball = SummariseBallDispersion(balls);
+  EXPECT_EQ(ball.carry.count, 1);
+  EXPECT_EQ(ball.carry.mean, 100.0);
 }
 
 TEST(Simplex, FindsMinimaInsideAndOnTheBox) {

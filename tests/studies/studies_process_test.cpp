@@ -194,6 +194,9 @@ TEST(Fit, RefusesBadShotsAndFitsThatCannotMove) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
   ExpectRefused({"fit", "--shots", ScratchPath("no-such-file.csv")});
+  // A directory opens; its read fails, and says why.
+  const auto dir = ExpectRefused({"fit", "--shots", "/"});
+  EXPECT_NE(dir.err.find("cannot read /: Is a directory"), std::string::npos) << dir.err;
 }
 
 // The example shipped with the program: twelve clubs' averages in mph and yards, its

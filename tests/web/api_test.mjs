@@ -209,6 +209,7 @@ test('the ball model refuses what the command line refuses', () => {
     [{ model: 'ball', spin_axis: 95 }, "--spin-axis: '95' is out of range (allowed: -90 to 90)"],
     [{ model: 'ball', speed: '121' }, "--speed: '121' is out of range (allowed: 0 to 120)"],
     [{ model: 'round' }, "--model: 'round' is not one of form or ball"],
+    [{ max_ticks: 100, model: 'ball' }, "--max-ticks: only with --model form (a ball's flight ends by itself within 60 s)"],
     [{ model: 'ball', cd0: -0.01 },
       '--cd0/--cd1/--cd2: the drag coefficient must not fall below 0 up to the spin ratio cap (it is -0.01 at spin ratio 0)'],
   ];

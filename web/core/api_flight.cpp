@@ -18,6 +18,11 @@ std::string OptionName(const Parameter& p) { return "--" + std::string(p.option)
 
 bool SetMaxTicks(ApiRequest& request, std::string_view text, std::optional<double> value,
                  std::string& error) {
+  // The model is set first, whatever the keys' order.
+  if (request.model == Model::Ball) {
+    error = BallTickBoundRefusal();
+    return false;
+  }
   // Whole numbers only: the double of every whole number up to the limit is exact.
   if (!value || !(*value >= 1.0 && *value <= static_cast<double>(kMaxTicksLimit)) ||
       std::trunc(*value) != *value) {

@@ -18,9 +18,10 @@ export const ready = loadCore().then((loaded) => {
 });
 
 // Parameters: model ('form', the default, or 'ball'), the keys of the parameter table
-// (angle, speed, side_spin, ...; each model has its own) and max_ticks, any subset,
-// numbers or text; the rest keep the model's defaults. The model is set first, so its
-// ranges apply whatever the order of the keys. The ball model also takes surface
+// (angle, speed, side_spin, ...; each model has its own) and max_ticks (the form's
+// only: a ball's flight ends by itself), any subset, numbers or text; the rest keep the
+// model's defaults. The model is set first, so its ranges apply whatever the order of
+// the keys. The ball model also takes surface
 // ('fairway', 'rough', 'green', 'fairway-firm', ...: the ground's constants as a named
 // set); a ground constant given with it keeps its own value.
 function load(options) {
