@@ -5,6 +5,7 @@
 
 #include <QTcpServer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -229,6 +230,28 @@ TEST(RangeHttp, StreamsEachShotWithinASecondAndTheHistory) {
   EXPECT_EQ(event["result"]["carry"].get<double>(), stored[0].result.carry);
   EXPECT_EQ(historyCarry, stored[0].result.carry);
   EXPECT_EQ(event["shot_number"], 7);
+}
+
+TEST(RangeHttp, RemembersOnlyTheMonitorsHeardLast) {
+  // A peer that makes up a device name for every heartbeat must not grow the memory,
+  // nor what every new stream client is sent first.
+  LiveHttp live("monitors");
+  live.Serve([&] {
+    test::Connector peer(live.rangePort);
+    std::string beats;
+    for (int i = 0; i < 100; ++i) beats += test::HeartbeatText("LM " + std::to_string(i) + std::string(1000, 'x'));
+    peer.Send(beats + test::HeartbeatText("LM") + test::ShotText("LM", 1));
+    ASSERT_EQ(test::ReplyCode(peer.Reply().value_or("")), 200);
+    HttpClient stream(live.port);
+    stream.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    std::vector<std::string> devices;
+    while (const auto event = stream.NextEvent(500ms)) {
+      if (event->rfind("event: monitor", 0) == 0) devices.push_back(nlohmann::json::parse(test::DataOf(*event))["device"]);
+    }
+    EXPECT_EQ(devices.size(), 16u);
+    EXPECT_NE(std::find(devices.begin(), devices.end(), "LM"), devices.end());
+    EXPECT_NE(std::find(devices.begin(), devices.end(), "LM 99" + std::string(1000, 'x')), devices.end());
+  });
 }
 
 TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
