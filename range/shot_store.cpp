@@ -74,6 +74,30 @@ bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int ma
   return out >= min && out <= max;
 }
 
+// The file's schema version and how many objects it holds; false with SQLite's message.
+bool ReadSchema(sqlite3* db, int& version, int& objects, std::string& error) {
+  Statement v, t;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &v.s, nullptr);
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &t.s, nullptr);
+  if (!v.s || !t.s || sqlite3_step(v.s) != SQLITE_ROW || sqlite3_step(t.s) != SQLITE_ROW) {
+    error = Message(db);
+    return false;
+  }
+  version = sqlite3_column_int(v.s, 0);
+  objects = sqlite3_column_int(t.s, 0);
+  return true;
+}
+
+// Why a writer must leave a file of this schema alone, or empty.
+std::string ForeignSchema(int version, int objects) {
+  if (version > ShotStore::kSchemaVersion) {
+    return "written by a newer Vendrel (schema " + std::to_string(version) + "; this one knows up to " +
+           std::to_string(ShotStore::kSchemaVersion) + ")";
+  }
+  if (version == 0 && objects != 0) return "an SQLite database, but not a shot history";
+  return {};
+}
+
 }  // namespace
 
 bool ReadClubName(std::string_view text, std::string& out, std::string& error) {
@@ -266,6 +290,16 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
   // power cut, and a 200 is a promise. The sync's cost is shared: the server commits
   // the shots that arrive together in one transaction.
   std::string e;
+  int have = 0, objects = 0;
+  // Somebody else's file is refused before the journal mode, which the file keeps, is set.
+  if (!ReadSchema(db, have, objects, e)) {
+    error = where + e;
+    return nullptr;
+  }
+  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
+    error = where + why;
+    return nullptr;
+  }
   Statement wal;
   if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &wal.s, nullptr) != SQLITE_OK ||
       sqlite3_step(wal.s) != SQLITE_ROW) {
@@ -282,25 +316,13 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     error = where + e;
     return nullptr;
   }
-  // Under the write lock: the version, and nothing else of somebody else's.
-  Statement version, tables;
-  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr);
-  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &tables.s, nullptr);
-  if (!version.s || !tables.s || sqlite3_step(version.s) != SQLITE_ROW || sqlite3_step(tables.s) != SQLITE_ROW) {
-    error = where + Message(db);
+  // Again under the write lock: another program may have written it meanwhile.
+  if (!ReadSchema(db, have, objects, e)) {
+    error = where + e;
     return nullptr;
   }
-  const int have = sqlite3_column_int(version.s, 0);
-  const int objects = sqlite3_column_int(tables.s, 0);
-  sqlite3_reset(version.s);
-  sqlite3_reset(tables.s);
-  if (have > kSchemaVersion) {
-    error = where + "written by a newer Vendrel (schema " + std::to_string(have) + "; this one knows up to " +
-            std::to_string(kSchemaVersion) + ")";
-    return nullptr;
-  }
-  if (have == 0 && objects != 0) {
-    error = where + "an SQLite database, but not a shot history";
+  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
+    error = where + why;
     return nullptr;
   }
   for (int v = have; v < kSchemaVersion; ++v) {

@@ -123,8 +123,10 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   sqlite3_open(other.c_str(), &db);
   sqlite3_exec(db, "CREATE TABLE accounts(id INTEGER)", nullptr, nullptr, nullptr);
   sqlite3_close(db);
+  const std::string before = test::ReadFile(other);
   EXPECT_FALSE(ShotStore::Open(other, ShotStore::Mode::Create, error));
   EXPECT_NE(error.find("not a shot history"), std::string::npos) << error;
+  EXPECT_EQ(test::ReadFile(other), before);  // its journal mode included
 
   // A newer schema is not written over.
   const std::string newer = ScratchPath("newer.sqlite");
