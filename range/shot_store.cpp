@@ -74,18 +74,38 @@ bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int ma
   return out >= min && out <= max;
 }
 
-// The file's schema version and how many objects it holds; false with SQLite's message.
-bool ReadSchema(sqlite3* db, int& version, int& objects, std::string& error) {
+// The file's schema version and how many objects it holds; false with SQLite's message
+// and, when given, its extended code.
+bool ReadSchema(sqlite3* db, int& version, int& objects, std::string& error, int* code = nullptr) {
   Statement v, t;
   sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &v.s, nullptr);
   sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &t.s, nullptr);
   if (!v.s || !t.s || sqlite3_step(v.s) != SQLITE_ROW || sqlite3_step(t.s) != SQLITE_ROW) {
     error = Message(db);
+    if (code) *code = sqlite3_extended_errcode(db);
     return false;
   }
   version = sqlite3_column_int(v.s, 0);
   objects = sqlite3_column_int(t.s, 0);
   return true;
+}
+
+// A file name as an SQLite URI that opens it immutable.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || c == '/' || c == '.' ||
+        c == '-' || c == '_' || c == '~') {
+      uri += c;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[b >> 4];
+      uri += kHex[b & 15];
+    }
+  }
+  return uri + "?immutable=1";
 }
 
 // Why a writer must leave a file of this schema alone, or empty.
@@ -267,13 +287,26 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
   sqlite3_busy_timeout(db, 5000);
   if (mode == Mode::ReadOnly) {
     // The journal mode is the file's own (the range set WAL): a reader changes nothing.
-    Statement version;
-    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr) != SQLITE_OK ||
-        sqlite3_step(version.s) != SQLITE_ROW) {
-      error = where + Message(db);
-      return nullptr;
+    int have = 0, objects = 0, code = SQLITE_OK;
+    std::string e;
+    if (!ReadSchema(db, have, objects, e, &code)) {
+      // A history in a folder this user may not write to (a backup, a read-only disk)
+      // has no shared-memory file beside it and none can be made. Without a log beside
+      // it no program is writing it, so it is read as it lies.
+      if (code != SQLITE_READONLY_DIRECTORY || std::filesystem::exists(path + "-wal")) {
+        error = where + e;
+        return nullptr;
+      }
+      store.reset();
+      db = nullptr;
+      const int again = sqlite3_open_v2(ImmutableUri(path).c_str(), &db,
+                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+      store.reset(new ShotStore(db));
+      if (again != SQLITE_OK || !ReadSchema(db, have, objects, e)) {
+        error = where + (again != SQLITE_OK ? Message(db) : e);
+        return nullptr;
+      }
     }
-    const int have = sqlite3_column_int(version.s, 0);
     if (have == kSchemaVersion) return store;
     error = where + (have == 0 ? std::string("not a shot history")
                      : have > kSchemaVersion

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "range/shot_store.h"
 #include "tests/support/process.h"
 
@@ -149,6 +152,43 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
 // The log is copied into the file on the store's own thread: it is written over from
 // its start again rather than growing, the shots are all there after, and closing
 // leaves no log behind. A reader reads while the writer writes.
+// A copy of the history in a folder the reader may not write to (a backup, a read-only
+// disk) has no shared-memory file and none can be made: it is still read. As root, the
+// reading runs in a child that is nobody, for whom the folder's mode holds.
+TEST(ShotStore, ReadsAHistoryInAFolderItMayNotWriteTo) {
+  const std::filesystem::path dir = ScratchPath("readonly");
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "shots.sqlite").string();
+  std::string error;
+  {
+    auto store = ShotStore::Open(path, ShotStore::Mode::Create, error);
+    ASSERT_TRUE(store) << error;
+    std::vector<StoredShot> shots{Sample("A", 1), Sample("A", 2)};
+    ASSERT_TRUE(store->Add(shots, error)) << error;
+  }
+  ASSERT_FALSE(std::filesystem::exists(path + "-wal"));
+  namespace fs = std::filesystem;
+  fs::permissions(dir.parent_path(), fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+  const auto reads = [&path] {
+    std::string e;
+    std::vector<StoredShot> out;
+    const auto reader = ShotStore::Open(path, ShotStore::Mode::ReadOnly, e);
+    return reader && reader->Read({}, out, e) && out.size() == 2 && out[1].shotNumber == 2;
+  };
+  if (geteuid() != 0) {
+    EXPECT_TRUE(reads());
+  } else {
+    const pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && reads() ? 0 : 1);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path + "-shm"));
+  fs::permissions(dir, fs::perms::owner_all);
+}
+
 TEST(ShotStore, TheLogIsCopiedBesideTheCommitsAndKeepsItsSize) {
   const std::string path = ScratchPath("log.sqlite");
   std::string error;
