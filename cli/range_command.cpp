@@ -133,6 +133,8 @@ int RunRange(const RangeOptions& opt) {
                 shot.shotNumber ? std::to_string(*shot.shotNumber).c_str() : "-",
                 FormatJsonNumber(shot.result.carry).c_str(), FormatJsonNumber(shot.result.total).c_str(),
                 FormatJsonNumber(shot.result.lateral).c_str());
+    // A log file or a pipe has every stored shot's line, even if the range is killed.
+    std::fflush(stdout);
   });
   QCoreApplication::exec();
   std::signal(SIGINT, SIG_DFL);
