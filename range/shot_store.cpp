@@ -274,6 +274,11 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     error = where + "no such file";
     return nullptr;
   }
+  // SQLite would call it a disk I/O error.
+  if (std::filesystem::is_directory(path)) {
+    error = where + "a folder: give the shot history's file";
+    return nullptr;
+  }
   sqlite3* db = nullptr;
   const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
                                             : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0)) |

@@ -113,6 +113,10 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   std::string error;
   EXPECT_FALSE(ShotStore::Open(ScratchPath("missing.sqlite"), ShotStore::Mode::Existing, error));
   EXPECT_NE(error.find("no such file"), std::string::npos) << error;
+  for (const auto mode : {ShotStore::Mode::Create, ShotStore::Mode::ReadOnly}) {
+    EXPECT_FALSE(ShotStore::Open(std::filesystem::path(ScratchPath("x")).parent_path().string(), mode, error));
+    EXPECT_NE(error.find("a folder"), std::string::npos) << error;
+  }
 
   const std::string text = ScratchPath("text.sqlite");
   std::ofstream(text) << "name,speed\nDriver,167\n" << std::string(1000, 'x');
