@@ -428,9 +428,18 @@ std::string ShotStore::Now() {
   return buf;
 }
 
+bool ShotStore::Gone(std::string& error) {
+  // SQLite goes on writing to a file deleted or renamed under it, and all of that is
+  // lost with the last close: say so rather than acknowledge it.
+  int moved = 0;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved == 0) return false;
+  error = "the file was deleted or moved while open; start the range again to keep shots";
+  return true;
+}
+
 bool ShotStore::Add(std::vector<StoredShot>& shots, std::string& error) {
   if (shots.empty()) return true;
-  if (!Exec("BEGIN IMMEDIATE", error)) return false;
+  if (Gone(error) || !Exec("BEGIN IMMEDIATE", error)) return false;
   const std::string now = Now();
   for (StoredShot& shot : shots) {
     if (shot.time.empty()) shot.time = now;
@@ -531,6 +540,7 @@ bool ShotStore::Read(const ShotQuery& query, std::vector<StoredShot>& out, std::
 
 bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& error, bool* missing) {
   if (missing) *missing = false;
+  if (Gone(error)) return false;
   Statement st;
   if (sqlite3_prepare_v2(db_, "UPDATE shots SET club = ?1 WHERE id = ?2", -1, &st.s, nullptr) != SQLITE_OK) {
     error = Message(db_);

@@ -156,6 +156,28 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
 // The log is copied into the file on the store's own thread: it is written over from
 // its start again rather than growing, the shots are all there after, and closing
 // leaves no log behind. A reader reads while the writer writes.
+// SQLite would go on writing to a file deleted or renamed under it, and lose it all on
+// closing: once that happened nothing is acknowledged as stored.
+TEST(ShotStore, StoresNothingOnceItsFileIsDeletedOrMoved) {
+  for (const bool moved : {false, true}) {
+    const std::string path = ScratchPath(moved ? "moved.sqlite" : "deleted.sqlite");
+    std::string error;
+    auto store = ShotStore::Open(path, ShotStore::Mode::Create, error);
+    ASSERT_TRUE(store) << error;
+    std::vector<StoredShot> shots{Sample("A", 1)};
+    ASSERT_TRUE(store->Add(shots, error)) << error;
+    if (moved) {
+      std::filesystem::rename(path, path + ".old");
+    } else {
+      std::filesystem::remove(path);
+    }
+    shots = {Sample("A", 2)};
+    EXPECT_FALSE(store->Add(shots, error));
+    EXPECT_NE(error.find("deleted or moved"), std::string::npos) << error;
+    EXPECT_FALSE(store->SetClub(1, "7 iron", error));
+  }
+}
+
 // A copy of the history in a folder the reader may not write to (a backup, a read-only
 // disk) has no shared-memory file and none can be made: it is still read. As root, the
 // reading runs in a child that is nobody, for whom the folder's mode holds.
