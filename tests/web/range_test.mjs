@@ -390,6 +390,11 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
       null, { timeout: 2000, polling: 50 });
     assert.equal(await page.textContent('[data-number=launch_angle]'), '-1.0 deg');
     assert.equal(await page.textContent('[data-number=ball_speed]'), '3.6 m/s');
+    // A monitor's long name wraps: still nothing scrolls sideways.
+    connect(range.protocolPort, '127.0.0.1').end(JSON.stringify({ DeviceID: `LM-${'0123456789'.repeat(12)}`,
+      ShotDataOptions: { IsHeartBeat: true } }));
+    await page.waitForFunction(() => /LM-0123/.test(document.getElementById('monitors').textContent), null, { polling: 50 });
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360);
 
     // A club named here is stored in the range's history, and another open page shows it.
     const other = await context.newPage();
