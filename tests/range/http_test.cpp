@@ -5,7 +5,6 @@
 
 #include <QTcpServer>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -239,18 +238,17 @@ TEST(RangeHttp, RemembersOnlyTheMonitorsHeardLast) {
   live.Serve([&] {
     test::Connector peer(live.rangePort);
     std::string beats;
-    for (int i = 0; i < 100; ++i) beats += test::HeartbeatText("LM " + std::to_string(i) + std::string(1000, 'x'));
+    for (int i = 0; i < 100; ++i) beats += test::HeartbeatText(std::to_string(i) + std::string(1000, 'x'));
     peer.Send(beats + test::HeartbeatText("LM") + test::ShotText("LM", 1));
-    ASSERT_EQ(test::ReplyCode(peer.Reply().value_or("")), 200);
+    ASSERT_EQ(test::ReplyCode(peer.Reply().value_or("")), 200);  // the heartbeats before it are read
     HttpClient stream(live.port);
     stream.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
-    std::vector<std::string> devices;
+    std::string devices;
     while (const auto event = stream.NextEvent(500ms)) {
-      if (event->rfind("event: monitor", 0) == 0) devices.push_back(nlohmann::json::parse(test::DataOf(*event))["device"]);
+      if (event->rfind("event: monitor", 0) != 0) continue;
+      devices += nlohmann::json::parse(test::DataOf(*event))["device"].get<std::string>().substr(0, 2) + ",";
     }
-    EXPECT_EQ(devices.size(), 16u);
-    EXPECT_NE(std::find(devices.begin(), devices.end(), "LM"), devices.end());
-    EXPECT_NE(std::find(devices.begin(), devices.end(), "LM 99" + std::string(1000, 'x')), devices.end());
+    EXPECT_EQ(devices, "85,86,87,88,89,90,91,92,93,94,95,96,97,98,99,LM,");
   });
 }
 
