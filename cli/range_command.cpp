@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -124,6 +125,14 @@ int RunRange(const RangeOptions& opt) {
     std::printf("vendrel-flight range: the page and the shot stream at http://%s:%u/ (site %s)\n",
                 address.protocol() == QAbstractSocket::IPv6Protocol ? ("[" + opt.bind + "]").c_str() : opt.bind.c_str(),
                 static_cast<unsigned>(http->port()), opt.site.c_str());
+    // Served anyway, the page would only be a "not found".
+    std::error_code ec;
+    if (!std::filesystem::is_directory(opt.site, ec)) {
+      std::fprintf(stderr,
+                   "vendrel-flight range: %s: no such folder, so the page is not served, only the shots (the site is "
+                   "build/web of the source tree after make web; --site DIR names it from elsewhere)\n",
+                   opt.site.c_str());
+    }
   }
   std::fflush(stdout);
   // One line a shot, after its commit.
@@ -133,6 +142,8 @@ int RunRange(const RangeOptions& opt) {
                 shot.shotNumber ? std::to_string(*shot.shotNumber).c_str() : "-",
                 FormatJsonNumber(shot.result.carry).c_str(), FormatJsonNumber(shot.result.total).c_str(),
                 FormatJsonNumber(shot.result.lateral).c_str());
+    // A log file or a pipe has every stored shot's line, even if the range is killed.
+    std::fflush(stdout);
   });
   QCoreApplication::exec();
   std::signal(SIGINT, SIG_DFL);

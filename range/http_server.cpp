@@ -32,6 +32,9 @@ constexpr int kSendBuffer = 64 * 1024;
 // A comment line this often keeps idle streams open through proxies, and finds the
 // clients that are gone.
 constexpr auto kKeepAlive = std::chrono::seconds(15);
+// Monitors whose last state a new stream client is sent: a bay has one or two, and a
+// peer inventing device names must not grow the memory, nor every client's first bytes.
+constexpr std::size_t kMaxMonitors = 16;
 
 struct Client {
   QTcpSocket* socket = nullptr;
@@ -96,7 +99,12 @@ struct HttpServer::Impl {
   QTimer sweep;
   std::map<std::uint64_t, std::unique_ptr<Client>> clients;
   std::uint64_t nextId = 1;
-  std::map<std::string, std::string> monitors;  ///< the last status event of each device
+  struct Heard {
+    std::string event;       ///< the device's last status event
+    std::uint64_t when = 0;  ///< order of hearing
+  };
+  std::map<std::string, Heard> monitors;  ///< the devices heard last, at most kMaxMonitors
+  std::uint64_t heardCount = 0;
   std::size_t shotToken = 0;
   std::shared_ptr<Impl*> self;  ///< the monitor listener outlives us; it checks this
   HttpCounts counts;
@@ -335,7 +343,7 @@ struct HttpServer::Impl {
     c.stream = true;
     ++counts.streams;
     std::string hello = "retry: 2000\n\n";
-    for (const auto& [device, event] : monitors) hello += event;
+    for (const auto& [device, heard] : monitors) hello += heard.event;
     hello += Missed(c.reader.request().lastEventId);
     c.socket->write(hello.data(), static_cast<qint64>(hello.size()));
   }
@@ -366,7 +374,14 @@ struct HttpServer::Impl {
   void Monitor(const MonitorStatus& status) {
     std::string event = MonitorEvent(status);
     Broadcast(event);
-    monitors[status.deviceId] = std::move(event);
+    monitors[status.deviceId] = {std::move(event), ++heardCount};
+    if (monitors.size() > kMaxMonitors) {
+      auto oldest = monitors.begin();
+      for (auto it = monitors.begin(); it != monitors.end(); ++it) {
+        if (it->second.when < oldest->second.when) oldest = it;
+      }
+      monitors.erase(oldest);
+    }
   }
 
   // Every stream client gets the event, but one that has left too much unread is

@@ -14,7 +14,8 @@ void MessageStream::Feed(std::string_view bytes, std::vector<StreamPiece>& out) 
       if (c == '{') {
         state_ = State::InObject;
         object_.assign(1, c);
-        depth_ = deepest_ = 1;
+        closers_.assign(1, '}');
+        deepest_ = 1;
         inString_ = escaped_ = false;
       } else if (state_ == State::Between && !IsSpace(c)) {
         // One refusal for a run of anything else, up to the next object.
@@ -60,10 +61,20 @@ void MessageStream::Feed(std::string_view bytes, std::vector<StreamPiece>& out) 
     if (m == '"') {
       inString_ = true;
     } else if (m == '{' || m == '[') {
-      if (++depth_ > deepest_) deepest_ = depth_;
-    } else if (--depth_ == 0) {
+      closers_ += m == '{' ? '}' : ']';
+      if (closers_.size() > deepest_) deepest_ = closers_.size();
+    } else if (m != closers_.back()) {
+      // It can never close: what follows up to the next object is part of the refusal,
+      // not swallowed into this one.
+      out.push_back({StreamPiece::Refused, std::string("not JSON: '") + m + "' where '" + closers_.back() + "' was expected"});
+      state_ = State::Junk;
+      object_.clear();
+      closers_.clear();
+    } else {
+      closers_.pop_back();
+      if (!closers_.empty()) continue;
       state_ = State::Between;
-      if (deepest_ > kMaxMessageDepth) {
+      if (deepest_ > static_cast<std::size_t>(kMaxMessageDepth)) {
         out.push_back({StreamPiece::Refused, std::string("message nested deeper than ") + std::to_string(kMaxMessageDepth) + " levels"});
       } else {
         out.push_back({StreamPiece::Object, std::move(object_)});

@@ -39,8 +39,8 @@ class MessageStream {
   enum class State { Between, Junk, InObject };
   State state_ = State::Between;
   std::string object_;
-  int depth_ = 0;
-  int deepest_ = 0;
+  std::string closers_;  ///< what closes each open object or array, innermost last
+  std::size_t deepest_ = 0;
   bool inString_ = false;
   bool escaped_ = false;
   bool over_ = false;

@@ -74,6 +74,50 @@ bool Digits(const std::string& s, std::size_t at, std::size_t n, int min, int ma
   return out >= min && out <= max;
 }
 
+// The file's schema version and how many objects it holds; false with SQLite's message
+// and, when given, its extended code.
+bool ReadSchema(sqlite3* db, int& version, int& objects, std::string& error, int* code = nullptr) {
+  Statement v, t;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &v.s, nullptr);
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &t.s, nullptr);
+  if (!v.s || !t.s || sqlite3_step(v.s) != SQLITE_ROW || sqlite3_step(t.s) != SQLITE_ROW) {
+    error = Message(db);
+    if (code) *code = sqlite3_extended_errcode(db);
+    return false;
+  }
+  version = sqlite3_column_int(v.s, 0);
+  objects = sqlite3_column_int(t.s, 0);
+  return true;
+}
+
+// A file name as an SQLite URI that opens it immutable.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || c == '/' || c == '.' ||
+        c == '-' || c == '_' || c == '~') {
+      uri += c;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[b >> 4];
+      uri += kHex[b & 15];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// Why a writer must leave a file of this schema alone, or empty.
+std::string ForeignSchema(int version, int objects) {
+  if (version > ShotStore::kSchemaVersion) {
+    return "written by a newer Vendrel (schema " + std::to_string(version) + "; this one knows up to " +
+           std::to_string(ShotStore::kSchemaVersion) + ")";
+  }
+  if (version == 0 && objects != 0) return "an SQLite database, but not a shot history";
+  return {};
+}
+
 }  // namespace
 
 bool ReadClubName(std::string_view text, std::string& out, std::string& error) {
@@ -230,6 +274,11 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     error = where + "no such file";
     return nullptr;
   }
+  // SQLite would call it a disk I/O error.
+  if (std::filesystem::is_directory(path)) {
+    error = where + "a folder: give the shot history's file";
+    return nullptr;
+  }
   sqlite3* db = nullptr;
   const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
                                             : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0)) |
@@ -243,13 +292,26 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
   sqlite3_busy_timeout(db, 5000);
   if (mode == Mode::ReadOnly) {
     // The journal mode is the file's own (the range set WAL): a reader changes nothing.
-    Statement version;
-    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr) != SQLITE_OK ||
-        sqlite3_step(version.s) != SQLITE_ROW) {
-      error = where + Message(db);
-      return nullptr;
+    int have = 0, objects = 0, code = SQLITE_OK;
+    std::string e;
+    if (!ReadSchema(db, have, objects, e, &code)) {
+      // A history in a folder this user may not write to (a backup, a read-only disk)
+      // has no shared-memory file beside it and none can be made. Without a log beside
+      // it no program is writing it, so it is read as it lies.
+      if (code != SQLITE_READONLY_DIRECTORY || std::filesystem::exists(path + "-wal")) {
+        error = where + e;
+        return nullptr;
+      }
+      store.reset();
+      db = nullptr;
+      const int again = sqlite3_open_v2(ImmutableUri(path).c_str(), &db,
+                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+      store.reset(new ShotStore(db));
+      if (again != SQLITE_OK || !ReadSchema(db, have, objects, e)) {
+        error = where + (again != SQLITE_OK ? Message(db) : e);
+        return nullptr;
+      }
     }
-    const int have = sqlite3_column_int(version.s, 0);
     if (have == kSchemaVersion) return store;
     error = where + (have == 0 ? std::string("not a shot history")
                      : have > kSchemaVersion
@@ -266,6 +328,16 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
   // power cut, and a 200 is a promise. The sync's cost is shared: the server commits
   // the shots that arrive together in one transaction.
   std::string e;
+  int have = 0, objects = 0;
+  // Somebody else's file is refused before the journal mode, which the file keeps, is set.
+  if (!ReadSchema(db, have, objects, e)) {
+    error = where + e;
+    return nullptr;
+  }
+  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
+    error = where + why;
+    return nullptr;
+  }
   Statement wal;
   if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &wal.s, nullptr) != SQLITE_OK ||
       sqlite3_step(wal.s) != SQLITE_ROW) {
@@ -282,25 +354,13 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     error = where + e;
     return nullptr;
   }
-  // Under the write lock: the version, and nothing else of somebody else's.
-  Statement version, tables;
-  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version.s, nullptr);
-  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &tables.s, nullptr);
-  if (!version.s || !tables.s || sqlite3_step(version.s) != SQLITE_ROW || sqlite3_step(tables.s) != SQLITE_ROW) {
-    error = where + Message(db);
+  // Again under the write lock: another program may have written it meanwhile.
+  if (!ReadSchema(db, have, objects, e)) {
+    error = where + e;
     return nullptr;
   }
-  const int have = sqlite3_column_int(version.s, 0);
-  const int objects = sqlite3_column_int(tables.s, 0);
-  sqlite3_reset(version.s);
-  sqlite3_reset(tables.s);
-  if (have > kSchemaVersion) {
-    error = where + "written by a newer Vendrel (schema " + std::to_string(have) + "; this one knows up to " +
-            std::to_string(kSchemaVersion) + ")";
-    return nullptr;
-  }
-  if (have == 0 && objects != 0) {
-    error = where + "an SQLite database, but not a shot history";
+  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
+    error = where + why;
     return nullptr;
   }
   for (int v = have; v < kSchemaVersion; ++v) {
@@ -368,9 +428,18 @@ std::string ShotStore::Now() {
   return buf;
 }
 
+bool ShotStore::Gone(std::string& error) {
+  // SQLite goes on writing to a file deleted or renamed under it, and all of that is
+  // lost with the last close: say so rather than acknowledge it.
+  int moved = 0;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved == 0) return false;
+  error = "the file was deleted or moved while open; start the range again to keep shots";
+  return true;
+}
+
 bool ShotStore::Add(std::vector<StoredShot>& shots, std::string& error) {
   if (shots.empty()) return true;
-  if (!Exec("BEGIN IMMEDIATE", error)) return false;
+  if (Gone(error) || !Exec("BEGIN IMMEDIATE", error)) return false;
   const std::string now = Now();
   for (StoredShot& shot : shots) {
     if (shot.time.empty()) shot.time = now;
@@ -471,6 +540,7 @@ bool ShotStore::Read(const ShotQuery& query, std::vector<StoredShot>& out, std::
 
 bool ShotStore::SetClub(std::int64_t id, const std::string& club, std::string& error, bool* missing) {
   if (missing) *missing = false;
+  if (Gone(error)) return false;
   Statement st;
   if (sqlite3_prepare_v2(db_, "UPDATE shots SET club = ?1 WHERE id = ?2", -1, &st.s, nullptr) != SQLITE_OK) {
     error = Message(db_);

@@ -98,6 +98,8 @@ class ShotStore {
  private:
   explicit ShotStore(sqlite3* db);
   bool Exec(const char* sql, std::string& error);
+  /// True, with `error`, when the file was deleted or renamed since it was opened.
+  bool Gone(std::string& error);
 
   struct Checkpointer;
   std::unique_ptr<Checkpointer> checkpointer_;  ///< copies the log into the file, beside the commits

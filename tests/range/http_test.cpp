@@ -231,6 +231,27 @@ TEST(RangeHttp, StreamsEachShotWithinASecondAndTheHistory) {
   EXPECT_EQ(event["shot_number"], 7);
 }
 
+TEST(RangeHttp, RemembersOnlyTheMonitorsHeardLast) {
+  // A peer that makes up a device name for every heartbeat must not grow the memory,
+  // nor what every new stream client is sent first.
+  LiveHttp live("monitors");
+  live.Serve([&] {
+    test::Connector peer(live.rangePort);
+    std::string beats;
+    for (int i = 0; i < 100; ++i) beats += test::HeartbeatText(std::to_string(i) + std::string(1000, 'x'));
+    peer.Send(beats + test::HeartbeatText("LM") + test::ShotText("LM", 1));
+    ASSERT_EQ(test::ReplyCode(peer.Reply().value_or("")), 200);  // the heartbeats before it are read
+    HttpClient stream(live.port);
+    stream.Send("GET /shots/stream HTTP/1.1\r\n\r\n");
+    std::string devices;
+    while (const auto event = stream.NextEvent(500ms)) {
+      if (event->rfind("event: monitor", 0) != 0) continue;
+      devices += nlohmann::json::parse(test::DataOf(*event))["device"].get<std::string>().substr(0, 2) + ",";
+    }
+    EXPECT_EQ(devices, "85,86,87,88,89,90,91,92,93,94,95,96,97,98,99,LM,");
+  });
+}
+
 TEST(RangeHttp, DropsAStreamClientThatNeverReadsAndServesTheOthers) {
   HttpLimits limits;
   limits.streamBacklog = 32 * 1024;

@@ -162,6 +162,7 @@ TEST(RangeLoad, KilledHalfwayLosesNothingItAcknowledged) {
   const std::string db = test::ScratchPath("killed.sqlite");
   std::vector<std::vector<std::int64_t>> acked;
   std::atomic<int> total{0};
+  std::string log;
   {
     RangeProcess range(db);
     ASSERT_GT(range.port, 0) << test::ReadFile(range.out);
@@ -169,8 +170,13 @@ TEST(RangeLoad, KilledHalfwayLosesNothingItAcknowledged) {
     while (total < kConnectors * kShots / 3) std::this_thread::sleep_for(1ms);
     range.Stop(SIGKILL);
     load.join();
+    log = test::ReadFile(range.out);
   }
   const int acknowledged = total;
+  // Its output, a file here, has the line of every shot acknowledged.
+  int lines = 0;
+  for (std::size_t at = log.find("\nshot "); at != std::string::npos; at = log.find("\nshot ", at + 1)) ++lines;
+  EXPECT_GE(lines, acknowledged);
   EXPECT_LT(acknowledged, kConnectors * kShots);
   // The restart opens the file as it was left, and serves.
   RangeProcess again(db);

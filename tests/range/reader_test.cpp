@@ -65,6 +65,16 @@ TEST(RangeStream, RefusesWhatIsNoObjectOnceAndReadsOn) {
   EXPECT_NE(pieces[0].text.find("not JSON"), std::string::npos);
   EXPECT_EQ(pieces[1].kind, StreamPiece::Object);
   EXPECT_FALSE(s.over());
+  // A closer that does not match can never close its object: refused there, once, and
+  // the shots after it are read rather than swallowed.
+  MessageStream crossed;
+  const auto after = FeedAll(crossed, {R"({"a":[1})", R"(]} )", ShotText("A", 2), R"({"b":{]})", ShotText("A", 3)});
+  ASSERT_EQ(after.size(), 4u);
+  EXPECT_EQ(after[0].text, "not JSON: '}' where ']' was expected");
+  EXPECT_EQ(after[1].text, ShotText("A", 2));
+  EXPECT_EQ(after[2].kind, StreamPiece::Refused);
+  EXPECT_EQ(after[3].text, ShotText("A", 3));
+  EXPECT_EQ(crossed.pending(), 0u);
 }
 
 TEST(RangeStream, AnObjectThatNeverClosesIsCutOffWithMemoryBounded) {

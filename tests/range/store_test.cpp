@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "range/shot_store.h"
 #include "tests/support/process.h"
 
@@ -110,6 +113,10 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   std::string error;
   EXPECT_FALSE(ShotStore::Open(ScratchPath("missing.sqlite"), ShotStore::Mode::Existing, error));
   EXPECT_NE(error.find("no such file"), std::string::npos) << error;
+  for (const auto mode : {ShotStore::Mode::Create, ShotStore::Mode::ReadOnly}) {
+    EXPECT_FALSE(ShotStore::Open(std::filesystem::path(ScratchPath("x")).parent_path().string(), mode, error));
+    EXPECT_NE(error.find("a folder"), std::string::npos) << error;
+  }
 
   const std::string text = ScratchPath("text.sqlite");
   std::ofstream(text) << "name,speed\nDriver,167\n" << std::string(1000, 'x');
@@ -123,8 +130,10 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   sqlite3_open(other.c_str(), &db);
   sqlite3_exec(db, "CREATE TABLE accounts(id INTEGER)", nullptr, nullptr, nullptr);
   sqlite3_close(db);
+  const std::string before = test::ReadFile(other);
   EXPECT_FALSE(ShotStore::Open(other, ShotStore::Mode::Create, error));
   EXPECT_NE(error.find("not a shot history"), std::string::npos) << error;
+  EXPECT_EQ(test::ReadFile(other), before);  // its journal mode included
 
   // A newer schema is not written over.
   const std::string newer = ScratchPath("newer.sqlite");
@@ -142,6 +151,53 @@ TEST(ShotStore, RefusesFilesItCannotKeepShotsIn) {
   EXPECT_NE(error.find("not a shot history"), std::string::npos) << error;
   EXPECT_FALSE(ShotStore::Open(ScratchPath("missing.sqlite"), ShotStore::Mode::ReadOnly, error));
   EXPECT_FALSE(std::filesystem::exists(ScratchPath("missing.sqlite")));
+}
+
+// SQLite would go on writing to a file deleted or renamed under it, and lose it all on
+// closing: once that happened nothing is acknowledged as stored.
+TEST(ShotStore, StoresNothingOnceItsFileIsDeletedOrMoved) {
+  for (const bool moved : {false, true}) {
+    const std::string path = ScratchPath(moved ? "moved.sqlite" : "deleted.sqlite");
+    std::string error;
+    auto store = ShotStore::Open(path, ShotStore::Mode::Create, error);
+    ASSERT_TRUE(store) << error;
+    moved ? std::filesystem::rename(path, path + ".old") : void(std::filesystem::remove(path));
+    std::vector<StoredShot> shots{Sample("A", 1)};
+    EXPECT_FALSE(store->Add(shots, error));
+    EXPECT_NE(error.find("deleted or moved"), std::string::npos) << error;
+  }
+}
+
+// A copy of the history in a folder the reader may not write to (a backup, a read-only
+// disk) has no shared-memory file and none can be made: it is still read. As root, the
+// reading runs in a child that is nobody, for whom the folder's mode holds.
+TEST(ShotStore, ReadsAHistoryInAFolderItMayNotWriteTo) {
+  namespace fs = std::filesystem;
+  const fs::path dir = ScratchPath("readonly");
+  fs::create_directories(dir);
+  const std::string path = (dir / "shots.sqlite").string();
+  std::string error;
+  std::vector<StoredShot> shots{Sample("A", 1), Sample("A", 2)};
+  ASSERT_TRUE(ShotStore::Open(path, ShotStore::Mode::Create, error)->Add(shots, error)) << error;
+  fs::permissions(dir.parent_path(), fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+  const auto reads = [&path] {
+    std::vector<StoredShot> out;
+    std::string e;
+    const auto reader = ShotStore::Open(path, ShotStore::Mode::ReadOnly, e);
+    return reader && reader->Read({}, out, e) && out.size() == 2;
+  };
+  int status = 0;
+  if (geteuid() != 0) {
+    status = reads() ? 0 : 1;
+  } else {  // the folder's mode does not hold for root
+    const pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) != 0 || setuid(65534) != 0 || access(path.c_str(), R_OK) != 0 ? 2 : !reads());
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "nobody cannot reach " << path;
+  }
+  EXPECT_EQ(status, 0);
+  fs::permissions(dir, fs::perms::owner_all);
 }
 
 // The log is copied into the file on the store's own thread: it is written over from

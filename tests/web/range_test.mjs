@@ -383,6 +383,18 @@ test('live: a connector\'s shot is on the page within a second, drawn with the d
     assert.equal(drawn.carry, last.result.carry);
     assert.equal(drawn.total, last.result.total);
     assert.equal(await page.textContent('[data-number=carry]'), `${last.result.carry.toFixed(1)} m`);
+    // A putt's angle below zero, which the range takes and the model here does not: the
+    // numbers are that shot's, not the last drawn one's, and the page says why no path.
+    await monitor.shot(12, { Speed: 8, SpinAxis: 0, TotalSpin: 200, HLA: 0, VLA: -1 });
+    await page.waitForFunction(() => /#12 cannot be drawn: .*angle/.test(document.getElementById('shot-message').textContent),
+      null, { timeout: 2000, polling: 50 });
+    assert.equal(await page.textContent('[data-number=launch_angle]'), '-1.0 deg');
+    assert.equal(await page.textContent('[data-number=ball_speed]'), '3.6 m/s');
+    // A monitor's long name wraps: still nothing scrolls sideways.
+    connect(range.protocolPort, '127.0.0.1').end(JSON.stringify({ DeviceID: `LM-${'0123456789'.repeat(12)}`,
+      ShotDataOptions: { IsHeartBeat: true } }));
+    await page.waitForFunction(() => /LM-0123/.test(document.getElementById('monitors').textContent), null, { polling: 50 });
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360);
 
     // A club named here is stored in the range's history, and another open page shows it.
     const other = await context.newPage();

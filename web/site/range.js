@@ -88,13 +88,21 @@ class RangePage {
       try {
         flight = this.model.fly({ ...values, ...launch }, surface);
       } catch (e) {
-        $('announce').textContent = `Shot ${shot.id} cannot be drawn: ${e.message}`;
+        // The range takes launch values the model here does not (a putt's angle below
+        // zero): its numbers are still the shot's, and the previous path is no longer.
+        this.shown = shot;
+        this.view.clear();
+        this.showNumbers(shot);
+        const why = `Shot ${shot.source === 'live' ? `#${shot.id}` : shot.id} cannot be drawn: ${e.message}`;
+        $('shot-message').textContent = why;
+        $('announce').textContent = why;
         return;
       }
     }
     this.shown = shot;
     this.view.show(flight);
     this.showNumbers(shot);
+    $('shot-message').textContent = '';
   }
 
   showNumbers(shot) {

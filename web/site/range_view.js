@@ -55,6 +55,16 @@ export class FlightView {
     step();
   }
 
+  /** Shows no shot: the views' marks only. */
+  clear() {
+    cancelAnimationFrame(this.frame);
+    this.points = [];
+    this.result = null;
+    this.drawn = null;
+    this.end = 0;
+    this.draw();
+  }
+
   elapsed() {
     return (performance.now() - this.started) / 1000;
   }
