@@ -1,6 +1,7 @@
 #include "cli/dispersion_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include <limits>
 #include <memory>
@@ -168,16 +169,27 @@ int RunDispersion(const DispersionOptions& opt) {
 
   std::vector<FlightForm> forms;
   std::vector<FlightSummary> flights;
-  std::vector<BallParams> shots;
   std::vector<BallSummary> balls;
   DispersionStats st;
+  const auto seed = static_cast<std::uint64_t>(opt.seed);
   if (opt.model == Model::Ball) {
-    shots = DispersedBalls(opt.ball, opt.ballSpread, static_cast<std::uint64_t>(opt.seed), opt.samples);
-    balls = FlyBallsParallel(shots, static_cast<int>(opt.threads));
-    for (const BallSummary& s : balls) flights.push_back(BallAsFlightSummary(s));
+    // A shot's parameters are drawn again from its index when its row is written: only
+    // a block of them is kept at a time, its outcomes for good (a shot's parameters take
+    // twice the room of its outcome).
+    constexpr std::int64_t kBlock = 1 << 16;
+    balls.reserve(static_cast<std::size_t>(opt.samples));
+    flights.reserve(static_cast<std::size_t>(opt.samples));
+    for (std::int64_t first = 0; first < opt.samples; first += kBlock) {
+      const std::int64_t n = std::min(kBlock, opt.samples - first);
+      for (const BallSummary& s :
+           FlyBallsParallel(DispersedBalls(opt.ball, opt.ballSpread, seed, first, n), static_cast<int>(opt.threads))) {
+        balls.push_back(s);
+        flights.push_back(BallAsFlightSummary(s));
+      }
+    }
     st = SummariseBallDispersion(balls);
   } else {
-    forms = DispersedForms(opt.form, opt.spread, static_cast<std::uint64_t>(opt.seed), opt.samples);
+    forms = DispersedForms(opt.form, opt.spread, seed, opt.samples);
     ProgressLine progress(opt.samples, "flights");
     flights = RunFlightsParallel(forms, opt.maxTicks, static_cast<int>(opt.threads), BestLanePath(), progress.meter());
     st = SummariseDispersion(flights);
@@ -188,7 +200,8 @@ int RunDispersion(const DispersionOptions& opt) {
     std::string text = ball ? BallRowHeader() : FlightRowHeader();
     for (std::size_t i = 0; i < flights.size(); ++i) {
       if (ball) {
-        AppendBallRow(text, BallParamsOf(shots[i], opt.units), shots[i].spinAsComponents, balls[i], opt.units);
+        const BallParams shot = DispersedBall(opt.ball, opt.ballSpread, seed, i);
+        AppendBallRow(text, BallParamsOf(shot, opt.units), shot.spinAsComponents, balls[i], opt.units);
       } else {
         AppendFlightRow(text, ParamsOf(forms[i], opt.units), flights[i], opt.units);
       }
@@ -201,7 +214,7 @@ int RunDispersion(const DispersionOptions& opt) {
     if (!rows.Close(error)) return Refuse(error);
   }
   if (opt.chart &&
-      !chart.Write(DispersionFigure(flights, st, static_cast<std::uint64_t>(opt.seed), opt.units, balls), error)) {
+      !chart.Write(DispersionFigure(flights, st, seed, opt.units, balls), error)) {
     return Refuse(error);
   }
 

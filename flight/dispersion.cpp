@@ -119,10 +119,12 @@ BallParams DispersedBall(const BallParams& base, const BallLaunchSpread& sd, std
 }
 
 std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
-                                       std::int64_t n) {
+                                       std::int64_t first, std::int64_t n) {
   std::vector<BallParams> shots;
   shots.reserve(static_cast<std::size_t>(n));
-  for (std::int64_t i = 0; i < n; ++i) shots.push_back(DispersedBall(base, sd, seed, static_cast<std::uint64_t>(i)));
+  for (std::int64_t i = first; i < first + n; ++i) {
+    shots.push_back(DispersedBall(base, sd, seed, static_cast<std::uint64_t>(i)));
+  }
   return shots;
 }
 

@@ -50,8 +50,9 @@ struct BallLaunchSpread {
 /// every shot, the first four as the form's (angle, speed, side spin, back spin).
 BallParams DispersedBall(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
                          std::uint64_t index);
+/// Shots `first` to `first + n − 1`.
 std::vector<BallParams> DispersedBalls(const BallParams& base, const BallLaunchSpread& sd, std::uint64_t seed,
-                                       std::int64_t n);
+                                       std::int64_t first, std::int64_t n);
 
 /// The refusal of a spread of the spin form the shots do not fly (back or side spin
 /// when they fly total spin and axis, or the other way round): it would be drawn and
