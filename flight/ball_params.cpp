@@ -7,7 +7,7 @@
 
 #include "flight/ball_flight.h"
 #include "flight/form_value.h"
-#include "flight/launch_trig.h"
+#include "flight/portable_math.h"
 #include "flight/parameters.h"
 #include "number_text/number_text.h"
 
@@ -104,9 +104,10 @@ std::string BallJointRefusal(const BallParams& p, bool byKey) {
 }
 
 void SpinComponents(double total, double axisDegrees, double& back, double& side) {
-  const double radians = axisDegrees / 360.0 * 6.283185307179586;
-  back = LaunchCos(radians) * total;
-  side = LaunchSin(radians) * total;
+  double c = 1.0, s = 0.0;
+  CosSinDegrees(axisDegrees, c, s);  // the whole circle: beyond ±90 is top spin
+  back = c * total;
+  side = s * total;
 }
 
 std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey) {

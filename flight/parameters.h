@@ -67,9 +67,11 @@ struct Parameter {
 inline constexpr std::array kParameterTable{
     Parameter{.option = "angle", .key = "angle", .label = "launch angle",
               .quantity = Quantity::Angle,
-              .min = 0.0, .max = 90.0, .defaultValue = 15.0, .ballDefault = 10.9,
+              .min = 0.0, .max = 90.0, .defaultValue = 15.0, .ballDefault = 10.9, .ballMin = -90.0,
               .form = &FlightForm::launchAngle, .ball = &BallParams::angle, .launch = true,
-              .help = "Launch angle above the ground, in degrees"},
+              .help = "Launch angle above the ground, in degrees",
+              .note = "The ball model also takes angles below 0, as a launch monitor measures a putt or a "
+                      "topped shot: the ball lands at once and the ground phase takes it on."},
     Parameter{.option = "speed", .key = "speed", .label = "launch speed",
               .quantity = Quantity::Speed,
               .min = 0.0, .max = 100.0, .defaultValue = 60.0, .ballDefault = 74.66, .ballMax = 120.0,
@@ -85,9 +87,11 @@ inline constexpr std::array kParameterTable{
               .ball = &BallParams::totalSpin, .launch = true, .help = "Spin rate at launch in revolutions per minute"},
     Parameter{.option = "spin-axis", .key = "spin_axis", .label = "spin axis",
               .quantity = Quantity::Angle,
-              .min = -90.0, .max = 90.0, .defaultValue = 0.0,
+              .min = -180.0, .max = 180.0, .defaultValue = 0.0,
               .ball = &BallParams::spinAxis, .launch = true,
-              .help = "Tilt of the spin axis in degrees; positive curves the ball to the right"},
+              .help = "Tilt of the spin axis in degrees; positive curves the ball to the right",
+              .note = "Beyond 90 either way the ball has top spin (180: top spin alone), as back spin below 0 "
+                      "gives it."},
     Parameter{.option = "side-spin", .key = "side_spin", .label = "side spin",
               .quantity = Quantity::SpinRate,
               .min = -100000.0, .max = 100000.0, .defaultValue = 0.0, .ballMin = -20000.0, .ballMax = 20000.0,

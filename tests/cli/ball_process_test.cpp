@@ -156,7 +156,7 @@ TEST(BallTool, RefusesMixedModelsBothSpinFormsAndValuesOutOfRange) {
       {{"--wind-speed", "3"}, "--wind-speed: only with --model ball"},
       {{"--model", "ball", "--spin-axis", "5", "--side-spin", "300"},
        "give the spin either as total spin and spin axis or as back and side spin, not both"},
-      {{"--model", "ball", "--spin-axis", "95"}, "--spin-axis: '95' is out of range (allowed: -90 to 90)"},
+      {{"--model", "ball", "--spin-axis", "185"}, "--spin-axis: '185' is out of range (allowed: -180 to 180)"},
       {{"--model", "ball", "--speed", "121"}, "--speed: '121' is out of range (allowed: 0 to 120)"},
       {{"--model", "ball", "--mass", "0"}, "--mass: '0' is out of range (allowed: 1 to 1000)"},
       {{"--model", "ball", "--humidity", "nan"}, "--humidity: 'nan' is not a number"},

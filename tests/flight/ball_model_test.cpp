@@ -288,9 +288,9 @@ TEST(BallModel, PinnedFlights) {
 TEST(BallParams, RefusalsUseTheFormsWording) {
   BallParams p;
   EXPECT_EQ(BallParamsRefusal(p), "");
-  p.spinAxis = 95;
-  EXPECT_EQ(BallParamsRefusal(p), "--spin-axis: '95' is out of range (allowed: -90 to 90)");
-  EXPECT_EQ(BallParamsRefusal(p, true), "spin_axis: '95' is out of range (allowed: -90 to 90)");
+  p.spinAxis = 185;
+  EXPECT_EQ(BallParamsRefusal(p), "--spin-axis: '185' is out of range (allowed: -180 to 180)");
+  EXPECT_EQ(BallParamsRefusal(p, true), "spin_axis: '185' is out of range (allowed: -180 to 180)");
   p = BallParams{};
   p.humidity = NAN;
   EXPECT_EQ(BallParamsRefusal(p), "--humidity: 'nan' is not a number (allowed: 0 to 100)");
