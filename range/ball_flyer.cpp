@@ -10,7 +10,7 @@
 
 namespace vendrel::range {
 
-ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
+BallParams BallFlyer::ParamsOf(const ShotLaunch& launch) const {
   BallParams p = conditions_;
   p.speed = launch.speed;
   p.angle = launch.verticalAngle;
@@ -18,7 +18,13 @@ ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
   p.totalSpin = launch.totalSpin;
   p.spinAxis = launch.spinAxis;
   p.spinAsComponents = false;
-  const BallSummary s = FlyBall(p);
+  return p;
+}
+
+std::string BallFlyer::Refusal(const ShotLaunch& launch) const { return BallShotRefusal(ParamsOf(launch), true); }
+
+ShotResult BallFlyer::Fly(const ShotLaunch& launch) const {
+  const BallSummary s = FlyBall(ParamsOf(launch));
   ShotResult r;
   r.carry = s.distance;
   r.apex = s.apex;

@@ -15,9 +15,12 @@ class BallFlyer final : public ShotFlyer {
  public:
   explicit BallFlyer(const BallParams& conditions = BallParams{}) : conditions_(conditions) {}
   ShotResult Fly(const ShotLaunch& launch) const override;
+  std::string Refusal(const ShotLaunch& launch) const override;
   std::string Conditions() const override;
 
  private:
+  BallParams ParamsOf(const ShotLaunch& launch) const;
+
   BallParams conditions_;  ///< air, wind and constants; the launch values are the shot's
 };
 

@@ -172,6 +172,12 @@ struct RangeServer::Impl {
         return;
       case Message::Shot: break;
     }
+    // Within the message's ranges but not the model's (back and side spin of 20,000 rpm
+    // each make a total beyond it): refused, as a flight the page could not fly again.
+    if (const std::string why = flyer.Refusal(m.shot.launch); !why.empty()) {
+      waiting.push_back({c.id, -1, "BallData: the model does not fly this shot: " + why});
+      return;
+    }
     StoredShot shot;
     shot.device = std::move(m.shot.deviceId);
     shot.shotNumber = m.shot.shotNumber;

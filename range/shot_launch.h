@@ -7,9 +7,8 @@
 
 namespace vendrel::range {
 
-/// Launch values in SI units (spins in rpm). Back and side spin are what a flyer uses;
-/// the total and the axis are kept as the monitor gave them, or derived from back and
-/// side spin when it gave those.
+/// Launch values in SI units (spins in rpm). A flyer flies the total spin about its
+/// axis; both forms are kept, the one the monitor gave and the one derived from it.
 struct ShotLaunch {
   double speed = 0.0;            ///< ball speed, m/s
   double verticalAngle = 0.0;    ///< degrees above the horizontal
@@ -40,6 +39,9 @@ class ShotFlyer {
  public:
   virtual ~ShotFlyer() = default;
   virtual ShotResult Fly(const ShotLaunch& launch) const = 0;
+  /// Why the model will not fly `launch` (a spin beyond its range, say), naming the
+  /// value; empty when it will.
+  virtual std::string Refusal(const ShotLaunch& launch) const = 0;
   virtual std::string Conditions() const = 0;
 };
 

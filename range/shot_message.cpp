@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "flight/ball_params.h"
+#include "flight/portable_math.h"
 #include "flight/units.h"
 
 namespace vendrel::range {
@@ -163,9 +164,10 @@ void ReadLaunch(const Json& ball, bool metric, ShotLaunch& launch, std::optional
   if (fromComponents) {
     launch.backSpin = *back;
     launch.sideSpin = side.value_or(0.0);
-    // Kept for the record only; no flight uses the total or the axis.
+    // The flyer flies the total about its axis, and the page flies the stored ones
+    // again: the portable arc tangent gives the axis the same bits on every build.
     launch.totalSpin = std::sqrt(launch.backSpin * launch.backSpin + launch.sideSpin * launch.sideSpin);
-    launch.spinAxis = launch.totalSpin == 0.0 ? 0.0 : std::atan2(launch.sideSpin, launch.backSpin) / kTwoPi * 360.0;
+    launch.spinAxis = launch.totalSpin == 0.0 ? 0.0 : PortableAtan2(launch.sideSpin, launch.backSpin) / kTwoPi * 360.0;
   } else if (total) {
     launch.totalSpin = *total;
     launch.spinAxis = axis.value_or(0.0);

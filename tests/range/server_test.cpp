@@ -102,6 +102,9 @@ TEST(RangeServer, RefusesWithAReasonAndKeepsTheConnection) {
         {R"({"BallData":{"Speed":0,"VLA":10,"TotalSpin":3000}})", "allowed: 1 to 250 mph"},
         {R"({"BallData":{"Speed":500,"VLA":10,"TotalSpin":3000}})", "allowed: 1 to 250 mph"},
         {R"({"BallData":{"Speed":150,"VLA":10,"TotalSpin":1e9}})", "allowed: 0 to 20000 rpm"},
+        // Each spin in the message's range, together beyond the model's.
+        {R"({"DeviceID":"LM","ShotNumber":9,"BallData":{"Speed":150,"VLA":10,"BackSpin":15000,"SideSpin":15000}})",
+         "the model does not fly this shot: total_spin"},
     };
     for (const auto& [text, why] : hostile) {
       c.Send(text);

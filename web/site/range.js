@@ -88,8 +88,9 @@ class RangePage {
       try {
         flight = this.model.fly({ ...values, ...launch }, surface);
       } catch (e) {
-        // The range takes launch values the model here does not (a putt's angle below
-        // zero): its numbers are still the shot's, and the previous path is no longer.
+        // The values set here may make a ball the model refuses with this shot (too
+        // coarse a step for its speed): its numbers are still the shot's, and the
+        // previous path is no longer.
         this.shown = shot;
         this.view.clear();
         this.showNumbers(shot);
