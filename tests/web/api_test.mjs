@@ -206,7 +206,7 @@ test('the ball model refuses what the command line refuses', () => {
     [{ total_spin: 3000 }, '--total-spin: only with --model ball'],
     [{ model: 'ball', spin_axis: 5, side_spin: 300 },
       '--back-spin/--side-spin: give the spin either as total spin and spin axis or as back and side spin, not both'],
-    [{ model: 'ball', spin_axis: 95 }, "--spin-axis: '95' is out of range (allowed: -90 to 90)"],
+    [{ model: 'ball', spin_axis: 185 }, "--spin-axis: '185' is out of range (allowed: -180 to 180)"],
     [{ model: 'ball', speed: '121' }, "--speed: '121' is out of range (allowed: 0 to 120)"],
     [{ model: 'round' }, "--model: 'round' is not one of form or ball"],
     [{ max_ticks: 100, model: 'ball' }, "--max-ticks: only with --model form (a ball's flight ends by itself within 60 s)"],
