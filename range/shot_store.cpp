@@ -329,15 +329,20 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
   // the shots that arrive together in one transaction.
   std::string e;
   int have = 0, objects = 0;
+  // Reads the schema's version; false (with `error`) for somebody else's file.
+  const auto ours = [&] {
+    if (!ReadSchema(db, have, objects, e)) {
+      error = where + e;
+      return false;
+    }
+    if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
+      error = where + why;
+      return false;
+    }
+    return true;
+  };
   // Somebody else's file is refused before the journal mode, which the file keeps, is set.
-  if (!ReadSchema(db, have, objects, e)) {
-    error = where + e;
-    return nullptr;
-  }
-  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
-    error = where + why;
-    return nullptr;
-  }
+  if (!ours()) return nullptr;
   Statement wal;
   if (sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &wal.s, nullptr) != SQLITE_OK ||
       sqlite3_step(wal.s) != SQLITE_ROW) {
@@ -355,14 +360,7 @@ std::unique_ptr<ShotStore> ShotStore::Open(const std::string& path, Mode mode, s
     return nullptr;
   }
   // Again under the write lock: another program may have written it meanwhile.
-  if (!ReadSchema(db, have, objects, e)) {
-    error = where + e;
-    return nullptr;
-  }
-  if (const std::string why = ForeignSchema(have, objects); !why.empty()) {
-    error = where + why;
-    return nullptr;
-  }
+  if (!ours()) return nullptr;
   for (int v = have; v < kSchemaVersion; ++v) {
     if (!store->Exec(kMigrations[v], e)) {
       error = where + "cannot bring the schema to version " + std::to_string(v + 1) + ": " + e;
