@@ -8,7 +8,7 @@
 #include "cli/chart_drawing.h"
 #include "number_text/number_text.h"
 #include "cli/refuse.h"
-#include "flight/ball_flight.h"
+#include "flight/ball_params.h"
 #include "flight/ball_ground.h"
 #include "flight/form_value.h"
 #include "number_text/number_text.h"

@@ -1,8 +1,8 @@
 #include "cli/dispersion_command.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 

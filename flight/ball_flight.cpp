@@ -12,7 +12,6 @@
 #include "flight/parallel_runs.h"
 #include "flight/portable_math.h"
 #include "flight/run_control.h"
-#include "number_text/number_text.h"
 
 namespace vendrel {
 namespace {
@@ -57,12 +56,6 @@ double SaturationVapourPressure(double temperature) {
   // factor", J. Appl. Meteorol. 20, 1527-1532 (the 1996 coefficients over water).
   const double t = temperature;
   return 6.1121 * PortableExp((18.678 - t / 234.5) * (t / (257.14 + t)));
-}
-
-std::string BallTickBoundRefusal(bool byKey) {
-  return std::string(byKey ? "max_ticks" : "--max-ticks") + ": only with " +
-         (byKey ? "model='form'" : "--model form") + " (a ball's flight ends by itself within " +
-         FormatNumber(kBallMaxFlightSeconds) + " s)";
 }
 
 double StandardPressure(double altitude) {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "flight/ball_ground.h"
@@ -44,10 +43,6 @@ inline FlightSummary BallAsFlightSummary(const BallSummary& s) {
 
 /// The longest flight before a run is ended, in seconds of flight time.
 inline constexpr double kBallMaxFlightSeconds = 60.0;
-
-/// The refusal of a tick bound (`--max-ticks`, or `max_ticks` by key) given for a ball's
-/// flight, which that bound would not move: it ends by itself within the time above.
-std::string BallTickBoundRefusal(bool byKey = false);
 
 /// Air density, kg/m³, of moist air at `temperature` (°C), `pressure` (hPa) and
 /// `humidity` (% relative), as an ideal mixture of dry air and water vapour.

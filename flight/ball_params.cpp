@@ -110,6 +110,12 @@ void SpinComponents(double total, double axisDegrees, double& back, double& side
   side = s * total;
 }
 
+std::string BallTickBoundRefusal(bool byKey) {
+  return std::string(byKey ? "max_ticks" : "--max-ticks") + ": only with " +
+         (byKey ? "model='form'" : "--model form") + " (a ball's flight ends by itself within " +
+         FormatNumber(kBallMaxFlightSeconds) + " s)";
+}
+
 std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey) {
   if (!totalOrAxisGiven || !backOrSideGiven) return {};
   return std::string(byKey ? "back_spin/side_spin" : "--back-spin/--side-spin") +

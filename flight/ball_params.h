@@ -75,8 +75,12 @@ std::string BallJointRefusal(const BallParams& p, bool byKey = false);
 /// one form at most.
 std::string SpinFormRefusal(bool totalOrAxisGiven, bool backOrSideGiven, bool byKey = false);
 
+/// The refusal of a tick bound (`--max-ticks`, or `max_ticks` by key) given for a ball's
+/// flight, which that bound would not move: it ends by itself within kBallMaxFlightSeconds.
+std::string BallTickBoundRefusal(bool byKey = false);
+
 /// The back and side spin of a total spin about an axis tilted `axisDegrees`: the
-/// total times the axis's cosine and sine (the launch trigonometry's).
+/// total times the axis's cosine and sine (CosSinDegrees).
 void SpinComponents(double total, double axisDegrees, double& back, double& side);
 
 /// The two forms a shot's spin is given in, as launch monitors report it.

@@ -16,10 +16,8 @@ double Drawn(double FlightForm::*member, const FlightForm& base, double sd, doub
 }
 
 double DrawnBall(double BallParams::*member, const BallParams& base, double sd, double z) {
-  for (const Parameter& row : ParametersOf(Model::Ball)) {
-    if (row.ball == member) return std::clamp(base.*member + sd * z, row.Min(Model::Ball), row.Max(Model::Ball));
-  }
-  return base.*member;
+  const Parameter& row = ParameterFor(member);
+  return std::clamp(base.*member + sd * z, row.Min(Model::Ball), row.Max(Model::Ball));
 }
 
 // Mean and spread in two passes, in the order given.
@@ -138,10 +136,8 @@ std::string BallSpreadRefusal(const BallLaunchSpread& sd, bool spinAsComponents,
                                     {&BallLaunchSpread::totalSpin, &BallParams::totalSpin},
                                     {&BallLaunchSpread::spinAxis, &BallParams::spinAxis}};
   const auto name = [byKey](double BallParams::*value) {
-    for (const Parameter& p : ParametersOf(Model::Ball)) {
-      if (p.ball == value) return byKey ? std::string(p.key) + "_sd" : "--" + std::string(p.option) + "-sd";
-    }
-    return std::string();
+    const Parameter& p = ParameterFor(value);
+    return byKey ? std::string(p.key) + "_sd" : "--" + std::string(p.option) + "-sd";
   };
   const SpinForm flown = spinAsComponents ? SpinForm::BackAndSide : SpinForm::TotalAndAxis;
   for (const Spin& s : kSpins) {

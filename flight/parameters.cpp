@@ -66,6 +66,13 @@ const Parameter& ParameterFor(double FlightForm::*member) {
   std::abort();  // the carry has no row; every other member has one
 }
 
+const Parameter& ParameterFor(double BallParams::*member) {
+  for (const Parameter& p : kParameterTable) {
+    if (p.ball != nullptr && p.ball == member) return p;
+  }
+  std::abort();
+}
+
 Parameter ForModel(const Parameter& p, Model m) {
   Parameter q = p;
   q.min = p.Min(m);

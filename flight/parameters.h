@@ -283,6 +283,8 @@ std::string KeyNames(Model m);
 
 /// The row that sets this member of the form. Every member but the carry has one.
 const Parameter& ParameterFor(double FlightForm::*member);
+/// The row that sets this member of the ball's parameters; every member has one.
+const Parameter& ParameterFor(double BallParams::*member);
 
 /// The member a row sets in a model's record (FlightForm, BallParams); null when the
 /// row is not that model's. Code that works on any model's record goes through this.
